@@ -1,0 +1,138 @@
+// The drawing surface the formula core measures and paints on: the device-context model of the
+// program's original platform (a selected font with its metrics, text extent, extra character
+// spacing, baseline text with an advancing current position, pens, brushes and shapes).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zelm {
+
+/// Texts are byte strings in Windows-1252; bytes 1 to 6 are the formula's code characters.
+using Bytes = std::string;
+
+/// A colour as 0x00BBGGRR; a value whose top byte is 0xFF names a system colour by its low byte.
+using ColorRef = std::uint32_t;
+
+constexpr ColorRef Rgb(int r, int g, int b) {
+    return ColorRef(r & 0xFF) | (ColorRef(g & 0xFF) << 8) | (ColorRef(b & 0xFF) << 16);
+}
+constexpr int RedOf(ColorRef c) { return int(c & 0xFF); }
+constexpr int GreenOf(ColorRef c) { return int((c >> 8) & 0xFF); }
+constexpr int BlueOf(ColorRef c) { return int((c >> 16) & 0xFF); }
+
+/// A font as described to the canvas. `height` follows the platform convention: negative is
+/// the character height in pixels, positive the cell height.
+struct FontDesc {
+    std::string face = "Tahoma";
+    int height = -16;
+    int width = 0;
+    int weight = 400;
+    int italic = 0;    // 0 or 1
+    int underline = 0; // 0 off, any other value on
+    int strikeOut = 0;
+    int charSet = 0;
+    bool operator==(const FontDesc&) const = default;
+};
+
+/// The metrics the layout needs, named after the outline text metrics they stand for.
+struct FontMetrics {
+    bool hasOutline = true; // false: only the basic text metrics below are real
+    // Basic text metrics.
+    int tmHeight = 0;
+    int tmAscent = 0;
+    int tmDescent = 0; // positive, below the baseline
+    int tmAveCharWidth = 0;
+    // Outline metrics.
+    int otmAscent = 0;
+    int otmDescent = 0; // negative
+    int superscriptSizeX = 0, superscriptSizeY = 0;
+    int superscriptOffsetX = 0, superscriptOffsetY = 0;
+    int subscriptSizeX = 0, subscriptSizeY = 0;
+    int subscriptOffsetX = 0, subscriptOffsetY = 0;
+    int strikeoutSize = 0;
+    int strikeoutPosition = 0;
+    int underscoreSize = 0;
+    int underscorePosition = 0; // negative: below the baseline
+    bool operator==(const FontMetrics&) const = default;
+};
+
+struct Point {
+    int x = 0, y = 0;
+    bool operator==(const Point&) const = default;
+};
+struct Size {
+    int cx = 0, cy = 0;
+    bool operator==(const Size&) const = default;
+};
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const Rect&) const = default;
+};
+
+enum class PenStyle { Solid, Dot };
+struct Pen {
+    PenStyle style = PenStyle::Solid;
+    int width = 1;
+    ColorRef color = 0;
+    bool operator==(const Pen&) const = default;
+};
+struct Brush {
+    bool null = false; // a hollow brush: shapes are not filled
+    ColorRef color = 0;
+    bool operator==(const Brush&) const = default;
+};
+
+/// Raster mode for lines: copy the pen, or invert what is under it.
+enum class RasterOp { CopyPen, Not };
+
+/// The system highlight colour asked of the canvas by ColorRef(SystemHighlight).
+constexpr ColorRef SystemHighlight = 0xFF00000Du;
+
+/// Abstract device context. Selecting an object returns the one it replaces, so that a caller
+/// can select it again when it is done.
+class Canvas {
+public:
+    virtual ~Canvas() = default;
+
+    // Fonts and measuring.
+    /// The description of the currently selected font.
+    virtual FontDesc Font() const = 0;
+    /// Creates a font from `f`, selects it and returns the description it replaces.
+    virtual FontDesc SelectFont(const FontDesc& f) = 0;
+    /// Metrics of the selected font.
+    virtual FontMetrics Metrics() = 0;
+    /// Width and height of `s` in the selected font, extra character spacing included.
+    virtual Size TextExtent(const Bytes& s) = 0;
+    /// Advance width of one character in the selected font (no extra spacing).
+    virtual int CharWidth(unsigned char c) = 0;
+    /// Extra spacing after every character; returns the previous value.
+    virtual int SetTextCharacterExtra(int extra) = 0;
+    virtual int TextCharacterExtra() const = 0;
+
+    // Text drawing.
+    virtual ColorRef SetTextColor(ColorRef c) = 0; ///< returns the previous colour
+    virtual ColorRef TextColor() const = 0;
+    virtual ColorRef SetBkColor(ColorRef c) = 0; ///< opaque text background; returns previous
+    /// Baseline alignment with an advancing current position on or off; returns the previous.
+    virtual bool SetBaselineUpdateCP(bool on) = 0;
+    virtual void MoveTo(int x, int y) = 0;
+    virtual Point CurrentPosition() const = 0;
+    /// Draws `s` at the current position on its baseline and advances the position.
+    virtual void TextOut(const Bytes& s) = 0;
+
+    // Shapes.
+    virtual RasterOp SetRop2(RasterOp op) = 0; ///< returns the previous mode
+    virtual Pen SelectPen(const Pen& p) = 0;       ///< returns the previous pen
+    virtual Brush SelectBrush(const Brush& b) = 0; ///< returns the previous brush
+    virtual void FillRect(const Rect& r, ColorRef c) = 0;
+    virtual void Polyline(const std::vector<Point>& pts) = 0;
+    virtual void PolyPolyline(const std::vector<std::vector<Point>>& lines) = 0;
+    /// One cubic Bézier curve through four points.
+    virtual void PolyBezier(const std::vector<Point>& pts) = 0;
+    /// Ellipse inside the box, outlined with the pen and filled with the brush.
+    virtual void Ellipse(const Rect& box) = 0;
+};
+
+} // namespace zelm

@@ -1,0 +1,134 @@
+// The state of one formula line and the work every change of it goes through: the Text
+// setter (recognition, italics, layout, repair, events), the position conversions and the
+// caret cell. No Qt: the widget TMathEditor wraps it and supplies painting and the caret.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "formula/Canvas.h"
+#include "formula/FormulaText.h"
+#include "formula/Layout.h"
+#include "formula/Parts.h"
+
+namespace zelm {
+
+/// Where the caret is drawn: top-left corner, width and height in client pixels.
+struct CaretRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const CaretRect&) const = default;
+};
+
+/// Process-wide state shared by all lines; `Reset` restores the program-start values.
+struct EditorGlobals {
+    bool eraseBackground = true; ///< the next paint of any line clears its background first
+    bool rawSymbolArmed = false; ///< Scroll Lock pressed: the next typed character is a symbol
+    bool plainTextDefault = true; ///< mode given to new lines
+    bool pointerMarkerShown = false;
+    std::array<Point, 6> pointerMarker{}; ///< three two-point segments
+    void Reset() { *this = EditorGlobals{}; }
+};
+EditorGlobals& EditorState();
+
+class MathLine;
+
+/// What the line needs of the window around it; the widget fills these in.
+struct LineHooks {
+    std::function<void()> hideCaret;
+    std::function<void()> paint;      ///< paint the line (the painter reads this model)
+    std::function<void()> placeCaret; ///< show the caret at CaretCellValue()
+    std::function<void(int w, int h)> resize; ///< the client size changed
+};
+
+/// One formula line. Text positions (Selstart, Seleinde, CaretPos) count Text characters in
+/// front of the caret; display positions (DispSelStart, ...) are 0-based into Cursieftext.
+class MathLine {
+public:
+    /// `measure` is the measuring context; it holds the line's font and outlives the line.
+    explicit MathLine(Canvas& measure);
+
+    // The four views.
+    const Bytes& Text() const { return text_; }
+    /// Runs the setter: recognition, italics, layout, repair, events, repaint. May throw
+    /// ZelmError("Foutje").
+    void SetText(const Bytes& value);
+    const Bytes& Codes() const { return codes_; }
+    /// Writes the code string directly (the writer must then set Text).
+    void SetCodes(const Bytes& codes) { codes_ = codes; }
+    const Bytes& Cursieftext() const { return cursief_; }
+    const Bytes& TextPlusCode() const { return textPlusCode_; }
+    /// Everything after the first byte 0 becomes the code string, the part before `Text`.
+    void SetTextPlusCode(const Bytes& value);
+    bool PlainText() const { return plainText_; }
+    void SetPlainText(bool on);
+
+    // Positions.
+    int Selstart = 0, Seleinde = 0, CaretPos = 0;
+    int DispSelStart = 0, DispSelEnd = 0, DispCaret = 0;
+    void TextToDisplay();
+    void DisplayToText();
+    /// Computes the caret cell for display position `d`.
+    CaretRect CaretCell(int d);
+    const CaretRect& CaretCellValue() const { return caretCell_; }
+    void SetCaretCellValue(const CaretRect& c) { caretCell_ = c; }
+
+    // Layout results.
+    const TTextdelen& PartList() const { return parts_; }
+    int PartCount() const { return partCount_; }
+    int CurrentPart = 0;
+
+    // Font and colours.
+    const FontDesc& BaseFont() const { return font_; }
+    /// Selects `f` into the measuring context and takes it as the base font description
+    /// (the font change handler); with `relayout` the line is laid out again.
+    void SetFont(const FontDesc& f, bool relayout);
+    ColorRef fontColor = 0;
+    ColorRef bkColor = Rgb(255, 255, 255);
+    bool fontSmoothing = false;
+    Canvas& Measure() { return measure_; }
+
+    // Other published state.
+    bool modified = false;
+    int Tag = 0;
+    int NeededWidth = 0;
+    int LineIndex = 0;
+    int Offset() const { return 0; }
+    int ClientWidth = 0, ClientHeight = 0;
+    std::vector<const FormulaSource*>* ExtFormulelijst = nullptr;
+    const FormulaSource* Self = nullptr; ///< this line as a reference source (its parent)
+
+    /// The focus snapshot: Text and code string when the line last received the focus.
+    void TakeFocusSnapshot();
+    Bytes snapshotText, snapshotCodes;
+
+    /// Ten earlier TextPlusCode values (slots 1 to 10; index 0 unused) and the current slot.
+    std::array<Bytes, 11> ring{};
+    int ringIndex = 0;
+
+    // Events.
+    std::function<void(MathLine&)> OnGewijzigd;
+    std::function<void(MathLine&, int newHeight)> OnHeightChange;
+    std::function<void(MathLine&, int newWidth)> OnWidthChange;
+
+    LineHooks hooks;
+
+private:
+    void RunSetter(const Bytes& value);
+    void EnterRing();
+    void ReportSize();
+
+    Canvas& measure_;
+    Bytes text_ = " ";
+    Bytes codes_;
+    Bytes cursief_;
+    Bytes textPlusCode_;
+    bool plainText_ = false;
+    TTextdelen parts_;
+    int partCount_ = 0;
+    FontDesc font_;
+    CaretRect caretCell_;
+};
+
+} // namespace zelm

@@ -1,0 +1,14 @@
+// Services the program takes from its platform.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace zelm {
+
+/// Registers the faces the program offers that fontconfig does not know by itself: Tahoma
+/// (installed by fonts-wine outside fontconfig's folders) and Tangerine (the npm package).
+/// Returns the files it could not register; safe to call more than once.
+QStringList RegisterProgramFonts();
+
+} // namespace zelm
