@@ -1,0 +1,20 @@
+#include "formula/FormulaText.h"
+
+namespace zelm {
+
+FormulaGlobals& Globals() {
+    static FormulaGlobals globals;
+    return globals;
+}
+
+std::string NameForCode(char c, unsigned char parameter) {
+    if (c == Code::Name) return std::string(NameTable[std::size_t(parameter & 0x7F) % NameTable.size()]);
+    // A reference names entry `parameter` (1-based) of the program-wide list; a parameter
+    // outside the list names nothing.
+    const auto& refs = Globals().references;
+    if (parameter >= 1 && parameter <= refs.size() && refs[parameter - 1u])
+        return refs[parameter - 1u]->name;
+    return {};
+}
+
+} // namespace zelm
