@@ -8,7 +8,11 @@ FormulaGlobals& Globals() {
 }
 
 std::string NameForCode(char c, unsigned char parameter) {
-    if (c == Code::Name) return std::string(NameTable[std::size_t(parameter & 0x7F) % NameTable.size()]);
+    if (c == Code::Name) {
+        // Only the low 7 bits select the name; indexes past the table name nothing.
+        const std::size_t i = parameter & 0x7F;
+        return i < NameTable.size() ? std::string(NameTable[i]) : std::string();
+    }
     // A reference names entry `parameter` (1-based) of the program-wide list; a parameter
     // outside the list names nothing.
     const auto& refs = Globals().references;
