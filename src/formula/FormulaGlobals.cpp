@@ -22,3 +22,14 @@ std::string NameForCode(char c, unsigned char parameter) {
 }
 
 } // namespace zelm
+
+#include "formula/EditorGlobals.h"
+
+namespace zelm {
+
+EditorGlobals& EditorState() {
+    static EditorGlobals state;
+    return state;
+}
+
+} // namespace zelm

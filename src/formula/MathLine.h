@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formula/Canvas.h"
+#include "formula/EditorGlobals.h"
 #include "formula/FormulaText.h"
 #include "formula/Layout.h"
 #include "formula/Parts.h"
@@ -21,16 +22,6 @@ struct CaretRect {
     bool operator==(const CaretRect&) const = default;
 };
 
-/// Process-wide state shared by all lines; `Reset` restores the program-start values.
-struct EditorGlobals {
-    bool eraseBackground = true; ///< the next paint of any line clears its background first
-    bool rawSymbolArmed = false; ///< Scroll Lock pressed: the next typed character is a symbol
-    bool plainTextDefault = true; ///< mode given to new lines
-    bool pointerMarkerShown = false;
-    std::array<Point, 6> pointerMarker{}; ///< three two-point segments
-    void Reset() { *this = EditorGlobals{}; }
-};
-EditorGlobals& EditorState();
 
 class MathLine;
 
