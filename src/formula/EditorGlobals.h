@@ -14,6 +14,7 @@ struct EditorGlobals {
     bool plainTextDefault = true; ///< mode given to new lines
     bool pointerMarkerShown = false;
     std::array<Point, 6> pointerMarker{}; ///< three two-point segments
+    const void* pointerMarkerOwner = nullptr; ///< the line whose window shows the marker
     void Reset() { *this = EditorGlobals{}; }
 };
 EditorGlobals& EditorState();

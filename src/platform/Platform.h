@@ -12,3 +12,10 @@ namespace zelm {
 QStringList RegisterProgramFonts();
 
 } // namespace zelm
+
+namespace zelm {
+
+/// The application's standard error report: the message in a box; the program goes on.
+void ShowErrorMessage(const QString& message);
+
+} // namespace zelm

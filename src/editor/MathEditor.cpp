@@ -1,0 +1,228 @@
+#include "editor/MathEditor.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPalette>
+
+#include "formula/LineGeometry.h"
+#include "formula/Painter.h"
+#include "platform/QtCanvas.h"
+
+namespace zelm {
+
+namespace {
+
+ColorRef ToColorRef(const QColor& c) { return Rgb(c.red(), c.green(), c.blue()); }
+
+} // namespace
+
+TMathEditor::TMathEditor(QWidget* owner)
+    : QWidget(owner), measure_(std::make_unique<QtCanvas>()) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus); // Tabstop until the main window says otherwise
+    setCursor(Qt::ArrowCursor);
+
+    measure_->SelectFont(FontDesc{});
+    line_ = std::make_unique<MathLine>(*measure_);
+    line_->fontSmoothing = FontSmoothingOn();
+    line_->bkColor = ToColorRef(QApplication::palette().color(QPalette::Base));
+    ConnectModel();
+
+    // A line starts as wide as its owner and as high as its font's character height; the
+    // first layout then gives it the height of the laid-out line.
+    const int width = owner ? owner->width() : 0;
+    resize(width, -line_->BaseFont().height);
+    line_->ClientWidth = width;
+    line_->ClientHeight = height();
+    line_->Tag = width;
+    line_->SetText(line_->Cursieftext());
+}
+
+TMathEditor::~TMathEditor() {
+    if (EditorState().pointerMarkerOwner == this) {
+        EditorState().pointerMarkerOwner = nullptr;
+        EditorState().pointerMarkerShown = false;
+    }
+}
+
+void TMathEditor::ConnectModel() {
+    line_->hooks.paint = [this] { update(); };
+    line_->hooks.placeCaret = [this] { PlaceCaret(); };
+    line_->hooks.resize = [this](int w, int h) {
+        resize(w, h);
+        line_->ClientWidth = w;
+        line_->ClientHeight = h;
+    };
+    line_->OnGewijzigd = [this](MathLine&) {
+        if (OnGewijzigd) OnGewijzigd(*this);
+    };
+    line_->OnHeightChange = [this](MathLine&, int h) {
+        if (OnHeightChange) OnHeightChange(*this, h);
+    };
+    line_->OnWidthChange = [this](MathLine&, int w) {
+        if (OnWidthChange) OnWidthChange(*this, w);
+    };
+}
+
+void TMathEditor::SetFont(const FontDesc& f, ColorRef colour) {
+    line_->fontColor = colour;
+    line_->SetFont(f, true);
+}
+
+void TMathEditor::SetColor(ColorRef c) {
+    line_->bkColor = c;
+    update();
+}
+
+void TMathEditor::SelectAll() {
+    SelectAllPositions(*line_);
+    update();
+}
+
+void TMathEditor::PlaceCaret() {
+    line_->SetCaretCellValue(line_->CaretCell(line_->DispCaret));
+    RestartCaretBlink();
+    update();
+}
+
+void TMathEditor::RestartCaretBlink() {
+    caretShown_ = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (flash > 0)
+        caretTimer_.start(flash / 2, this);
+    else
+        caretTimer_.stop();
+}
+
+void TMathEditor::timerEvent(QTimerEvent* e) {
+    if (e->timerId() != caretTimer_.timerId()) return QWidget::timerEvent(e);
+    caretShown_ = !caretShown_;
+    update();
+}
+
+void TMathEditor::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QtCanvas canvas(&painter);
+    canvas.SelectFont(line_->BaseFont());
+
+    // Every paint starts from a clean background; the marker of this line is drawn last.
+    EditorGlobals& g = EditorState();
+    g.eraseBackground = true;
+    const bool markerShown = g.pointerMarkerShown;
+    if (g.pointerMarkerOwner != this) g.pointerMarkerShown = false;
+
+    LinePaintInput in;
+    in.parts = &line_->PartList();
+    in.partCount = line_->PartCount();
+    in.cursief = &line_->Cursieftext();
+    in.baseFont = line_->BaseFont();
+    in.textColor = line_->fontColor;
+    in.bkColor = line_->bkColor;
+    in.dispSelStart = line_->DispSelStart;
+    in.dispSelEnd = line_->DispSelEnd;
+    in.client = Rect{0, 0, width(), height()};
+    zelm::PaintLine(canvas, in);
+    g.pointerMarkerShown = markerShown;
+
+    if (CaretShown()) {
+        // The caret inverts what lies under it, as a system caret does.
+        const CaretRect& c = line_->CaretCellValue();
+        QRect r(c.x, c.y, c.width, c.height);
+        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+        painter.fillRect(r.normalized(), Qt::black);
+    }
+}
+
+void TMathEditor::focusInEvent(QFocusEvent* e) {
+    QWidget::focusInEvent(e);
+    EnterFocus();
+}
+
+void TMathEditor::focusOutEvent(QFocusEvent* e) {
+    QWidget::focusOutEvent(e);
+    caretTimer_.stop();
+    update();
+    if (Onexit) Onexit(*this);
+}
+
+void TMathEditor::EnterFocus() {
+    if (line_->Tag == 0) line_->Tag = width();
+    line_->TakeFocusSnapshot();
+    if (line_->Text().empty()) line_->SetText(line_->Text());
+    PlaceCaret();
+    if (Onenter) Onenter(*this);
+    if (AutoSelect) {
+        SelectAll();
+        AutoSelect = false;
+    }
+}
+
+void TMathEditor::mousePressEvent(QMouseEvent* e) {
+    if (!hasFocus()) setFocus(Qt::MouseFocusReason);
+    if (e->button() != Qt::LeftButton) return;
+    pressed_ = true;
+    ClickAt(*line_, Point{int(e->position().x()), int(e->position().y())});
+    PlaceCaret();
+    update();
+}
+
+void TMathEditor::mouseReleaseEvent(QMouseEvent* e) {
+    if (!pressed_) return QWidget::mouseReleaseEvent(e);
+    pressed_ = false;
+    if (Onclick) Onclick(*this);
+    setFocus(Qt::MouseFocusReason);
+}
+
+void TMathEditor::mouseMoveEvent(QMouseEvent* e) {
+    const Point pt{int(e->position().x()), int(e->position().y())};
+    if (hasFocus() && e->buttons() == Qt::LeftButton && e->modifiers() == Qt::NoModifier) {
+        if (DragTo(*line_, pt)) update();
+    }
+    line_->DisplayToText();
+
+    RemovePointerMarker();
+    if (!rect().contains(pt.x, pt.y)) {
+        setCursor(Qt::ArrowCursor);
+        return;
+    }
+    const int part = PartUnderPoint(*line_, pt);
+    if (part == 0) {
+        setCursor(Qt::ArrowCursor);
+        return;
+    }
+    // Our own I-beam, as tall as the part under the pointer, replaces the screen pointer.
+    EditorGlobals& g = EditorState();
+    g.pointerMarker = IBeamMarker(line_->PartList()[part], pt.x);
+    g.pointerMarkerShown = true;
+    g.pointerMarkerOwner = this;
+    setCursor(Qt::BlankCursor);
+    update();
+}
+
+void TMathEditor::RemovePointerMarker() {
+    EditorGlobals& g = EditorState();
+    if (g.pointerMarkerShown && g.pointerMarkerOwner == this) {
+        g.pointerMarkerShown = false;
+        update();
+    }
+}
+
+void TMathEditor::leaveEvent(QEvent* e) {
+    RemovePointerMarker();
+    setCursor(Qt::ArrowCursor);
+    QWidget::leaveEvent(e);
+}
+
+void TMathEditor::mouseDoubleClickEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    SelectPartAtCaret(*line_);
+    update();
+}
+
+bool TMathEditor::event(QEvent* e) {
+    return QWidget::event(e);
+}
+
+} // namespace zelm

@@ -1,0 +1,89 @@
+// TMathEditor: the windowed control in which the user edits one formula line. A thin QWidget
+// over the Qt-free MathLine: it turns Qt events into calls on the model, draws the caret and
+// paints the laid-out line through the Qt canvas.
+#pragma once
+
+#include <QBasicTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "formula/MathLine.h"
+
+namespace zelm {
+
+class QtCanvas;
+
+class TMathEditor : public QWidget {
+    Q_OBJECT
+public:
+    /// Creates the line inside `owner`, as wide as the owner's client area.
+    explicit TMathEditor(QWidget* owner);
+    ~TMathEditor() override;
+
+    MathLine& Line() { return *line_; }
+    const MathLine& Line() const { return *line_; }
+
+    // Published properties (see MathLine for the positions).
+    const Bytes& Text() const { return line_->Text(); }
+    void SetText(const Bytes& t) { line_->SetText(t); }
+    const Bytes& Cursieftext() const { return line_->Cursieftext(); }
+    const Bytes& TextPlusCode() const { return line_->TextPlusCode(); }
+    void SetTextPlusCode(const Bytes& v) { line_->SetTextPlusCode(v); }
+    bool PlainText() const { return line_->PlainText(); }
+    void SetPlainText(bool on) { line_->SetPlainText(on); }
+    int LineIndex() const { return line_->LineIndex; }
+    void SetLineIndex(int i) { line_->LineIndex = i; }
+    int NeededWidth() const { return line_->NeededWidth; }
+    int Offset() const { return 0; }
+    bool AutoSelect = false;
+
+    /// The line's font and its colour; a change lays the line out again (font change handler).
+    void SetFont(const FontDesc& f, ColorRef colour);
+    const FontDesc& Font() const { return line_->BaseFont(); }
+    ColorRef FontColor() const { return line_->fontColor; }
+    /// The background colour (`color`).
+    void SetColor(ColorRef c);
+
+    // Operations other parts of the program call.
+    void SelectAll();
+    void PlaceCaret();
+    void PaintLine() { update(); }
+    /// The help context of every line.
+    static constexpr int HelpContext = 3;
+
+    // Events.
+    std::function<void(TMathEditor&)> Onenter, Onexit, Onclick, OnGewijzigd;
+    std::function<void(TMathEditor&, int newHeight)> OnHeightChange;
+    std::function<void(TMathEditor&, int newWidth)> OnWidthChange;
+    std::function<void(TMathEditor&, unsigned short direction)> OnUpDownKeys;
+
+    /// Whether the caret is drawn right now (blink phase, focus).
+    bool CaretShown() const { return caretShown_ && hasFocus(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void focusInEvent(QFocusEvent*) override;
+    void focusOutEvent(QFocusEvent*) override;
+    void mousePressEvent(QMouseEvent*) override;
+    void mouseReleaseEvent(QMouseEvent*) override;
+    void mouseMoveEvent(QMouseEvent*) override;
+    void mouseDoubleClickEvent(QMouseEvent*) override;
+    void leaveEvent(QEvent*) override;
+    void timerEvent(QTimerEvent*) override;
+    bool event(QEvent*) override;
+
+private:
+    void ConnectModel();
+    void EnterFocus();
+    void RemovePointerMarker();
+    void RestartCaretBlink();
+
+    std::unique_ptr<QtCanvas> measure_;
+    std::unique_ptr<MathLine> line_;
+    QBasicTimer caretTimer_;
+    bool caretShown_ = false;
+    bool pressed_ = false;
+};
+
+} // namespace zelm
