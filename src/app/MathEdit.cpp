@@ -13,6 +13,11 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QToolTip>
+#include <QMenu>
+
+#include "formula/FormulaText.h"
+#include "formula/LineKeys.h"
+#include "platform/KeyCodes.h"
 
 namespace zelm {
 
@@ -50,6 +55,7 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     setCentralWidget(scroll_);
     resize(480, 1041);
 
+    CreatePopupMenu1();
     FormCreate();
 }
 
@@ -96,6 +102,7 @@ TMathEditor* TBasisMath::CreateEd() {
     line->Onenter = [this](TMathEditor& e) { EditorEnter(e); };
     line->setFocusPolicy(Qt::ClickFocus); // Tabstop False
     line->SetFont(WindowFont, WindowFontColor);
+    line->popupmenu = PopupMenu1;
     line->SetPlainText(EditorState().plainTextDefault);
     line->installEventFilter(this); // hints and the key preview
     MathLine& m = line->Line();
@@ -220,10 +227,203 @@ bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {
         return true;
     }
     if (line && e->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(e);
-        if (key->key() == Qt::Key_F1) return FormHelp();
+        auto* keyEvent = static_cast<QKeyEvent*>(e);
+        if (keyEvent->key() == Qt::Key_F1) return FormHelp();
+        int key = VirtualKeyOf(*keyEvent);
+        FormKeyDown(*line, key, ShiftStateOf(*keyEvent));
+        if (key == 0) return true; // consumed: the line never sees it
     }
     return QMainWindow::eventFilter(watched, e);
+}
+
+TMathEditor* TBasisMath::InsertLineBelow(TMathEditor& current) {
+    const std::size_t at = std::size_t(IndexOf(current)) + 1;
+    // The lines after `current` leave the column for a moment and come back below the new one.
+    std::vector<TMathEditor*> queue(lines_.begin() + std::ptrdiff_t(at), lines_.end());
+    lines_.resize(at);
+    TMathEditor* line = CreateEd();
+    line->move(0, current.y() + current.height());
+    for (TMathEditor* l : queue) {
+        lines_.push_back(l);
+        l->SetLineIndex(l->LineIndex() + 1);
+        l->move(l->x(), l->y() + line->height());
+    }
+    FitToLines();
+    return line;
+}
+
+void TBasisMath::RemoveLine(TMathEditor& line) {
+    const int i = IndexOf(line);
+    if (i < 0) return;
+    lines_.erase(lines_.begin() + i);
+    for (std::size_t k = std::size_t(i); k < lines_.size(); ++k) {
+        lines_[k]->move(lines_[k]->x(), lines_[k]->y() - line.height());
+        lines_[k]->SetLineIndex(lines_[k]->LineIndex() - 1);
+    }
+}
+
+// A line is destroyed from within its own key handling, so it goes once the event is done.
+void TBasisMath::DestroyLine(TMathEditor* line) {
+    line->removeEventFilter(this);
+    line->hide();
+    line->deleteLater();
+    FitToLines();
+}
+
+void TBasisMath::SaveHerstel() {
+    // The recovery store plugs in here; until then nothing is stored.
+}
+
+void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
+    const int i = IndexOf(current);
+    if (i < 0) return;
+    MathLine& cur = current.Line();
+    switch (key) {
+    case VK::Back: {
+        if (i == 0 || cur.CaretPos > 1) return;
+        SaveHerstel();
+        RemoveLine(current);
+        TMathEditor* previous = lines_[std::size_t(i - 1)];
+        previous->Line().SetCodes(previous->Line().Codes() + cur.Codes());
+        previous->SetText(previous->Text() + cur.Text());
+        previous->setFocus(Qt::OtherFocusReason);
+        previous->PlaceCaret();
+        DestroyLine(&current);
+        key = 0;
+        return;
+    }
+    case VK::Return: {
+        SaveHerstel();
+        TMathEditor* line = InsertLineBelow(current);
+        line->SetFont(current.Font(), current.FontColor());
+        line->SetPlainText(current.PlainText());
+        cur.Selstart = cur.CaretPos;
+        cur.Seleinde = int(cur.Text().size());
+        // The tail and exactly the code bytes of its code characters go to the new line.
+        const Bytes head = cur.Text().substr(0, std::size_t(std::max(0, cur.CaretPos)));
+        const std::size_t c0 = std::size_t(CountCodeChars(head));
+        line->Line().SetCodes(c0 < cur.Codes().size() ? cur.Codes().substr(c0) : Bytes());
+        line->SetText(" " + (std::size_t(cur.CaretPos) < cur.Text().size()
+                                 ? cur.Text().substr(std::size_t(cur.CaretPos))
+                                 : Bytes()));
+        DeleteSelection(cur);
+        line->setFocus(Qt::OtherFocusReason);
+        key = 0;
+        return;
+    }
+    case VK::Delete: {
+        if (cur.CaretPos < int(cur.Text().size()) || i + 1 >= int(lines_.size())) return;
+        SaveHerstel();
+        TMathEditor* next = lines_[std::size_t(i + 1)];
+        cur.SetCodes(cur.Codes() + next->Line().Codes());
+        current.SetText(current.Text() + next->Text());
+        RemoveLine(*next);
+        DestroyLine(next);
+        key = 0;
+        return;
+    }
+    case VK::F4:
+        if (shift.alt) {
+            key = 0;
+            close();
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+void TBasisMath::CreatePopupMenu1() {
+    PopupMenu1 = new QMenu(this);
+    auto add = [this](const QString& caption, const QKeySequence& shortcut, auto handler) {
+        QAction* a = PopupMenu1->addAction(caption);
+        a->setShortcut(shortcut);
+        a->setShortcutContext(Qt::WindowShortcut);
+        addAction(a); // the shortcut works without opening the menu
+        connect(a, &QAction::triggered, this, handler);
+        return a;
+    };
+    PopupMenu1->addAction("-----Regel----");
+    popPlainText = add("Plain&Text", QKeySequence("Ctrl+T"), &TBasisMath::PopPlTextClick);
+    popPlainText->setCheckable(true);
+    popPlainText->setChecked(true);
+    add("&Font", QKeySequence("Ctrl+F"), [] {});
+    add("&Alles kiezen", QKeySequence("Ctrl+A"), &TBasisMath::PopAllClick);
+    add("&Herstellen", QKeySequence("Ctrl+Z"), &TBasisMath::PopRedoClick);
+    PopupMenu1->addAction("-----Selectie-----");
+    add("&Knippen", QKeySequence("Ctrl+X"), &TBasisMath::PopKnippenClick);
+    add(QString::fromUtf8("&Kopiëren"), QKeySequence("Ctrl+C"), &TBasisMath::PopcopyClick);
+    add("&Plakken", QKeySequence("Ctrl+V"), &TBasisMath::PopPlakkenClick);
+    add("&Markeren", QKeySequence("Ctrl+M"), &TBasisMath::popMarkerenClick);
+    PopupMenu1->addSeparator();
+    QAction* list = add("Functie&Lijst", QKeySequence("Ctrl+L"), [] {});
+    PopupMenu1->setDefaultAction(list);
+}
+
+void TBasisMath::PopPlTextClick() {
+    if (TMathEditor* line = CurrentLine()) line->SetPlainText(popPlainText->isChecked());
+}
+
+void TBasisMath::PopAllClick() {
+    if (TMathEditor* line = CurrentLine()) line->SelectAll();
+}
+
+void TBasisMath::PopRedoClick() {
+    TMathEditor* line = CurrentLine();
+    if (!line) return;
+    MathLine& m = line->Line();
+    line->SetTextPlusCode(m.ring[std::size_t(m.ringIndex)]);
+    m.ringIndex = m.ringIndex < 2 ? 10 : m.ringIndex - 1;
+}
+
+void TBasisMath::PopcopyClick() {
+    TMathEditor* line = CurrentLine();
+    if (!line) return;
+    const MathLine& m = line->Line();
+    const int len = int(m.Text().size());
+    const int s = std::clamp(m.Selstart, 0, len), e = std::clamp(m.Seleinde, s, len);
+    CopiedText = m.Text().substr(std::size_t(s), std::size_t(e - s));
+    const std::size_t c0 = std::size_t(CountCodeChars(m.Text().substr(0, std::size_t(s))));
+    const std::size_t c1 = std::size_t(CountCodeChars(CopiedText));
+    CopiedCodes = c0 < m.Codes().size() ? m.Codes().substr(c0, c1) : Bytes();
+}
+
+void TBasisMath::PopKnippenClick() {
+    TMathEditor* line = CurrentLine();
+    if (!line) return;
+    PopcopyClick();
+    DeleteSelection(line->Line());
+    line->SetText(line->Text());
+}
+
+void TBasisMath::PopPlakkenClick() {
+    TMathEditor* line = CurrentLine();
+    if (!line) return;
+    MathLine& m = line->Line();
+    const std::size_t s = std::size_t(std::clamp(m.Selstart, 0, int(m.Text().size())));
+    const std::size_t c0 = std::size_t(CountCodeChars(m.Text().substr(0, s)));
+    Bytes codes = m.Codes();
+    codes.insert(std::min(c0, codes.size()), CopiedCodes);
+    Bytes text = m.Text();
+    text.insert(s, CopiedText);
+    m.SetCodes(codes);
+    line->SetText(text);
+}
+
+void TBasisMath::popMarkerenClick() {
+    TMathEditor* line = CurrentLine();
+    if (!line) return;
+    MathLine& m = line->Line();
+    if (m.Seleinde == m.Selstart) m.Seleinde += 1;
+    Bytes text = m.Text(), codes = m.Codes();
+    InsertStructureCode(text, codes, m.Selstart + 1, StructKind::Colour);
+    InsertStructureCode(text, codes, m.Seleinde + 2, StructKind::Colour);
+    m.SetCodes(codes);
+    m.CaretPos = m.Seleinde + 1;
+    line->SetText(text);
+    m.Selstart = m.Seleinde = m.CaretPos;
+    m.TextToDisplay();
+    line->PlaceCaret();
 }
 
 } // namespace zelm

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "editor/MathEditor.h"
+#include "formula/Keys.h"
 
 class QScrollArea;
 class QAction;
+class QMenu;
 
 namespace zelm {
 
@@ -50,6 +52,28 @@ public:
     /// The line menu's "Plain&Text" item, whose check mark follows PlainTextDefault.
     QAction* popPlainText = nullptr;
 
+    /// Creates a line directly below `current`; the lines further down move down.
+    TMathEditor* InsertLineBelow(TMathEditor& current);
+    /// Takes `line` out of the column and closes the gap; the caller destroys it.
+    void RemoveLine(TMathEditor& line);
+    /// The key preview: sees every key down before the focused line. Sets `key` to 0 when it
+    /// consumed the key.
+    void FormKeyDown(TMathEditor& current, int& key, ShiftState shift);
+    /// Stores the document as the next recovery state (before a split or join).
+    void SaveHerstel();
+
+    // The line menu and its commands, on the line that has the focus.
+    QMenu* PopupMenu1 = nullptr;
+    void PopPlTextClick();
+    void PopAllClick();
+    void PopRedoClick();
+    void PopcopyClick();
+    void PopKnippenClick();
+    void PopPlakkenClick();
+    void popMarkerenClick();
+    /// The window's own clipboard for line fragments, shared by all lines.
+    Bytes CopiedText, CopiedCodes;
+
     /// The extent of the lines: the widest line and the bottom of the lowest.
     QSize LinesExtent() const;
 
@@ -60,6 +84,8 @@ private:
     void FormCreate();
     void MakeRecoveryFolder();
     void FitToLines();
+    void CreatePopupMenu1();
+    void DestroyLine(TMathEditor* line);
     int IndexOf(const TMathEditor& line) const;
 
     QString programDir_;

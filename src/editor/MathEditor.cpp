@@ -5,7 +5,12 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <QContextMenuEvent>
+#include <QMenu>
+
 #include "formula/LineGeometry.h"
+#include "formula/LineKeys.h"
+#include "platform/KeyCodes.h"
 #include "formula/Painter.h"
 #include "platform/QtCanvas.h"
 
@@ -17,8 +22,11 @@ ColorRef ToColorRef(const QColor& c) { return Rgb(c.red(), c.green(), c.blue());
 
 } // namespace
 
+std::function<std::unique_ptr<Canvas>()> TMathEditor::measureFactory;
+
 TMathEditor::TMathEditor(QWidget* owner)
-    : QWidget(owner), measure_(std::make_unique<QtCanvas>()) {
+    : QWidget(owner),
+      measure_(measureFactory ? measureFactory() : std::make_unique<QtCanvas>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus); // Tabstop until the main window says otherwise
@@ -221,7 +229,36 @@ void TMathEditor::mouseDoubleClickEvent(QMouseEvent* e) {
     update();
 }
 
+void TMathEditor::contextMenuEvent(QContextMenuEvent* e) {
+    if (popupmenu) popupmenu->popup(e->globalPos());
+}
+
+void TMathEditor::keyPressEvent(QKeyEvent* e) {
+    int key = VirtualKeyOf(*e);
+    if (key == VK::Scroll) {
+        // Scroll Lock arms (or disarms) the one-shot raw symbol entry for every line.
+        EditorState().rawSymbolArmed = !EditorState().rawSymbolArmed;
+        PlaceCaret();
+        return;
+    }
+    if (key != 0) KeyDown(*line_, key, ShiftStateOf(*e));
+    unsigned char c = CharacterOf(*e);
+    if (c != 0) KeyPress(*line_, c);
+}
+
 bool TMathEditor::event(QEvent* e) {
+    // The keys the line keeps for itself (space to Delete, and every character) are never
+    // taken by the window as shortcuts; Tab and Enter take the usual route.
+    if (e->type() == QEvent::ShortcutOverride) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        const int vk = VirtualKeyOf(*k);
+        const bool modifierShortcut = k->modifiers() & (Qt::ControlModifier | Qt::AltModifier);
+        if ((vk >= VK::Space && vk <= VK::Delete && !modifierShortcut) ||
+            (!modifierShortcut && !k->text().isEmpty() && k->text().at(0).isPrint())) {
+            e->accept();
+            return true;
+        }
+    }
     return QWidget::event(e);
 }
 

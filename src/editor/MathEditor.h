@@ -10,9 +10,9 @@
 
 #include "formula/MathLine.h"
 
-namespace zelm {
+class QMenu;
 
-class QtCanvas;
+namespace zelm {
 
 class TMathEditor : public QWidget {
     Q_OBJECT
@@ -37,6 +37,8 @@ public:
     int NeededWidth() const { return line_->NeededWidth; }
     int Offset() const { return 0; }
     bool AutoSelect = false;
+    /// The line menu, opened by a right click.
+    QMenu* popupmenu = nullptr;
 
     /// The line's font and its colour; a change lays the line out again (font change handler).
     void SetFont(const FontDesc& f, ColorRef colour);
@@ -58,6 +60,9 @@ public:
     std::function<void(TMathEditor&, int newWidth)> OnWidthChange;
     std::function<void(TMathEditor&, unsigned short direction)> OnUpDownKeys;
 
+    /// Makes the measuring context of new lines; tests put a fixed-metrics canvas here.
+    static std::function<std::unique_ptr<Canvas>()> measureFactory;
+
     /// Whether the caret is drawn right now (blink phase, focus).
     bool CaretShown() const { return caretShown_ && hasFocus(); }
 
@@ -69,6 +74,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent*) override;
     void mouseMoveEvent(QMouseEvent*) override;
     void mouseDoubleClickEvent(QMouseEvent*) override;
+    void contextMenuEvent(QContextMenuEvent*) override;
+    void keyPressEvent(QKeyEvent*) override;
     void leaveEvent(QEvent*) override;
     void timerEvent(QTimerEvent*) override;
     bool event(QEvent*) override;
@@ -79,7 +86,7 @@ private:
     void RemovePointerMarker();
     void RestartCaretBlink();
 
-    std::unique_ptr<QtCanvas> measure_;
+    std::unique_ptr<Canvas> measure_;
     std::unique_ptr<MathLine> line_;
     QBasicTimer caretTimer_;
     bool caretShown_ = false;

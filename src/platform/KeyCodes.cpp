@@ -1,0 +1,125 @@
+#include "platform/KeyCodes.h"
+
+#include <array>
+
+namespace zelm {
+
+namespace {
+
+// Windows-1252 bytes 0x80 to 0x9F; 0 where the code page has no character.
+constexpr std::array<char32_t, 32> High1252 = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+// The unshifted key of a symbol typed with Shift on a US keyboard.
+int KeyUnderShiftedSymbol(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Exclam: return '1';
+    case Qt::Key_At: return '2';
+    case Qt::Key_NumberSign: return '3';
+    case Qt::Key_Dollar: return '4';
+    case Qt::Key_Percent: return '5';
+    case Qt::Key_AsciiCircum: return '6';
+    case Qt::Key_Ampersand: return '7';
+    case Qt::Key_Asterisk: return '8';
+    case Qt::Key_ParenLeft: return '9';
+    case Qt::Key_ParenRight: return '0';
+    case Qt::Key_Underscore: return VK::Minus;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+unsigned char ToWindows1252(char32_t u) {
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return (unsigned char)u;
+    for (std::size_t i = 0; i < High1252.size(); ++i)
+        if (High1252[i] == u && u != 0) return (unsigned char)(0x80 + i);
+    return 0;
+}
+
+char32_t FromWindows1252(unsigned char b) {
+    if (b >= 0x80 && b < 0xA0) {
+        const char32_t u = High1252[b - 0x80];
+        return u ? u : char32_t(b);
+    }
+    return b;
+}
+
+int VirtualKeyOf(const QKeyEvent& e) {
+    const int k = e.key();
+    if (k >= Qt::Key_0 && k <= Qt::Key_9) return k; // '0'..'9'
+    if (k >= Qt::Key_A && k <= Qt::Key_Z) return k; // 'A'..'Z'
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return VK::F1 + (k - Qt::Key_F1);
+    if (const int base = KeyUnderShiftedSymbol(k)) return base;
+    switch (k) {
+    case Qt::Key_Backspace: return VK::Back;
+    case Qt::Key_Tab: case Qt::Key_Backtab: return VK::Tab;
+    case Qt::Key_Return: case Qt::Key_Enter: return VK::Return;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Pause: return 19;
+    case Qt::Key_CapsLock: return 20;
+    case Qt::Key_Escape: return VK::Escape;
+    case Qt::Key_Space: return VK::Space;
+    case Qt::Key_PageUp: return VK::Prior;
+    case Qt::Key_PageDown: return VK::Next;
+    case Qt::Key_End: return VK::End;
+    case Qt::Key_Home: return VK::Home;
+    case Qt::Key_Left: return VK::Left;
+    case Qt::Key_Up: return VK::Up;
+    case Qt::Key_Right: return VK::Right;
+    case Qt::Key_Down: return VK::Down;
+    case Qt::Key_Select: return 41;
+    case Qt::Key_Print: return 42;
+    case Qt::Key_Execute: return 43;
+    case Qt::Key_SysReq: return 44;
+    case Qt::Key_Insert: return VK::Insert;
+    case Qt::Key_Delete: return VK::Delete;
+    case Qt::Key_NumLock: return 144;
+    case Qt::Key_ScrollLock: return VK::Scroll;
+    case Qt::Key_Semicolon: case Qt::Key_Colon: return 186;
+    case Qt::Key_Equal: case Qt::Key_Plus:
+        return (e.modifiers() & Qt::KeypadModifier) && k == Qt::Key_Plus ? 107 : 187;
+    case Qt::Key_Comma: case Qt::Key_Less: return 188;
+    case Qt::Key_Minus: return (e.modifiers() & Qt::KeypadModifier) ? 109 : VK::Minus;
+    case Qt::Key_Period: case Qt::Key_Greater: return 190;
+    case Qt::Key_Slash: case Qt::Key_Question: return 191;
+    case Qt::Key_QuoteLeft: case Qt::Key_AsciiTilde: return 192;
+    case Qt::Key_BracketLeft: case Qt::Key_BraceLeft: return 219;
+    case Qt::Key_Backslash: case Qt::Key_Bar: return 220;
+    case Qt::Key_BracketRight: case Qt::Key_BraceRight: return 221;
+    case Qt::Key_Apostrophe: case Qt::Key_QuoteDbl: return 222;
+    default: return 0;
+    }
+}
+
+ShiftState ShiftStateOf(const QKeyEvent& e) {
+    const Qt::KeyboardModifiers m = e.modifiers();
+    return {bool(m & Qt::ShiftModifier), bool(m & Qt::ControlModifier), bool(m & Qt::AltModifier)};
+}
+
+unsigned char CharacterOf(const QKeyEvent& e) {
+    const Qt::KeyboardModifiers m = e.modifiers();
+    if ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) return 0;
+    switch (e.key()) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Return: case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Tab: return 9;
+    default: break;
+    }
+    // Ctrl with a letter types its control character; with any other key it types nothing.
+    if ((m & Qt::ControlModifier) && !(m & Qt::AltModifier)) {
+        const int k = e.key();
+        return k >= Qt::Key_A && k <= Qt::Key_Z ? (unsigned char)(k - Qt::Key_A + 1) : 0;
+    }
+    const QString text = e.text();
+    if (text.size() != 1) return 0;
+    return ToWindows1252(text.at(0).unicode());
+}
+
+} // namespace zelm
