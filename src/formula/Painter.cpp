@@ -7,6 +7,7 @@ namespace zelm {
 namespace {
 
 constexpr ColorRef Black = 0x000000;
+constexpr int Bold = 700;
 /// What coloured text adds to the line's text colour.
 constexpr ColorRef ColouredTextOffset = 200;
 
@@ -184,7 +185,7 @@ private:
             DrawShapePart(canvas_, part, state_);
             return;
         }
-        const FontDesc previous = canvas_.SelectFont(FontFor(part));
+        const FontDesc previous = canvas_.SelectFont(PartFont(in_.baseFont, part, DWeight::Bold));
         canvas_.SetTextColor(PartTextColor(in_.textColor, part));
         canvas_.SetTextCharacterExtra(part.Italic);
         canvas_.MoveTo(part.Left, part.Baseline);
@@ -193,76 +194,13 @@ private:
         canvas_.SelectFont(previous);
     }
 
-    FontDesc FontFor(const TTextdeel& part) const {
-        FontDesc f = in_.baseFont;
-        f.height = part.FontHeight;
-        f.italic = part.Italic;
-        f.underline = part.Underline;
-        switch (part.Kind) {
-        case PartKind::Symbol:
-            f.face = "Symbol";
-            break;
-        case PartKind::Name:
-        case PartKind::BoldSign:
-        case PartKind::BoldD:
-            f.weight = 700;
-            break;
-        case PartKind::Text:
-        case PartKind::FractionOpen:
-        case PartKind::FractionBarCode:
-        case PartKind::FractionClose:
-        case PartKind::RootClose:
-        case PartKind::PowerOpen:
-        case PartKind::PowerClose:
-        case PartKind::IndexOpen:
-        case PartKind::IndexClose:
-        case PartKind::Separator:
-        case PartKind::RootSign:
-        case PartKind::FractionBar:
-        case PartKind::BracketOpen:
-        case PartKind::BracketClose:
-        case PartKind::Dot:
-        case PartKind::SlantedOpen:
-        case PartKind::Slash:
-        case PartKind::SlantedClose:
-            break;
-        }
-        return f;
-    }
-
     void DrawPartText(const TTextdeel& part) {
-        switch (part.Kind) {
-        case PartKind::Text:
+        if (part.Kind == PartKind::Text) {
             DrawTextRun(part);
-            break;
-        case PartKind::Name:
-            canvas_.TextOut(part.Name);
-            break;
-        case PartKind::Symbol:
-        case PartKind::BoldSign:
-        case PartKind::BoldD:
-            // The underline and colour switches are empty sign parts and show nothing.
-            if (part.Len > 0) canvas_.TextOut(SignText(part));
-            break;
-        case PartKind::FractionOpen:
-        case PartKind::FractionBarCode:
-        case PartKind::FractionClose:
-        case PartKind::RootClose:
-        case PartKind::PowerOpen:
-        case PartKind::PowerClose:
-        case PartKind::IndexOpen:
-        case PartKind::IndexClose:
-        case PartKind::Separator:
-        case PartKind::RootSign:
-        case PartKind::FractionBar:
-        case PartKind::BracketOpen:
-        case PartKind::BracketClose:
-        case PartKind::Dot:
-        case PartKind::SlantedOpen:
-        case PartKind::Slash:
-        case PartKind::SlantedClose:
-            break;
+            return;
         }
+        const Bytes text = PartText(part, *in_.cursief);
+        if (!text.empty()) canvas_.TextOut(text);
     }
 
     /// Draws a text run, switching colours where the selection starts or ends inside it.
@@ -337,12 +275,80 @@ bool IsShapeKind(PartKind kind) {
     return false;
 }
 
+FontDesc PartFont(const FontDesc& base, const TTextdeel& part, DWeight d) {
+    FontDesc f = base;
+    f.height = part.FontHeight;
+    f.italic = part.Italic;
+    f.underline = part.Underline;
+    switch (part.Kind) {
+    case PartKind::Symbol:
+        f.face = "Symbol";
+        break;
+    case PartKind::Name:
+    case PartKind::BoldSign:
+        f.weight = Bold;
+        break;
+    case PartKind::BoldD:
+        if (d == DWeight::Bold) f.weight = Bold;
+        break;
+    case PartKind::Text:
+    case PartKind::FractionOpen:
+    case PartKind::FractionBarCode:
+    case PartKind::FractionClose:
+    case PartKind::RootClose:
+    case PartKind::PowerOpen:
+    case PartKind::PowerClose:
+    case PartKind::IndexOpen:
+    case PartKind::IndexClose:
+    case PartKind::Separator:
+    case PartKind::RootSign:
+    case PartKind::FractionBar:
+    case PartKind::BracketOpen:
+    case PartKind::BracketClose:
+    case PartKind::Dot:
+    case PartKind::SlantedOpen:
+    case PartKind::Slash:
+    case PartKind::SlantedClose:
+        break;
+    }
+    return f;
+}
+
 ColorRef PartTextColor(ColorRef base, const TTextdeel& part) {
     return base + ColouredTextOffset * ColorRef(part.Coloured);
 }
 
-Bytes SignText(const TTextdeel& part) {
-    return Bytes(1, part.FirstChar);
+Bytes PartText(const TTextdeel& part, const Bytes& cursief) {
+    switch (part.Kind) {
+    case PartKind::Text:
+        return cursief.substr(std::size_t(part.TextPos), std::size_t(part.Len));
+    case PartKind::Name:
+        return part.Name;
+    case PartKind::Symbol:
+    case PartKind::BoldSign:
+    case PartKind::BoldD:
+        // The underline and colour switches are empty sign parts and show nothing.
+        return part.Len > 0 ? Bytes(1, part.FirstChar) : Bytes();
+    case PartKind::FractionOpen:
+    case PartKind::FractionBarCode:
+    case PartKind::FractionClose:
+    case PartKind::RootClose:
+    case PartKind::PowerOpen:
+    case PartKind::PowerClose:
+    case PartKind::IndexOpen:
+    case PartKind::IndexClose:
+    case PartKind::Separator:
+    case PartKind::RootSign:
+    case PartKind::FractionBar:
+    case PartKind::BracketOpen:
+    case PartKind::BracketClose:
+    case PartKind::Dot:
+    case PartKind::SlantedOpen:
+    case PartKind::Slash:
+    case PartKind::SlantedClose:
+        break;
+    }
+    return {};
 }
 
 void DrawShapePart(Canvas& canvas, const TTextdeel& part, SelState state) {

@@ -40,11 +40,19 @@ void DrawShapePart(Canvas& canvas, const TTextdeel& part, SelState state);
 /// True for the part kinds that DrawShapePart draws.
 bool IsShapeKind(PartKind kind);
 
+/// Whether the "d" sign (kind 12) is bold: it is in the line editor, not on other canvases.
+enum class DWeight { Bold, Normal };
+
+/// The font of a text or sign part, made from `base` with the part's height, italic and
+/// underline; the "Symbol" face for kind 10, bold for names and the bold signs.
+FontDesc PartFont(const FontDesc& base, const TTextdeel& part, DWeight d);
+
 /// The text colour of a part: `base` plus 200 for coloured text, added to the whole 32-bit
 /// value so that a red component above 55 carries into green.
 ColorRef PartTextColor(ColorRef base, const TTextdeel& part);
 
-/// The one-character text of a sign part (kinds 10 to 12).
-Bytes SignText(const TTextdeel& part);
+/// What a text or sign part shows: its run of `cursief`, its name or its one character;
+/// nothing for the other kinds and for the empty switch parts.
+Bytes PartText(const TTextdeel& part, const Bytes& cursief);
 
 } // namespace zelm

@@ -18,84 +18,12 @@ TTextdeel MovedBy(TTextdeel part, Point origin) {
     return part;
 }
 
-/// The part's font, derived from the canvas's own: only names and the bold signs are bold
-/// ("d" keeps the normal weight here).
-FontDesc FontFor(const FontDesc& own, const TTextdeel& part) {
-    FontDesc f = own;
-    f.height = part.FontHeight;
-    f.italic = part.Italic;
-    f.underline = part.Underline;
-    switch (part.Kind) {
-    case PartKind::Symbol:
-        f.face = "Symbol";
-        break;
-    case PartKind::Name:
-    case PartKind::BoldSign:
-        f.weight = 700;
-        break;
-    case PartKind::Text:
-    case PartKind::FractionOpen:
-    case PartKind::FractionBarCode:
-    case PartKind::FractionClose:
-    case PartKind::RootClose:
-    case PartKind::PowerOpen:
-    case PartKind::PowerClose:
-    case PartKind::IndexOpen:
-    case PartKind::IndexClose:
-    case PartKind::BoldD:
-    case PartKind::Separator:
-    case PartKind::RootSign:
-    case PartKind::FractionBar:
-    case PartKind::BracketOpen:
-    case PartKind::BracketClose:
-    case PartKind::Dot:
-    case PartKind::SlantedOpen:
-    case PartKind::Slash:
-    case PartKind::SlantedClose:
-        break;
-    }
-    return f;
-}
-
-/// What a part with characters shows; empty for the kinds that draw no text.
-Bytes TextOf(const TTextdeel& part, const Bytes& cursief) {
-    switch (part.Kind) {
-    case PartKind::Text:
-        return cursief.substr(std::size_t(part.TextPos), std::size_t(part.Len));
-    case PartKind::Name:
-        return part.Name;
-    case PartKind::Symbol:
-    case PartKind::BoldSign:
-    case PartKind::BoldD:
-        return SignText(part);
-    case PartKind::FractionOpen:
-    case PartKind::FractionBarCode:
-    case PartKind::FractionClose:
-    case PartKind::RootClose:
-    case PartKind::PowerOpen:
-    case PartKind::PowerClose:
-    case PartKind::IndexOpen:
-    case PartKind::IndexClose:
-    case PartKind::Separator:
-    case PartKind::RootSign:
-    case PartKind::FractionBar:
-    case PartKind::BracketOpen:
-    case PartKind::BracketClose:
-    case PartKind::Dot:
-    case PartKind::SlantedOpen:
-    case PartKind::Slash:
-    case PartKind::SlantedClose:
-        break;
-    }
-    return {};
-}
-
 void DrawTextPart(Canvas& canvas, const FontDesc& own, const TTextdeel& part, const Bytes& cursief,
                   ColorRef textColor) {
     canvas.SetTextColor(PartTextColor(textColor, part));
     canvas.SetTextCharacterExtra(ItalicSpacing * part.Italic);
-    canvas.SelectFont(FontFor(own, part));
-    const Bytes text = TextOf(part, cursief);
+    canvas.SelectFont(PartFont(own, part, DWeight::Normal));
+    const Bytes text = PartText(part, cursief);
     if (!text.empty()) canvas.TextOut(text);
 }
 
