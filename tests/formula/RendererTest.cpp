@@ -153,14 +153,18 @@ TEST(FormulaCell, AFormulaWithoutByteZeroIsTextWithNoCodes) {
     EXPECT_EQ(canvas.Font(), FontDesc{});
 }
 
-TEST(FormulaCell, ItalicSpacingFollowsTheCanvasFont) {
-    // Font -40: top margin 5, tmHeight 50, descent -10. The cell layout spaces italics by
-    // 40/20 = 2, so "x" measures 20 + 2 = 22; Bottom 55, Baseline 45, height 55 + 5 = 60.
-    // The cell painter draws italics with 2 x 1 = 2 pixels.
+TEST(FormulaCell, ItalicSpacingInTheLayoutFollowsTheFontSize) {
+    // The cell layout spaces italics by (-height)/20: 16/20 = 0, so "x" in the -16 font
+    // measures 8 as above. With -40 (top margin 5, tmHeight 50, descent -10) it is 40/20 = 2:
+    // "x" measures 20 + 2 = 22, Bottom 5 + 50 = 55, Baseline 45, height 55 + 5 = 60. The
+    // painter draws italics with 2 pixels either way.
+    const Bytes formula = Bytes("\x05x\x06") + '\0';
+    test::FixedCanvas small;
+    EXPECT_EQ(DrawFormulaCell(small, TextAlign::Baseline, {4, 0}, formula), (Size{8, 24}));
+    EXPECT_EQ(small.log, (Log{R"(text 4,18 "x" Tahoma h-16 w400 i1 u0 x2 c000000 bkffffff)"}));
     FontDesc big;
     big.height = -40;
     test::FixedCanvas canvas(big);
-    const Bytes formula = Bytes("\x05x\x06") + '\0';
     EXPECT_EQ(DrawFormulaCell(canvas, TextAlign::Baseline, {4, 0}, formula), (Size{22, 60}));
     EXPECT_EQ(canvas.log, (Log{R"(text 4,45 "x" Tahoma h-40 w400 i1 u0 x2 c000000 bkffffff)"}));
 }
