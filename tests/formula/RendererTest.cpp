@@ -169,6 +169,24 @@ TEST(FormulaCell, ItalicSpacingInTheLayoutFollowsTheFontSize) {
     EXPECT_EQ(canvas.log, (Log{R"(text 4,45 "x" Tahoma h-40 w400 i1 u0 x2 c000000 bkffffff)"}));
 }
 
+TEST(FormulaCell, AnOpenPowerRunsToTheEndAndItsAppendedCloserNeverShows) {
+    // "x", power opener, "2", with the power closer missing. In the -16 font: "x" 0..8 with
+    // Bottom 22; the power's empty opener at 8; pen x 8 + 16/8 = 10, pen y 22 - 16/2 = 14,
+    // height -(16/2) = -8. "2" is measured in the starting font (8 wide, 20 high): Left 10,
+    // Bottom 14, Top -6, Baseline 10. The highest top -6 is moved to the margin 2: everything
+    // moves down 8, so "x" has Baseline 18 + 8 = 26 and "2" Baseline 18; running bottom
+    // 22 + 8 = 30, height 30 + 2 = 32, width 10 + 8 = 18.
+    test::FixedCanvas canvas;
+    const Bytes formula = Bytes("x\x03"
+                                "2") +
+                          '\0' + "\x07";
+    EXPECT_EQ(DrawFormulaCell(canvas, TextAlign::Baseline, {4, 0}, formula), (Size{18, 32}));
+    EXPECT_EQ(canvas.log, (Log{
+                              R"(text 4,26 "x" Tahoma h-16 w400 i0 u0 x0 c000000 bkffffff)",
+                              R"(text 14,18 "2" Tahoma h-8 w400 i0 u0 x0 c000000 bkffffff)",
+                          }));
+}
+
 TEST(FormulaCell, RightCentreAndBottomAlignmentMoveTheOrigin) {
     // "x" is 8 wide and 24 high (see above).
     test::FixedCanvas canvas;
