@@ -23,12 +23,10 @@ constexpr std::size_t LineRecordSize = 792;
 constexpr std::size_t ShortStringMax = 255;
 
 /// Style bits of a font record.
-enum FontStyleBits : std::uint8_t {
-    StyleBold = 1,
-    StyleItalic = 2,
-    StyleUnderline = 4,
-    StyleStrikeOut = 8,
-};
+constexpr std::uint8_t StyleBold = 1;
+constexpr std::uint8_t StyleItalic = 2;
+constexpr std::uint8_t StyleUnderline = 4;
+constexpr std::uint8_t StyleStrikeOut = 8;
 
 /// A stored font: face name, size in points, colour, character set and style bits.
 struct TFontRecord {

@@ -5,7 +5,6 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -176,13 +175,13 @@ std::string ReadWholeFile(const std::string& path) {
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     const std::string target = ResolveLink(path);
     const std::string folder = FolderOf(target);
-    // A short fixed name cannot overrun the name length that the target itself fits in.
+    // A short fixed name: one built from a long target name could pass the longest name allowed.
     std::string temporary = folder + "/.zelm-save-XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.Get() < 0) ThrowIoError(errno);
 
+    // Renaming a file over a folder fails with EISDIR, which leaves the folder alone.
     int error = FillTemporary(fd, bytes, ModeForTarget(target));
-    if (error == 0 && IsFolder(target)) error = EISDIR;
     if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) {
         ::unlink(temporary.c_str());

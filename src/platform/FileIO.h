@@ -20,7 +20,8 @@ std::string ReadWholeFile(const std::string& path);
 
 /// Replaces the file at `path` by `bytes`: a temporary file in the same folder is written and
 /// synced, renamed over the target, and the folder is synced. On failure the temporary file is
-/// removed and the target is left as it was.
+/// removed and the target is left as it was. Only a failure to sync the folder comes after the
+/// rename: it is reported, though the new content is already in place.
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
 
 /// Names (without folder) of the entries of `folder` that are not folders and end in `suffix`,
