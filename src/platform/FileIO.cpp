@@ -1,0 +1,218 @@
+#include "platform/FileIO.h"
+
+#include <algorithm>
+#include <cerrno>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "formula/Errors.h"
+
+namespace zelm {
+
+namespace {
+
+[[noreturn]] void ThrowIoError(int error) {
+    throw ZelmError(IoErrorMessage(error));
+}
+
+/// Closes a descriptor when it goes out of scope; `Close` reports the error of a closing.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int Get() const { return fd_; }
+    /// Closes now; the error number of a failed close, 0 when it succeeded.
+    int Close() {
+        const int fd = fd_;
+        fd_ = -1;
+        // Linux releases the descriptor even when close fails, so it is never retried.
+        return ::close(fd) == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+int OpenRetrying(const char* path, int flags) {
+    int fd;
+    do
+        fd = ::open(path, flags | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+// Saving through a symbolic link replaces the file it points to, not the link itself.
+std::string ResolveLink(const std::string& path) {
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return path;
+    std::string target = resolved;
+    ::free(resolved);
+    return target;
+}
+
+// The permissions a newly created file would get: an existing target keeps its own.
+mode_t ModeForTarget(const std::string& target) {
+    struct stat st;
+    if (::stat(target.c_str(), &st) == 0) return st.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+// The error number of the first failing write, 0 when all bytes went out.
+int WriteAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        if (n == 0) return ENOSPC; // no progress: the device takes no more
+        done += std::size_t(n);
+    }
+    return 0;
+}
+
+int SyncRetrying(int fd) {
+    int result;
+    do
+        result = ::fsync(fd);
+    while (result != 0 && errno == EINTR);
+    return result == 0 ? 0 : errno;
+}
+
+// Makes the rename itself durable. File systems that cannot sync a folder say EINVAL; the
+// rename has happened there all the same, so that is not a failure of the save.
+int SyncFolder(const std::string& folder) {
+    FileDescriptor dir(OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY));
+    if (dir.Get() < 0) return errno;
+    const int error = SyncRetrying(dir.Get());
+    return error == EINVAL ? 0 : error;
+}
+
+// Writes `bytes` into the new file `fd` and closes it; the error number, 0 on success.
+int FillTemporary(FileDescriptor& fd, const std::string& bytes, mode_t mode) {
+    if (::fchmod(fd.Get(), mode) != 0) return errno;
+    if (int error = WriteAll(fd.Get(), bytes)) return error;
+    if (int error = SyncRetrying(fd.Get())) return error;
+    return fd.Close();
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+std::string IoErrorMessage(int error) {
+    switch (error) {
+    case ENOENT:
+        return "File not found";
+    case ENAMETOOLONG:
+    case EINVAL:
+    case ENOTDIR:
+        return "Invalid filename";
+    case EMFILE:
+    case ENFILE:
+        return "Too many open files";
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return "File access denied";
+    case ENOSPC:
+    case EDQUOT:
+        return "Disk full";
+    default:
+        return "I/O error " + std::to_string(error);
+    }
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    FileDescriptor fd(OpenRetrying(path.c_str(), O_RDONLY));
+    if (fd.Get() < 0) ThrowIoError(errno);
+    struct stat st;
+    if (::fstat(fd.Get(), &st) != 0) ThrowIoError(errno);
+    if (S_ISDIR(st.st_mode)) ThrowIoError(EISDIR);
+
+    std::string bytes;
+    if (S_ISREG(st.st_mode)) bytes.reserve(std::size_t(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowIoError(errno);
+        }
+        if (n == 0) break;
+        bytes.append(buffer, std::size_t(n));
+    }
+    // A regular file that ends before its recorded size was cut short while being read.
+    if (S_ISREG(st.st_mode) && bytes.size() < std::size_t(st.st_size))
+        throw ZelmError(ReadBeyondEndMessage);
+    return bytes;
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+    const std::string target = ResolveLink(path);
+    const std::string folder = FolderOf(target);
+    // A short fixed name: one built from a long target name could pass the longest name allowed.
+    std::string temporary = folder + "/.zelm-save-XXXXXX";
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (fd.Get() < 0) ThrowIoError(errno);
+
+    // Renaming a file over a folder fails with EISDIR, which leaves the folder alone.
+    int error = FillTemporary(fd, bytes, ModeForTarget(target));
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        ThrowIoError(error);
+    }
+    if (int syncError = SyncFolder(folder)) ThrowIoError(syncError);
+}
+
+std::vector<std::string> ListFiles(const std::string& folder, const std::string& suffix) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == ".." || !name.ends_with(suffix)) continue;
+        if (IsFolder(folder + "/" + name)) continue;
+        names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void DeleteMatching(const std::string& folder, const std::string& suffix) {
+    for (const std::string& name : ListFiles(folder, suffix))
+        ::unlink((folder + "/" + name).c_str()); // a file that will not go is skipped
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+} // namespace zelm
