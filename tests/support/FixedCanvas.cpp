@@ -94,7 +94,8 @@ void FixedCanvas::TextOut(const Bytes& s) {
                   Printable(s) + "\" " + font_.face + " h" + std::to_string(font_.height) +
                   " w" + std::to_string(font_.weight) + " i" + std::to_string(font_.italic) +
                   " u" + std::to_string(font_.underline) + " x" + std::to_string(extra_) + " c" +
-                  HexColor(textColor_) + " bk" + HexColor(bkColor_));
+                  HexColor(textColor_) + " bk" +
+                  (bkColor_ == SystemHighlight ? std::string("highlight") : HexColor(bkColor_)));
     if (baselineCP_) pos_.x += TextExtent(s).cx;
 }
 

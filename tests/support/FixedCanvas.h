@@ -59,12 +59,20 @@ public:
     void PolyBezier(const std::vector<Point>& pts) override;
     void Ellipse(const Rect& box) override;
 
-    /// The drawing calls so far, one line each, e.g. `text 10,20 "sin" h-16 w700 i0 u0 x0
-    /// c000000 bk ffffff` or `polyline 1,2 3,4`. State changes that draw nothing (colour, pen,
+    /// The drawing calls so far, one line each, e.g. `text 10,20 "sin" Tahoma h-16 w700 i0 u0
+    /// x0 c000000 bkffffff` (`bkhighlight` for the system highlight colour) or `polyline 1,2
+    /// 3,4 solid1 c000000` (` not` in invert mode). State changes that draw nothing (colour, pen,
     /// font selection) are not logged: they show in the calls that use them.
     std::vector<std::string> log;
     /// Number of SelectFont calls (fonts created) since construction.
     int fontsSelected = 0;
+
+    // The current state, so that a test can check that a painter put back what it changed.
+    Pen CurrentPen() const { return pen_; }
+    Brush CurrentBrush() const { return brush_; }
+    RasterOp Rop2() const { return rop_; }
+    bool BaselineUpdateCP() const { return baselineCP_; }
+    ColorRef BkColor() const { return bkColor_; }
 
 private:
     std::string PenText() const;
