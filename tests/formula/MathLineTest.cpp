@@ -27,16 +27,18 @@ Bytes P(int v) {
     return Bytes(1, char(v));
 }
 
+/// Puts the process-wide state back as at program start, before and after each test.
+struct FreshGlobals {
+    FreshGlobals() { Reset(); }
+    ~FreshGlobals() { Reset(); }
+    static void Reset() {
+        Globals().Reset();
+        EditorState().Reset();
+    }
+};
+
 class MathLineTest : public ::testing::Test {
 protected:
-    MathLineTest() {
-        Globals().Reset();
-        EditorState().Reset();
-    }
-    ~MathLineTest() override {
-        Globals().Reset();
-        EditorState().Reset();
-    }
     /// Puts an empty selection with the caret at text position p.
     void Caret(int p) { line.Selstart = line.Seleinde = line.CaretPos = p; }
     /// Writes a code string and a text in one go, the way loading a line does.
@@ -45,6 +47,7 @@ protected:
         line.SetText(text);
     }
 
+    FreshGlobals fresh; // first, so that the line below is made in a fresh program state
     test::FixedCanvas canvas;
     MathLine line{canvas, 200};
 };
@@ -407,14 +410,15 @@ TEST_F(MathLineTest, OpenStructuresAreClosedInFamilyOrder) {
     EXPECT_EQ(line.Codes(), B({P(12), P(25), P(7), P(23), P(30), P(13), P(8), P(24), P(31)}));
 }
 
-/// " " followed by n fractions that all lack their bar: each layout can mend only the first
-/// one left, since inserting a bar ends the pass.
-Bytes FractionsWithoutBars(int n, Bytes& codes) {
+/// " " followed by n roots without an index: each layout can mend only the first one left,
+/// since inserting an index ends the pass (each root has its own separator link, so a mended
+/// root does not cover for the next one).
+Bytes RootsWithoutIndex(int n, Bytes& codes) {
     Bytes text = " ";
     codes.clear();
     for (int i = 0; i < n; ++i) {
-        text += B({kStruct, "1", kStruct});
-        codes += B({P(15), P(17)});
+        text += B({kStruct, "x", kStruct});
+        codes += B({P(12), P(13)});
     }
     return text;
 }
@@ -422,7 +426,7 @@ Bytes FractionsWithoutBars(int n, Bytes& codes) {
 TEST_F(MathLineTest, FourRepairedLayoutsInARowAreAllowed) {
     Bytes codes;
     Caret(1);
-    Load(FractionsWithoutBars(4, codes), codes);
+    Load(RootsWithoutIndex(4, codes), codes);
     EXPECT_EQ(CountCodeChars(line.Text()), 12);
     EXPECT_EQ(line.Codes().size(), 12u);
     EXPECT_EQ(Globals().retryBudget, 4);
@@ -431,7 +435,7 @@ TEST_F(MathLineTest, FourRepairedLayoutsInARowAreAllowed) {
 TEST_F(MathLineTest, TheFifthRepairedLayoutRaisesFoutjeButKeepsItsRepairs) {
     Bytes codes;
     Caret(1);
-    const Bytes broken = FractionsWithoutBars(5, codes);
+    const Bytes broken = RootsWithoutIndex(5, codes);
     line.SetCodes(codes);
     try {
         line.SetText(broken);
@@ -440,7 +444,7 @@ TEST_F(MathLineTest, TheFifthRepairedLayoutRaisesFoutjeButKeepsItsRepairs) {
         EXPECT_STREQ(e.what(), "Foutje");
     }
     EXPECT_EQ(Globals().retryBudget, 0);
-    // All five bars are in: the fifth layout inserted the last one before the error.
+    // All five indexes are in: the fifth layout inserted the last one before the error.
     EXPECT_EQ(CountCodeChars(line.Text()), 15);
     EXPECT_EQ(line.Codes().size(), 15u);
     EXPECT_EQ(line.Text().find(kOn), Bytes::npos);
