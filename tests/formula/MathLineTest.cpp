@@ -290,6 +290,21 @@ TEST_F(MathLineTest, TheCaretCellLiesUnderTheNextCharacter) {
     EXPECT_EQ(canvas.TextCharacterExtra(), 0);
 }
 
+TEST_F(MathLineTest, CaretCellsOnANameAndAfterALogBase) {
+    Caret(4);
+    line.SetText(" log"); // " ", name 23, separator 25: the base is still empty
+    ASSERT_EQ(line.Cursieftext(), B({" ", kName, kStruct}));
+    // The name "log" is added bold at 4: l 5 + o 9 + g 9 = 23 wide, to 27. Its base region
+    // moves it right by the average width 8 (12..35); the separator, made at the base's pen
+    // x 12, then moves it right by 12 - 12 + 1 = 1: 13..36.
+    // At display 1 the caret covers the rest of the name, from the next part's left (the
+    // separator at 12, left of the name's 13) to the name's right: 36 - 12 = 24.
+    EXPECT_EQ(line.CaretCell(1), (CaretRect{12, 22, 24, 1}));
+    // After the separator the caret stands behind its owner, the name; the separator was
+    // made in the base's cell height 8 (c = 6), still 1 thick.
+    EXPECT_EQ(line.CaretCell(3), (CaretRect{36, 22, 10, 1}));
+}
+
 TEST_F(MathLineTest, NeededWidthIsTheLineWidthPlusTheEndCaret) {
     Caret(1);
     line.SetText(" ab");
