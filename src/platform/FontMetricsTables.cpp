@@ -13,7 +13,9 @@ constexpr int DefaultHeight = -16;
 int U16(std::string_view t, std::size_t at) {
     return (int(static_cast<unsigned char>(t[at])) << 8) | static_cast<unsigned char>(t[at + 1]);
 }
-int S16(std::string_view t, std::size_t at) { return int(std::int16_t(U16(t, at))); }
+int S16(std::string_view t, std::size_t at) {
+    return int(std::int16_t(U16(t, at)));
+}
 
 // Offsets of the fields read, in bytes from the start of each table.
 namespace os2 {
@@ -32,7 +34,8 @@ std::vector<int> ReadAdvances(std::string_view hhea, std::string_view hmtx) {
     std::vector<int> advances;
     if (hmtx.size() < count * 4) return advances;
     advances.reserve(count);
-    for (std::size_t g = 0; g < count; ++g) advances.push_back(U16(hmtx, g * 4));
+    for (std::size_t g = 0; g < count; ++g)
+        advances.push_back(U16(hmtx, g * 4));
     return advances;
 }
 
@@ -90,7 +93,9 @@ FontScale::FontScale(const FontTables& t, int height) : unitsPerEm_(t.unitsPerEm
     }
 }
 
-int FontScale::Em() const { return std::max(1, (*this)(unitsPerEm_)); }
+int FontScale::Em() const {
+    return std::max(1, (*this)(unitsPerEm_));
+}
 
 FontMetrics ScaledMetrics(const FontTables& t, int height) {
     const FontScale px(t, height);

@@ -25,8 +25,7 @@ struct FontTables {
     // OS/2
     int xAvgCharWidth = 0;
     int subscriptXSize = 0, subscriptYSize = 0, subscriptXOffset = 0, subscriptYOffset = 0;
-    int superscriptXSize = 0, superscriptYSize = 0, superscriptXOffset = 0,
-        superscriptYOffset = 0;
+    int superscriptXSize = 0, superscriptYSize = 0, superscriptXOffset = 0, superscriptYOffset = 0;
     int strikeoutSize = 0, strikeoutPosition = 0;
     int typoAscender = 0, typoDescender = 0;
     int winAscent = 0, winDescent = 0;

@@ -36,7 +36,8 @@ struct FaceData {
 
 QString FromCp1252(const std::string& bytes) {
     QString s;
-    for (unsigned char b : bytes) s += QChar(char16_t(Cp1252ToUnicode(b)));
+    for (unsigned char b : bytes)
+        s += QChar(char16_t(Cp1252ToUnicode(b)));
     return s;
 }
 
@@ -91,7 +92,8 @@ void MapBytes(const QRawFont& raw, bool symbol, FaceData& data) {
 
 void ReadAdvanceUnits(const QRawFont& raw, FaceData& data) {
     QString all;
-    for (char32_t c : data.chars) all += QChar(char16_t(c));
+    for (char32_t c : data.chars)
+        all += QChar(char16_t(c));
     const QList<quint32> glyphs = raw.glyphIndexesForString(all);
     for (int b = 0; b < 256 && b < glyphs.size(); ++b)
         data.advanceUnits[b] = data.tables->AdvanceOf(glyphs[b]).value_or(0);
@@ -149,8 +151,8 @@ void ResolveOutline(const FaceData& face, const FontDesc& d, ResolvedFont& r) {
     const bool hmtx = !face.tables->advances.empty();
     const QFontMetrics fm(r.font);
     for (int b = 0; b < 256; ++b)
-        r.widths[b] = hmtx ? px(face.advanceUnits[b])
-                           : fm.horizontalAdvance(QChar(char16_t(r.chars[b])));
+        r.widths[b] =
+            hmtx ? px(face.advanceUnits[b]) : fm.horizontalAdvance(QChar(char16_t(r.chars[b])));
 }
 
 // A font without the tables (a bitmap face, say) gets the basic metrics Qt reports.
@@ -175,7 +177,8 @@ void ResolveBasic(const FontDesc& d, ResolvedFont& r) {
     m.underscoreSize = fm.lineWidth();
     m.strikeoutPosition = fm.strikeOutPos();
     m.strikeoutSize = fm.lineWidth();
-    for (int b = 0; b < 256; ++b) r.widths[b] = fm.horizontalAdvance(QChar(char16_t(r.chars[b])));
+    for (int b = 0; b < 256; ++b)
+        r.widths[b] = fm.horizontalAdvance(QChar(char16_t(r.chars[b])));
 }
 
 std::shared_ptr<const ResolvedFont> Resolve(const FontDesc& d) {
@@ -201,9 +204,13 @@ std::shared_ptr<const ResolvedFont> ResolveFont(const FontDesc& f) {
     return it->second;
 }
 
-FontMetrics MetricsOf(const FontDesc& f) { return ResolveFont(f)->metrics; }
+FontMetrics MetricsOf(const FontDesc& f) {
+    return ResolveFont(f)->metrics;
+}
 
-int ResolvedFontCount() { return int(Cache().fonts.size()); }
+int ResolvedFontCount() {
+    return int(Cache().fonts.size());
+}
 
 void ClearFontCache() {
     Cache().fonts.clear();
@@ -217,21 +224,36 @@ namespace {
 // The system colours the program's original platform numbers, as palette roles.
 QPalette::ColorRole RoleOfSystemColor(int index) {
     switch (index) {
-    case 5: return QPalette::Base;               // window background
-    case 8: return QPalette::Text;               // window text
-    case 7: return QPalette::WindowText;         // menu text
-    case 13: return QPalette::Highlight;         // selection background
-    case 14: return QPalette::HighlightedText;   // selection text
-    case 15: return QPalette::Button;            // button face
-    case 16: return QPalette::Dark;              // button shadow
-    case 17: return QPalette::PlaceholderText;   // grey text
-    case 18: return QPalette::ButtonText;        // button text
-    case 20: return QPalette::Light;             // button highlight
-    case 21: return QPalette::Shadow;            // dark 3-D shadow
-    case 22: return QPalette::Midlight;          // 3-D light
-    case 23: return QPalette::ToolTipText;       // hint text
-    case 24: return QPalette::ToolTipBase;       // hint background
-    default: return QPalette::Window;            // every other surface
+    case 5:
+        return QPalette::Base; // window background
+    case 8:
+        return QPalette::Text; // window text
+    case 7:
+        return QPalette::WindowText; // menu text
+    case 13:
+        return QPalette::Highlight; // selection background
+    case 14:
+        return QPalette::HighlightedText; // selection text
+    case 15:
+        return QPalette::Button; // button face
+    case 16:
+        return QPalette::Dark; // button shadow
+    case 17:
+        return QPalette::PlaceholderText; // grey text
+    case 18:
+        return QPalette::ButtonText; // button text
+    case 20:
+        return QPalette::Light; // button highlight
+    case 21:
+        return QPalette::Shadow; // dark 3-D shadow
+    case 22:
+        return QPalette::Midlight; // 3-D light
+    case 23:
+        return QPalette::ToolTipText; // hint text
+    case 24:
+        return QPalette::ToolTipBase; // hint background
+    default:
+        return QPalette::Window; // every other surface
     }
 }
 
@@ -273,7 +295,8 @@ bool FontSmoothingOn() {
 
 QtCanvas::QtCanvas(FontDesc start) : font_(std::move(start)) {}
 
-QtCanvas::QtCanvas(QPainter& painter, FontDesc start) : painter_(&painter), font_(std::move(start)) {
+QtCanvas::QtCanvas(QPainter& painter, FontDesc start)
+    : painter_(&painter), font_(std::move(start)) {
     painter_->save();
     // Lines fall on whole pixels exactly where the integer geometry puts them.
     painter_->setRenderHint(QPainter::Antialiasing, false);
@@ -306,25 +329,46 @@ FontDesc QtCanvas::SelectFont(const FontDesc& f) {
     return old;
 }
 
-FontMetrics QtCanvas::Metrics() { return Current().metrics; }
+FontMetrics QtCanvas::Metrics() {
+    return Current().metrics;
+}
 
 Size QtCanvas::TextExtent(const Bytes& s) {
     const ResolvedFont& f = Current();
     int width = 0;
-    for (unsigned char b : s) width += f.widths[b] + extra_;
+    for (unsigned char b : s)
+        width += f.widths[b] + extra_;
     return {width, f.metrics.tmHeight};
 }
 
-int QtCanvas::CharWidth(unsigned char c) { return Current().widths[c]; }
+int QtCanvas::CharWidth(unsigned char c) {
+    return Current().widths[c];
+}
 
-int QtCanvas::SetTextCharacterExtra(int extra) { return std::exchange(extra_, extra); }
-ColorRef QtCanvas::SetTextColor(ColorRef c) { return std::exchange(textColor_, c); }
-ColorRef QtCanvas::SetBkColor(ColorRef c) { return std::exchange(bkColor_, c); }
-bool QtCanvas::SetBaselineUpdateCP(bool on) { return std::exchange(baselineCP_, on); }
-void QtCanvas::MoveTo(int x, int y) { pos_ = {x, y}; }
-RasterOp QtCanvas::SetRop2(RasterOp op) { return std::exchange(rop_, op); }
-Pen QtCanvas::SelectPen(const Pen& p) { return std::exchange(pen_, p); }
-Brush QtCanvas::SelectBrush(const Brush& b) { return std::exchange(brush_, b); }
+int QtCanvas::SetTextCharacterExtra(int extra) {
+    return std::exchange(extra_, extra);
+}
+ColorRef QtCanvas::SetTextColor(ColorRef c) {
+    return std::exchange(textColor_, c);
+}
+ColorRef QtCanvas::SetBkColor(ColorRef c) {
+    return std::exchange(bkColor_, c);
+}
+bool QtCanvas::SetBaselineUpdateCP(bool on) {
+    return std::exchange(baselineCP_, on);
+}
+void QtCanvas::MoveTo(int x, int y) {
+    pos_ = {x, y};
+}
+RasterOp QtCanvas::SetRop2(RasterOp op) {
+    return std::exchange(rop_, op);
+}
+Pen QtCanvas::SelectPen(const Pen& p) {
+    return std::exchange(pen_, p);
+}
+Brush QtCanvas::SelectBrush(const Brush& b) {
+    return std::exchange(brush_, b);
+}
 
 void QtCanvas::TextOut(const Bytes& s) {
     const ResolvedFont& f = Current();
@@ -337,8 +381,7 @@ void QtCanvas::TextOut(const Bytes& s) {
 
 // Each character goes where the measured advances put it, so that the drawn text covers
 // exactly the extent the layout measured, extra spacing included.
-void QtCanvas::DrawTextRun(const ResolvedFont& f, const Bytes& s, int x, int baseline,
-                           int width) {
+void QtCanvas::DrawTextRun(const ResolvedFont& f, const Bytes& s, int x, int baseline, int width) {
     const FontMetrics& m = f.metrics;
     const QColor ink = ToQColor(textColor_);
     painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
@@ -351,13 +394,11 @@ void QtCanvas::DrawTextRun(const ResolvedFont& f, const Bytes& s, int x, int bas
         at += f.widths[b] + extra_;
     }
     if (font_.underline)
-        painter_->fillRect(QRect(x, baseline - m.underscorePosition, width,
-                                 std::max(1, m.underscoreSize)),
-                           ink);
+        painter_->fillRect(
+            QRect(x, baseline - m.underscorePosition, width, std::max(1, m.underscoreSize)), ink);
     if (font_.strikeOut)
-        painter_->fillRect(QRect(x, baseline - m.strikeoutPosition, width,
-                                 std::max(1, m.strikeoutSize)),
-                           ink);
+        painter_->fillRect(
+            QRect(x, baseline - m.strikeoutPosition, width, std::max(1, m.strikeoutSize)), ink);
 }
 
 void QtCanvas::FillRect(const Rect& r, ColorRef c) {
@@ -388,12 +429,14 @@ void QtCanvas::Polyline(const std::vector<Point>& pts) {
     if (!painter_ || pts.size() < 2) return;
     PrepareShape(false);
     QPolygon polygon;
-    for (const Point& p : pts) polygon << QPoint(p.x, p.y);
+    for (const Point& p : pts)
+        polygon << QPoint(p.x, p.y);
     painter_->drawPolyline(polygon);
 }
 
 void QtCanvas::PolyPolyline(const std::vector<std::vector<Point>>& lines) {
-    for (const auto& line : lines) Polyline(line);
+    for (const auto& line : lines)
+        Polyline(line);
 }
 
 void QtCanvas::PolyBezier(const std::vector<Point>& pts) {
@@ -409,8 +452,8 @@ void QtCanvas::Ellipse(const Rect& box) {
     if (!painter_ || box.right <= box.left || box.bottom <= box.top) return;
     PrepareShape(true);
     // The box's right and bottom edges lie outside the figure.
-    painter_->drawEllipse(QRect(box.left, box.top, box.right - box.left - 1,
-                                box.bottom - box.top - 1));
+    painter_->drawEllipse(
+        QRect(box.left, box.top, box.right - box.left - 1, box.bottom - box.top - 1));
 }
 
 } // namespace zelm

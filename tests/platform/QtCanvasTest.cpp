@@ -7,6 +7,7 @@
 // 16 / unitsPerEm at height -16, and 20 / (usWinAscent + usWinDescent) at the cell height 20.
 #include <gtest/gtest.h>
 
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -28,9 +29,11 @@ struct RawTables {
         underlineThickness, underlinePosition;
 };
 // /usr/share/wine/fonts/tahoma.ttf, unitsPerEm 2048.
-constexpr RawTables tahoma = {2049, 423, 1226, 1566, -423, 1434, 1331, 928, 293, 130, 689, 130, -105};
+constexpr RawTables tahoma = {2049, 423, 1226, 1566, -423, 1434, 1331,
+                              928,  293, 130,  689,  130,  -105};
 // /usr/share/fonts/truetype/liberation2/LiberationSans-Regular.ttf ("Arial"), unitsPerEm 2048.
-constexpr RawTables liberation = {1854, 434, 1187, 1491, -431, 1434, 1331, 977, 283, 102, 530, 150, -67};
+constexpr RawTables liberation = {1854, 434, 1187, 1491, -431, 1434, 1331,
+                                  977,  283, 102,  530,  150,  -67};
 // /usr/share/fonts/opentype/urw-base35/StandardSymbolsPS.otf (fc-match "Symbol"), unitsPerEm 1000.
 constexpr RawTables symbolPs = {750, 250, 500, 778, -222, 300, 404, 269, 0, 46, 227, 46, -229};
 // Subscript x/y sizes equal the superscript ones and all x offsets are 0 in the three fonts.
@@ -78,93 +81,93 @@ FontMetrics Expected(int ascent, int descent, int ave, int typoA, int typoD, int
 const MetricsCase metricsCases[] = {
     // Tahoma, -16: × 16 / 2048.
     {"Tahoma", -16, tahoma, 16, 2048,
-     Expected(16,  // 2049 → 16.008
-              3,   // 423 → 3.305
-              10,  // 1226 → 9.578
-              12,  // 1566 → 12.234
-              -3,  // -423 → -3.305
-              11,  // 1434 → 11.203
-              10,  // 1331 → 10.398
-              7,   // 928 → 7.25
-              2,   // 293 → 2.289
-              1,   // 130 → 1.016
-              5,   // 689 → 5.383
-              1,   // 130 → 1.016
+     Expected(16,   // 2049 → 16.008
+              3,    // 423 → 3.305
+              10,   // 1226 → 9.578
+              12,   // 1566 → 12.234
+              -3,   // -423 → -3.305
+              11,   // 1434 → 11.203
+              10,   // 1331 → 10.398
+              7,    // 928 → 7.25
+              2,    // 293 → 2.289
+              1,    // 130 → 1.016
+              5,    // 689 → 5.383
+              1,    // 130 → 1.016
               -1)}, // -105 → -0.820
     // Tahoma, cell 20: × 20 / (2049 + 423 = 2472).
     {"Tahoma", 20, tahoma, 20, 2472,
-     Expected(17,  // 2049 → 16.578
-              3,   // 423 → 3.422
-              10,  // 1226 → 9.919
-              13,  // 1566 → 12.670
-              -3,  // -423 → -3.422
-              12,  // 1434 → 11.602
-              11,  // 1331 → 10.769
-              8,   // 928 → 7.508
-              2,   // 293 → 2.371
-              1,   // 130 → 1.052
-              6,   // 689 → 5.574
-              1,   // 130 → 1.052
+     Expected(17,   // 2049 → 16.578
+              3,    // 423 → 3.422
+              10,   // 1226 → 9.919
+              13,   // 1566 → 12.670
+              -3,   // -423 → -3.422
+              12,   // 1434 → 11.602
+              11,   // 1331 → 10.769
+              8,    // 928 → 7.508
+              2,    // 293 → 2.371
+              1,    // 130 → 1.052
+              6,    // 689 → 5.574
+              1,    // 130 → 1.052
               -1)}, // -105 → -0.850
     // Liberation Sans asked for as "Arial", -16: × 16 / 2048.
     {"Arial", -16, liberation, 16, 2048,
-     Expected(14,  // 1854 → 14.484
-              3,   // 434 → 3.391
-              9,   // 1187 → 9.273
-              12,  // 1491 → 11.648
-              -3,  // -431 → -3.367
-              11,  // 1434 → 11.203
-              10,  // 1331 → 10.398
-              8,   // 977 → 7.633
-              2,   // 283 → 2.211
-              1,   // 102 → 0.797
-              4,   // 530 → 4.141
-              1,   // 150 → 1.172
+     Expected(14,   // 1854 → 14.484
+              3,    // 434 → 3.391
+              9,    // 1187 → 9.273
+              12,   // 1491 → 11.648
+              -3,   // -431 → -3.367
+              11,   // 1434 → 11.203
+              10,   // 1331 → 10.398
+              8,    // 977 → 7.633
+              2,    // 283 → 2.211
+              1,    // 102 → 0.797
+              4,    // 530 → 4.141
+              1,    // 150 → 1.172
               -1)}, // -67 → -0.523
     // "Arial", cell 20: × 20 / (1854 + 434 = 2288).
     {"Arial", 20, liberation, 20, 2288,
-     Expected(16,  // 1854 → 16.206
-              4,   // 434 → 3.794
-              10,  // 1187 → 10.376
-              13,  // 1491 → 13.033
-              -4,  // -431 → -3.767
-              13,  // 1434 → 12.535
-              12,  // 1331 → 11.635
-              9,   // 977 → 8.540
-              2,   // 283 → 2.474
-              1,   // 102 → 0.892
-              5,   // 530 → 4.633
-              1,   // 150 → 1.311
+     Expected(16,   // 1854 → 16.206
+              4,    // 434 → 3.794
+              10,   // 1187 → 10.376
+              13,   // 1491 → 13.033
+              -4,   // -431 → -3.767
+              13,   // 1434 → 12.535
+              12,   // 1331 → 11.635
+              9,    // 977 → 8.540
+              2,    // 283 → 2.474
+              1,    // 102 → 0.892
+              5,    // 530 → 4.633
+              1,    // 150 → 1.311
               -1)}, // -67 → -0.586
     // "Symbol" (Standard Symbols PS), -16: × 16 / 1000.
     {"Symbol", -16, symbolPs, 16, 1000,
-     Expected(12,  // 750 → 12
-              4,   // 250 → 4
-              8,   // 500 → 8
-              12,  // 778 → 12.448
-              -4,  // -222 → -3.552
-              5,   // 300 → 4.8
-              6,   // 404 → 6.464
-              4,   // 269 → 4.304
-              0,   // 0
-              1,   // 46 → 0.736
-              4,   // 227 → 3.632
-              1,   // 46 → 0.736
+     Expected(12,   // 750 → 12
+              4,    // 250 → 4
+              8,    // 500 → 8
+              12,   // 778 → 12.448
+              -4,   // -222 → -3.552
+              5,    // 300 → 4.8
+              6,    // 404 → 6.464
+              4,    // 269 → 4.304
+              0,    // 0
+              1,    // 46 → 0.736
+              4,    // 227 → 3.632
+              1,    // 46 → 0.736
               -4)}, // -229 → -3.664
     // "Symbol", cell 20: × 20 / (750 + 250 = 1000).
     {"Symbol", 20, symbolPs, 20, 1000,
-     Expected(15,  // 750 → 15
-              5,   // 250 → 5
-              10,  // 500 → 10
-              16,  // 778 → 15.56
-              -4,  // -222 → -4.44
-              6,   // 300 → 6
-              8,   // 404 → 8.08
-              5,   // 269 → 5.38
-              0,   // 0
-              1,   // 46 → 0.92
-              5,   // 227 → 4.54
-              1,   // 46 → 0.92
+     Expected(15,   // 750 → 15
+              5,    // 250 → 5
+              10,   // 500 → 10
+              16,   // 778 → 15.56
+              -4,   // -222 → -4.44
+              6,    // 300 → 6
+              8,    // 404 → 8.08
+              5,    // 269 → 5.38
+              0,    // 0
+              1,    // 46 → 0.92
+              5,    // 227 → 4.54
+              1,    // 46 → 0.92
               -5)}, // -229 → -4.58
 };
 
@@ -176,20 +179,19 @@ TEST_P(QtCanvasMetrics, EqualTheFontTablesScaledByTheRoundingRule) {
     // raw value scaled.
     const RawTables& r = c.raw;
     const FontMetrics& e = c.expected;
-    const std::pair<int, int> pairs[] = {
-        {r.winAscent, e.tmAscent},
-        {r.winDescent, e.tmDescent},
-        {r.xAvgCharWidth, e.tmAveCharWidth},
-        {r.typoAscender, e.otmAscent},
-        {r.typoDescender, e.otmDescent},
-        {r.superscriptXSize, e.superscriptSizeX},
-        {r.superscriptYSize, e.superscriptSizeY},
-        {r.superscriptYOffset, e.superscriptOffsetY},
-        {r.subscriptYOffset, e.subscriptOffsetY},
-        {r.strikeoutSize, e.strikeoutSize},
-        {r.strikeoutPosition, e.strikeoutPosition},
-        {r.underlineThickness, e.underscoreSize},
-        {r.underlinePosition, e.underscorePosition}};
+    const std::pair<int, int> pairs[] = {{r.winAscent, e.tmAscent},
+                                         {r.winDescent, e.tmDescent},
+                                         {r.xAvgCharWidth, e.tmAveCharWidth},
+                                         {r.typoAscender, e.otmAscent},
+                                         {r.typoDescender, e.otmDescent},
+                                         {r.superscriptXSize, e.superscriptSizeX},
+                                         {r.superscriptYSize, e.superscriptSizeY},
+                                         {r.superscriptYOffset, e.superscriptOffsetY},
+                                         {r.subscriptYOffset, e.subscriptOffsetY},
+                                         {r.strikeoutSize, e.strikeoutSize},
+                                         {r.strikeoutPosition, e.strikeoutPosition},
+                                         {r.underlineThickness, e.underscoreSize},
+                                         {r.underlinePosition, e.underscorePosition}};
     for (auto [units, pixels] : pairs)
         ASSERT_LE(2 * std::abs(pixels * c.den - units * c.num), c.den) << units << " " << pixels;
     QtCanvas canvas;
@@ -201,7 +203,8 @@ TEST_P(QtCanvasMetrics, EqualTheFontTablesScaledByTheRoundingRule) {
 INSTANTIATE_TEST_SUITE_P(Faces, QtCanvasMetrics, ::testing::ValuesIn(metricsCases));
 
 TEST(QtCanvasFonts, TheProgramFacesAreRegisteredAndResolveToTheRightFiles) {
-    EXPECT_TRUE(RegisterProgramFonts().isEmpty()) << RegisterProgramFonts().join(", ").toStdString();
+    EXPECT_TRUE(RegisterProgramFonts().isEmpty())
+        << RegisterProgramFonts().join(", ").toStdString();
     EXPECT_EQ(ResolveFont(Face("Tahoma", -16))->family, "Tahoma");
     EXPECT_EQ(ResolveFont(Face("Tangerine", -16))->family, "Tangerine");
     EXPECT_EQ(ResolveFont(Face("Arial", -16))->family, "Liberation Sans");
@@ -234,10 +237,31 @@ TEST(QtCanvasFonts, AFaceThatDoesNotResolveStillMeasuresWithTheStandIn) {
     EXPECT_GT(canvas.TextExtent("x").cx, 0);
 }
 
+TEST(QtCanvasFonts, ABitmapFaceHasOnlyTheBasicMetrics) {
+    // A face without outline tables: the bitmap "MS Sans Serif" of the Wine fonts.
+    ASSERT_GE(QFontDatabase::addApplicationFont("/usr/share/wine/fonts/sserife.fon"), 0);
+    for (int height : {-13, 16}) {
+        QtCanvas canvas;
+        canvas.SelectFont(Face("MS Sans Serif", height));
+        const FontMetrics m = canvas.Metrics();
+        EXPECT_FALSE(m.hasOutline) << height;
+        EXPECT_GT(m.tmAscent, 0);
+        EXPECT_GT(m.tmDescent, 0);
+        EXPECT_EQ(m.tmHeight, m.tmAscent + m.tmDescent);
+        EXPECT_GT(m.tmAveCharWidth, 0);
+        // No outline values are made up for it.
+        EXPECT_EQ(m.otmAscent, 0);
+        EXPECT_EQ(m.superscriptSizeY, 0);
+        EXPECT_GT(canvas.CharWidth('a'), 0);
+        EXPECT_EQ(canvas.TextExtent("ab").cx, canvas.CharWidth('a') + canvas.CharWidth('b'));
+    }
+}
+
 TEST(QtCanvasMeasuring, TextExtentAddsTheExtraSpacingAfterEveryCharacter) {
     QtCanvas canvas;
     canvas.SelectFont(Face("Tahoma", -16));
-    // hmtx advances: W 1847, a 1075 (font units). W: 1847 × 16 / 2048 = 14.43 → 14; a: 1075 × 16 / 2048 = 8.40 → 8.
+    // hmtx advances: W 1847, a 1075 (font units). W: 1847 × 16 / 2048 = 14.43 → 14; a: 1075 × 16 /
+    // 2048 = 8.40 → 8.
     EXPECT_EQ(canvas.CharWidth('W'), 14);
     EXPECT_EQ(canvas.CharWidth('a'), 8);
     EXPECT_EQ(canvas.TextExtent("Wa"), (Size{22, 19})); // 14 + 8; 16 + 3
@@ -269,10 +293,10 @@ TEST(QtCanvasMeasuring, SymbolBytesReachTheClassicSymbolGlyphs) {
     // hmtx advances of the glyphs the cmap gives for these codes (pi, integral, summation,
     // arrow up: the classic Symbol widths).
     const Row rows[] = {
-        {'p', 549, 9},   // 8.784
-        {242, 274, 4},   // 4.384
-        {229, 713, 11},  // 11.408
-        {173, 603, 10},  // 9.648
+        {'p', 549, 9},  // 8.784
+        {242, 274, 4},  // 4.384
+        {229, 713, 11}, // 11.408
+        {173, 603, 10}, // 9.648
     };
     for (const Row& r : rows) {
         EXPECT_TRUE(symbol->mapped[r.byte]) << int(r.byte);
@@ -332,7 +356,9 @@ TEST(FontMetricsTables, RoundingIsHalfAwayFromZero) {
 
 // ---- Drawing into a QImage ----
 
-QRgb PixelAt(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
+QRgb PixelAt(const QImage& image, int x, int y) {
+    return image.pixel(x, y) & 0xFFFFFF;
+}
 constexpr QRgb white = 0xFFFFFF, black = 0x000000, red = 0xFF0000, cyan = 0x00FFFF;
 
 class QtCanvasDrawing : public ::testing::Test {
@@ -367,8 +393,10 @@ TEST_F(QtCanvasDrawing, APolylineCoversItsPixelsButTheLast) {
         canvas.Polyline({{12, 20}, {30, 20}, {30, 25}});
     }
     EXPECT_EQ(PixelAt(image, 11, 20), white);
-    for (int x = 12; x <= 30; ++x) EXPECT_EQ(PixelAt(image, x, 20), black) << x;
-    for (int y = 21; y <= 24; ++y) EXPECT_EQ(PixelAt(image, 30, y), black) << y;
+    for (int x = 12; x <= 30; ++x)
+        EXPECT_EQ(PixelAt(image, x, 20), black) << x;
+    for (int y = 21; y <= 24; ++y)
+        EXPECT_EQ(PixelAt(image, 30, y), black) << y;
     EXPECT_EQ(PixelAt(image, 30, 25), white);
     EXPECT_EQ(PixelAt(image, 31, 20), white);
     EXPECT_EQ(PixelAt(image, 12, 21), white);
@@ -382,7 +410,7 @@ TEST_F(QtCanvasDrawing, InvertModeInvertsWhatIsUnderTheLine) {
         EXPECT_EQ(canvas.SetRop2(RasterOp::Not), RasterOp::CopyPen);
         canvas.PolyPolyline({{{2, 5}, {8, 5}}, {{2, 15}, {8, 15}}});
     }
-    EXPECT_EQ(PixelAt(image, 2, 5), cyan);  // inverted red
+    EXPECT_EQ(PixelAt(image, 2, 5), cyan);   // inverted red
     EXPECT_EQ(PixelAt(image, 2, 15), black); // inverted white
     EXPECT_EQ(PixelAt(image, 8, 5), red);
 }
@@ -428,7 +456,8 @@ TEST_F(QtCanvasDrawing, TextOutDrawsOnItsBackgroundAndAdvancesByTheExtent) {
     EXPECT_EQ(PixelAt(image, 3, 28), white);
     int ink = 0;
     for (int y = 9; y < 28; ++y)
-        for (int x = 3; x < 27; ++x) ink += PixelAt(image, x, y) != red;
+        for (int x = 3; x < 27; ++x)
+            ink += PixelAt(image, x, y) != red;
     EXPECT_GT(ink, 20); // the glyphs cover part of the background
 }
 
