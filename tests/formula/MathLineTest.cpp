@@ -124,6 +124,20 @@ TEST_F(MathLineTest, TypedNamesAreRecognisedAndTheCaretFollows) {
     EXPECT_EQ(line.CaretPos, 2);
 }
 
+TEST_F(MathLineTest, NamesOfOtherFormulasBecomeReferences) {
+    FormulaSource self{"f"}, other{"g"};
+    std::vector<const FormulaSource*> sources{&self, &other};
+    line.Self = &self;
+    line.ExtFormulelijst = &sources;
+    Caret(1);
+    Load(" f+g", "");
+    EXPECT_EQ(line.Text(), B({" f+", Bytes(1, Code::Reference)}));
+    EXPECT_EQ(line.Codes(), P(1));
+    EXPECT_EQ(line.Cursieftext(), B({" ", kOn, "f", kOff, "+", Bytes(1, Code::Reference)}));
+    ASSERT_EQ(Globals().references.size(), 1u);
+    EXPECT_EQ(Globals().references[0], &other);
+}
+
 TEST_F(MathLineTest, SelectionIsOnlyMovedWhenSomethingWasRecognised) {
     line.Selstart = 1;
     line.Seleinde = 3;
@@ -338,6 +352,9 @@ TEST_F(MathLineTest, EventsReportChangesAfterTheLayout) {
     big.height = -32;
     line.SetText(" ");
     events.clear();
+    line.SetFont(big, false); // taken, but no layout yet
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(canvas.Font(), big);
     line.SetFont(big, true);
     EXPECT_EQ(events, (std::vector<std::string>{"gewijzigd", "height 48"}));
     EXPECT_EQ(heightSeenByTheEvent, 24);
