@@ -7,9 +7,6 @@ namespace zelm {
 
 namespace {
 
-// A height of 0 asks for the default size: the program's own 12 points at 96 pixels per inch.
-constexpr int DefaultHeight = -16;
-
 int U16(std::string_view t, std::size_t at) {
     return (int(static_cast<unsigned char>(t[at])) << 8) | static_cast<unsigned char>(t[at + 1]);
 }
@@ -83,7 +80,7 @@ int RoundDiv(std::int64_t num, std::int64_t den) {
 }
 
 FontScale::FontScale(const FontTables& t, int height) : unitsPerEm_(t.unitsPerEm) {
-    if (height == 0) height = DefaultHeight;
+    if (height == 0) height = DefaultFontHeight;
     if (height < 0) {
         num_ = -std::int64_t(height);
         den_ = t.unitsPerEm;

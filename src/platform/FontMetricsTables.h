@@ -19,6 +19,10 @@
 
 namespace zelm {
 
+/// The height a font description of height 0 stands for: the program's own 12 points at 96
+/// pixels per inch.
+constexpr int DefaultFontHeight = -16;
+
 /// The raw values, in font units, that the outline text metrics are scaled from.
 struct FontTables {
     int unitsPerEm = 0; // head

@@ -157,7 +157,7 @@ void ResolveOutline(const FaceData& face, const FontDesc& d, ResolvedFont& r) {
 
 // A font without the tables (a bitmap face, say) gets the basic metrics Qt reports.
 void ResolveBasic(const FontDesc& d, ResolvedFont& r) {
-    const int height = d.height == 0 ? -16 : d.height;
+    const int height = d.height == 0 ? DefaultFontHeight : d.height;
     r.font.setPixelSize(std::abs(height));
     if (height > 0) {
         // A cell height: shrink the em by the cell the font reports at that size.
@@ -221,40 +221,28 @@ void ClearFontCache() {
 
 namespace {
 
-// The system colours the program's original platform numbers, as palette roles.
+// The system colours the program's original platform numbers, as palette roles; any other
+// number is a window surface.
 QPalette::ColorRole RoleOfSystemColor(int index) {
-    switch (index) {
-    case 5:
-        return QPalette::Base; // window background
-    case 8:
-        return QPalette::Text; // window text
-    case 7:
-        return QPalette::WindowText; // menu text
-    case 13:
-        return QPalette::Highlight; // selection background
-    case 14:
-        return QPalette::HighlightedText; // selection text
-    case 15:
-        return QPalette::Button; // button face
-    case 16:
-        return QPalette::Dark; // button shadow
-    case 17:
-        return QPalette::PlaceholderText; // grey text
-    case 18:
-        return QPalette::ButtonText; // button text
-    case 20:
-        return QPalette::Light; // button highlight
-    case 21:
-        return QPalette::Shadow; // dark 3-D shadow
-    case 22:
-        return QPalette::Midlight; // 3-D light
-    case 23:
-        return QPalette::ToolTipText; // hint text
-    case 24:
-        return QPalette::ToolTipBase; // hint background
-    default:
-        return QPalette::Window; // every other surface
-    }
+    static constexpr std::pair<int, QPalette::ColorRole> roles[] = {
+        {5, QPalette::Base},             // window background
+        {7, QPalette::WindowText},       // menu text
+        {8, QPalette::Text},             // window text
+        {13, QPalette::Highlight},       // selection background
+        {14, QPalette::HighlightedText}, // selection text
+        {15, QPalette::Button},          // button face
+        {16, QPalette::Dark},            // button shadow
+        {17, QPalette::PlaceholderText}, // grey text
+        {18, QPalette::ButtonText},      // button text
+        {20, QPalette::Light},           // button highlight
+        {21, QPalette::Shadow},          // dark 3-D shadow
+        {22, QPalette::Midlight},        // 3-D light
+        {23, QPalette::ToolTipText},     // hint text
+        {24, QPalette::ToolTipBase},     // hint background
+    };
+    for (const auto& [number, role] : roles)
+        if (number == index) return role;
+    return QPalette::Window;
 }
 
 } // namespace
