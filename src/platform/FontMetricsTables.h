@@ -28,6 +28,7 @@ struct FontTables {
     int unitsPerEm = 0; // head
     // OS/2
     int xAvgCharWidth = 0;
+    int weightClass = 400;
     int subscriptXSize = 0, subscriptYSize = 0, subscriptXOffset = 0, subscriptYOffset = 0;
     int superscriptXSize = 0, superscriptYSize = 0, superscriptXOffset = 0, superscriptYOffset = 0;
     int strikeoutSize = 0, strikeoutPosition = 0;

@@ -32,6 +32,7 @@ struct FaceData {
     std::array<char32_t, 256> chars{};
     std::array<bool, 256> mapped{};
     std::array<int, 256> advanceUnits{}; // from hmtx; used only when the tables have advances
+    bool simulatedBold = false;          // bold asked of a font file that is not bold
 };
 
 QString FromCp1252(const std::string& bytes) {
@@ -107,6 +108,8 @@ FaceData LoadFace(const FontDesc& d) {
     data.family = raw.familyName();
     data.tables = ReadFontTables(TableOf(raw, "OS/2"), TableOf(raw, "hhea"), TableOf(raw, "head"),
                                  TableOf(raw, "post"), TableOf(raw, "hmtx"));
+    data.simulatedBold = data.tables && QtWeight(d.weight) >= QFont::DemiBold &&
+                         data.tables->weightClass < QFont::DemiBold;
     MapBytes(raw, IsSymbolFace(d.face), data);
     if (data.tables && !data.tables->advances.empty()) ReadAdvanceUnits(raw, data);
     return data;
@@ -143,16 +146,19 @@ const FaceData& FaceFor(const FontDesc& d) {
     return it->second;
 }
 
-// A font with the tables: everything is scaled from them by the one rounding rule.
+// A font with the tables: everything is scaled from them by the one rounding rule. A bold
+// made up from a regular file is drawn thicker, and, as on the original platform, every
+// character then advances one pixel more.
 void ResolveOutline(const FaceData& face, const FontDesc& d, ResolvedFont& r) {
     const FontScale px(*face.tables, d.height);
     r.font.setPixelSize(px.Em());
     r.metrics = ScaledMetrics(*face.tables, d.height);
     const bool hmtx = !face.tables->advances.empty();
+    const int emboldening = face.simulatedBold ? 1 : 0;
     const QFontMetrics fm(r.font);
     for (int b = 0; b < 256; ++b)
-        r.widths[b] =
-            hmtx ? px(face.advanceUnits[b]) : fm.horizontalAdvance(QChar(char16_t(r.chars[b])));
+        r.widths[b] = emboldening + (hmtx ? px(face.advanceUnits[b])
+                                          : fm.horizontalAdvance(QChar(char16_t(r.chars[b]))));
 }
 
 // A font without the tables (a bitmap face, say) gets the basic metrics Qt reports.
