@@ -64,30 +64,39 @@ std::string TableOf(const QRawFont& raw, const char* tag) {
     return std::string(bytes.constData(), std::size_t(bytes.size()));
 }
 
-// In the "Symbol" face a byte stands for a symbol-encoded character. A font built for that
-// encoding maps it at U+F000 + b (the private-use area); a Unicode font maps the character's
-// real code; and a font that keeps the classic encoding in its Unicode map (Standard Symbols
-// PS, which fontconfig gives for "Symbol") maps it at b itself.
-std::array<char32_t, 3> SymbolCandidates(unsigned char b) {
-    return {char32_t(0xF000 + b), SymbolToUnicode(b), char32_t(b)};
+// In the "Symbol" face a byte stands for a symbol-encoded character, and the font that draws
+// it decides where that character is: a font built for the encoding has it at U+F000 + b (the
+// private-use area), a Unicode font at the character's real code, and a font that keeps the
+// classic encoding in its Unicode map (Standard Symbols PS, which fontconfig gives for "Symbol")
+// at b itself. One probe, alpha at byte 'a', tells them apart; deciding byte by byte would not,
+// since e.g. the real code of byte 0xD2 (registered sign, U+00AE) is byte 0xAE (arrow right) in
+// the last kind.
+enum class SymbolPlacement { PrivateUse, Unicode, AtByte };
+
+SymbolPlacement SymbolPlacementOf(const QRawFont& raw) {
+    if (raw.supportsCharacter(uint(0xF000 + 'a'))) return SymbolPlacement::PrivateUse;
+    if (raw.supportsCharacter(uint(SymbolToUnicode('a')))) return SymbolPlacement::Unicode;
+    return SymbolPlacement::AtByte;
+}
+
+char32_t SymbolCharacter(SymbolPlacement placement, unsigned char b) {
+    switch (placement) {
+    case SymbolPlacement::PrivateUse:
+        return char32_t(0xF000 + b);
+    case SymbolPlacement::Unicode:
+        return SymbolToUnicode(b);
+    case SymbolPlacement::AtByte:
+        return char32_t(b);
+    }
+    return char32_t(b);
 }
 
 void MapBytes(const QRawFont& raw, bool symbol, FaceData& data) {
+    const SymbolPlacement placement = SymbolPlacementOf(raw);
     for (int b = 0; b < 256; ++b) {
         const auto byte = static_cast<unsigned char>(b);
-        data.chars[b] = symbol ? char32_t(byte) : Cp1252ToUnicode(byte);
-        data.mapped[b] = false;
-        if (!symbol) {
-            data.mapped[b] = raw.supportsCharacter(uint(data.chars[b]));
-            continue;
-        }
-        for (char32_t c : SymbolCandidates(byte)) {
-            if (raw.supportsCharacter(uint(c))) {
-                data.chars[b] = c;
-                data.mapped[b] = true;
-                break;
-            }
-        }
+        data.chars[b] = symbol ? SymbolCharacter(placement, byte) : Cp1252ToUnicode(byte);
+        data.mapped[b] = raw.supportsCharacter(uint(data.chars[b]));
     }
 }
 

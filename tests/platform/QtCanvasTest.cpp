@@ -316,8 +316,12 @@ TEST(QtCanvasMeasuring, SymbolBytesReachTheClassicSymbolGlyphs) {
         EXPECT_TRUE(symbol->mapped[r.byte]) << int(r.byte);
         EXPECT_EQ(symbol->widths[r.byte], r.expected) << int(r.byte) << " " << r.advance;
     }
-    // Standard Symbols PS keeps the classic encoding in its Unicode map, at the byte itself.
+    // Standard Symbols PS keeps the classic encoding in its Unicode map, at the byte itself,
+    // for every byte: the registered sign at 0xD2 is not looked up at U+00AE, where this font
+    // has the arrow of byte 0xAE.
     EXPECT_EQ(symbol->chars['p'], U'p');
+    EXPECT_EQ(symbol->chars[0xD2], U'\u00D2');
+    EXPECT_EQ(symbol->chars[0xB4], U'\u00B4');
     // The Unicode meanings, for a Unicode font standing in for "Symbol".
     EXPECT_EQ(SymbolToUnicode('p'), U'\u03C0');
     EXPECT_EQ(SymbolToUnicode(242), U'\u222B');
