@@ -7,9 +7,6 @@ namespace zelm {
 
 namespace {
 
-// A height of 0 asks for the default size: the program's own 12 points at 96 pixels per inch.
-constexpr int DefaultHeight = -16;
-
 int U16(std::string_view t, std::size_t at) {
     return (int(static_cast<unsigned char>(t[at])) << 8) | static_cast<unsigned char>(t[at + 1]);
 }
@@ -19,11 +16,12 @@ int S16(std::string_view t, std::size_t at) {
 
 // Offsets of the fields read, in bytes from the start of each table.
 namespace os2 {
-constexpr std::size_t xAvgCharWidth = 2, ySubscriptXSize = 10, ySubscriptYSize = 12,
-                      ySubscriptXOffset = 14, ySubscriptYOffset = 16, ySuperscriptXSize = 18,
-                      ySuperscriptYSize = 20, ySuperscriptXOffset = 22, ySuperscriptYOffset = 24,
-                      yStrikeoutSize = 26, yStrikeoutPosition = 28, sTypoAscender = 68,
-                      sTypoDescender = 70, usWinAscent = 74, usWinDescent = 76, size = 78;
+constexpr std::size_t xAvgCharWidth = 2, usWeightClass = 4, ySubscriptXSize = 10,
+                      ySubscriptYSize = 12, ySubscriptXOffset = 14, ySubscriptYOffset = 16,
+                      ySuperscriptXSize = 18, ySuperscriptYSize = 20, ySuperscriptXOffset = 22,
+                      ySuperscriptYOffset = 24, yStrikeoutSize = 26, yStrikeoutPosition = 28,
+                      sTypoAscender = 68, sTypoDescender = 70, usWinAscent = 74, usWinDescent = 76,
+                      size = 78;
 }
 constexpr std::size_t headUnitsPerEm = 18, headSize = 20;
 constexpr std::size_t hheaNumberOfHMetrics = 34, hheaSize = 36;
@@ -55,6 +53,7 @@ std::optional<FontTables> ReadFontTables(std::string_view os2, std::string_view 
     FontTables t;
     t.unitsPerEm = U16(head, headUnitsPerEm);
     t.xAvgCharWidth = S16(os2, os2::xAvgCharWidth);
+    t.weightClass = U16(os2, os2::usWeightClass);
     t.subscriptXSize = S16(os2, os2::ySubscriptXSize);
     t.subscriptYSize = S16(os2, os2::ySubscriptYSize);
     t.subscriptXOffset = S16(os2, os2::ySubscriptXOffset);
@@ -83,7 +82,7 @@ int RoundDiv(std::int64_t num, std::int64_t den) {
 }
 
 FontScale::FontScale(const FontTables& t, int height) : unitsPerEm_(t.unitsPerEm) {
-    if (height == 0) height = DefaultHeight;
+    if (height == 0) height = DefaultFontHeight;
     if (height < 0) {
         num_ = -std::int64_t(height);
         den_ = t.unitsPerEm;

@@ -19,11 +19,16 @@
 
 namespace zelm {
 
+/// The height a font description of height 0 stands for: the program's own 12 points at 96
+/// pixels per inch.
+constexpr int DefaultFontHeight = -16;
+
 /// The raw values, in font units, that the outline text metrics are scaled from.
 struct FontTables {
     int unitsPerEm = 0; // head
     // OS/2
     int xAvgCharWidth = 0;
+    int weightClass = 400;
     int subscriptXSize = 0, subscriptYSize = 0, subscriptXOffset = 0, subscriptYOffset = 0;
     int superscriptXSize = 0, superscriptYSize = 0, superscriptXOffset = 0, superscriptYOffset = 0;
     int strikeoutSize = 0, strikeoutPosition = 0;

@@ -32,6 +32,7 @@ struct FaceData {
     std::array<char32_t, 256> chars{};
     std::array<bool, 256> mapped{};
     std::array<int, 256> advanceUnits{}; // from hmtx; used only when the tables have advances
+    bool simulatedBold = false;          // bold asked of a font file that is not bold
 };
 
 QString FromCp1252(const std::string& bytes) {
@@ -63,30 +64,39 @@ std::string TableOf(const QRawFont& raw, const char* tag) {
     return std::string(bytes.constData(), std::size_t(bytes.size()));
 }
 
-// In the "Symbol" face a byte stands for a symbol-encoded character. A font built for that
-// encoding maps it at U+F000 + b (the private-use area); a Unicode font maps the character's
-// real code; and a font that keeps the classic encoding in its Unicode map (Standard Symbols
-// PS, which fontconfig gives for "Symbol") maps it at b itself.
-std::array<char32_t, 3> SymbolCandidates(unsigned char b) {
-    return {char32_t(0xF000 + b), SymbolToUnicode(b), char32_t(b)};
+// In the "Symbol" face a byte stands for a symbol-encoded character, and the font that draws
+// it decides where that character is: a font built for the encoding has it at U+F000 + b (the
+// private-use area), a Unicode font at the character's real code, and a font that keeps the
+// classic encoding in its Unicode map (Standard Symbols PS, which fontconfig gives for "Symbol")
+// at b itself. One probe, alpha at byte 'a', tells them apart; deciding byte by byte would not,
+// since e.g. the real code of byte 0xD2 (registered sign, U+00AE) is byte 0xAE (arrow right) in
+// the last kind.
+enum class SymbolPlacement { PrivateUse, Unicode, AtByte };
+
+SymbolPlacement SymbolPlacementOf(const QRawFont& raw) {
+    if (raw.supportsCharacter(uint(0xF000 + 'a'))) return SymbolPlacement::PrivateUse;
+    if (raw.supportsCharacter(uint(SymbolToUnicode('a')))) return SymbolPlacement::Unicode;
+    return SymbolPlacement::AtByte;
+}
+
+char32_t SymbolCharacter(SymbolPlacement placement, unsigned char b) {
+    switch (placement) {
+    case SymbolPlacement::PrivateUse:
+        return char32_t(0xF000 + b);
+    case SymbolPlacement::Unicode:
+        return SymbolToUnicode(b);
+    case SymbolPlacement::AtByte:
+        return char32_t(b);
+    }
+    return char32_t(b);
 }
 
 void MapBytes(const QRawFont& raw, bool symbol, FaceData& data) {
+    const SymbolPlacement placement = SymbolPlacementOf(raw);
     for (int b = 0; b < 256; ++b) {
         const auto byte = static_cast<unsigned char>(b);
-        data.chars[b] = symbol ? char32_t(byte) : Cp1252ToUnicode(byte);
-        data.mapped[b] = false;
-        if (!symbol) {
-            data.mapped[b] = raw.supportsCharacter(uint(data.chars[b]));
-            continue;
-        }
-        for (char32_t c : SymbolCandidates(byte)) {
-            if (raw.supportsCharacter(uint(c))) {
-                data.chars[b] = c;
-                data.mapped[b] = true;
-                break;
-            }
-        }
+        data.chars[b] = symbol ? SymbolCharacter(placement, byte) : Cp1252ToUnicode(byte);
+        data.mapped[b] = raw.supportsCharacter(uint(data.chars[b]));
     }
 }
 
@@ -107,6 +117,8 @@ FaceData LoadFace(const FontDesc& d) {
     data.family = raw.familyName();
     data.tables = ReadFontTables(TableOf(raw, "OS/2"), TableOf(raw, "hhea"), TableOf(raw, "head"),
                                  TableOf(raw, "post"), TableOf(raw, "hmtx"));
+    data.simulatedBold = data.tables && QtWeight(d.weight) >= QFont::DemiBold &&
+                         data.tables->weightClass < QFont::DemiBold;
     MapBytes(raw, IsSymbolFace(d.face), data);
     if (data.tables && !data.tables->advances.empty()) ReadAdvanceUnits(raw, data);
     return data;
@@ -143,21 +155,24 @@ const FaceData& FaceFor(const FontDesc& d) {
     return it->second;
 }
 
-// A font with the tables: everything is scaled from them by the one rounding rule.
+// A font with the tables: everything is scaled from them by the one rounding rule. A bold
+// made up from a regular file is drawn thicker, and, as on the original platform, every
+// character then advances one pixel more.
 void ResolveOutline(const FaceData& face, const FontDesc& d, ResolvedFont& r) {
     const FontScale px(*face.tables, d.height);
     r.font.setPixelSize(px.Em());
     r.metrics = ScaledMetrics(*face.tables, d.height);
     const bool hmtx = !face.tables->advances.empty();
+    const int emboldening = face.simulatedBold ? 1 : 0;
     const QFontMetrics fm(r.font);
     for (int b = 0; b < 256; ++b)
-        r.widths[b] =
-            hmtx ? px(face.advanceUnits[b]) : fm.horizontalAdvance(QChar(char16_t(r.chars[b])));
+        r.widths[b] = emboldening + (hmtx ? px(face.advanceUnits[b])
+                                          : fm.horizontalAdvance(QChar(char16_t(r.chars[b]))));
 }
 
 // A font without the tables (a bitmap face, say) gets the basic metrics Qt reports.
 void ResolveBasic(const FontDesc& d, ResolvedFont& r) {
-    const int height = d.height == 0 ? -16 : d.height;
+    const int height = d.height == 0 ? DefaultFontHeight : d.height;
     r.font.setPixelSize(std::abs(height));
     if (height > 0) {
         // A cell height: shrink the em by the cell the font reports at that size.
@@ -221,40 +236,28 @@ void ClearFontCache() {
 
 namespace {
 
-// The system colours the program's original platform numbers, as palette roles.
+// The system colours the program's original platform numbers, as palette roles; any other
+// number is a window surface.
 QPalette::ColorRole RoleOfSystemColor(int index) {
-    switch (index) {
-    case 5:
-        return QPalette::Base; // window background
-    case 8:
-        return QPalette::Text; // window text
-    case 7:
-        return QPalette::WindowText; // menu text
-    case 13:
-        return QPalette::Highlight; // selection background
-    case 14:
-        return QPalette::HighlightedText; // selection text
-    case 15:
-        return QPalette::Button; // button face
-    case 16:
-        return QPalette::Dark; // button shadow
-    case 17:
-        return QPalette::PlaceholderText; // grey text
-    case 18:
-        return QPalette::ButtonText; // button text
-    case 20:
-        return QPalette::Light; // button highlight
-    case 21:
-        return QPalette::Shadow; // dark 3-D shadow
-    case 22:
-        return QPalette::Midlight; // 3-D light
-    case 23:
-        return QPalette::ToolTipText; // hint text
-    case 24:
-        return QPalette::ToolTipBase; // hint background
-    default:
-        return QPalette::Window; // every other surface
-    }
+    static constexpr std::pair<int, QPalette::ColorRole> roles[] = {
+        {5, QPalette::Base},             // window background
+        {7, QPalette::WindowText},       // menu text
+        {8, QPalette::Text},             // window text
+        {13, QPalette::Highlight},       // selection background
+        {14, QPalette::HighlightedText}, // selection text
+        {15, QPalette::Button},          // button face
+        {16, QPalette::Dark},            // button shadow
+        {17, QPalette::PlaceholderText}, // grey text
+        {18, QPalette::ButtonText},      // button text
+        {20, QPalette::Light},           // button highlight
+        {21, QPalette::Shadow},          // dark 3-D shadow
+        {22, QPalette::Midlight},        // 3-D light
+        {23, QPalette::ToolTipText},     // hint text
+        {24, QPalette::ToolTipBase},     // hint background
+    };
+    for (const auto& [number, role] : roles)
+        if (number == index) return role;
+    return QPalette::Window;
 }
 
 } // namespace

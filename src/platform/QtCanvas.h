@@ -42,6 +42,8 @@ void ClearFontCache();
 QColor ToQColor(ColorRef c);
 
 /// Whether text is drawn smoothed (antialiased) on this system, as fontconfig and Qt set it up.
+/// Qt does not publish the setting, so the answer comes from drawing a probe once; needs the
+/// application object.
 bool FontSmoothingOn();
 
 class QtCanvas final : public Canvas {

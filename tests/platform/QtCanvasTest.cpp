@@ -272,6 +272,20 @@ TEST(QtCanvasMeasuring, TextExtentAddsTheExtraSpacingAfterEveryCharacter) {
     EXPECT_EQ(canvas.TextExtent(""), (Size{0, 19}));
 }
 
+TEST(QtCanvasMeasuring, BoldTakesTheBoldFileOrWidensTheRegularOne) {
+    QtCanvas canvas;
+    // Tahoma bold has a file of its own (tahomabd.ttf): hmtx W 2105, a 1226; OS/2
+    // xAvgCharWidth 1412. W: 2105 × 16 / 2048 = 16.45 → 16; a: 9.58 → 10; average 11.03 → 11.
+    canvas.SelectFont(Face("Tahoma", -16, 700));
+    EXPECT_EQ(canvas.CharWidth('W'), 16);
+    EXPECT_EQ(canvas.CharWidth('a'), 10);
+    EXPECT_EQ(canvas.Metrics().tmAveCharWidth, 11);
+    // Standard Symbols PS has no bold: the regular advances plus 1 (pi 549 → 8.78 → 9, + 1).
+    canvas.SelectFont(Face("Symbol", -16, 700));
+    EXPECT_EQ(canvas.CharWidth('p'), 10);
+    EXPECT_EQ(canvas.Metrics().tmAveCharWidth, 8); // the table's average, 500 × 16 / 1000
+}
+
 TEST(QtCanvasMeasuring, BytesAreWindows1252) {
     QtCanvas canvas;
     canvas.SelectFont(Face("Tahoma", -16));
@@ -302,8 +316,12 @@ TEST(QtCanvasMeasuring, SymbolBytesReachTheClassicSymbolGlyphs) {
         EXPECT_TRUE(symbol->mapped[r.byte]) << int(r.byte);
         EXPECT_EQ(symbol->widths[r.byte], r.expected) << int(r.byte) << " " << r.advance;
     }
-    // Standard Symbols PS keeps the classic encoding in its Unicode map, at the byte itself.
+    // Standard Symbols PS keeps the classic encoding in its Unicode map, at the byte itself,
+    // for every byte: the registered sign at 0xD2 is not looked up at U+00AE, where this font
+    // has the arrow of byte 0xAE.
     EXPECT_EQ(symbol->chars['p'], U'p');
+    EXPECT_EQ(symbol->chars[0xD2], U'\u00D2');
+    EXPECT_EQ(symbol->chars[0xB4], U'\u00B4');
     // The Unicode meanings, for a Unicode font standing in for "Symbol".
     EXPECT_EQ(SymbolToUnicode('p'), U'\u03C0');
     EXPECT_EQ(SymbolToUnicode(242), U'\u222B');
