@@ -59,6 +59,7 @@ public:
     /// The key preview: sees every key down before the focused line. Sets `key` to 0 when it
     /// consumed the key.
     void FormKeyDown(TMathEditor& current, int& key, ShiftState shift);
+    // The document file and the recovery store (DocumentFile.cpp, RecoveryStore.cpp).
     /// Stores the document as the next recovery state (before a split or join).
     void SaveHerstel();
 

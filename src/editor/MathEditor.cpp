@@ -32,20 +32,13 @@ TMathEditor::TMathEditor(QWidget* owner)
     setFocusPolicy(Qt::StrongFocus); // Tabstop until the main window says otherwise
     setCursor(Qt::ArrowCursor);
 
+    // A line starts as wide as its owner and one character height tall; its first layout
+    // (in the model's constructor) gives it the height of the laid-out line.
     measure_->SelectFont(FontDesc{});
-    line_ = std::make_unique<MathLine>(*measure_);
-    line_->fontSmoothing = FontSmoothingOn();
+    line_ = std::make_unique<MathLine>(*measure_, owner ? owner->width() : 0, FontSmoothingOn());
     line_->bkColor = ToColorRef(QApplication::palette().color(QPalette::Base));
     ConnectModel();
-
-    // A line starts as wide as its owner and as high as its font's character height; the
-    // first layout then gives it the height of the laid-out line.
-    const int width = owner ? owner->width() : 0;
-    resize(width, -line_->BaseFont().height);
-    line_->ClientWidth = width;
-    line_->ClientHeight = height();
-    line_->Tag = width;
-    line_->SetText(line_->Cursieftext());
+    resize(line_->ClientWidth, line_->ClientHeight);
 }
 
 TMathEditor::~TMathEditor() {
@@ -57,12 +50,11 @@ TMathEditor::~TMathEditor() {
 
 void TMathEditor::ConnectModel() {
     line_->hooks.paint = [this] { update(); };
-    line_->hooks.placeCaret = [this] { PlaceCaret(); };
-    line_->hooks.resize = [this](int w, int h) {
-        resize(w, h);
-        line_->ClientWidth = w;
-        line_->ClientHeight = h;
+    line_->hooks.placeCaret = [this] {
+        RestartCaretBlink();
+        update();
     };
+    line_->hooks.resize = [this](int w, int h) { resize(w, h); };
     line_->OnGewijzigd = [this](MathLine&) {
         if (OnGewijzigd) OnGewijzigd(*this);
     };
@@ -89,11 +81,7 @@ void TMathEditor::SelectAll() {
     update();
 }
 
-void TMathEditor::PlaceCaret() {
-    line_->SetCaretCellValue(line_->CaretCell(line_->DispCaret));
-    RestartCaretBlink();
-    update();
-}
+void TMathEditor::PlaceCaret() { line_->PlaceCaret(); }
 
 void TMathEditor::RestartCaretBlink() {
     caretShown_ = true;
@@ -112,8 +100,7 @@ void TMathEditor::timerEvent(QTimerEvent* e) {
 
 void TMathEditor::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    QtCanvas canvas(&painter);
-    canvas.SelectFont(line_->BaseFont());
+    QtCanvas canvas(painter, line_->BaseFont());
 
     // Every paint starts from a clean background; the marker of this line is drawn last.
     EditorGlobals& g = EditorState();
@@ -156,10 +143,7 @@ void TMathEditor::focusOutEvent(QFocusEvent* e) {
 }
 
 void TMathEditor::EnterFocus() {
-    if (line_->Tag == 0) line_->Tag = width();
-    line_->TakeFocusSnapshot();
-    if (line_->Text().empty()) line_->SetText(line_->Text());
-    PlaceCaret();
+    line_->EnterFocus();
     if (Onenter) Onenter(*this);
     if (AutoSelect) {
         SelectAll();
