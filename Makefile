@@ -33,3 +33,7 @@ bench: build
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# A picture of the main window with a document of formula lines, under a virtual display.
+screenshot: build
+	xvfb-run -a -s "-screen 0 1600x1200x24" ./$(BUILD)/zelm_screenshot docs/screenshot.png
