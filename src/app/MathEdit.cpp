@@ -147,10 +147,11 @@ void TBasisMath::Widthresize(TMathEditor& editor, int newWidth) {
     FitToLines();
 }
 
-void TBasisMath::OpNeer(TMathEditor&, unsigned short direction) {
-    TMathEditor* current = CurrentLine();
-    if (!current) return;
+void TBasisMath::OpNeer(TMathEditor& editor, unsigned short direction) {
+    // The focused line; the reporting line when the window is not active at the moment.
+    TMathEditor* current = CurrentLine() ? CurrentLine() : &editor;
     const int i = IndexOf(*current);
+    if (i < 0) return; // a line already taken out of the column
     const int last = int(lines_.size()) - 1;
     TMathEditor* target = nullptr;
     switch (direction) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
@@ -240,6 +241,11 @@ TEST_F(MathEditorTest, ADoubleClickSelectsThePartUnderTheCaret) {
     EXPECT_EQ(TextPositions(*e), (std::array<int, 3>{3, 3, 5}));
     EXPECT_EQ(e->Text(), " ab+1");
 
+    // Right of the last part no part lies at the caret (the end, display 7): nothing selected.
+    doubleClick(100);
+    EXPECT_EQ(Disp(*e), (std::array<int, 3>{7, 7, 7}));
+    EXPECT_EQ(TextPositions(*e), (std::array<int, 3>{5, 5, 5}));
+
     // In the first part the whole line is selected and its content stays.
     std::vector<Bytes> changes;
     e->OnGewijzigd = [&](TMathEditor& s) { changes.push_back(s.Text()); };
@@ -286,6 +292,22 @@ TEST_F(MathEditorTest, TheCaretLiesUnderTheNextCharacterAndThickensForRawSymbols
     QTest::keyClick(e, Qt::Key_ScrollLock);
     EXPECT_FALSE(EditorState().rawSymbolArmed);
     EXPECT_EQ(cellAt(2), (CaretRect{13, 22, 9, 1}));
+}
+
+TEST_F(MathEditorTest, TheFocusedLineInvertsItsCaretCell) {
+    TMathEditor* e = EditorWith(" ab");
+    Focus(e);
+    Caret(*e, 3);
+    e->Line().TextToDisplay();
+    e->PlaceCaret(); // the end cell: x 24..33 at y 22, one pixel high, below the letters
+    const QImage shown = e->grab().toImage();
+    const QColor background = shown.pixelColor(30, 23);
+    EXPECT_EQ(shown.pixelColor(30, 22).rgb(), (~background.rgb() & 0xFFFFFF) | 0xFF000000);
+    EXPECT_EQ(shown.pixelColor(36, 22), background); // right of the cell
+    // Without the focus there is no caret.
+    Focus(other);
+    const QImage unfocused = e->grab().toImage();
+    EXPECT_EQ(unfocused.pixelColor(30, 22), unfocused.pixelColor(30, 23));
 }
 
 TEST_F(MathEditorTest, AutoSelectSelectsOnlyOnTheFirstFocus) {
