@@ -182,6 +182,21 @@ TEST_F(MainWindowTest, AWideLineWidensTheWindowAndEveryLine) {
     EXPECT_EQ(Line(1)->width(), 494);
 }
 
+TEST_F(MainWindowTest, ALineWiderThanTheWorkAreaScrollsSideways) {
+    TBasisMath& w = Start();
+    const QRect work = w.screen()->availableGeometry();
+    // " " and n 'm': 4 + 16 n, plus the end caret 10; n is chosen to pass the work area.
+    const int n = work.width() / 16 + 4;
+    Caret(*Line(0), 1);
+    Line(0)->SetText(" " + Bytes(std::size_t(n), 'm'));
+    Settle();
+    EXPECT_EQ(Line(0)->width(), 4 + 16 * n + 10);
+    EXPECT_LE(w.frameGeometry().width(), work.width());
+    auto* scroll = qobject_cast<QScrollArea*>(w.centralWidget());
+    ASSERT_TRUE(scroll);
+    EXPECT_TRUE(scroll->horizontalScrollBar()->isVisible());
+}
+
 TEST_F(MainWindowTest, NavigationKeysLeavingALineMoveTheFocus) {
     TBasisMath& w = Start();
     AddLine();
