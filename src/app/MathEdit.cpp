@@ -131,13 +131,15 @@ void TBasisMath::Autoresize(TMathEditor& editor, int newHeight) {
     for (std::size_t k = std::size_t(i) + 1; k < lines_.size(); ++k)
         lines_[k]->move(lines_[k]->x(), lines_[k]->y() + delta);
     // The line takes its new height right after this report; fit the window once it has.
-    QMetaObject::invokeMethod(this, [this] { FitToLines(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { FitToLines(); }, Qt::QueuedConnection);
 }
 
 void TBasisMath::Widthresize(TMathEditor& editor, int newWidth) {
     if (editor.Text().size() > 250) QApplication::beep();
     int widest = newWidth;
-    for (TMathEditor* l : lines_) widest = std::max(widest, l->NeededWidth());
+    for (TMathEditor* l : lines_)
+        widest = std::max(widest, l->NeededWidth());
     for (TMathEditor* l : lines_) {
         l->resize(widest, l->height());
         l->Line().ClientWidth = widest;
@@ -145,10 +147,11 @@ void TBasisMath::Widthresize(TMathEditor& editor, int newWidth) {
     FitToLines();
 }
 
-void TBasisMath::OpNeer(TMathEditor&, unsigned short direction) {
-    TMathEditor* current = CurrentLine();
-    if (!current) return;
+void TBasisMath::OpNeer(TMathEditor& editor, unsigned short direction) {
+    // The focused line; the reporting line when the window is not active at the moment.
+    TMathEditor* current = CurrentLine() ? CurrentLine() : &editor;
     const int i = IndexOf(*current);
+    if (i < 0) return; // a line already taken out of the column
     const int last = int(lines_.size()) - 1;
     TMathEditor* target = nullptr;
     switch (direction) {
@@ -180,12 +183,12 @@ void TBasisMath::OpNeer(TMathEditor&, unsigned short direction) {
 
 void TBasisMath::EditorEnter(TMathEditor& sender) {
     if (popPlainText) popPlainText->setChecked(EditorState().plainTextDefault);
-    scroll_->ensureWidgetVisible(&sender, 0, 0);
+    KeepInView(sender);
 }
 
 QString TBasisMath::HintFor(const TMathEditor& line) const {
-    return "Regel " + QString::number(line.LineIndex()) + " " + ModeNames[line.PlainText() ? 1 : 0] +
-           " ..Click rechts voor menu";
+    return "Regel " + QString::number(line.LineIndex()) + " " +
+           ModeNames[line.PlainText() ? 1 : 0] + " ..Click rechts voor menu";
 }
 
 bool TBasisMath::FormHelp() {
@@ -202,21 +205,36 @@ QSize TBasisMath::LinesExtent() const {
     return {w, h};
 }
 
-// Auto-size: the window's client area follows its lines, up to the screen's work area; beyond
-// that the column scrolls.
+// Auto-size: the window's client area follows its lines. The window grows down to the bottom
+// of the screen's work area and no wider than the work area; beyond that the column scrolls,
+// so that no line is out of reach, and the focused line is kept in view.
 void TBasisMath::FitToLines() {
     const QSize extent = LinesExtent();
     column_->resize(extent);
     QSize client = extent;
     if (const QScreen* s = screen()) {
         const QRect work = s->availableGeometry();
-        const int frameW = frameGeometry().width() - width();
-        const int frameH = frameGeometry().height() - height();
-        const int bar = scroll_->verticalScrollBar()->sizeHint().width();
-        if (client.height() > work.height() - frameH) client = {client.width() + bar, work.height() - frameH};
-        client.setWidth(std::min(client.width(), work.width() - frameW));
+        const QRect frame = frameGeometry();
+        const int frameW = frame.width() - width();
+        const int frameH = frame.height() - height();
+        const int top = std::max(frame.top(), work.top());
+        const int maxHeight = std::max(minimumHeight(), work.bottom() + 1 - top - frameH);
+        const int maxWidth = std::max(minimumWidth(), work.width() - frameW);
+        // A scroll bar takes room from the other direction.
+        if (client.width() > maxWidth)
+            client = {maxWidth,
+                      client.height() + scroll_->horizontalScrollBar()->sizeHint().height()};
+        if (client.height() > maxHeight)
+            client = {std::min(maxWidth,
+                               client.width() + scroll_->verticalScrollBar()->sizeHint().width()),
+                      maxHeight};
     }
     resize(client.expandedTo(minimumSize()));
+    if (TMathEditor* line = CurrentLine()) KeepInView(*line);
+}
+
+void TBasisMath::KeepInView(TMathEditor& line) {
+    scroll_->ensureWidgetVisible(&line, 0, 0);
 }
 
 bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {

@@ -85,6 +85,8 @@ private:
     void FormCreate();
     void MakeRecoveryFolder();
     void FitToLines();
+    /// Scrolls the column so that `line` is visible.
+    void KeepInView(TMathEditor& line);
     void CreatePopupMenu1();
     void DestroyLine(TMathEditor* line);
     int IndexOf(const TMathEditor& line) const;

@@ -10,23 +10,25 @@
 
 #include "formula/LineGeometry.h"
 #include "formula/LineKeys.h"
-#include "platform/KeyCodes.h"
 #include "formula/Painter.h"
+#include "platform/KeyCodes.h"
 #include "platform/QtCanvas.h"
 
 namespace zelm {
 
 namespace {
 
-ColorRef ToColorRef(const QColor& c) { return Rgb(c.red(), c.green(), c.blue()); }
+ColorRef ToColorRef(const QColor& c) {
+    return Rgb(c.red(), c.green(), c.blue());
+}
 
 } // namespace
 
 std::function<std::unique_ptr<Canvas>()> TMathEditor::measureFactory;
+std::function<bool()> TMathEditor::fontSmoothingSource;
 
 TMathEditor::TMathEditor(QWidget* owner)
-    : QWidget(owner),
-      measure_(measureFactory ? measureFactory() : std::make_unique<QtCanvas>()) {
+    : QWidget(owner), measure_(measureFactory ? measureFactory() : std::make_unique<QtCanvas>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus); // Tabstop until the main window says otherwise
@@ -35,7 +37,8 @@ TMathEditor::TMathEditor(QWidget* owner)
     // A line starts as wide as its owner and one character height tall; its first layout
     // (in the model's constructor) gives it the height of the laid-out line.
     measure_->SelectFont(FontDesc{});
-    line_ = std::make_unique<MathLine>(*measure_, owner ? owner->width() : 0, FontSmoothingOn());
+    const bool smoothing = fontSmoothingSource ? fontSmoothingSource() : FontSmoothingOn();
+    line_ = std::make_unique<MathLine>(*measure_, owner ? owner->width() : 0, smoothing);
     line_->bkColor = ToColorRef(QApplication::palette().color(QPalette::Base));
     ConnectModel();
     resize(line_->ClientWidth, line_->ClientHeight);
@@ -81,7 +84,9 @@ void TMathEditor::SelectAll() {
     update();
 }
 
-void TMathEditor::PlaceCaret() { line_->PlaceCaret(); }
+void TMathEditor::PlaceCaret() {
+    line_->PlaceCaret();
+}
 
 void TMathEditor::RestartCaretBlink() {
     caretShown_ = true;
@@ -164,7 +169,12 @@ void TMathEditor::mouseReleaseEvent(QMouseEvent* e) {
     if (!pressed_) return QWidget::mouseReleaseEvent(e);
     pressed_ = false;
     if (Onclick) Onclick(*this);
-    setFocus(Qt::MouseFocusReason);
+    // The click hands the focus to the parent and back, which enters the focus once more:
+    // a fresh focus snapshot, the caret, Onenter.
+    if (hasFocus())
+        EnterFocus();
+    else
+        setFocus(Qt::MouseFocusReason);
 }
 
 void TMathEditor::mouseMoveEvent(QMouseEvent* e) {

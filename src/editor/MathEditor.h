@@ -62,6 +62,8 @@ public:
 
     /// Makes the measuring context of new lines; tests put a fixed-metrics canvas here.
     static std::function<std::unique_ptr<Canvas>()> measureFactory;
+    /// Answers whether screen font smoothing is on (read once per new line); tests fix it.
+    static std::function<bool()> fontSmoothingSource;
 
     /// Whether the caret is drawn right now (blink phase, focus).
     bool CaretShown() const { return caretShown_ && hasFocus(); }

@@ -10,12 +10,15 @@ bool Holds(const TTextdeel& p, Point pt) {
     return p.Left <= pt.x && pt.x < p.Right && p.Top <= pt.y && pt.y < p.Bottom;
 }
 
-bool IsMarker(const Bytes& s, int i) { return i >= 0 && i < int(s.size()) && IsItalicMarker(s[std::size_t(i)]); }
+bool IsMarker(const Bytes& s, int i) {
+    return i >= 0 && i < int(s.size()) && IsItalicMarker(s[std::size_t(i)]);
+}
 
 // Number of the characters of `s` that fit, from the left, into `width` in the selected font.
 int CharsThatFit(Canvas& c, const Bytes& s, int width) {
     int n = 0;
-    while (n < int(s.size()) && c.TextExtent(s.substr(0, std::size_t(n + 1))).cx <= width) ++n;
+    while (n < int(s.size()) && c.TextExtent(s.substr(0, std::size_t(n + 1))).cx <= width)
+        ++n;
     return n;
 }
 
@@ -30,7 +33,8 @@ int PartUnderPoint(const MathLine& line, Point pt) {
         // On a root sign: a part of the root's index holding the point wins; the index ends at
         // the first separator.
         int j = i + 1;
-        while (j <= count && !Holds(parts[j], pt) && parts[j].Kind != PartKind::Separator) ++j;
+        while (j <= count && !Holds(parts[j], pt) && parts[j].Kind != PartKind::Separator)
+            ++j;
         if (j <= count && parts[j].Kind == PartKind::Separator) return i;
     }
     return 0;
@@ -59,7 +63,8 @@ int HitTest(MathLine& line, Point pt, bool nearest) {
     int n = part.Len == 1 ? 0 : CharsThatFit(c, chars, pt.x - part.Left);
     if (nearest) {
         const int at = part.TextPos + n;
-        const int w = at < int(cursief.size()) ? c.TextExtent(cursief.substr(std::size_t(at), 1)).cx : 0;
+        const int w =
+            at < int(cursief.size()) ? c.TextExtent(cursief.substr(std::size_t(at), 1)).cx : 0;
         n = CharsThatFit(c, chars, pt.x - part.Left + w / 2);
     }
     int r = part.TextPos + n;
@@ -99,7 +104,8 @@ bool DragTo(MathLine& line, Point pt) {
 bool SelectPartAtCaret(MathLine& line) {
     const TTextdelen& parts = line.PartList();
     int i = 1;
-    while (i <= line.PartCount() && parts[i].TextPos + parts[i].Len <= line.DispCaret) ++i;
+    while (i <= line.PartCount() && parts[i].TextPos + parts[i].Len <= line.DispCaret)
+        ++i;
     if (i > line.PartCount()) return false;
     line.DispSelStart = parts[i].TextPos;
     line.DispSelEnd = parts[i].TextPos + parts[i].Len;
@@ -123,9 +129,8 @@ void SelectAllPositions(MathLine& line) {
 
 std::array<Point, 6> IBeamMarker(const TTextdeel& part, int x) {
     const int h = part.FontHeight / 4;
-    return {Point{x, part.Bottom},     Point{x, part.Top},
-            Point{x + h, part.Top + 1}, Point{x - h, part.Top + 1},
-            Point{x + h, part.Bottom}, Point{x - h, part.Bottom}};
+    return {Point{x, part.Bottom},      Point{x, part.Top},        Point{x + h, part.Top + 1},
+            Point{x - h, part.Top + 1}, Point{x + h, part.Bottom}, Point{x - h, part.Bottom}};
 }
 
 } // namespace zelm

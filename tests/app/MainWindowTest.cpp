@@ -1,0 +1,376 @@
+// The main window with lines measured on the fixed canvas, without font smoothing. In the
+// window's font, "Tahoma" -16 (c = 16), a line is 2 + 20 + 2 = 24 high; at -64 (c = 64) it is
+// 8 + 80 + 8 = 96 high (top margin 64 / 8, tmHeight 64 + 64 / 4). Plain widths: ' ' 4,
+// 'm' 16, other letters 8; the end caret is two thirds of c wide.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QHelpEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolTip>
+#include <memory>
+
+#include "app/MathEdit.h"
+#include "support/FixedCanvas.h"
+
+namespace zelm {
+namespace {
+
+const QString kMadeMessage = "Er is een Herstel directorie gemaakt: ";
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Globals().Reset();
+        EditorState().Reset();
+        TMathEditor::measureFactory = [] { return std::make_unique<test::FixedCanvas>(); };
+        TMathEditor::fontSmoothingSource = [] { return false; };
+        ASSERT_TRUE(programDir.isValid() && dataHome.isValid());
+        // The per-user fallback folder goes below a folder of the test's own.
+        oldDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+    }
+    void TearDown() override {
+        window.reset();
+        qputenv("XDG_DATA_HOME", oldDataHome);
+        TMathEditor::measureFactory = nullptr;
+        TMathEditor::fontSmoothingSource = nullptr;
+        Globals().Reset();
+        EditorState().Reset();
+    }
+
+    /// Starts the program with `dir` as the program folder, active, messages collected.
+    TBasisMath& Start(const QString& dir) {
+        window = std::make_unique<TBasisMath>(dir, [this](const QString& m) { messages << m; });
+        QApplication::setActiveWindow(window.get());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return *window;
+    }
+    TBasisMath& Start() { return Start(programDir.path()); }
+
+    /// A new line below the last one, as Enter at the end of the document makes it.
+    TMathEditor* AddLine() {
+        TMathEditor* line = window->InsertLineBelow(*window->Lines().back());
+        Settle();
+        return line;
+    }
+    TMathEditor* Line(int i) const { return window->Lines()[std::size_t(i)]; }
+    /// Lets queued work (the window fitting itself to its lines) run.
+    static void Settle() {
+        for (int i = 0; i < 3; ++i)
+            QApplication::processEvents();
+    }
+    static void Caret(TMathEditor& e, int p) {
+        e.Line().Selstart = e.Line().Seleinde = e.Line().CaretPos = p;
+    }
+
+    QTemporaryDir programDir, dataHome;
+    QByteArray oldDataHome;
+    QStringList messages;
+    std::unique_ptr<TBasisMath> window;
+};
+
+TEST_F(MainWindowTest, StartUpShowsTheWindowWithItsFixedProperties) {
+    TBasisMath& w = Start();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(), "ZelmEditor");
+    EXPECT_EQ(w.minimumSize(), QSize(400, 200));
+    const Qt::WindowFlags flags = w.windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    if (QApplication::platformName() == "offscreen") { // window managers may place it elsewhere
+        EXPECT_EQ(w.pos(), QPoint(800, 125));
+    }
+    // One line, focused; the window is at least its minimum size.
+    ASSERT_EQ(w.Lines().size(), 1u);
+    EXPECT_TRUE(Line(0)->hasFocus());
+    EXPECT_EQ(w.CurrentLine(), Line(0));
+    EXPECT_GE(w.width(), 400);
+    EXPECT_GE(w.height(), 200);
+}
+
+TEST_F(MainWindowTest, NewLinesTakeTheWindowDefaults) {
+    TBasisMath& w = Start();
+    TMathEditor* first = Line(0);
+    EXPECT_EQ(first->Font(), (FontDesc{"Tahoma", -16}));
+    EXPECT_EQ(first->FontColor(), 0u);
+    EXPECT_TRUE(first->PlainText()); // the default mode at start-up is plain text
+    EXPECT_EQ(first->Text(), " ");
+    EXPECT_EQ(first->Line().Selstart, 1);
+    EXPECT_EQ(first->Line().Seleinde, 1);
+    EXPECT_EQ(first->Line().CaretPos, 1);
+    EXPECT_EQ(first->LineIndex(), 0);
+    EXPECT_EQ(first->focusPolicy(), Qt::ClickFocus); // no tab stop
+    EXPECT_EQ(first->popupmenu, w.PopupMenu1);
+    EXPECT_TRUE(bool(first->OnHeightChange) && bool(first->OnWidthChange) &&
+                bool(first->OnUpDownKeys) && bool(first->Onenter));
+
+    EditorState().plainTextDefault = false;
+    w.WindowFont = FontDesc{"Arial", -20};
+    TMathEditor* second = w.CreateEd();
+    EXPECT_EQ(second->LineIndex(), 1);
+    EXPECT_FALSE(second->PlainText());
+    EXPECT_EQ(second->Font(), (FontDesc{"Arial", -20}));
+    EXPECT_EQ(second->Line().CaretPos, 1);
+    EXPECT_EQ(second->Text(), " ");
+    EXPECT_EQ(w.Lines().back(), second);
+}
+
+TEST_F(MainWindowTest, LinesBelowAGrowingLineMoveByTheGrowth) {
+    Start();
+    AddLine();
+    AddLine();
+    ASSERT_EQ(window->Lines().size(), 3u);
+    EXPECT_EQ(Line(1)->y(), 24);
+    EXPECT_EQ(Line(2)->y(), 48);
+
+    // The middle line at -32 is 4 + 40 + 4 = 48 high: 24 more. Only the line below moves.
+    Line(1)->SetFont(FontDesc{"Tahoma", -32}, 0);
+    Settle();
+    EXPECT_EQ(Line(0)->y(), 0);
+    EXPECT_EQ(Line(1)->y(), 24);
+    EXPECT_EQ(Line(1)->height(), 48);
+    EXPECT_EQ(Line(2)->y(), 72);
+
+    // The first line at -64 grows by 96 - 24 = 72: both lines below move by exactly that.
+    Line(0)->SetFont(FontDesc{"Tahoma", -64}, 0);
+    Settle();
+    EXPECT_EQ(Line(1)->y(), 96);
+    EXPECT_EQ(Line(2)->y(), 144);
+
+    // Shrinking moves them back up.
+    Line(0)->SetFont(FontDesc{"Tahoma", -16}, 0);
+    Line(1)->SetFont(FontDesc{"Tahoma", -16}, 0);
+    Settle();
+    EXPECT_EQ(Line(1)->y(), 24);
+    EXPECT_EQ(Line(2)->y(), 48);
+    EXPECT_EQ(window->LinesExtent().height(), 72);
+}
+
+TEST_F(MainWindowTest, AWideLineWidensTheWindowAndEveryLine) {
+    TBasisMath& w = Start();
+    AddLine();
+    const int start = Line(0)->width();
+    ASSERT_EQ(Line(1)->width(), start);
+    // " " and 30 'm': 4 + 30 * 16 = 484, plus the end caret 10: 494 needed. That is more than
+    // the reference width of the line, and within the offscreen screen's work area.
+    const Bytes wide = " " + Bytes(30, 'm');
+    ASSERT_LT(start, 494);
+    Caret(*Line(1), 1);
+    Line(1)->SetText(wide);
+    Settle();
+    EXPECT_EQ(Line(1)->NeededWidth(), 494);
+    EXPECT_EQ(Line(0)->width(), 494);
+    EXPECT_EQ(Line(1)->width(), 494);
+    EXPECT_EQ(w.centralWidget()->width(), 494);
+
+    // The widest of all lines wins: a narrower report still gives every line 494.
+    Caret(*Line(0), 1);
+    Line(0)->Line().Tag = 10;
+    Line(0)->SetText(" mm"); // 4 + 32 + 10 = 46 > 10, reported
+    Settle();
+    EXPECT_EQ(Line(0)->width(), 494);
+    EXPECT_EQ(Line(1)->width(), 494);
+}
+
+TEST_F(MainWindowTest, ALineWiderThanTheWorkAreaScrollsSideways) {
+    TBasisMath& w = Start();
+    const QRect work = w.screen()->availableGeometry();
+    // " " and n 'm': 4 + 16 n, plus the end caret 10; n is chosen to pass the work area.
+    const int n = work.width() / 16 + 4;
+    Caret(*Line(0), 1);
+    Line(0)->SetText(" " + Bytes(std::size_t(n), 'm'));
+    Settle();
+    EXPECT_EQ(Line(0)->width(), 4 + 16 * n + 10);
+    EXPECT_LE(w.frameGeometry().width(), work.width());
+    auto* scroll = qobject_cast<QScrollArea*>(w.centralWidget());
+    ASSERT_TRUE(scroll);
+    EXPECT_TRUE(scroll->horizontalScrollBar()->isVisible());
+}
+
+TEST_F(MainWindowTest, NavigationKeysLeavingALineMoveTheFocus) {
+    TBasisMath& w = Start();
+    AddLine();
+    AddLine();
+    // Plain lines: the display text is the text.
+    for (int i = 0; i < 3; ++i) {
+        Caret(*Line(i), 1);
+        Line(i)->SetText(" ab");
+    }
+    Line(1)->setFocus();
+    ASSERT_TRUE(Line(1)->hasFocus());
+
+    // Left at the start of line 2: the end of line 1, display 3 = text 3.
+    w.OpNeer(*Line(1), 37);
+    ASSERT_TRUE(Line(0)->hasFocus());
+    EXPECT_EQ(Line(0)->Line().DispCaret, 3);
+    EXPECT_EQ(Line(0)->Line().CaretPos, 3);
+    // Up on the first line and Left at its start do nothing.
+    w.OpNeer(*Line(0), 38);
+    w.OpNeer(*Line(0), 37);
+    EXPECT_TRUE(Line(0)->hasFocus());
+    EXPECT_EQ(Line(0)->Line().CaretPos, 3);
+
+    // Right at the end of line 1: behind the leading blank of line 2.
+    Caret(*Line(1), 3);
+    Line(1)->Line().TextToDisplay();
+    w.OpNeer(*Line(0), 39);
+    ASSERT_TRUE(Line(1)->hasFocus());
+    EXPECT_EQ(Line(1)->Line().CaretPos, 1);
+
+    // Down and Up keep the caret of the line they go to.
+    Caret(*Line(2), 2);
+    Line(2)->Line().TextToDisplay();
+    w.OpNeer(*Line(1), 40);
+    ASSERT_TRUE(Line(2)->hasFocus());
+    EXPECT_EQ(Line(2)->Line().CaretPos, 2);
+    w.OpNeer(*Line(2), 38);
+    ASSERT_TRUE(Line(1)->hasFocus());
+    EXPECT_EQ(Line(1)->Line().CaretPos, 1);
+
+    // Down and Right on the last line, and any other key, do nothing.
+    Line(2)->setFocus();
+    w.OpNeer(*Line(2), 40);
+    w.OpNeer(*Line(2), 39);
+    w.OpNeer(*Line(2), 13);
+    EXPECT_TRUE(Line(2)->hasFocus());
+    EXPECT_EQ(Line(2)->Line().CaretPos, 2);
+}
+
+TEST_F(MainWindowTest, EnteringALineShowsTheDefaultModeInTheMenu) {
+    TBasisMath& w = Start();
+    AddLine();
+    ASSERT_TRUE(w.popPlainText);
+    Line(1)->SetPlainText(false);
+    // The check mark follows the program default, not the mode of the line entered.
+    EditorState().plainTextDefault = true;
+    Line(1)->setFocus();
+    EXPECT_TRUE(w.popPlainText->isChecked());
+    EditorState().plainTextDefault = false;
+    Line(0)->setFocus();
+    EXPECT_FALSE(w.popPlainText->isChecked());
+}
+
+TEST_F(MainWindowTest, TheHintNamesTheLineAndItsMode) {
+    TBasisMath& w = Start();
+    AddLine();
+    Line(1)->SetPlainText(false);
+    EXPECT_EQ(w.HintFor(*Line(0)), "Regel 0 Plain ..Click rechts voor menu");
+    EXPECT_EQ(w.HintFor(*Line(1)), "Regel 1 Zelm ..Click rechts voor menu");
+
+    // The hint is what a tool-tip request on a line shows.
+    const QPoint at(5, 5);
+    QHelpEvent help(QEvent::ToolTip, at, Line(1)->mapToGlobal(at));
+    QApplication::sendEvent(Line(1), &help);
+    EXPECT_EQ(QToolTip::text(), "Regel 1 Zelm ..Click rechts voor menu");
+    QToolTip::hideText();
+}
+
+TEST_F(MainWindowTest, AHelpRequestShowsTheHelpWindow) {
+    TBasisMath& w = Start();
+    int shown = 0;
+    w.showHelp = [&] { ++shown; };
+    EXPECT_TRUE(w.FormHelp());
+    QTest::keyClick(Line(0), Qt::Key_F1);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(Line(0)->Text(), " ");
+}
+
+TEST_F(MainWindowTest, TheRecoveryFolderIsMadeOnceAndAnnounced) {
+    const QString folder = programDir.path() + "/Herstel/";
+    Start();
+    EXPECT_EQ(window->HerstelDir, folder);
+    EXPECT_TRUE(QFileInfo(folder).isDir());
+    EXPECT_EQ(messages, QStringList{kMadeMessage + folder});
+
+    // The next start finds it.
+    window.reset();
+    messages.clear();
+    Start();
+    EXPECT_EQ(window->HerstelDir, folder);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, AnUnwritableProgramFolderUsesThePerUserFolder) {
+    // A program folder below a regular file can never be created, not even by root.
+    const QString file = programDir.path() + "/plain-file";
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    const QString perUser =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Herstel/";
+    ASSERT_TRUE(perUser.startsWith(dataHome.path()));
+
+    Start(file + "/bin");
+    EXPECT_EQ(window->HerstelDir, perUser);
+    EXPECT_TRUE(QFileInfo(perUser).isDir());
+    EXPECT_EQ(messages, QStringList{kMadeMessage + perUser});
+
+    window.reset();
+    messages.clear();
+    Start(file + "/bin");
+    EXPECT_EQ(window->HerstelDir, perUser);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(MainWindowTest, LinesBeyondTheWorkAreaScrollAndTheFocusedLineStaysVisible) {
+    TBasisMath& w = Start();
+    const QRect work = w.screen()->availableGeometry();
+    // Lines of -64 are 96 high; enough of them to pass the work area twice.
+    const int count = 2 * work.height() / 96 + 2;
+    Line(0)->SetFont(FontDesc{"Tahoma", -64}, 0);
+    Settle();
+    int lastHeight = 0;
+    for (int i = 1; i < count; ++i) {
+        TMathEditor* line = AddLine();
+        line->SetFont(FontDesc{"Tahoma", -64}, 0);
+        line->setFocus(); // as Enter leaves it
+        Settle();
+        if (i == count / 2) lastHeight = w.height();
+    }
+    EXPECT_EQ(w.LinesExtent().height(), 96 * count);
+    // The window stopped growing inside the work area; its lines scroll.
+    EXPECT_LE(w.frameGeometry().bottom(), work.bottom());
+    EXPECT_EQ(w.height(), lastHeight);
+    EXPECT_LT(w.height(), 96 * count);
+    auto* scroll = qobject_cast<QScrollArea*>(w.centralWidget());
+    ASSERT_TRUE(scroll);
+    EXPECT_TRUE(scroll->verticalScrollBar()->isVisible());
+
+    // The focused line, the last one, lies inside the visible part of the column.
+    auto visible = [&](TMathEditor* line) {
+        const QRect inViewport(line->mapTo(scroll->viewport(), QPoint(0, 0)), line->size());
+        return scroll->viewport()->rect().contains(inViewport);
+    };
+    ASSERT_TRUE(Line(count - 1)->hasFocus());
+    EXPECT_TRUE(visible(Line(count - 1)));
+    EXPECT_FALSE(visible(Line(0)));
+
+    // Going up to the first line brings it into view.
+    for (int i = count - 1; i > 0; --i)
+        w.OpNeer(*Line(i), 38);
+    Settle();
+    ASSERT_TRUE(Line(0)->hasFocus());
+    EXPECT_TRUE(visible(Line(0)));
+
+    // A focused line that grows stays in view too: at -128 the last line is 16 + 160 + 16 =
+    // 192 high, still less than the visible part of the column.
+    Line(count - 1)->setFocus();
+    Settle();
+    Line(count - 1)->SetFont(FontDesc{"Tahoma", -128}, 0);
+    Settle();
+    EXPECT_TRUE(visible(Line(count - 1)));
+}
+
+} // namespace
+} // namespace zelm
