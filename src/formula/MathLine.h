@@ -22,14 +22,11 @@ struct CaretRect {
     bool operator==(const CaretRect&) const = default;
 };
 
-
-class MathLine;
-
 /// What the line needs of the window around it; the widget fills these in.
 struct LineHooks {
     std::function<void()> hideCaret;
-    std::function<void()> paint;      ///< paint the line (the painter reads this model)
-    std::function<void()> placeCaret; ///< show the caret at CaretCellValue()
+    std::function<void()> paint;              ///< paint the line (the painter reads this model)
+    std::function<void()> placeCaret;         ///< show the caret at CaretCellValue()
     std::function<void(int w, int h)> resize; ///< the client size changed
 };
 
@@ -38,7 +35,9 @@ struct LineHooks {
 class MathLine {
 public:
     /// `measure` is the measuring context; it holds the line's font and outlives the line.
-    explicit MathLine(Canvas& measure);
+    /// `clientWidth` is the width the window gives the line (also the first `Tag`);
+    /// `fontSmoothing` is the platform's screen font-smoothing setting, read once here.
+    explicit MathLine(Canvas& measure, int clientWidth = 0, bool fontSmoothing = false);
 
     // The four views.
     const Bytes& Text() const { return text_; }
@@ -60,8 +59,10 @@ public:
     int DispSelStart = 0, DispSelEnd = 0, DispCaret = 0;
     void TextToDisplay();
     void DisplayToText();
-    /// Computes the caret cell for display position `d`.
+    /// Computes the caret cell for display position `d`, stores and returns it.
     CaretRect CaretCell(int d);
+    /// The caret cell of `DispCaret`, then the widget shows the caret there.
+    void PlaceCaret();
     const CaretRect& CaretCellValue() const { return caretCell_; }
     void SetCaretCellValue(const CaretRect& c) { caretCell_ = c; }
 
@@ -90,6 +91,8 @@ public:
     std::vector<const FormulaSource*>* ExtFormulelijst = nullptr;
     const FormulaSource* Self = nullptr; ///< this line as a reference source (its parent)
 
+    /// The model's share of receiving the focus: reference width, snapshot, caret.
+    void EnterFocus();
     /// The focus snapshot: Text and code string when the line last received the focus.
     void TakeFocusSnapshot();
     Bytes snapshotText, snapshotCodes;
@@ -106,12 +109,20 @@ public:
     LineHooks hooks;
 
 private:
-    void RunSetter(const Bytes& value);
+    bool RunSetterOnce(Bytes& value);
+    void ApplyWholeSelectionRule();
+    void ApplyEmptyRule();
     void EnterRing();
+    void RecognizeNames();
+    void LayOut();
     void ReportSize();
+    void SetClientSize(int width, int height);
+    void Repaint();
+    CaretRect CellInPart(int i, int d, int heightFactor);
+    CaretRect CellAtEnd() const;
 
     Canvas& measure_;
-    Bytes text_ = " ";
+    Bytes text_;
     Bytes codes_;
     Bytes cursief_;
     Bytes textPlusCode_;

@@ -1,0 +1,311 @@
+#include "formula/MathLine.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "formula/Errors.h"
+
+namespace zelm {
+
+namespace {
+
+/// Layouts without a repair reset the shared retry budget to this many repaired layouts.
+constexpr int RetriesAfterCleanLayout = 4;
+
+/// Ring slots run from 1 to 10; slot 0 only stands for "nothing entered yet".
+constexpr int RingSlots = 10;
+
+} // namespace
+
+MathLine::MathLine(Canvas& measure, int clientWidth, bool smoothing)
+    : fontSmoothing(smoothing), measure_(measure) {
+    Tag = ClientWidth = clientWidth;
+    // The window starts one character height tall; the first layout gives the real height.
+    ClientHeight = std::abs(measure_.Font().height);
+    SetFont(measure_.Font(), false);
+    // A new line is laid out from its (empty) display text, which the setter turns into " ".
+    SetText(cursief_);
+}
+
+// ---- The Text setter ----
+
+void MathLine::SetText(const Bytes& value) {
+    Bytes pending = value;
+    while (RunSetterOnce(pending)) {
+    }
+}
+
+/// One run of the setter. Returns true when the layout repaired the text and `value` now holds
+/// the repaired text for the next run.
+bool MathLine::RunSetterOnce(Bytes& value) {
+    modified = true;
+    text_ = value;
+    ApplyWholeSelectionRule();
+    ApplyEmptyRule();
+    // A code string that does not match the text cannot be trusted; the state at the last
+    // focus entry can. A line that never had the focus has an empty snapshot, and a line is
+    // never empty.
+    if (CountCodeChars(text_) != int(codes_.size())) {
+        text_ = snapshotText;
+        codes_ = snapshotCodes;
+        ApplyEmptyRule();
+    }
+    EnterRing();
+    if (!plainText_) RecognizeNames();
+    if (ExtFormulelijst) MakeReferences(text_, codes_, *ExtFormulelijst, Self);
+    cursief_ = plainText_ ? text_ : MarkItalics(text_);
+    textPlusCode_ = cursief_ + '\0' + codes_;
+    LayOut();
+    if (parts_.Repaired()) {
+        auto& budget = Globals().retryBudget;
+        // Keep what the repairs achieved, so that the next change goes on from there.
+        text_ = StripItalicMarkers(cursief_);
+        if (budget == 0) throw ZelmError("Foutje");
+        --budget;
+        value = text_;
+        return true;
+    }
+    Globals().retryBudget = RetriesAfterCleanLayout;
+    TextToDisplay();
+    CaretCell(int(cursief_.size()));
+    if (OnGewijzigd) OnGewijzigd(*this);
+    ReportSize();
+    Repaint();
+    return false;
+}
+
+/// Replacing the whole text leaves the blank that starts every line.
+void MathLine::ApplyWholeSelectionRule() {
+    if (Selstart == 0 && Seleinde == int(text_.size())) {
+        text_ = " ";
+        codes_.clear();
+        Seleinde = Selstart;
+    }
+}
+
+/// A line is never empty.
+void MathLine::ApplyEmptyRule() {
+    if (text_.empty()) {
+        text_ = " ";
+        Selstart = 0;
+        Seleinde = 1;
+        codes_.clear();
+    }
+}
+
+/// The state before this change goes into the ring unless it is the one already in it.
+void MathLine::EnterRing() {
+    if (textPlusCode_ == ring[std::size_t(ringIndex)]) return;
+    ringIndex = ringIndex % RingSlots + 1;
+    ring[std::size_t(ringIndex)] = textPlusCode_;
+}
+
+/// Passes until nothing is left to replace; a replacement ends any selection at the caret.
+void MathLine::RecognizeNames() {
+    while (RecognizeNamesOnce(text_, codes_, CaretPos))
+        Selstart = Seleinde = CaretPos;
+}
+
+void MathLine::LayOut() {
+    parts_ =
+        LayoutFormula(cursief_, codes_, measure_, {.cell = false, .fontSmoothing = fontSmoothing});
+    // A header that claims more parts than the list holds is not believed.
+    partCount_ = std::clamp(parts_.Count(), 0, int(parts_.items.size()) - 1);
+    CurrentPart = 2;
+}
+
+/// Tells the window about a new height (before the line takes it) and a needed width beyond
+/// the reference width. The client width only ever grows here.
+void MathLine::ReportSize() {
+    const auto neededWidth = [this] { return caretCell_.width + parts_.Width(); };
+    if (ClientHeight != parts_.Height()) {
+        NeededWidth = neededWidth();
+        SetClientSize(std::max(ClientWidth, NeededWidth), ClientHeight);
+        if (OnHeightChange) OnHeightChange(*this, parts_.Height());
+        SetClientSize(ClientWidth, parts_.Height());
+    }
+    NeededWidth = neededWidth();
+    SetClientSize(std::max(ClientWidth, NeededWidth), ClientHeight);
+    if (NeededWidth > Tag && OnWidthChange) OnWidthChange(*this, NeededWidth);
+}
+
+void MathLine::SetClientSize(int width, int height) {
+    if (width == ClientWidth && height == ClientHeight) return;
+    ClientWidth = width;
+    ClientHeight = height;
+    if (hooks.resize) hooks.resize(width, height);
+}
+
+void MathLine::Repaint() {
+    if (hooks.hideCaret) hooks.hideCaret();
+    EditorState().eraseBackground = true;
+    if (hooks.paint) hooks.paint();
+    PlaceCaret();
+}
+
+// ---- The other views and modes ----
+
+void MathLine::SetTextPlusCode(const Bytes& value) {
+    textPlusCode_ = value;
+    const auto zero = value.find('\0');
+    codes_ = zero == Bytes::npos ? Bytes() : value.substr(zero + 1);
+    SetText(value.substr(0, zero));
+}
+
+void MathLine::SetPlainText(bool on) {
+    plainText_ = on;
+    SetText(text_);
+}
+
+void MathLine::SetFont(const FontDesc& f, bool relayout) {
+    measure_.SelectFont(f);
+    font_ = f;
+    if (relayout) SetText(text_);
+}
+
+void MathLine::EnterFocus() {
+    if (Tag == 0) Tag = ClientWidth;
+    TakeFocusSnapshot();
+    if (text_.empty()) SetText(text_);
+    PlaceCaret();
+}
+
+void MathLine::TakeFocusSnapshot() {
+    snapshotText = text_;
+    snapshotCodes = codes_;
+}
+
+// ---- Positions ----
+
+void MathLine::TextToDisplay() {
+    if (Seleinde < 0) return;
+    const int length = int(cursief_.size());
+    int d = -1;
+    for (int i = 0; i <= Seleinde; ++i) {
+        ++d;
+        // At most one marker stands between two characters of Text.
+        if (d < length && IsItalicMarker(cursief_[std::size_t(d)])) ++d;
+        if (i == Selstart) DispSelStart = d;
+        if (i == CaretPos) DispCaret = d;
+        if (i == Seleinde) DispSelEnd = d;
+        if (d >= length) {
+            // Past the end every text position is one display position further.
+            const int past = d - i;
+            if (Selstart > i && Selstart <= Seleinde) DispSelStart = Selstart + past;
+            if (CaretPos > i && CaretPos <= Seleinde) DispCaret = CaretPos + past;
+            if (Seleinde > i) DispSelEnd = Seleinde + past;
+            break;
+        }
+    }
+}
+
+void MathLine::DisplayToText() {
+    int t = -1;
+    for (int d = 0; d <= int(cursief_.size()); ++d) {
+        // t counts the characters in front of d that are not italic markers.
+        if (d == 0 || !IsItalicMarker(cursief_[std::size_t(d - 1)])) ++t;
+        if (d == DispSelStart) Selstart = t;
+        if (d == DispCaret) CaretPos = t;
+        if (d == DispSelEnd) Seleinde = t;
+    }
+}
+
+CaretRect MathLine::CaretCell(int d) {
+    // Raw symbol entry shows a caret twice as thick.
+    const int heightFactor = EditorState().rawSymbolArmed ? 2 : 1;
+    caretCell_ = CellAtEnd();
+    for (int i = 1; i <= partCount_; ++i) {
+        const TTextdeel& part = parts_[i];
+        if (part.TextPos == d || (part.TextPos < d && part.TextPos + part.Len > d)) {
+            caretCell_ = CellInPart(i, d, heightFactor);
+            break;
+        }
+    }
+    return caretCell_;
+}
+
+/// The caret under the character at display position `d` of part `i`, measured in the
+/// part's own font.
+CaretRect MathLine::CellInPart(int i, int d, int heightFactor) {
+    const TTextdeel& part = parts_[i];
+    FontDesc f = font_;
+    f.height = part.FontHeight;
+    f.italic = part.Italic;
+    if (part.Len == 0) f.width = 1;
+    if (part.Kind == PartKind::Symbol) f.face = "Symbol";
+    const int oldExtra = measure_.SetTextCharacterExtra(part.Italic);
+    const FontDesc old = measure_.SelectFont(f);
+
+    const auto width = [this](const Bytes& s) { return measure_.TextExtent(s).cx; };
+    const auto displayChars = [this](int from, int to) {
+        from = std::clamp(from, 0, int(cursief_.size()));
+        to = std::clamp(to, from, int(cursief_.size()));
+        return cursief_.substr(std::size_t(from), std::size_t(to - from));
+    };
+    CaretRect c;
+    c.y = part.Bottom;
+    switch (part.Kind) {
+    case PartKind::Text:
+    case PartKind::Symbol:
+    case PartKind::RootSign:
+        c.x = width(displayChars(part.TextPos, d));
+        c.width = part.Len > 1 ? width(displayChars(d, d + 1)) : width(Bytes(1, part.FirstChar));
+        c.height = part.LineWidth * heightFactor;
+        break;
+    case PartKind::Name:
+        c.width = width(part.Name);
+        c.height = part.LineWidth * heightFactor;
+        break;
+    case PartKind::FractionOpen:
+    case PartKind::FractionBarCode:
+    case PartKind::FractionClose:
+    case PartKind::RootClose:
+    case PartKind::PowerOpen:
+    case PartKind::PowerClose:
+    case PartKind::IndexOpen:
+    case PartKind::IndexClose:
+    case PartKind::BoldSign:
+    case PartKind::BoldD:
+    case PartKind::Separator:
+    case PartKind::FractionBar:
+    case PartKind::BracketOpen:
+    case PartKind::BracketClose:
+    case PartKind::Dot:
+    case PartKind::SlantedOpen:
+    case PartKind::Slash:
+    case PartKind::SlantedClose:
+        // A thin upright bar over the part's height.
+        c.width = part.LineWidth;
+        c.y = std::min(part.Top, part.Bottom);
+        c.height = std::abs(part.Bottom - part.Top);
+        break;
+    }
+    c.x += part.Left;
+    if (part.Kind == PartKind::Slash) c.x += 3 * part.LineWidth;
+    if (part.Kind == PartKind::RootSign || part.Kind == PartKind::Name) {
+        // The caret covers the rest of the root sign or name.
+        if (i + 1 <= partCount_) c.x = std::min(c.x, parts_[i + 1].Left);
+        c.width = part.Right - c.x;
+    }
+    measure_.SelectFont(old);
+    measure_.SetTextCharacterExtra(oldExtra);
+    return c;
+}
+
+/// The caret after the last part: under the empty place behind it, two thirds of a character
+/// height wide. A line ending in a separator continues after the separator's owner.
+CaretRect MathLine::CellAtEnd() const {
+    const TTextdeel& last = parts_[partCount_];
+    const TTextdeel* anchor = &last;
+    if (partCount_ > 0 && last.Kind == PartKind::Separator && last.Partner >= 0 &&
+        last.Partner <= partCount_)
+        anchor = &parts_[last.Partner];
+    return {anchor->Right, anchor->Bottom, std::abs(font_.height) * 2 / 3, last.LineWidth};
+}
+
+void MathLine::PlaceCaret() {
+    CaretCell(DispCaret);
+    if (hooks.placeCaret) hooks.placeCaret();
+}
+
+} // namespace zelm
