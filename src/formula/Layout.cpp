@@ -714,14 +714,13 @@ private:
     }
 
     /// A root whose index was never ended becomes a square root: "2" and a separator right
-    /// after its opener. The inserted separator closes the index region the root opened, so
-    /// only the other open families are closed at the end of the pass.
+    /// after its opener. Only the root family is reset; the index region it opened is still
+    /// counted, so the end of the pass appends a separator, which the next layout drops again.
     Flow RepairRootWithoutIndex(int r) {
         const std::size_t at = std::min(std::size_t(Part(r).TextPos) + 1, text_.size());
         text_.insert(at, 1, '2');
         InsertStructureCode(at + 1, StructKind::Separator);
         Counter(Family::Root) = 0;
-        if (Counter(Family::IndexRegion) > 0) --Counter(Family::IndexRegion);
         return Flow::Stop;
     }
 

@@ -61,7 +61,9 @@ public:
     // Positions.
     int Selstart = 0, Seleinde = 0, CaretPos = 0;
     int DispSelStart = 0, DispSelEnd = 0, DispCaret = 0;
+    /// Display positions from Selstart, CaretPos and Seleinde (only those up to Seleinde).
     void TextToDisplay();
+    /// Text positions from the display positions, skipping the italic markers.
     void DisplayToText();
     /// Computes the caret cell for display position `d`, stores and returns it.
     CaretRect CaretCell(int d);

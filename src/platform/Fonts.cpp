@@ -1,9 +1,10 @@
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGuiApplication>
 
 #include "platform/Platform.h"
+#include "platform/QtCanvas.h"
 
 namespace zelm {
 
@@ -30,16 +31,21 @@ QStringList RegisterProgramFonts() {
     static QStringList failed;
     static bool done = false;
     if (done) return failed;
-    done = true;
 
     QStringList files = {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"};
     for (const char* f : {"tangerine-latin-400-normal.woff", "tangerine-latin-700-normal.woff"}) {
         const QString path = FirstExisting(TangerineCandidates(), f);
         files << (path.isEmpty() ? QString(f) : path);
     }
+    // The font database needs the application object; without it nothing can be registered
+    // yet, and a later call tries again.
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return files;
+    done = true;
     for (const QString& file : files) {
         if (!QFileInfo::exists(file) || QFontDatabase::addApplicationFont(file) < 0) failed << file;
     }
+    // Faces looked up before the registration resolved to stand-ins.
+    ClearFontCache();
     return failed;
 }
 
