@@ -379,11 +379,13 @@ bool SpaceStepsOverCode(MathLine& line) {
 }
 
 /// Backspace with no selection in front of the caret: the character in front of the caret
-/// with its parameter (the leading blank's position 1 never owns one).
+/// with its parameter. Position 1 normally holds the blank, but a "/" typed there puts a code
+/// in front of it, and that code too goes with its parameter, or the line would no longer
+/// match its code string and fall back to its focus snapshot.
 void BackspaceOneCharacter(MathLine& line) {
     Bytes text = line.Text(), codes = line.Codes();
     const int p = line.CaretPos;
-    if (p > 1 && HasParameter(char(CharAt(text, p)))) {
+    if (p >= 1 && HasParameter(char(CharAt(text, p)))) {
         const auto index = std::size_t(CodeIndexAt(text, p));
         if (index < codes.size()) codes.erase(index, 1);
     }
@@ -409,9 +411,12 @@ struct Typed {
 /// empty denominator (with the caret) follows it. Leaves the opener to be inserted.
 Typed StartSlantedFraction(MathLine& line) {
     WrapSelection(line, StructKind::Slash, StructKind::SlantedEnd);
+    // The opener goes in at the caret, in front of the character before it; its parameter
+    // goes at the matching place, so that a code character standing there (a name, say)
+    // keeps its own parameter.
+    const int opener = line.CaretPos;
     Bytes codes = line.Codes();
-    const auto at =
-        std::min(std::size_t(CodeIndexAt(line.Text(), line.Selstart + 1)), codes.size());
+    const auto at = std::min(std::size_t(CodeIndexAt(line.Text(), opener)), codes.size());
     codes.insert(at, 1, KindByte(StructKind::Slanted));
     line.SetCodes(codes);
     line.Selstart = line.Seleinde = line.CaretPos + 1;
