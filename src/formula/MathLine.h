@@ -11,6 +11,7 @@
 #include "formula/Canvas.h"
 #include "formula/EditorGlobals.h"
 #include "formula/FormulaText.h"
+#include "formula/Keys.h"
 #include "formula/Layout.h"
 #include "formula/Parts.h"
 
@@ -44,6 +45,9 @@ public:
     /// Runs the setter: recognition, italics, layout, repair, events, repaint. May throw
     /// ZelmError("Foutje").
     void SetText(const Bytes& value);
+    /// Stores Text as it stands, without the setter (the key handlers' placeholder rule);
+    /// the other views keep describing the old text until the next run of the setter.
+    void StoreText(const Bytes& value) { text_ = value; }
     const Bytes& Codes() const { return codes_; }
     /// Writes the code string directly (the writer must then set Text).
     void SetCodes(const Bytes& codes) { codes_ = codes; }
@@ -107,6 +111,13 @@ public:
     std::function<void(MathLine&)> OnGewijzigd;
     std::function<void(MathLine&, int newHeight)> OnHeightChange;
     std::function<void(MathLine&, int newWidth)> OnWidthChange;
+    /// A navigation key leaves the line: 37 Left at its start, 39 Right at its end, 38 Up or
+    /// 40 Down where no fraction jump applies.
+    std::function<void(MathLine&, int direction)> OnUpDownKeys;
+    /// A key the key-down handler passed on; the key is 0 by then.
+    std::function<void(MathLine&, int& key, ShiftState shift)> Onkeydown;
+    /// A character below 32 that the key-press handler passed on.
+    std::function<void(MathLine&, unsigned char& c)> Onkeypress;
 
     LineHooks hooks;
 
