@@ -67,6 +67,15 @@ void TMathEditor::ConnectModel() {
     line_->OnWidthChange = [this](MathLine&, int w) {
         if (OnWidthChange) OnWidthChange(*this, w);
     };
+    line_->OnUpDownKeys = [this](MathLine&, int direction) {
+        if (OnUpDownKeys) OnUpDownKeys(*this, (unsigned short)direction);
+    };
+    line_->Onkeydown = [this](MathLine&, int& key, ShiftState shift) {
+        if (Onkeydown) Onkeydown(*this, key, shift);
+    };
+    line_->Onkeypress = [this](MathLine&, unsigned char& c) {
+        if (Onkeypress) Onkeypress(*this, c);
+    };
 }
 
 void TMathEditor::SetFont(const FontDesc& f, ColorRef colour) {

@@ -59,6 +59,10 @@ public:
     std::function<void(TMathEditor&, int newHeight)> OnHeightChange;
     std::function<void(TMathEditor&, int newWidth)> OnWidthChange;
     std::function<void(TMathEditor&, unsigned short direction)> OnUpDownKeys;
+    /// A key the line passed on, with the key already set to 0.
+    std::function<void(TMathEditor&, int& key, ShiftState shift)> Onkeydown;
+    /// A character below 32 that the line passed on.
+    std::function<void(TMathEditor&, unsigned char& c)> Onkeypress;
 
     /// Makes the measuring context of new lines; tests put a fixed-metrics canvas here.
     static std::function<std::unique_ptr<Canvas>()> measureFactory;
