@@ -488,6 +488,16 @@ TEST_F(MathLineTest, TheFifthRepairedLayoutRaisesFoutjeButKeepsItsRepairs) {
     EXPECT_EQ(CountCodeChars(line.Text()), 12);
 }
 
+// Three openers that the repairs never settle in four layouts: the end of each pass closes
+// the fraction and both slanted fractions again, while each pass mends only the first missing
+// bar or slash it meets, so closers pile up faster than they are used.
+TEST_F(MathLineTest, AFractionAndTwoSlantedFractionsLeftOpenRaiseFoutje) {
+    Caret(1);
+    line.SetCodes(P(15) + P(26) + P(26));
+    EXPECT_THROW(line.SetText(B({" ", kStruct, kStruct, kStruct})), ZelmError);
+    EXPECT_EQ(CountCodeChars(line.Text()), int(line.Codes().size()));
+}
+
 TEST_F(MathLineTest, AnEmptyBudgetFailsOnTheFirstRepair) {
     Caret(1);
     Globals().retryBudget = 0;
