@@ -1,58 +1,81 @@
-// Opens the editor's main window with a document of formula lines built in code, selects a
-// piece of one line, and writes a picture of the window to the file named on the command line.
+// Opens the editor's main window and types a demonstration document into it, key by key, as
+// a user would; then selects a piece of the first line and writes a picture of the window to
+// the file named on the command line.
 #include <QApplication>
 #include <QPixmap>
+#include <QTest>
 #include <QTimer>
 
 #include "app/MathEdit.h"
-#include "formula/DeclMath.h"
 #include "platform/Platform.h"
 
 namespace {
 
-using zelm::Bytes;
-using zelm::StructKind;
+QWidget* Focused() { return QApplication::focusWidget(); }
 
-struct Line {
-    Bytes text = " ";
-    Bytes codes;
-    Line& Plain(const Bytes& s) {
-        text += s;
-        return *this;
-    }
-    Line& Code(StructKind k) {
-        text += zelm::Code::Structure;
-        codes += zelm::KindByte(k);
-        return *this;
-    }
-    Line& Greek(char c) {
-        text += zelm::Code::Symbol;
-        codes += c;
-        return *this;
-    }
-};
+void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int times = 1) {
+    for (int i = 0; i < times; ++i) QTest::keyClick(Focused(), key, modifiers);
+}
 
-std::vector<Line> DemoDocument() {
-    using K = StructKind;
-    std::vector<Line> lines;
-    // A bold function name, italic letters and a slanted fraction.
-    lines.push_back(Line{}.Plain("y=sin(x)+").Code(K::Slanted).Plain("1").Code(K::Slash).Plain("2").Code(K::SlantedEnd));
-    // A fraction inside grown brackets, and a root with an index.
-    lines.push_back(Line{}.Plain("f(x)=").Code(K::Bracket).Code(K::Fraction).Plain("a+b").Code(K::FractionBar)
-                        .Plain("c").Code(K::FractionEnd).Code(K::BracketEnd).Plain("+").Code(K::Root).Plain("3")
-                        .Code(K::Separator).Plain("x+1").Code(K::RootEnd));
-    // An integral and a sum with both limits.
-    lines.push_back(Line{}.Code(K::Integral).Plain("0").Code(K::Separator).Plain("x").Code(K::Separator)
-                        .Plain("t").Code(K::Power).Plain("2").Code(K::PowerEnd).Code(K::D21).Plain("t = ")
-                        .Code(K::Sum).Plain("k=1").Code(K::Separator).Plain("n").Code(K::Separator).Plain("k"));
+void Type(const char* text) { QTest::keyClicks(Focused(), text); }
+
+void TypeDocument() {
+    // Formula mode; a bold function name, italic letters and a slanted fraction.
+    Key(Qt::Key_T, Qt::ControlModifier);
+    Type("y=sin(x)+1/2");
+    // A fraction inside a grown bracket.
+    Key(Qt::Key_Return);
+    Type("f(x)=");
+    Key(Qt::Key_0, Qt::ControlModifier);
+    Key(Qt::Key_Up, Qt::AltModifier);
+    Type("a+b");
+    Key(Qt::Key_Down);
+    Type("c");
+    // A root with an index.
+    Key(Qt::Key_Return);
+    Type("r=");
+    Key(Qt::Key_Up, Qt::ControlModifier);
+    Key(Qt::Key_Left);
+    Type("3");
+    Key(Qt::Key_Right);
+    Type("x+1");
+    // An integral from 0 to x with a power in the integrand.
+    Key(Qt::Key_Return);
+    Key(Qt::Key_I, Qt::ControlModifier);
+    Type("t");
+    Key(Qt::Key_Up, Qt::ShiftModifier);
+    Type("2");
+    Key(Qt::Key_End);
     // A power over an index, Greek letters and pi.
-    lines.push_back(Line{}.Plain("a").Code(K::Index).Plain("i").Code(K::IndexEnd).Code(K::Power).Plain("2")
-                        .Code(K::PowerEnd).Plain(" + ").Greek('a').Plain(" ").Greek('b').Plain(" = 2").Code(K::Pi)
-                        .Plain("r"));
-    // An underlined and a coloured piece, and the log with a base.
-    lines.push_back(Line{}.Code(K::Underline).Plain("onderstreept").Code(K::Underline).Plain(" en ")
-                        .Code(K::Colour).Plain("gemarkeerd").Code(K::Colour).Plain(" log8=3"));
-    return lines;
+    Key(Qt::Key_Return);
+    Type("a");
+    Key(Qt::Key_I, Qt::ShiftModifier | Qt::AltModifier);
+    Key(Qt::Key_2, Qt::ShiftModifier | Qt::ControlModifier);
+    Type("+");
+    Key(Qt::Key_ScrollLock);
+    Type("a");
+    Type("+");
+    Key(Qt::Key_ScrollLock);
+    Type("b=2");
+    Key(Qt::Key_P, Qt::ControlModifier);
+    Type("r");
+    // An underlined piece and a marked (coloured) piece.
+    Key(Qt::Key_Return);
+    Type("onderstreept");
+    Key(Qt::Key_Left, Qt::ShiftModifier, 12);
+    Key(Qt::Key_Minus, Qt::ControlModifier);
+    Key(Qt::Key_End);
+    Type(" en gemarkeerd");
+    Key(Qt::Key_Left, Qt::ShiftModifier, 10);
+    Key(Qt::Key_M, Qt::ControlModifier);
+}
+
+// In the first line, select "sin(x)" with the keyboard.
+void SelectInFirstLine(zelm::TBasisMath& window) {
+    window.Lines().front()->setFocus();
+    Key(Qt::Key_Home);
+    Key(Qt::Key_Right, Qt::NoModifier, 2);
+    Key(Qt::Key_Right, Qt::ShiftModifier, 4);
 }
 
 } // namespace
@@ -64,25 +87,12 @@ int main(int argc, char** argv) {
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : "screenshot.png";
 
     zelm::TBasisMath window(QString(), [](const QString&) {});
-    zelm::EditorState().plainTextDefault = false;
-    const std::vector<Line> lines = DemoDocument();
-    zelm::TMathEditor* previous = nullptr;
-    for (const Line& l : lines) {
-        zelm::TMathEditor* line = previous ? window.InsertLineBelow(*previous) : window.Lines().front();
-        line->SetPlainText(false);
-        line->Line().SetCodes(l.codes);
-        line->SetText(l.text);
-        previous = line;
-    }
-    // Select "sin(x)" in the first line.
-    zelm::TMathEditor* first = window.Lines().front();
-    first->setFocus();
-    zelm::MathLine& m = first->Line();
-    m.Selstart = 3;
-    m.Seleinde = 7;
-    m.CaretPos = 7;
-    m.TextToDisplay();
-    first->PlaceCaret();
+    // Without a window manager nothing activates the window; the keys need it active.
+    if (!QTest::qWaitForWindowExposed(&window)) return 1;
+    QApplication::setActiveWindow(&window);
+    window.Lines().front()->setFocus();
+    TypeDocument();
+    SelectInFirstLine(window);
 
     QTimer::singleShot(800, [&] {
         window.grab().save(out);

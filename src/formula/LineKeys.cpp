@@ -500,6 +500,9 @@ void DeleteSelection(MathLine& line) {
     Commit(line, text, codes);
     line.Seleinde = line.Selstart;
     line.CaretPos = line.Selstart;
+    // The setter showed the line while the old selection still stood; show the collapsed
+    // one, or a split line would keep showing a highlight and a caret that are not there.
+    ShowMove(line);
 }
 
 void WrapSelection(MathLine& line, StructKind opener, StructKind closer) {

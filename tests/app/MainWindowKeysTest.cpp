@@ -198,7 +198,12 @@ TEST_F(MainWindowKeysTest, ScrollLockMakesTheNextCharacterASymbol) {
 TEST_F(MainWindowKeysTest, EnterSplitsALineAndBackspaceJoinsItAgain) {
     Replay({{"a+b{Left}{Left}", {{" a+b", {}, 2, 2, 2}}, 0},
             // The tail goes to a new line behind a blank; the caret of the first line stays.
-            {"{Enter}", {{" a", {}, 2, 2, 2}, {" +b", {}, 1, 1, 1}}, 1},
+            {"{Enter}", {{" a", {}, 2, 2, 2}, {" +b", {}, 1, 1, 1}}, 1}});
+    // The first line shows no selection any more: the tail it selected for the split is gone.
+    const MathLine& first = Line(0)->Line();
+    EXPECT_EQ(first.DispSelStart, first.DispSelEnd);
+    EXPECT_EQ(first.DispCaret, first.DispSelStart);
+    Replay({
             // Backspace at the start of the second line joins it to the first, blank and all.
             {"{BS}", {{" a +b", {}, 2, 2, 2}}, 0}});
 }
