@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QTemporaryDir>
 
+#include <array>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -30,7 +31,15 @@ int FileCount() {
 
 class DocumentMaker {
 public:
-    explicit DocumentMaker(unsigned seed) : rng_(seed) {}
+    explicit DocumentMaker(unsigned seed) : rng_(seed) {
+        // Faces of random bytes and lengths up to 255; a few of them, as the canvas keeps
+        // every font it has measured.
+        for (Bytes& face : strangeFaces_) {
+            face.resize(std::size_t(Pick(256)));
+            for (char& c : face)
+                c = AnyByte();
+        }
+    }
 
     Bytes Next() { return Pick(4) == 0 ? RandomBytes() : Records(); }
 
@@ -89,10 +98,11 @@ private:
         static const char* const faces[] = {
             "Tahoma", "Arial", "Symbol", "Tangerine", "Geen Bestaand Lettertype", ""};
         TFontRecord font;
-        font.face = Pick(5) == 0 ? Bytes(std::size_t(Pick(256)), AnyByte()) : faces[Pick(6)];
+        font.face = Pick(5) == 0 ? strangeFaces_[std::size_t(Pick(8))] : faces[Pick(6)];
         font.size = Pick(3) == 0 ? Extreme() : Pick(100) - 20;
         font.color = ColorRef(rng_());
-        font.charSet = std::uint8_t(Pick(256));
+        // Every distinct font stays in the canvas's cache; a few character sets are enough.
+        font.charSet = std::uint8_t(Pick(8) == 0 ? Pick(256) : Pick(3));
         font.style = std::uint8_t(Pick(256));
         return font;
     }
@@ -116,6 +126,7 @@ private:
     }
 
     std::mt19937 rng_;
+    std::array<Bytes, 8> strangeFaces_;
 };
 
 // The lines and their indexes agree, and each code string fits its text.
