@@ -142,11 +142,16 @@ void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record) {
     line.Line().ClientWidth = width;
 }
 
+// The window keeps its width until the new lines are in: each new line takes it as the width
+// it reports beyond, as a line created in the full window does. The lines go once the event
+// that removed them is done, like any destroyed line.
 void TBasisMath::RemoveAllLines() {
-    std::vector<TMathEditor*> gone;
-    gone.swap(lines_);
-    for (TMathEditor* line : gone)
-        DestroyLine(line);
+    for (TMathEditor* line : lines_) {
+        line->removeEventFilter(this);
+        line->hide();
+        line->deleteLater();
+    }
+    lines_.clear();
 }
 
 void TBasisMath::MSaveClick() {

@@ -123,6 +123,17 @@ TEST_F(DocumentFile, ThreeLinesMakeThreeRecordsAndComeBackAsTheyWere) {
     EXPECT_EQ(a.readAll(), b.readAll());
 }
 
+TEST_F(DocumentFile, LinesNarrowerThanTheWindowKeepTheirStoredWidth) {
+    // A short line before a longer one: the longer one must not narrow the first to its own
+    // needed width while the document comes in.
+    Plant("smal.mds", Record(" a") + Record(" een veel langere regel met tekst"));
+    window_->Load(Path("smal.mds"));
+    ASSERT_EQ(window_->Lines().size(), 2u);
+    EXPECT_LT(window_->Lines()[1]->NeededWidth(), 480);
+    EXPECT_EQ(window_->Lines()[0]->width(), 480);
+    EXPECT_EQ(window_->Lines()[1]->width(), 480);
+}
+
 TEST_F(DocumentFile, LongLinesKeepTheirFirst255CharactersWithTheirOwnCodeBytes) {
     TMathEditor* plain = window_->Lines()[0];
     plain->SetText(" " + Bytes(254, 'a')); // exactly 255: stored whole
