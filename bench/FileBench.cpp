@@ -11,7 +11,6 @@
 #include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "platform/FileIO.h"
-#include "platform/Platform.h"
 
 namespace zelm {
 namespace {
@@ -55,11 +54,14 @@ struct Setting {
     }
 };
 
-// Made on first use; it must go before the application does.
+// Made on first use; its window goes while the application still exists.
 std::unique_ptr<Setting> shared;
 
 Setting& Shared() {
-    if (!shared) shared = std::make_unique<Setting>();
+    if (!shared) {
+        shared = std::make_unique<Setting>();
+        qAddPostRoutine([] { shared.reset(); });
+    }
     return *shared;
 }
 
@@ -119,15 +121,3 @@ BENCHMARK(BM_SplitFirstOf10000Lines)->Unit(benchmark::kMillisecond)->Repetitions
 
 } // namespace
 } // namespace zelm
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    zelm::RegisterProgramFonts();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    zelm::shared.reset();
-    return 0;
-}
