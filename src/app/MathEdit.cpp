@@ -30,7 +30,8 @@ const QString RecoveryFolderMade = "Er is een Herstel directorie gemaakt: ";
 
 } // namespace
 
-TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> showMessage)
+TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> showMessage,
+                       QStringList arguments)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                                Qt::WindowStaysOnTopHint),
@@ -56,7 +57,9 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     resize(480, 1041);
 
     CreatePopupMenu1();
+    CreateMainMenu();
     FormCreate();
+    OpenCommandLineDocument(arguments);
 }
 
 TBasisMath::~TBasisMath() = default;
@@ -286,10 +289,6 @@ void TBasisMath::DestroyLine(TMathEditor* line) {
     line->hide();
     line->deleteLater();
     FitToLines();
-}
-
-void TBasisMath::SaveHerstel() {
-    // The recovery store plugs in here; until then nothing is stored.
 }
 
 void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {

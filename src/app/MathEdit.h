@@ -3,15 +3,19 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+#include <exception>
 #include <functional>
 #include <vector>
 
+#include "app/DocumentCodec.h"
 #include "editor/MathEditor.h"
 #include "formula/Keys.h"
 
 class QScrollArea;
 class QAction;
 class QMenu;
+class QCloseEvent;
 
 namespace zelm {
 
@@ -20,8 +24,10 @@ class TBasisMath : public QMainWindow {
 public:
     /// `programDir` is the folder of the program file (the recovery folder goes there);
     /// `showMessage` shows a message box (tests replace it).
+    /// `arguments` are the program's arguments without the program name.
     explicit TBasisMath(QString programDir = {},
-                        std::function<void(const QString&)> showMessage = {});
+                        std::function<void(const QString&)> showMessage = {},
+                        QStringList arguments = {});
     ~TBasisMath() override;
 
     /// Creates a line at the bottom of the column with the window's defaults.
@@ -59,10 +65,51 @@ public:
     /// The key preview: sees every key down before the focused line. Sets `key` to 0 when it
     /// consumed the key.
     void FormKeyDown(TMathEditor& current, int& key, ShiftState shift);
-    // The document file and the recovery store (DocumentFile.cpp, RecoveryStore.cpp).
+    // The document file and the recovery store
+    /// Writes every line, in column order, to `fileName`, replacing the file atomically.
+    void Save(const QString& fileName);
+    /// Replaces every line by the lines stored in `fileName`. The whole file is read first,
+    /// so a file that cannot be read leaves the lines as they were.
+    void Load(const QString& fileName);
+    /// "Op&slaan": asks for a file name and saves there; the caption stays.
+    void MSaveClick();
+    /// "&Openen": asks for an existing file, takes its folder and name, and loads it.
+    void MLoadClick();
+    /// The open dialog may close only on a file that exists.
+    static bool OpenDialogCanClose(const QString& fileName);
+    /// Loads the first program argument when its extension is exactly ".mds"; sets DocDir.
+    void OpenCommandLineDocument(const QStringList& arguments);
+    /// The dialogs of the file commands: given the proposed name, they return the chosen
+    /// path or an empty string when cancelled. Tests replace them.
+    std::function<QString(const QString& proposed)> chooseSaveFile, chooseOpenFile;
+    /// Shows the message of a failed menu command (the application's error report).
+    std::function<void(const QString&)> showError;
+    /// The name of recovery state `n`: HerstelDir + caption + n + ".wes".
+    QString HerstelFileName(int n) const;
     /// Stores the document as the next recovery state (before a split or join).
     void SaveHerstel();
+    /// "&Vorige": one recovery state back, or the state left by the last closing.
+    void Herstel1Click();
+    /// "&Terug": one recovery state forward, when it exists.
+    void mterugClick();
+    /// Deletes every "*.wes" file of `folder`; what cannot be deleted stays, silently.
+    static void ClearDir(const QString& folder);
+    /// The file steps of closing: empty the recovery folder, then store the document as 0.
+    void FormClose();
+    QAction* MSave = nullptr;
+    QAction* MLoad = nullptr;
+    QMenu* Herstel1 = nullptr;
+    QAction* mVorige = nullptr;
+    QAction* mterug = nullptr;
 
+private:
+    void CreateMainMenu();
+    void RemoveAllLines();
+    void ApplyRecord(TMathEditor& line, const TLineRecord& record);
+    void RunReportingFailure(void (TBasisMath::*command)());
+    void ReportFailure(const std::exception& error);
+
+public:
     // The line menu and its commands, on the line that has the focus.
     QMenu* PopupMenu1 = nullptr;
     void PopPlTextClick();
@@ -80,6 +127,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
+    /// Closing (close box, system menu, Alt+F4) runs FormClose.
+    void closeEvent(QCloseEvent* e) override;
 
 private:
     void FormCreate();

@@ -26,6 +26,6 @@ int main(int argc, char** argv) {
     ZelmApplication app(argc, argv);
     QApplication::setApplicationName("TextverwerkerZelm");
     zelm::RegisterProgramFonts();
-    zelm::TBasisMath window;
+    zelm::TBasisMath window({}, {}, QApplication::arguments().mid(1));
     return app.exec();
 }

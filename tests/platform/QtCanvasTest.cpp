@@ -337,19 +337,22 @@ TEST(QtCanvasMeasuring, MetricsAreResolvedOncePerDescription) {
     FontDesc f = Face("Tahoma", -23, 700);
     canvas.SelectFont(f);
     const FontMetrics first = canvas.Metrics();
+    // Other tests in this program may have met the Symbol description already.
+    canvas.SelectFont(Face("Symbol", -23));
     const int resolved = ResolvedFontCount();
     // The layout selects a fresh font after every code character: back and forth.
     for (int i = 0; i < 50; ++i) {
-        canvas.SelectFont(Face("Symbol", -23));
         canvas.SelectFont(f);
+        canvas.SelectFont(Face("Symbol", -23));
     }
-    EXPECT_EQ(ResolvedFontCount(), resolved + 1); // only the Symbol description is new
+    canvas.SelectFont(f);
+    EXPECT_EQ(ResolvedFontCount(), resolved);
     EXPECT_EQ(canvas.Metrics(), first);
     EXPECT_EQ(MetricsOf(f), first);
     // A second canvas shares the cache.
     QtCanvas other(f);
     EXPECT_EQ(other.Metrics(), first);
-    EXPECT_EQ(ResolvedFontCount(), resolved + 1);
+    EXPECT_EQ(ResolvedFontCount(), resolved);
 }
 
 TEST(FontMetricsTables, ShortOrMissingTablesGiveNoOutline) {

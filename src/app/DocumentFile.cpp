@@ -1,0 +1,198 @@
+// The document file of the main window: saving and loading the column of lines as 792-byte
+// line records, the two file commands with their dialogs, and the document named on the
+// command line.
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QWidget>
+
+#include <algorithm>
+#include <exception>
+
+#include "app/DocumentCodec.h"
+#include "app/MathEdit.h"
+#include "formula/Errors.h"
+#include "platform/FileIO.h"
+
+namespace zelm {
+
+namespace {
+
+const QString DocumentFilter = "ZavoVudaVudu (*.mds)";
+const QString DocumentSuffix = "mds";
+const QString DocumentExtension = ".mds";
+
+// The largest size in points the font dialog offers. A damaged record may claim any int32;
+// laying a line out at millions of pixels would exhaust memory before it could be shown.
+constexpr std::int32_t LargestFontSize = 1638;
+
+// Qt keeps widget geometry within these bounds; a record from a damaged file may hold any
+// int32, and keeping positions inside them also keeps top + height from overflowing.
+constexpr int LargestCoordinate = QWIDGETSIZE_MAX;
+
+std::string NativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+// The folder of a chosen file, with the trailing separator the dialogs expect.
+QString FolderOf(const QString& path) {
+    return QFileInfo(path).absolutePath() + "/";
+}
+
+// The caption a document gives the window: its file name without the ".mds" (the last four
+// characters, whatever they are).
+QString CaptionOf(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    return name.left(std::max<qsizetype>(0, name.size() - 4));
+}
+
+// The extension as the path functions take it: from the last "." of the file name onward.
+QString ExtensionOf(const QString& path) {
+    const QString name = path.mid(path.lastIndexOf('/') + 1);
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot < 0 ? QString() : name.mid(dot);
+}
+
+void PrepareDocumentDialog(QFileDialog& dialog, const QString& proposed) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilter(DocumentFilter);
+    dialog.setDefaultSuffix(DocumentSuffix);
+    dialog.setSizeGripEnabled(true);
+    const QFileInfo info(proposed);
+    dialog.setDirectory(info.absolutePath());
+    dialog.selectFile(info.fileName());
+}
+
+// The open dialog asks OpenDialogCanClose before it closes, and simply stays open otherwise.
+class OpenDocumentDialog : public QFileDialog {
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override {
+        const QString chosen = selectedFiles().value(0);
+        // A folder name still opens that folder inside the dialog.
+        if (QFileInfo(chosen).isDir() || TBasisMath::OpenDialogCanClose(chosen))
+            QFileDialog::accept();
+    }
+};
+
+QString RunSaveDialog(QWidget* parent, const QString& proposed) {
+    QFileDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    PrepareDocumentDialog(dialog, proposed); // Qt asks before it overwrites a file
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString RunOpenDialog(QWidget* parent, const QString& proposed) {
+    OpenDocumentDialog dialog(parent);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Any name may be typed; accept() decides whether the dialog closes, without a message.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    PrepareDocumentDialog(dialog, proposed);
+    dialog.setSidebarUrls({}); // no places bar
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+} // namespace
+
+void TBasisMath::Save(const QString& fileName) {
+    std::vector<TLineRecord> records;
+    records.reserve(lines_.size());
+    for (const TMathEditor* line : lines_) {
+        SavedLine saved =
+            LineToRecord(line->PlainText(), FontToRecord(line->Font(), line->FontColor()),
+                         line->Text(), line->Line().Codes(), line->y(), line->width());
+        if (saved.overLong) QApplication::beep();
+        records.push_back(std::move(saved.record));
+    }
+    WriteFileAtomically(NativePath(fileName), EncodeDocument(records));
+}
+
+void TBasisMath::Load(const QString& fileName) {
+    // Everything is read before the first line goes: a file that cannot be read leaves the
+    // window as it was.
+    const std::vector<TLineRecord> records = DecodeDocument(ReadWholeFile(NativePath(fileName)));
+    RemoveAllLines();
+    try {
+        for (const TLineRecord& record : records)
+            ApplyRecord(*CreateEd(), record);
+    } catch (...) {
+        // A line whose repairs gave up ends the load; the lines made so far stay in place.
+        FitToLines();
+        throw;
+    }
+    FitToLines();
+}
+
+// The steps of one loaded line, in their order: the code string goes before the text because
+// the setter checks the one against the other.
+void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record) {
+    line.SetPlainText(record.plainText);
+    line.Line().SetCodes(record.codes);
+    line.SetText(record.text);
+    TFontRecord stored = record.font;
+    stored.size = std::clamp(stored.size, -LargestFontSize, LargestFontSize);
+    const RecordedFont font = RecordToFont(stored);
+    line.SetFont(font.font, font.color);
+    line.move(line.x(), std::clamp(record.top, -LargestCoordinate, LargestCoordinate));
+    const int width = std::clamp(record.width, 0, LargestCoordinate);
+    line.resize(width, line.height());
+    line.Line().ClientWidth = width;
+}
+
+// The window keeps its width until the new lines are in: each new line takes it as the width
+// it reports beyond, as a line created in the full window does. The lines go once the event
+// that removed them is done, like any destroyed line.
+void TBasisMath::RemoveAllLines() {
+    for (TMathEditor* line : lines_) {
+        line->removeEventFilter(this);
+        line->hide();
+        line->deleteLater();
+    }
+    lines_.clear();
+}
+
+void TBasisMath::MSaveClick() {
+    const QString proposed = DocDir + windowTitle() + DocumentExtension;
+    const QString chosen =
+        chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(this, proposed);
+    if (chosen.isEmpty()) return;
+    DocDir = FolderOf(chosen);
+    Save(chosen);
+}
+
+void TBasisMath::MLoadClick() {
+    const QString proposed = DocDir + "*" + DocumentExtension;
+    const QString chosen =
+        chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(this, proposed);
+    if (chosen.isEmpty()) return;
+    DocDir = FolderOf(chosen);
+    setWindowTitle(CaptionOf(chosen));
+    Load(chosen);
+}
+
+bool TBasisMath::OpenDialogCanClose(const QString& fileName) {
+    return FileExists(NativePath(fileName));
+}
+
+void TBasisMath::OpenCommandLineDocument(const QStringList& arguments) {
+    const QString document = arguments.value(0);
+    // Compared byte for byte: "x.MDS" is not a document.
+    if (ExtensionOf(document) != DocumentExtension) {
+        DocDir = HerstelDir;
+        return;
+    }
+    DocDir = FolderOf(document);
+    try {
+        Load(document);
+    } catch (const std::exception& error) {
+        // Start-up runs before the event loop, whose handler reports the other failures.
+        showMessage_(QString::fromLocal8Bit(error.what()));
+        return;
+    }
+    setWindowTitle(CaptionOf(document));
+}
+
+} // namespace zelm

@@ -1,0 +1,82 @@
+// The recovery store: numbered states of the document in the recovery folder, written before
+// every split and join, walked through with "&Vorige" and "&Terug", and the state left by
+// closing for the next run.
+#include <QCloseEvent>
+#include <QFile>
+
+#include <algorithm>
+#include <exception>
+
+#include "app/MathEdit.h"
+#include "platform/FileIO.h"
+
+namespace zelm {
+
+namespace {
+
+const QString RecoveryExtension = ".wes";
+
+// A file written on closing is caption + "0" + ".wes"; cutting those five characters gives the
+// caption back, also when the caption itself ends in digits.
+constexpr qsizetype ClosingSuffixLength = 5;
+
+std::string NativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+QString TBasisMath::HerstelFileName(int n) const {
+    return HerstelDir + windowTitle() + QString::number(n) + RecoveryExtension;
+}
+
+void TBasisMath::SaveHerstel() {
+    // The counter moves only once the state is safely on disk; a failure stops the caller.
+    Save(HerstelFileName(HerstelNummer));
+    ++HerstelNummer;
+}
+
+void TBasisMath::Herstel1Click() {
+    if (HerstelNummer > 0) {
+        SaveHerstel(); // the present state, so that "&Terug" can come back to it
+        HerstelNummer -= 2;
+        Load(HerstelFileName(HerstelNummer));
+        return;
+    }
+    // At the start of a run: the state the previous run left on closing, under its caption.
+    const std::vector<std::string> names =
+        ListFiles(NativePath(HerstelDir), RecoveryExtension.toStdString());
+    if (names.empty()) return;
+    const QString name = QFile::decodeName(QByteArray::fromStdString(names.front()));
+    setWindowTitle(name.chopped(std::min(ClosingSuffixLength, name.size())));
+    Load(HerstelDir + name);
+}
+
+void TBasisMath::mterugClick() {
+    const QString next = HerstelFileName(HerstelNummer + 1);
+    if (!FileExists(NativePath(next))) return;
+    ++HerstelNummer;
+    Load(next);
+}
+
+void TBasisMath::ClearDir(const QString& folder) {
+    DeleteMatching(NativePath(folder), RecoveryExtension.toStdString());
+}
+
+void TBasisMath::FormClose() {
+    ClearDir(HerstelDir);
+    Save(HerstelFileName(0));
+}
+
+void TBasisMath::closeEvent(QCloseEvent* e) {
+    // Closing never asks and is never refused: a state that cannot be stored is reported and
+    // the window closes all the same.
+    try {
+        FormClose();
+    } catch (const std::exception& error) {
+        ReportFailure(error);
+    }
+    QMainWindow::closeEvent(e);
+}
+
+} // namespace zelm

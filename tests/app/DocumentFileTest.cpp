@@ -1,0 +1,303 @@
+// Saving and loading the main window's lines, the two file commands and the document named on
+// the command line.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <csignal>
+#include <memory>
+
+#include <sys/resource.h>
+
+#include "app/DocumentCodec.h"
+#include "app/MathEdit.h"
+#include "formula/Errors.h"
+#include "formula/FormulaText.h"
+
+namespace zelm {
+namespace {
+
+// What a line keeps in a document file.
+struct StoredLine {
+    Bytes text, codes;
+    bool plainText = false;
+    FontDesc font;
+    ColorRef color = 0;
+    int top = 0, width = 0;
+    bool operator==(const StoredLine&) const = default;
+};
+
+std::vector<StoredLine> Snapshot(const TBasisMath& window) {
+    std::vector<StoredLine> lines;
+    for (const TMathEditor* l : window.Lines())
+        lines.push_back({l->Text(), l->Line().Codes(), l->PlainText(), l->Font(), l->FontColor(),
+                         l->y(), l->width()});
+    return lines;
+}
+
+class DocumentFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(programDir_.isValid());
+        window_ = Open();
+    }
+
+    std::unique_ptr<TBasisMath> Open(QStringList arguments = {}) {
+        return std::make_unique<TBasisMath>(
+            programDir_.path(), [this](const QString& m) { messages_ << m; }, arguments);
+    }
+
+    QString Path(const QString& name) const { return programDir_.filePath(name); }
+
+    void Plant(const QString& name, const QByteArray& bytes) const {
+        QFile f(Path(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+
+    static QByteArray Record(const Bytes& text, bool plainText = true) {
+        TLineRecord r;
+        r.plainText = plainText;
+        r.font = FontToRecord(FontDesc{}, 0);
+        r.text = text;
+        r.top = 40;
+        r.width = 480;
+        return QByteArray::fromStdString(EncodeLine(r));
+    }
+
+    // Three lines: plain text, a formula with a recognised name, and one in its own font,
+    // colour and place.
+    void MakeThreeLines() {
+        TBasisMath& w = *window_;
+        w.Lines()[0]->SetText(" Hallo wereld");
+        TMathEditor* formula = w.CreateEd();
+        formula->SetPlainText(false);
+        formula->SetText(" sin x+y");
+        formula->move(0, 30);
+        TMathEditor* styled = w.CreateEd();
+        styled->SetFont(FontDesc{"Arial", -24, 0, 700, 1, 1, 0, 1}, 0xFF000008);
+        styled->SetText(" anders");
+        styled->move(0, 75);
+        styled->resize(515, styled->height());
+    }
+
+    QString Message(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const ZelmError& e) {
+            return e.what();
+        }
+        return {};
+    }
+
+    QTemporaryDir programDir_;
+    QStringList messages_;
+    std::unique_ptr<TBasisMath> window_;
+};
+
+TEST_F(DocumentFile, ThreeLinesMakeThreeRecordsAndComeBackAsTheyWere) {
+    MakeThreeLines();
+    ASSERT_EQ(window_->Lines()[1]->Line().Codes(), "\x13"); // "sin" was recognised
+    const std::vector<StoredLine> saved = Snapshot(*window_);
+    window_->Save(Path("drie.mds"));
+    EXPECT_EQ(QFileInfo(Path("drie.mds")).size(), 2376); // 3 records of 792 bytes
+
+    std::unique_ptr<TBasisMath> other = Open();
+    other->Load(Path("drie.mds"));
+    EXPECT_EQ(Snapshot(*other), saved);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(other->Lines()[std::size_t(i)]->LineIndex(), i);
+    // Loading changes neither the caption nor the proposed folder, and focuses no line.
+    EXPECT_EQ(other->windowTitle(), "ZelmEditor");
+    EXPECT_EQ(other->DocDir, other->HerstelDir);
+    EXPECT_EQ(other->CurrentLine(), nullptr);
+
+    // Saving what was loaded gives the same bytes again.
+    other->Save(Path("weer.mds"));
+    QFile a(Path("drie.mds")), b(Path("weer.mds"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_EQ(a.readAll(), b.readAll());
+}
+
+TEST_F(DocumentFile, LinesNarrowerThanTheWindowKeepTheirStoredWidth) {
+    // A short line before a longer one: the longer one must not narrow the first to its own
+    // needed width while the document comes in.
+    Plant("smal.mds", Record(" a") + Record(" een veel langere regel met tekst"));
+    window_->Load(Path("smal.mds"));
+    ASSERT_EQ(window_->Lines().size(), 2u);
+    EXPECT_LT(window_->Lines()[1]->NeededWidth(), 480);
+    EXPECT_EQ(window_->Lines()[0]->width(), 480);
+    EXPECT_EQ(window_->Lines()[1]->width(), 480);
+}
+
+TEST_F(DocumentFile, LongLinesKeepTheirFirst255CharactersWithTheirOwnCodeBytes) {
+    TMathEditor* plain = window_->Lines()[0];
+    plain->SetText(" " + Bytes(254, 'a')); // exactly 255: stored whole
+    TMathEditor* longPlain = window_->CreateEd();
+    longPlain->SetText(" " + Bytes(299, 'b')); // 300
+    TMathEditor* formula = window_->CreateEd();
+    formula->SetPlainText(false);
+    Bytes typed = " ";
+    for (int k = 0; k < 70; ++k)
+        typed += "sin x+";
+    formula->SetText(typed);
+    // Each "sin" became code character 1: 1 + 70 * 4 = 281 characters, 70 code bytes.
+    ASSERT_EQ(formula->Text().size(), 281u);
+    ASSERT_EQ(formula->Line().Codes(), Bytes(70, '\x13'));
+    const Bytes formulaText = formula->Text();
+
+    window_->Save(Path("lang.mds"));
+    window_->Load(Path("lang.mds"));
+    const auto& lines = window_->Lines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0]->Text(), " " + Bytes(254, 'a'));
+    EXPECT_EQ(lines[1]->Text(), " " + Bytes(254, 'b'));
+    // Code characters stand at 2, 6, 10, ...: 2 + 4k <= 255 for k = 0..63, so 64 of them
+    // survive the cut, and with them exactly 64 code bytes.
+    EXPECT_EQ(lines[2]->Text(), formulaText.substr(0, 255));
+    EXPECT_EQ(lines[2]->Line().Codes(), Bytes(64, '\x13'));
+}
+
+TEST_F(DocumentFile, ASaveThatFailsMidwayLeavesTheOldFileWhole) {
+    window_->Save(Path("doc.mds"));
+    MakeThreeLines();
+
+    // The new document (2376 bytes) does not fit under a limit of 1000 bytes.
+    rlimit saved;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit limited = saved;
+    limited.rlim_cur = 1000;
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    const QString message = Message([&] { window_->Save(Path("doc.mds")); });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+
+    EXPECT_EQ(message, "I/O error 27"); // EFBIG
+    EXPECT_EQ(QFileInfo(Path("doc.mds")).size(), 792);
+    EXPECT_EQ(QDir(programDir_.path()).entryList(QDir::Files), QStringList{"doc.mds"});
+}
+
+TEST_F(DocumentFile, AFileThatCannotBeReadLeavesTheLinesAsTheyWere) {
+    MakeThreeLines();
+    const std::vector<StoredLine> before = Snapshot(*window_);
+    const std::vector<TMathEditor*> widgets = window_->Lines();
+    QDir(programDir_.path()).mkdir("map.mds");
+
+    EXPECT_EQ(Message([&] { window_->Load(Path("geen.mds")); }), "File not found");
+    EXPECT_EQ(Message([&] { window_->Load(Path("map.mds")); }), "File access denied");
+    EXPECT_EQ(Message([&] { window_->Load(Path("geen/doc.mds")); }), "File not found");
+    EXPECT_EQ(window_->Lines(), widgets);
+    EXPECT_EQ(Snapshot(*window_), before);
+}
+
+TEST_F(DocumentFile, WholeRecordsAreLoadedAndTheRestIsIgnored) {
+    Plant("leeg.mds", {});
+    Plant("kort.mds", QByteArray(500, 'x'));
+    Plant("een.mds", Record(" eerste") + QByteArray(208, 'x')); // 1000 bytes
+    Plant("raar.mds", Record(" zeven").replace(0, 1, "\x07"));
+
+    window_->Load(Path("een.mds"));
+    ASSERT_EQ(window_->Lines().size(), 1u);
+    EXPECT_EQ(window_->Lines()[0]->Text(), " eerste");
+    EXPECT_EQ(window_->Lines()[0]->y(), 40);
+
+    window_->Load(Path("leeg.mds"));
+    EXPECT_TRUE(window_->Lines().empty());
+    window_->Load(Path("raar.mds"));
+    ASSERT_EQ(window_->Lines().size(), 1u);
+    EXPECT_TRUE(window_->Lines()[0]->PlainText()); // any byte but 0 is plain text
+    // Less than one record is no line at all, as an empty file is.
+    window_->Load(Path("kort.mds"));
+    EXPECT_TRUE(window_->Lines().empty());
+
+    // A window without lines saves an empty document.
+    window_->Save(Path("niets.mds"));
+    EXPECT_EQ(QFileInfo(Path("niets.mds")).size(), 0);
+}
+
+TEST_F(DocumentFile, SavingProposesTheCaptionInDocDirAndKeepsTheCaption) {
+    QStringList proposed;
+    QString answer;
+    window_->chooseSaveFile = [&](const QString& p) {
+        proposed << p;
+        return answer;
+    };
+    window_->MSaveClick(); // cancelled
+    EXPECT_EQ(proposed, QStringList{window_->HerstelDir + "ZelmEditor.mds"});
+    EXPECT_FALSE(QFileInfo::exists(window_->HerstelDir + "ZelmEditor.mds"));
+
+    QDir(programDir_.path()).mkdir("docs");
+    answer = Path("docs/nieuw.mds");
+    window_->MSaveClick();
+    EXPECT_EQ(QFileInfo(answer).size(), 792);
+    EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
+    EXPECT_EQ(window_->DocDir, Path("docs") + "/");
+    window_->MSaveClick();
+    EXPECT_EQ(proposed.last(), Path("docs/ZelmEditor.mds"));
+}
+
+TEST_F(DocumentFile, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
+    QDir(programDir_.path()).mkdir("docs");
+    Plant("docs/algebra.mds", Record(" a+b") + Record(" c"));
+    QStringList proposed;
+    QString answer;
+    window_->chooseOpenFile = [&](const QString& p) {
+        proposed << p;
+        return answer;
+    };
+    window_->MLoadClick(); // cancelled: nothing changes
+    EXPECT_EQ(proposed, QStringList{window_->HerstelDir + "*.mds"});
+    EXPECT_EQ(window_->Lines().size(), 1u);
+
+    answer = Path("docs/algebra.mds");
+    window_->MLoadClick();
+    EXPECT_EQ(window_->windowTitle(), "algebra");
+    EXPECT_EQ(window_->DocDir, Path("docs") + "/");
+    ASSERT_EQ(window_->Lines().size(), 2u);
+    EXPECT_EQ(window_->Lines()[1]->Text(), " c");
+
+    // The caption is set before loading, so it stays when the file then fails.
+    answer = Path("docs/weg.mds");
+    EXPECT_EQ(Message([&] { window_->MLoadClick(); }), "File not found");
+    EXPECT_EQ(window_->windowTitle(), "weg");
+    EXPECT_EQ(window_->Lines().size(), 2u);
+
+    EXPECT_TRUE(TBasisMath::OpenDialogCanClose(Path("docs/algebra.mds")));
+    EXPECT_FALSE(TBasisMath::OpenDialogCanClose(Path("docs/weg.mds")));
+    EXPECT_FALSE(TBasisMath::OpenDialogCanClose(Path("docs")));
+}
+
+TEST_F(DocumentFile, TheFirstArgumentIsADocumentOnlyWithTheExactExtension) {
+    QDir(programDir_.path()).mkdir("docs");
+    Plant("docs/meet.mds", Record(" x") + Record(" y"));
+    Plant("docs/HOOFD.MDS", Record(" x") + Record(" y"));
+
+    std::unique_ptr<TBasisMath> loaded = Open({Path("docs/meet.mds"), Path("docs/HOOFD.MDS")});
+    EXPECT_EQ(loaded->windowTitle(), "meet");
+    EXPECT_EQ(loaded->DocDir, Path("docs") + "/");
+    EXPECT_EQ(loaded->Lines().size(), 2u);
+
+    for (const QString& argument : {Path("docs/HOOFD.MDS"), Path("docs/meet.mds.bak")}) {
+        std::unique_ptr<TBasisMath> ignored = Open({argument, Path("docs/meet.mds")});
+        EXPECT_EQ(ignored->windowTitle(), "ZelmEditor");
+        EXPECT_EQ(ignored->DocDir, ignored->HerstelDir);
+        ASSERT_EQ(ignored->Lines().size(), 1u);
+        EXPECT_EQ(ignored->Lines()[0]->Text(), " ");
+    }
+
+    // A document that cannot be read is reported; the caption waits for a successful load.
+    messages_.clear();
+    std::unique_ptr<TBasisMath> missing = Open({Path("docs/weg.mds")});
+    EXPECT_EQ(messages_, QStringList{"File not found"});
+    EXPECT_EQ(missing->windowTitle(), "ZelmEditor");
+    EXPECT_EQ(missing->DocDir, Path("docs") + "/");
+    EXPECT_EQ(missing->Lines().size(), 1u);
+}
+
+} // namespace
+} // namespace zelm

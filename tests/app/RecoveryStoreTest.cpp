@@ -1,0 +1,296 @@
+// The recovery store: states written before splits and joins, "&Vorige" and "&Terug", the state
+// left by closing for the next run, and the menu items that reach them.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include <unistd.h>
+
+#include "app/DocumentCodec.h"
+#include "app/MathEdit.h"
+#include "formula/Errors.h"
+#include "platform/FileIO.h"
+
+namespace zelm {
+namespace {
+
+using Texts = std::vector<Bytes>;
+
+Texts TextsOf(const TBasisMath& window) {
+    Texts texts;
+    for (const TMathEditor* l : window.Lines())
+        texts.push_back(l->Text());
+    return texts;
+}
+
+class RecoveryStore : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(programDir_.isValid());
+        window_ = Open();
+    }
+
+    std::unique_ptr<TBasisMath> Open() {
+        return std::make_unique<TBasisMath>(programDir_.path(),
+                                            [this](const QString& m) { messages_ << m; });
+    }
+
+    QString Herstel() const { return window_->HerstelDir; }
+
+    // The texts stored in a recovery file.
+    static Texts FileTexts(const QString& path) {
+        Texts texts;
+        for (const TLineRecord& r : DecodeDocument(ReadWholeFile(path.toStdString())))
+            texts.push_back(r.text);
+        return texts;
+    }
+
+    QStringList RecoveryFiles() const { return QDir(Herstel()).entryList(QDir::Files, QDir::Name); }
+
+    // A key as the window's key preview gets it.
+    void Key(std::size_t line, int key, int caretPos, ShiftState shift = {}) {
+        TMathEditor* l = window_->Lines().at(line);
+        l->Line().CaretPos = caretPos;
+        int k = key;
+        window_->FormKeyDown(*l, k, shift);
+    }
+
+    QString Message(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const ZelmError& e) {
+            return e.what();
+        }
+        return {};
+    }
+
+    QTemporaryDir programDir_;
+    QStringList messages_;
+    std::unique_ptr<TBasisMath> window_;
+};
+
+TEST_F(RecoveryStore, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForTheNextRun) {
+    EXPECT_EQ(Herstel(), QDir(programDir_.path()).absolutePath() + "/Herstel/");
+    EXPECT_EQ(messages_, QStringList{"Er is een Herstel directorie gemaakt: " + Herstel()});
+    window_->Lines()[0]->SetText(" a+b");
+
+    Key(0, VK::Return, 2); // after the a
+    EXPECT_EQ(window_->HerstelNummer, 1);
+    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), Texts{" a+b"});
+    Key(1, VK::Return, 1); // after the new line's blank
+    EXPECT_EQ(window_->HerstelNummer, 2);
+    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor1.wes"), (Texts{" a", " +b"}));
+    const Texts twoSplits{" a", " ", " +b"};
+    ASSERT_EQ(TextsOf(*window_), twoSplits);
+
+    window_->Herstel1Click();
+    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor2.wes"), twoSplits);
+    EXPECT_EQ(window_->HerstelNummer, 1);
+    EXPECT_EQ(TextsOf(*window_), (Texts{" a", " +b"}));
+    window_->Herstel1Click();
+    EXPECT_EQ(window_->HerstelNummer, 0);
+    EXPECT_EQ(TextsOf(*window_), Texts{" a+b"});
+
+    window_->mterugClick();
+    EXPECT_EQ(window_->HerstelNummer, 1);
+    EXPECT_EQ(TextsOf(*window_), (Texts{" a", " +b"}));
+    window_->mterugClick();
+    EXPECT_EQ(window_->HerstelNummer, 2);
+    EXPECT_EQ(TextsOf(*window_), twoSplits);
+    window_->mterugClick(); // there is no ZelmEditor3.wes
+    EXPECT_EQ(window_->HerstelNummer, 2);
+    EXPECT_EQ(TextsOf(*window_), twoSplits);
+    EXPECT_EQ(RecoveryFiles(),
+              (QStringList{"ZelmEditor0.wes", "ZelmEditor1.wes", "ZelmEditor2.wes"}));
+
+    // Closing leaves only the present state, as number 0; other files are not touched.
+    QFile(Herstel() + "Instellingen.ops").open(QIODevice::WriteOnly);
+    QFile(Herstel() + "ouder7.wes").open(QIODevice::WriteOnly);
+    window_->close();
+    EXPECT_EQ(RecoveryFiles(), (QStringList{"Instellingen.ops", "ZelmEditor0.wes"}));
+    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), twoSplits);
+
+    // The next run finds it with "&Vorige" at counter 0; the folder is not reported again.
+    window_ = Open();
+    EXPECT_EQ(messages_.size(), 1);
+    window_->setWindowTitle("iets anders");
+    window_->Herstel1Click();
+    EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
+    EXPECT_EQ(TextsOf(*window_), twoSplits);
+    EXPECT_EQ(window_->HerstelNummer, 0);
+}
+
+TEST_F(RecoveryStore, TerugRightAfterVorigeReturnsToTheStateVorigeSaved) {
+    window_->Lines()[0]->SetText(" x=1");
+    Key(0, VK::Return, 4); // at the end: a blank line below
+    window_->Lines()[1]->SetText(" y=2");
+    const Texts present = TextsOf(*window_);
+
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), Texts{" x=1"});
+    window_->mterugClick();
+    EXPECT_EQ(TextsOf(*window_), present);
+    EXPECT_EQ(window_->HerstelNummer, 1);
+}
+
+TEST_F(RecoveryStore, TheCaptionRestoredFromClosingKeepsItsOwnDigits) {
+    window_->setWindowTitle("stelling12");
+    window_->Lines()[0]->SetText(" p");
+    Key(0, VK::Return, 2);
+    EXPECT_TRUE(QFileInfo::exists(Herstel() + "stelling120.wes"));
+    window_->close();
+    EXPECT_EQ(RecoveryFiles(), QStringList{"stelling120.wes"});
+
+    window_ = Open();
+    window_->Herstel1Click();
+    EXPECT_EQ(window_->windowTitle(), "stelling12");
+    EXPECT_EQ(TextsOf(*window_), (Texts{" p", " "}));
+}
+
+TEST_F(RecoveryStore, VorigeWithNothingStoredOrAMissingStateKeepsTheLines) {
+    window_->Lines()[0]->SetText(" eerst");
+    window_->Herstel1Click(); // an empty folder: nothing happens
+    EXPECT_EQ(TextsOf(*window_), Texts{" eerst"});
+    EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
+
+    Key(0, VK::Return, 6);
+    // Opening a document renamed the window since: its state 0 does not exist.
+    window_->setWindowTitle("algebra");
+    const Texts present = TextsOf(*window_);
+    EXPECT_EQ(Message([&] { window_->Herstel1Click(); }), "File not found");
+    EXPECT_EQ(TextsOf(*window_), present);
+    EXPECT_EQ(window_->HerstelNummer, 0);
+    // The state "&Vorige" stored first is still there for "&Terug".
+    window_->Lines()[0]->SetText(" later");
+    window_->mterugClick();
+    EXPECT_EQ(TextsOf(*window_), present);
+}
+
+TEST_F(RecoveryStore, AStateThatCannotBeStoredStopsTheSplitOrJoinAndKeepsTheCounter) {
+    window_->Lines()[0]->SetText(" een");
+    window_->CreateEd()->SetText(" twee");
+    const Texts before = TextsOf(*window_);
+    window_->HerstelDir = programDir_.filePath("weg") + "/";
+
+    EXPECT_EQ(Message([&] { Key(0, VK::Return, 2); }), "File not found");
+    EXPECT_EQ(Message([&] { Key(1, VK::Back, 1); }), "File not found");
+    EXPECT_EQ(Message([&] { Key(0, VK::Delete, 4); }), "File not found");
+    window_->HerstelNummer = 3;
+    EXPECT_EQ(Message([&] { window_->Herstel1Click(); }), "File not found");
+    EXPECT_EQ(window_->HerstelNummer, 3);
+    window_->HerstelNummer = 0;
+    EXPECT_EQ(TextsOf(*window_), before);
+
+    // The joins themselves store their state first, once the folder is there again.
+    window_->HerstelDir = QDir(programDir_.path()).absolutePath() + "/Herstel/";
+    Key(0, VK::Delete, 4);
+    EXPECT_EQ(TextsOf(*window_), Texts{" een twee"});
+    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), before);
+    EXPECT_EQ(window_->HerstelNummer, 1);
+}
+
+TEST_F(RecoveryStore, ClearDirDeletesRecoveryFilesOnly) {
+    for (const char* name : {"a0.wes", "b12.wes", "doc.mds", "Instellingen.ops", "x.wes.bak"})
+        QFile(Herstel() + name).open(QIODevice::WriteOnly);
+    QDir(Herstel()).mkdir("map.wes");
+    TBasisMath::ClearDir(Herstel());
+    EXPECT_EQ(RecoveryFiles(), (QStringList{"Instellingen.ops", "doc.mds", "x.wes.bak"}));
+    EXPECT_TRUE(QFileInfo(Herstel() + "map.wes").isDir());
+}
+
+// On a read-only install the recovery folder moves to the user's data folder, and Enter keeps
+// working.
+TEST_F(RecoveryStore, AProgramFolderThatCannotHoldTheStoreFallsBackToTheUsersDataFolder) {
+    QTemporaryDir dataHome;
+    const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
+    QString program = programDir_.filePath("install");
+    QDir().mkpath(program);
+    if (::geteuid() == 0) {
+        // Permissions do not stop root; a folder path through a plain file stops everyone.
+        program = programDir_.filePath("program-file");
+        QFile(program).open(QIODevice::WriteOnly);
+    } else {
+        QFile::setPermissions(program, QFile::ReadOwner | QFile::ExeOwner);
+    }
+    messages_.clear();
+    auto window = std::make_unique<TBasisMath>(program, [&](const QString& m) { messages_ << m; });
+    const QString expected =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Herstel/";
+    qputenv("XDG_DATA_HOME", savedDataHome);
+
+    EXPECT_TRUE(expected.startsWith(dataHome.path()));
+    EXPECT_EQ(window->HerstelDir, expected);
+    EXPECT_EQ(messages_, QStringList{"Er is een Herstel directorie gemaakt: " + expected});
+    int key = VK::Return;
+    window->FormKeyDown(*window->Lines()[0], key, {});
+    EXPECT_EQ(key, 0);
+    EXPECT_EQ(window->Lines().size(), 2u);
+    EXPECT_TRUE(QFileInfo::exists(expected + "ZelmEditor0.wes"));
+    QFile::setPermissions(programDir_.filePath("install"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(RecoveryStore, MenuItemsAndTheirShortcutsReachTheCommands) {
+    const QList<QAction*> bar = window_->menuBar()->actions();
+    ASSERT_GE(bar.size(), 3);
+    EXPECT_EQ(bar[0]->text(), "Op&slaan");
+    EXPECT_EQ(bar[1]->text(), "&Openen");
+    EXPECT_EQ(bar[2]->text(), "&Herstel");
+    ASSERT_EQ(bar[2]->menu(), window_->Herstel1);
+    const QList<QAction*> herstel = window_->Herstel1->actions();
+    ASSERT_EQ(herstel.size(), 2);
+    EXPECT_EQ(herstel[0]->text(), "&Vorige");
+    EXPECT_EQ(herstel[0]->shortcut(), QKeySequence("Ctrl+Shift+Z"));
+    EXPECT_EQ(window_->Herstel1->defaultAction(), herstel[0]);
+    EXPECT_EQ(herstel[1]->text(), "&Terug");
+    EXPECT_EQ(herstel[1]->shortcut(), QKeySequence("Ctrl+Shift+T"));
+
+    // A previous run left two lines behind; the shortcuts work from inside a line.
+    {
+        TLineRecord r;
+        r.plainText = true;
+        r.font = FontToRecord(FontDesc{}, 0);
+        r.text = " vorige";
+        WriteFileAtomically((Herstel() + "ZelmEditor0.wes").toStdString(), EncodeDocument({r, r}));
+    }
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    TMathEditor* line = window_->Lines()[0];
+    line->setFocus();
+    QTest::keyClick(line, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(TextsOf(*window_), (Texts{" vorige", " vorige"}));
+
+    // A failing menu command is reported and the program goes on.
+    QStringList errors;
+    window_->showError = [&](const QString& m) { errors << m; };
+    window_->HerstelDir = programDir_.filePath("weg") + "/";
+    window_->HerstelNummer = 1;
+    window_->mVorige->trigger();
+    EXPECT_EQ(errors, QStringList{"File not found"});
+    EXPECT_EQ(window_->HerstelNummer, 1);
+}
+
+TEST_F(RecoveryStore, AltF4ClosesLikeTheCloseBox) {
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QFile(Herstel() + "ZelmEditor5.wes").open(QIODevice::WriteOnly);
+    TMathEditor* line = window_->Lines()[0];
+    line->SetText(" slot");
+    line->setFocus();
+    QTest::keyClick(line, Qt::Key_F4, Qt::AltModifier);
+    EXPECT_FALSE(window_->isVisible());
+    EXPECT_EQ(RecoveryFiles(), QStringList{"ZelmEditor0.wes"});
+    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), Texts{" slot"});
+}
+
+} // namespace
+} // namespace zelm
