@@ -133,9 +133,17 @@ void TBasisMath::Autoresize(TMathEditor& editor, int newHeight) {
     if (i < 0) return;
     for (std::size_t k = std::size_t(i) + 1; k < lines_.size(); ++k)
         lines_[k]->move(lines_[k]->x(), lines_[k]->y() + delta);
-    // The line takes its new height right after this report; fit the window once it has.
+    // The line takes its new height right after this report; fit the window once it has, once
+    // for all the reports that come in before then (a load reports every line).
+    if (fitPending_) return;
+    fitPending_ = true;
     QMetaObject::invokeMethod(
-        this, [this] { FitToLines(); }, Qt::QueuedConnection);
+        this,
+        [this] {
+            fitPending_ = false;
+            FitToLines();
+        },
+        Qt::QueuedConnection);
 }
 
 void TBasisMath::Widthresize(TMathEditor& editor, int newWidth) {

@@ -134,6 +134,7 @@ private:
     void FormCreate();
     void MakeRecoveryFolder();
     void FitToLines();
+    bool fitPending_ = false; ///< a refit is queued
     /// Scrolls the column so that `line` is visible.
     void KeepInView(TMathEditor& line);
     void CreatePopupMenu1();

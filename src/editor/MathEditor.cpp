@@ -99,8 +99,10 @@ void TMathEditor::PlaceCaret() {
 
 void TMathEditor::RestartCaretBlink() {
     caretShown_ = true;
+    // Only the line with the focus shows a caret; a timer per line would make loading a long
+    // document cost a timer restart per line and change.
     const int flash = QApplication::cursorFlashTime();
-    if (flash > 0)
+    if (flash > 0 && hasFocus())
         caretTimer_.start(flash / 2, this);
     else
         caretTimer_.stop();
