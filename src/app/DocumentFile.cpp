@@ -113,7 +113,11 @@ void TBasisMath::Save(const QString& fileName) {
 void TBasisMath::Load(const QString& fileName) {
     // Everything is read before the first line goes: a file that cannot be read leaves the
     // window as it was.
-    const std::vector<TLineRecord> records = DecodeDocument(ReadWholeFile(NativePath(fileName)));
+    const std::string bytes = ReadWholeFile(NativePath(fileName));
+    // A file that holds something but not one whole line is a cut-off document, not an empty
+    // one: it must not cost the user the lines on the screen.
+    if (!bytes.empty() && bytes.size() < LineRecordSize) throw ZelmError("Read beyond end of file");
+    const std::vector<TLineRecord> records = DecodeDocument(bytes);
     RemoveAllLines();
     try {
         for (const TLineRecord& record : records)

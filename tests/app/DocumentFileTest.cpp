@@ -211,8 +211,16 @@ TEST_F(DocumentFile, WholeRecordsAreLoadedAndTheRestIsIgnored) {
     window_->Load(Path("raar.mds"));
     ASSERT_EQ(window_->Lines().size(), 1u);
     EXPECT_TRUE(window_->Lines()[0]->PlainText()); // any byte but 0 is plain text
-    // Less than one record is no line at all, as an empty file is.
-    window_->Load(Path("kort.mds"));
+    // Less than one record is a cut-off document: the lines on the screen stay.
+    try {
+        window_->Load(Path("kort.mds"));
+        ADD_FAILURE() << "no error";
+    } catch (const ZelmError& e) {
+        EXPECT_STREQ(e.what(), "Read beyond end of file");
+    }
+    ASSERT_EQ(window_->Lines().size(), 1u);
+    EXPECT_TRUE(window_->Lines()[0]->PlainText());
+    window_->Load(Path("leeg.mds"));
     EXPECT_TRUE(window_->Lines().empty());
 
     // A window without lines saves an empty document.
