@@ -265,6 +265,16 @@ bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
+// Keys reach the window itself only while no line has the focus (after a load, say); Alt+F4
+// closes it then too, as it does through the key preview of a line.
+void TBasisMath::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_F4 && (e->modifiers() & Qt::AltModifier)) {
+        close();
+        return;
+    }
+    QMainWindow::keyPressEvent(e);
+}
+
 TMathEditor* TBasisMath::InsertLineBelow(TMathEditor& current) {
     const std::size_t at = std::size_t(IndexOf(current)) + 1;
     // The lines after `current` leave the column for a moment and come back below the new one.

@@ -129,6 +129,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
     /// Closing (close box, system menu, Alt+F4) runs FormClose.
     void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     void FormCreate();

@@ -227,6 +227,13 @@ TEST_F(MainWindowKeysTest, DeleteAtTheEndJoinsTheNextLine) {
             {"{End}{Del}", {{" ab", {}, 3, 3, 3}}, 0}});
 }
 
+TEST_F(MainWindowKeysTest, AltF4ClosesTheWindowAlsoWhenNoLineHasTheFocus) {
+    Line(0)->clearFocus();
+    ASSERT_EQ(window->CurrentLine(), nullptr);
+    QTest::keyClick(window.get(), Qt::Key_F4, Qt::AltModifier);
+    EXPECT_FALSE(window->isVisible());
+}
+
 TEST_F(MainWindowKeysTest, BackspaceAtTheStartOfTheFirstLineIsTheLinesOwn) {
     Replay({{"ab{Left}{Left}{BS}", {{"ab", {}, 0, 0, 0}}, 0}});
 }
