@@ -5,42 +5,16 @@
 
 #include "formula/Renderers.h"
 #include "support/FixedCanvas.h"
+#include "support/HandParts.h"
 
 namespace zelm {
 namespace {
 
 using Log = std::vector<std::string>;
 
-// Parts placed as the layout would for a -16 font on the fixed canvas: top margin 2,
-// tmHeight 20, descent -4, so Top 2, Bottom 22, Baseline 18, LineWidth 1.
-TTextdeel MakePart(PartKind kind, int left, int right, int textPos, int len) {
-    TTextdeel p;
-    p.Kind = kind;
-    p.Left = left;
-    p.Top = 2;
-    p.Right = right;
-    p.Bottom = 22;
-    p.Baseline = 18;
-    p.TextPos = textPos;
-    p.Len = len;
-    p.FontHeight = -16;
-    p.LineWidth = 1;
-    return p;
-}
-
-TTextdeel MakeSign(PartKind kind, int left, int right, int textPos, char ch) {
-    TTextdeel p = MakePart(kind, left, right, textPos, 1);
-    p.FirstChar = ch;
-    return p;
-}
-
-TTextdelen MakeList(const std::vector<TTextdeel>& parts) {
-    TTextdelen list;
-    for (const TTextdeel& p : parts)
-        list.items.push_back(p);
-    list[0].Right = int(parts.size());
-    return list;
-}
+using test::MakeList;
+using test::MakePart;
+using test::MakeSign;
 
 FontDesc ArialLight() {
     FontDesc f;
