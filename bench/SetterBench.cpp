@@ -72,7 +72,8 @@ Formula LongLine() {
         if (next.text.size() > 255) break;
         f = next;
     }
-    while (f.text.size() < 255) f.text += "z";
+    while (f.text.size() < 255)
+        f.text += "z";
     return f;
 }
 

@@ -11,13 +11,18 @@
 
 namespace {
 
-QWidget* Focused() { return QApplication::focusWidget(); }
-
-void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int times = 1) {
-    for (int i = 0; i < times; ++i) QTest::keyClick(Focused(), key, modifiers);
+QWidget* Focused() {
+    return QApplication::focusWidget();
 }
 
-void Type(const char* text) { QTest::keyClicks(Focused(), text); }
+void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int times = 1) {
+    for (int i = 0; i < times; ++i)
+        QTest::keyClick(Focused(), key, modifiers);
+}
+
+void Type(const char* text) {
+    QTest::keyClicks(Focused(), text);
+}
 
 void TypeDocument() {
     // Formula mode; a bold function name, italic letters and a slanted fraction.

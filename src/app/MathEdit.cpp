@@ -7,13 +7,13 @@
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QToolTip>
-#include <QMenu>
 
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"

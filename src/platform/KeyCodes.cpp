@@ -16,18 +16,30 @@ constexpr std::array<char32_t, 32> High1252 = {
 // The unshifted key of a symbol typed with Shift on a US keyboard.
 int KeyUnderShiftedSymbol(int qtKey) {
     switch (qtKey) {
-    case Qt::Key_Exclam: return '1';
-    case Qt::Key_At: return '2';
-    case Qt::Key_NumberSign: return '3';
-    case Qt::Key_Dollar: return '4';
-    case Qt::Key_Percent: return '5';
-    case Qt::Key_AsciiCircum: return '6';
-    case Qt::Key_Ampersand: return '7';
-    case Qt::Key_Asterisk: return '8';
-    case Qt::Key_ParenLeft: return '9';
-    case Qt::Key_ParenRight: return '0';
-    case Qt::Key_Underscore: return VK::Minus;
-    default: return 0;
+    case Qt::Key_Exclam:
+        return '1';
+    case Qt::Key_At:
+        return '2';
+    case Qt::Key_NumberSign:
+        return '3';
+    case Qt::Key_Dollar:
+        return '4';
+    case Qt::Key_Percent:
+        return '5';
+    case Qt::Key_AsciiCircum:
+        return '6';
+    case Qt::Key_Ampersand:
+        return '7';
+    case Qt::Key_Asterisk:
+        return '8';
+    case Qt::Key_ParenLeft:
+        return '9';
+    case Qt::Key_ParenRight:
+        return '0';
+    case Qt::Key_Underscore:
+        return VK::Minus;
+    default:
+        return 0;
     }
 }
 
@@ -55,45 +67,94 @@ int VirtualKeyOf(const QKeyEvent& e) {
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return VK::F1 + (k - Qt::Key_F1);
     if (const int base = KeyUnderShiftedSymbol(k)) return base;
     switch (k) {
-    case Qt::Key_Backspace: return VK::Back;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return VK::Tab;
-    case Qt::Key_Return: case Qt::Key_Enter: return VK::Return;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return VK::Escape;
-    case Qt::Key_Space: return VK::Space;
-    case Qt::Key_PageUp: return VK::Prior;
-    case Qt::Key_PageDown: return VK::Next;
-    case Qt::Key_End: return VK::End;
-    case Qt::Key_Home: return VK::Home;
-    case Qt::Key_Left: return VK::Left;
-    case Qt::Key_Up: return VK::Up;
-    case Qt::Key_Right: return VK::Right;
-    case Qt::Key_Down: return VK::Down;
-    case Qt::Key_Select: return 41;
-    case Qt::Key_Print: return 42;
-    case Qt::Key_Execute: return 43;
-    case Qt::Key_SysReq: return 44;
-    case Qt::Key_Insert: return VK::Insert;
-    case Qt::Key_Delete: return VK::Delete;
-    case Qt::Key_NumLock: return 144;
-    case Qt::Key_ScrollLock: return VK::Scroll;
-    case Qt::Key_Semicolon: case Qt::Key_Colon: return 186;
-    case Qt::Key_Equal: case Qt::Key_Plus:
+    case Qt::Key_Backspace:
+        return VK::Back;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return VK::Tab;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VK::Return;
+    case Qt::Key_Shift:
+        return 16;
+    case Qt::Key_Control:
+        return 17;
+    case Qt::Key_Alt:
+        return 18;
+    case Qt::Key_Pause:
+        return 19;
+    case Qt::Key_CapsLock:
+        return 20;
+    case Qt::Key_Escape:
+        return VK::Escape;
+    case Qt::Key_Space:
+        return VK::Space;
+    case Qt::Key_PageUp:
+        return VK::Prior;
+    case Qt::Key_PageDown:
+        return VK::Next;
+    case Qt::Key_End:
+        return VK::End;
+    case Qt::Key_Home:
+        return VK::Home;
+    case Qt::Key_Left:
+        return VK::Left;
+    case Qt::Key_Up:
+        return VK::Up;
+    case Qt::Key_Right:
+        return VK::Right;
+    case Qt::Key_Down:
+        return VK::Down;
+    case Qt::Key_Select:
+        return 41;
+    case Qt::Key_Print:
+        return 42;
+    case Qt::Key_Execute:
+        return 43;
+    case Qt::Key_SysReq:
+        return 44;
+    case Qt::Key_Insert:
+        return VK::Insert;
+    case Qt::Key_Delete:
+        return VK::Delete;
+    case Qt::Key_NumLock:
+        return 144;
+    case Qt::Key_ScrollLock:
+        return VK::Scroll;
+    case Qt::Key_Semicolon:
+    case Qt::Key_Colon:
+        return 186;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
         return (e.modifiers() & Qt::KeypadModifier) && k == Qt::Key_Plus ? 107 : 187;
-    case Qt::Key_Comma: case Qt::Key_Less: return 188;
-    case Qt::Key_Minus: return (e.modifiers() & Qt::KeypadModifier) ? 109 : VK::Minus;
-    case Qt::Key_Period: case Qt::Key_Greater: return 190;
-    case Qt::Key_Slash: case Qt::Key_Question: return 191;
-    case Qt::Key_QuoteLeft: case Qt::Key_AsciiTilde: return 192;
-    case Qt::Key_BracketLeft: case Qt::Key_BraceLeft: return 219;
-    case Qt::Key_Backslash: case Qt::Key_Bar: return 220;
-    case Qt::Key_BracketRight: case Qt::Key_BraceRight: return 221;
-    case Qt::Key_Apostrophe: case Qt::Key_QuoteDbl: return 222;
-    default: return 0;
+    case Qt::Key_Comma:
+    case Qt::Key_Less:
+        return 188;
+    case Qt::Key_Minus:
+        return (e.modifiers() & Qt::KeypadModifier) ? 109 : VK::Minus;
+    case Qt::Key_Period:
+    case Qt::Key_Greater:
+        return 190;
+    case Qt::Key_Slash:
+    case Qt::Key_Question:
+        return 191;
+    case Qt::Key_QuoteLeft:
+    case Qt::Key_AsciiTilde:
+        return 192;
+    case Qt::Key_BracketLeft:
+    case Qt::Key_BraceLeft:
+        return 219;
+    case Qt::Key_Backslash:
+    case Qt::Key_Bar:
+        return 220;
+    case Qt::Key_BracketRight:
+    case Qt::Key_BraceRight:
+        return 221;
+    case Qt::Key_Apostrophe:
+    case Qt::Key_QuoteDbl:
+        return 222;
+    default:
+        return 0;
     }
 }
 
@@ -106,11 +167,17 @@ unsigned char CharacterOf(const QKeyEvent& e) {
     const Qt::KeyboardModifiers m = e.modifiers();
     if ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) return 0;
     switch (e.key()) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Return: case Qt::Key_Enter: return 13;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Tab: return 9;
-    default: break;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Escape:
+        return 27;
+    case Qt::Key_Tab:
+        return 9;
+    default:
+        break;
     }
     // Ctrl with a letter types its control character; with any other key it types nothing.
     if ((m & Qt::ControlModifier) && !(m & Qt::AltModifier)) {

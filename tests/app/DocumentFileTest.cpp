@@ -15,6 +15,7 @@
 
 #include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
+#include "support/FixedLines.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
 
@@ -83,15 +84,6 @@ protected:
         styled->SetText(" anders");
         styled->move(0, 75);
         styled->resize(515, styled->height());
-    }
-
-    QString Message(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const ZelmError& e) {
-            return e.what();
-        }
-        return {};
     }
 
     QTemporaryDir programDir_;
@@ -173,7 +165,7 @@ TEST_F(DocumentFile, ASaveThatFailsMidwayLeavesTheOldFileWhole) {
     limited.rlim_cur = 1000;
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const QString message = Message([&] { window_->Save(Path("doc.mds")); });
+    const QString message = test::MessageOf([&] { window_->Save(Path("doc.mds")); });
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
 
@@ -188,9 +180,9 @@ TEST_F(DocumentFile, AFileThatCannotBeReadLeavesTheLinesAsTheyWere) {
     const std::vector<TMathEditor*> widgets = window_->Lines();
     QDir(programDir_.path()).mkdir("map.mds");
 
-    EXPECT_EQ(Message([&] { window_->Load(Path("geen.mds")); }), "File not found");
-    EXPECT_EQ(Message([&] { window_->Load(Path("map.mds")); }), "File access denied");
-    EXPECT_EQ(Message([&] { window_->Load(Path("geen/doc.mds")); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Load(Path("geen.mds")); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Load(Path("map.mds")); }), "File access denied");
+    EXPECT_EQ(test::MessageOf([&] { window_->Load(Path("geen/doc.mds")); }), "File not found");
     EXPECT_EQ(window_->Lines(), widgets);
     EXPECT_EQ(Snapshot(*window_), before);
 }
@@ -271,7 +263,7 @@ TEST_F(DocumentFile, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
 
     // The caption is set before loading, so it stays when the file then fails.
     answer = Path("docs/weg.mds");
-    EXPECT_EQ(Message([&] { window_->MLoadClick(); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->MLoadClick(); }), "File not found");
     EXPECT_EQ(window_->windowTitle(), "weg");
     EXPECT_EQ(window_->Lines().size(), 2u);
 

@@ -18,7 +18,7 @@
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
-#include "support/FixedCanvas.h"
+#include "support/FixedLines.h"
 
 namespace zelm {
 namespace {
@@ -31,9 +31,9 @@ struct KeyStroke {
 
 std::vector<KeyStroke> Parse(const std::string& script) {
     static const std::map<std::string, Qt::Key> named = {
-        {"Enter", Qt::Key_Return}, {"BS", Qt::Key_Backspace}, {"Del", Qt::Key_Delete},
-        {"Left", Qt::Key_Left},    {"Right", Qt::Key_Right},  {"Up", Qt::Key_Up},
-        {"Down", Qt::Key_Down},    {"Home", Qt::Key_Home},    {"End", Qt::Key_End},
+        {"Enter", Qt::Key_Return}, {"BS", Qt::Key_Backspace},     {"Del", Qt::Key_Delete},
+        {"Left", Qt::Key_Left},    {"Right", Qt::Key_Right},      {"Up", Qt::Key_Up},
+        {"Down", Qt::Key_Down},    {"Home", Qt::Key_Home},        {"End", Qt::Key_End},
         {"Minus", Qt::Key_Minus},  {"Scroll", Qt::Key_ScrollLock}};
     std::vector<KeyStroke> out;
     for (std::size_t i = 0; i < script.size(); ++i) {
@@ -82,27 +82,19 @@ struct LineState {
 
 Bytes CodesOf(const std::vector<int>& codes) {
     Bytes out;
-    for (int c : codes) out += char(c);
+    for (int c : codes)
+        out += char(c);
     return out;
 }
 
 class MainWindowKeysTest : public ::testing::Test {
 protected:
+    test::FixedLines fixedLines; // first: outlives the widgets below
     void SetUp() override {
-        Globals().Reset();
-        EditorState().Reset();
-        TMathEditor::measureFactory = [] { return std::make_unique<test::FixedCanvas>(); };
-        TMathEditor::fontSmoothingSource = [] { return false; };
         ASSERT_TRUE(programDir.isValid());
         Restart();
     }
-    void TearDown() override {
-        window.reset();
-        TMathEditor::measureFactory = nullptr;
-        TMathEditor::fontSmoothingSource = nullptr;
-        Globals().Reset();
-        EditorState().Reset();
-    }
+    void TearDown() override { window.reset(); }
 
     void Restart() {
         window.reset();
@@ -114,14 +106,16 @@ protected:
 
     /// Sends the keys of `script` to whatever widget has the focus, one by one.
     void Type(const std::string& script) {
-        for (const KeyStroke& k : Parse(script)) Send(k);
+        for (const KeyStroke& k : Parse(script))
+            Send(k);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     void Send(const KeyStroke& k) {
         QWidget* target = QApplication::focusWidget();
         ASSERT_NE(target, nullptr);
         QTest::keyPress(target, k.key, k.modifiers);
-        if (QWidget* still = QApplication::focusWidget()) QTest::keyRelease(still, k.key, k.modifiers);
+        if (QWidget* still = QApplication::focusWidget())
+            QTest::keyRelease(still, k.key, k.modifiers);
     }
 
     void ExpectLines(const std::vector<LineState>& expected, const std::string& row) {
@@ -203,8 +197,7 @@ TEST_F(MainWindowKeysTest, EnterSplitsALineAndBackspaceJoinsItAgain) {
     const MathLine& first = Line(0)->Line();
     EXPECT_EQ(first.DispSelStart, first.DispSelEnd);
     EXPECT_EQ(first.DispCaret, first.DispSelStart);
-    Replay({
-            // Backspace at the start of the second line joins it to the first, blank and all.
+    Replay({// Backspace at the start of the second line joins it to the first, blank and all.
             {"{BS}", {{" a +b", {}, 2, 2, 2}}, 0}});
 }
 
@@ -246,9 +239,7 @@ TEST_F(MainWindowKeysTest, CopyInOneLineAndPasteInAnother) {
              {{" x+@", {19}, 4, 4, 4}, {" ", {}, 1, 1, 1}, {" y", {}, 2, 2, 2}},
              2},
             // The fragment, name and its code byte, goes in at Selstart; the caret stays.
-            {"{C-V}",
-             {{" x+@", {19}, 4, 4, 4}, {" ", {}, 1, 1, 1}, {" y+@", {19}, 2, 2, 2}},
-             2}});
+            {"{C-V}", {{" x+@", {19}, 4, 4, 4}, {" ", {}, 1, 1, 1}, {" y+@", {19}, 2, 2, 2}}, 2}});
     EXPECT_EQ(window->CopiedText, Bytes("+") + Code::Name);
     EXPECT_EQ(window->CopiedCodes, Bytes(1, char(19)));
     // Cut takes the copied characters out.
@@ -265,7 +256,8 @@ TEST_F(MainWindowKeysTest, MarkingAnEmptySelectionMarksTheCharacterAfterTheCaret
 TEST_F(MainWindowKeysTest, UndoStepsBackThroughTheRingOfEarlierStates) {
     MathLine& m = Line(0)->Line();
     // Plain-text states, as the setter enters them: the text, byte 0, the (empty) code string.
-    for (int slot = 1; slot <= 10; ++slot) m.ring[std::size_t(slot)] = " s" + std::to_string(slot) + '\0';
+    for (int slot = 1; slot <= 10; ++slot)
+        m.ring[std::size_t(slot)] = " s" + std::to_string(slot) + '\0';
     m.ringIndex = 3;
     for (const char* expected : {" s3", " s2", " s1", " s10"}) {
         Type("{C-Z}");
@@ -282,21 +274,25 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
         return v.isEmpty() ? 200000 : v.toInt();
     }();
     const std::vector<Qt::Key> plainKeys = {
-        Qt::Key_A, Qt::Key_B, Qt::Key_X, Qt::Key_S, Qt::Key_I, Qt::Key_N, Qt::Key_L, Qt::Key_O,
-        Qt::Key_G, Qt::Key_1, Qt::Key_2, Qt::Key_0, Qt::Key_Space, Qt::Key_Period,
-        Qt::Key_Slash, Qt::Key_Bar, Qt::Key_ParenLeft, Qt::Key_ParenRight, Qt::Key_Plus,
-        Qt::Key_Equal, Qt::Key_QuoteDbl};
-    const std::vector<Qt::Key> editKeys = {
-        Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left, Qt::Key_Right,
-        Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End, Qt::Key_Insert, Qt::Key_ScrollLock};
+        Qt::Key_A,       Qt::Key_B,         Qt::Key_X,          Qt::Key_S,      Qt::Key_I,
+        Qt::Key_N,       Qt::Key_L,         Qt::Key_O,          Qt::Key_G,      Qt::Key_1,
+        Qt::Key_2,       Qt::Key_0,         Qt::Key_Space,      Qt::Key_Period, Qt::Key_Slash,
+        Qt::Key_Bar,     Qt::Key_ParenLeft, Qt::Key_ParenRight, Qt::Key_Plus,   Qt::Key_Equal,
+        Qt::Key_QuoteDbl};
+    const std::vector<Qt::Key> editKeys = {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete,
+                                           Qt::Key_Left,   Qt::Key_Right,     Qt::Key_Up,
+                                           Qt::Key_Down,   Qt::Key_Home,      Qt::Key_End,
+                                           Qt::Key_Insert, Qt::Key_ScrollLock};
     const std::vector<Qt::Key> ctrlKeys = {
-        Qt::Key_0, Qt::Key_9, Qt::Key_D, Qt::Key_E, Qt::Key_K, Qt::Key_P, Qt::Key_I, Qt::Key_S,
+        Qt::Key_0,     Qt::Key_9, Qt::Key_D, Qt::Key_E, Qt::Key_K, Qt::Key_P, Qt::Key_I, Qt::Key_S,
         Qt::Key_Minus, Qt::Key_T, Qt::Key_A, Qt::Key_Z, Qt::Key_X, Qt::Key_C, Qt::Key_V, Qt::Key_M};
     const std::vector<Qt::KeyboardModifiers> editModifiers = {
         Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
         Qt::ShiftModifier | Qt::ControlModifier};
     std::mt19937 random(20261208u);
-    auto pick = [&](std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(random); };
+    auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
 
     // Replays `keys` into a fresh window; true when one of them raised "Foutje".
     auto raises = [&](const std::vector<KeyStroke>& keys) {
@@ -330,10 +326,15 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
     for (int n = 0; n < count; ++n) {
         KeyStroke k{Qt::Key_A, Qt::NoModifier, {}};
         switch (pick(10)) {
-        case 0: case 1: case 2: case 3:
+        case 0:
+        case 1:
+        case 2:
+        case 3:
             k.key = plainKeys[pick(plainKeys.size())];
             break;
-        case 4: case 5: case 6:
+        case 4:
+        case 5:
+        case 6:
             k.key = editKeys[pick(editKeys.size())];
             k.modifiers = editModifiers[pick(editModifiers.size())];
             break;
@@ -365,7 +366,8 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
         ASSERT_FALSE(lines.empty());
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const MathLine& m = lines[i]->Line();
-            ASSERT_EQ(CountCodeChars(m.Text()), int(m.Codes().size())) << "key " << n << " line " << i;
+            ASSERT_EQ(CountCodeChars(m.Text()), int(m.Codes().size()))
+                << "key " << n << " line " << i;
             ASSERT_EQ(lines[i]->LineIndex(), int(i)) << "key " << n;
             ASSERT_FALSE(m.Text().empty()) << "key " << n;
         }

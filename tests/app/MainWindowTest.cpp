@@ -17,7 +17,7 @@
 #include <memory>
 
 #include "app/MathEdit.h"
-#include "support/FixedCanvas.h"
+#include "support/FixedLines.h"
 
 namespace zelm {
 namespace {
@@ -26,11 +26,8 @@ const QString kMadeMessage = "Er is een Herstel directorie gemaakt: ";
 
 class MainWindowTest : public ::testing::Test {
 protected:
+    test::FixedLines fixedLines; // first: outlives the widgets below
     void SetUp() override {
-        Globals().Reset();
-        EditorState().Reset();
-        TMathEditor::measureFactory = [] { return std::make_unique<test::FixedCanvas>(); };
-        TMathEditor::fontSmoothingSource = [] { return false; };
         ASSERT_TRUE(programDir.isValid() && dataHome.isValid());
         // The per-user fallback folder goes below a folder of the test's own.
         oldDataHome = qgetenv("XDG_DATA_HOME");
@@ -39,10 +36,6 @@ protected:
     void TearDown() override {
         window.reset();
         qputenv("XDG_DATA_HOME", oldDataHome);
-        TMathEditor::measureFactory = nullptr;
-        TMathEditor::fontSmoothingSource = nullptr;
-        Globals().Reset();
-        EditorState().Reset();
     }
 
     /// Starts the program with `dir` as the program folder, active, messages collected.

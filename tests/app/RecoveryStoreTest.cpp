@@ -16,6 +16,7 @@
 
 #include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
+#include "support/FixedLines.h"
 #include "formula/Errors.h"
 #include "platform/FileIO.h"
 
@@ -61,15 +62,6 @@ protected:
         l->Line().CaretPos = caretPos;
         int k = key;
         window_->FormKeyDown(*l, k, shift);
-    }
-
-    QString Message(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const ZelmError& e) {
-            return e.what();
-        }
-        return {};
     }
 
     QTemporaryDir programDir_;
@@ -165,7 +157,7 @@ TEST_F(RecoveryStore, VorigeWithNothingStoredOrAMissingStateKeepsTheLines) {
     // Opening a document renamed the window since: its state 0 does not exist.
     window_->setWindowTitle("algebra");
     const Texts present = TextsOf(*window_);
-    EXPECT_EQ(Message([&] { window_->Herstel1Click(); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Herstel1Click(); }), "File not found");
     EXPECT_EQ(TextsOf(*window_), present);
     EXPECT_EQ(window_->HerstelNummer, 0);
     // The state "&Vorige" stored first is still there for "&Terug".
@@ -180,11 +172,11 @@ TEST_F(RecoveryStore, AStateThatCannotBeStoredStopsTheSplitOrJoinAndKeepsTheCoun
     const Texts before = TextsOf(*window_);
     window_->HerstelDir = programDir_.filePath("weg") + "/";
 
-    EXPECT_EQ(Message([&] { Key(0, VK::Return, 2); }), "File not found");
-    EXPECT_EQ(Message([&] { Key(1, VK::Back, 1); }), "File not found");
-    EXPECT_EQ(Message([&] { Key(0, VK::Delete, 4); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { Key(0, VK::Return, 2); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { Key(1, VK::Back, 1); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { Key(0, VK::Delete, 4); }), "File not found");
     window_->HerstelNummer = 3;
-    EXPECT_EQ(Message([&] { window_->Herstel1Click(); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Herstel1Click(); }), "File not found");
     EXPECT_EQ(window_->HerstelNummer, 3);
     window_->HerstelNummer = 0;
     EXPECT_EQ(TextsOf(*window_), before);

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "editor/MathEditor.h"
-#include "support/FixedCanvas.h"
+#include "support/FixedLines.h"
 
 namespace zelm {
 namespace {
@@ -31,11 +31,8 @@ const Bytes kOff(1, Code::ItalicOff);
 
 class MathEditorTest : public ::testing::Test {
 protected:
+    test::FixedLines fixedLines; // first: outlives the widgets below
     void SetUp() override {
-        Globals().Reset();
-        EditorState().Reset();
-        TMathEditor::measureFactory = [] { return std::make_unique<test::FixedCanvas>(); };
-        TMathEditor::fontSmoothingSource = [] { return false; };
         window = std::make_unique<QWidget>();
         window->resize(300, 200);
         other = new QLineEdit(window.get()); // somewhere else to put the focus
@@ -46,10 +43,6 @@ protected:
     }
     void TearDown() override {
         window.reset();
-        TMathEditor::measureFactory = nullptr;
-        TMathEditor::fontSmoothingSource = nullptr;
-        Globals().Reset();
-        EditorState().Reset();
     }
 
     /// A new line in the window, as wide as the window is now.

@@ -1,26 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "formula/FormulaText.h"
+#include "support/TestBytes.h"
 
 namespace zelm {
 namespace {
 
-// Byte strings with code characters are easier to read built from pieces.
-Bytes B(std::initializer_list<Bytes> pieces) {
-    Bytes out;
-    for (const Bytes& p : pieces)
-        out += p;
-    return out;
-}
-const Bytes kName(1, Code::Name);
-const Bytes kRef(1, Code::Reference);
-const Bytes kStruct(1, Code::Structure);
-const Bytes kSym(1, Code::Symbol);
-const Bytes kOn(1, Code::ItalicOn);
-const Bytes kOff(1, Code::ItalicOff);
-Bytes P(int v) {
-    return Bytes(1, char(v));
-}
+using namespace test;
 
 TEST(CodePositions, CountOnlyCodesThatOwnAParameter) {
     const Bytes text = B({" a", kName, kOn, "b", kOff, kStruct, kSym});

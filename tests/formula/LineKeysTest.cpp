@@ -19,6 +19,7 @@
 #include "formula/Errors.h"
 #include "formula/LineKeys.h"
 #include "support/FixedCanvas.h"
+#include "support/TestBytes.h"
 
 namespace zelm {
 namespace {
@@ -143,15 +144,7 @@ Bytes Codes(const std::vector<int>& v) {
     return out;
 }
 
-/// Puts the process-wide state back as at program start, before and after each test.
-struct FreshGlobals {
-    FreshGlobals() { Reset(); }
-    ~FreshGlobals() { Reset(); }
-    static void Reset() {
-        Globals().Reset();
-        EditorState().Reset();
-    }
-};
+using test::FreshGlobals;
 
 /// A line as the main window sets it up: caret behind the blank, focus taken.
 std::unique_ptr<MathLine> NewLine(Canvas& canvas, bool plain = false, const Bytes& start = " ") {

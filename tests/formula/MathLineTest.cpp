@@ -9,33 +9,12 @@
 #include "formula/Errors.h"
 #include "formula/MathLine.h"
 #include "support/FixedCanvas.h"
+#include "support/TestBytes.h"
 
 namespace zelm {
 namespace {
 
-Bytes B(std::initializer_list<Bytes> pieces) {
-    Bytes out;
-    for (const Bytes& p : pieces)
-        out += p;
-    return out;
-}
-const Bytes kName(1, Code::Name);
-const Bytes kStruct(1, Code::Structure);
-const Bytes kOn(1, Code::ItalicOn);
-const Bytes kOff(1, Code::ItalicOff);
-Bytes P(int v) {
-    return Bytes(1, char(v));
-}
-
-/// Puts the process-wide state back as at program start, before and after each test.
-struct FreshGlobals {
-    FreshGlobals() { Reset(); }
-    ~FreshGlobals() { Reset(); }
-    static void Reset() {
-        Globals().Reset();
-        EditorState().Reset();
-    }
-};
+using namespace test;
 
 class MathLineTest : public ::testing::Test {
 protected:

@@ -35,7 +35,8 @@ inline TTextdeel MakeSign(PartKind kind, int left, int right, int textPos, char 
 /// A part list holding `parts` after its header.
 inline TTextdelen MakeList(const std::vector<TTextdeel>& parts) {
     TTextdelen list;
-    for (const TTextdeel& p : parts) list.items.push_back(p);
+    for (const TTextdeel& p : parts)
+        list.items.push_back(p);
     list[0].Right = int(parts.size());
     return list;
 }
