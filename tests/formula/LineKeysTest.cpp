@@ -172,6 +172,11 @@ struct Scenario {
     std::string start = " ";
 };
 
+// Test names and failure reports show a scenario by its name, not as raw bytes.
+void PrintTo(const Scenario& s, std::ostream* os) {
+    *os << s.name;
+}
+
 class KeyScenario : public ::testing::TestWithParam<Scenario> {
 protected:
     FreshGlobals fresh;
