@@ -81,7 +81,7 @@ public:
     void OpenCommandLineDocument(const QStringList& arguments);
     /// The dialogs of the file commands: given the proposed name, they return the chosen
     /// path or an empty string when cancelled. Tests replace them.
-    std::function<QString(const QString& proposed)> chooseSaveFile, chooseOpenFile;
+    std::function<QString(const QString&proposed)> chooseSaveFile, chooseOpenFile;
     /// Shows the message of a failed menu command (the application's error report).
     std::function<void(const QString&)> showError;
     /// The name of recovery state `n`: HerstelDir + caption + n + ".wes".

@@ -18,9 +18,15 @@ using ColorRef = std::uint32_t;
 constexpr ColorRef Rgb(int r, int g, int b) {
     return ColorRef(r & 0xFF) | (ColorRef(g & 0xFF) << 8) | (ColorRef(b & 0xFF) << 16);
 }
-constexpr int RedOf(ColorRef c) { return int(c & 0xFF); }
-constexpr int GreenOf(ColorRef c) { return int((c >> 8) & 0xFF); }
-constexpr int BlueOf(ColorRef c) { return int((c >> 16) & 0xFF); }
+constexpr int RedOf(ColorRef c) {
+    return int(c & 0xFF);
+}
+constexpr int GreenOf(ColorRef c) {
+    return int((c >> 8) & 0xFF);
+}
+constexpr int BlueOf(ColorRef c) {
+    return int((c >> 16) & 0xFF);
+}
 
 /// A font as described to the canvas. `height` follows the platform convention: negative is
 /// the character height in pixels, positive the cell height.
@@ -123,7 +129,7 @@ public:
     virtual void TextOut(const Bytes& s) = 0;
 
     // Shapes.
-    virtual RasterOp SetRop2(RasterOp op) = 0; ///< returns the previous mode
+    virtual RasterOp SetRop2(RasterOp op) = 0;     ///< returns the previous mode
     virtual Pen SelectPen(const Pen& p) = 0;       ///< returns the previous pen
     virtual Brush SelectBrush(const Brush& b) = 0; ///< returns the previous brush
     virtual void FillRect(const Rect& r, ColorRef c) = 0;

@@ -21,11 +21,17 @@ constexpr char ItalicOff = 6; ///< only in Cursieftext
 } // namespace Code
 
 /// True for the code characters that own a parameter byte in the code string (1 to 4).
-constexpr bool HasParameter(char c) { return c >= 1 && c <= 4; }
+constexpr bool HasParameter(char c) {
+    return c >= 1 && c <= 4;
+}
 /// True for every code character (1 to 6).
-constexpr bool IsCodeChar(char c) { return c >= 1 && c <= 6; }
+constexpr bool IsCodeChar(char c) {
+    return c >= 1 && c <= 6;
+}
 /// True for the italic markers 5 and 6.
-constexpr bool IsItalicMarker(char c) { return c == 5 || c == 6; }
+constexpr bool IsItalicMarker(char c) {
+    return c == 5 || c == 6;
+}
 
 /// The 43 names; entries 10 to 40 are recognised in typed text, in this order.
 extern const std::array<std::string_view, 43> NameTable;
@@ -70,7 +76,9 @@ enum class StructKind : unsigned char {
 std::optional<StructKind> StructKindOf(unsigned char parameter);
 
 /// Byte value of a kind, as stored in the code string.
-constexpr char KindByte(StructKind k) { return char(static_cast<unsigned char>(k)); }
+constexpr char KindByte(StructKind k) {
+    return char(static_cast<unsigned char>(k));
+}
 
 /// The structure families, each with its own nesting counter during layout, in the order in
 /// which the end of a layout pass closes them.

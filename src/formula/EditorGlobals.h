@@ -13,7 +13,7 @@ struct EditorGlobals {
     bool rawSymbolArmed = false;  ///< Scroll Lock pressed: the next typed character is a symbol
     bool plainTextDefault = true; ///< mode given to new lines
     bool pointerMarkerShown = false;
-    std::array<Point, 6> pointerMarker{}; ///< three two-point segments
+    std::array<Point, 6> pointerMarker{};     ///< three two-point segments
     const void* pointerMarkerOwner = nullptr; ///< the line whose window shows the marker
     void Reset() { *this = EditorGlobals{}; }
 };

@@ -25,7 +25,11 @@ struct ShiftState {
     bool ShiftAlt() const { return shift && alt && !ctrl; }
 };
 
-constexpr bool IsLetterKey(int k) { return k >= 65 && k <= 90; }
-constexpr bool IsDigitKey(int k) { return k >= 48 && k <= 57; }
+constexpr bool IsLetterKey(int k) {
+    return k >= 65 && k <= 90;
+}
+constexpr bool IsDigitKey(int k) {
+    return k >= 48 && k <= 57;
+}
 
 } // namespace zelm

@@ -8,20 +8,20 @@ namespace zelm {
 
 /// What a part is and how the painter draws it.
 enum class PartKind : int {
-    Text = 0,          ///< a run of plain characters
-    Name = 1,          ///< function name or formula reference, bold
-    FractionOpen = 2,  ///< fraction opener 15 (empty)
+    Text = 0,            ///< a run of plain characters
+    Name = 1,            ///< function name or formula reference, bold
+    FractionOpen = 2,    ///< fraction opener 15 (empty)
     FractionBarCode = 3, ///< fraction bar code 16 (empty)
-    FractionClose = 4, ///< fraction closer 17 (empty)
-    RootClose = 5,     ///< root closer 13 (empty)
+    FractionClose = 4,   ///< fraction closer 17 (empty)
+    RootClose = 5,       ///< root closer 13 (empty)
     PowerOpen = 6,
     PowerClose = 7,
     IndexOpen = 8,
     IndexClose = 9,
-    Symbol = 10,       ///< one character in the "Symbol" face
-    BoldSign = 11,     ///< "e", "x", "|" bold; the switches 38 and 39 (empty)
-    BoldD = 12,        ///< "d" bold
-    Separator = 13,    ///< index-region separator 25 (empty)
+    Symbol = 10,    ///< one character in the "Symbol" face
+    BoldSign = 11,  ///< "e", "x", "|" bold; the switches 38 and 39 (empty)
+    BoldD = 12,     ///< "d" bold
+    Separator = 13, ///< index-region separator 25 (empty)
     RootSign = 14,
     FractionBar = 15,
     BracketOpen = 16,

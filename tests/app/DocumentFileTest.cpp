@@ -15,9 +15,9 @@
 
 #include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
-#include "support/FixedLines.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
+#include "support/FixedLines.h"
 
 namespace zelm {
 namespace {

@@ -16,9 +16,9 @@
 
 #include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
-#include "support/FixedLines.h"
 #include "formula/Errors.h"
 #include "platform/FileIO.h"
+#include "support/FixedLines.h"
 
 namespace zelm {
 namespace {

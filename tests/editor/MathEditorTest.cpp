@@ -41,9 +41,7 @@ protected:
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    void TearDown() override {
-        window.reset();
-    }
+    void TearDown() override { window.reset(); }
 
     /// A new line in the window, as wide as the window is now.
     TMathEditor* NewEditor() {

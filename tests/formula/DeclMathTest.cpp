@@ -24,7 +24,8 @@ TEST(DeclMath, LongerNamesComeBeforeTheShorterNamesInsideThem) {
 
 TEST(DeclMath, OnlyTheListedParametersAreStructureKinds) {
     int kinds = 0;
-    for (int p = 0; p < 256; ++p) kinds += StructKindOf((unsigned char)p).has_value();
+    for (int p = 0; p < 256; ++p)
+        kinds += StructKindOf((unsigned char)p).has_value();
     EXPECT_EQ(kinds, 27);
     EXPECT_FALSE(StructKindOf(29).has_value());
     EXPECT_FALSE(StructKindOf(36).has_value());

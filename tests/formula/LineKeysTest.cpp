@@ -439,7 +439,6 @@ bool FellBack(const MathLine& line) {
     return line.Text().find(SnapshotMark) != Bytes::npos;
 }
 
-
 enum class Outcome { Fine, Foutje, FallBack };
 
 /// Replays keys on a fresh marked line.

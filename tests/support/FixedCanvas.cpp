@@ -6,7 +6,9 @@
 
 namespace zelm::test {
 
-int CharHeight(int height) { return height < 0 ? -height : (4 * height) / 5; }
+int CharHeight(int height) {
+    return height < 0 ? -height : (4 * height) / 5;
+}
 
 FontMetrics FixedMetrics(const FontDesc& f) {
     const int c = CharHeight(f.height);
@@ -37,10 +39,24 @@ int FixedCharWidth(const FontDesc& f, unsigned char ch) {
     if (f.face == "Symbol") return ch == ' ' ? c / 3 : c / 2;
     int w;
     switch (ch) {
-    case ' ': w = c / 4; break;
-    case 'W': case 'M': case 'm': w = c; break;
-    case 'i': case 'l': case '1': case '|': case '.': w = c / 4; break;
-    default: w = c / 2; break;
+    case ' ':
+        w = c / 4;
+        break;
+    case 'W':
+    case 'M':
+    case 'm':
+        w = c;
+        break;
+    case 'i':
+    case 'l':
+    case '1':
+    case '|':
+    case '.':
+        w = c / 4;
+        break;
+    default:
+        w = c / 2;
+        break;
     }
     return w + (f.weight >= 600 ? 1 : 0);
 }
@@ -56,18 +72,35 @@ FontDesc FixedCanvas::SelectFont(const FontDesc& f) {
 
 Size FixedCanvas::TextExtent(const Bytes& s) {
     int w = 0;
-    for (unsigned char ch : s) w += FixedCharWidth(font_, ch) + extra_;
+    for (unsigned char ch : s)
+        w += FixedCharWidth(font_, ch) + extra_;
     return {w, FixedMetrics(font_).tmHeight};
 }
 
-int FixedCanvas::SetTextCharacterExtra(int extra) { return std::exchange(extra_, extra); }
-ColorRef FixedCanvas::SetTextColor(ColorRef c) { return std::exchange(textColor_, c); }
-ColorRef FixedCanvas::SetBkColor(ColorRef c) { return std::exchange(bkColor_, c); }
-bool FixedCanvas::SetBaselineUpdateCP(bool on) { return std::exchange(baselineCP_, on); }
-void FixedCanvas::MoveTo(int x, int y) { pos_ = {x, y}; }
-RasterOp FixedCanvas::SetRop2(RasterOp op) { return std::exchange(rop_, op); }
-Pen FixedCanvas::SelectPen(const Pen& p) { return std::exchange(pen_, p); }
-Brush FixedCanvas::SelectBrush(const Brush& b) { return std::exchange(brush_, b); }
+int FixedCanvas::SetTextCharacterExtra(int extra) {
+    return std::exchange(extra_, extra);
+}
+ColorRef FixedCanvas::SetTextColor(ColorRef c) {
+    return std::exchange(textColor_, c);
+}
+ColorRef FixedCanvas::SetBkColor(ColorRef c) {
+    return std::exchange(bkColor_, c);
+}
+bool FixedCanvas::SetBaselineUpdateCP(bool on) {
+    return std::exchange(baselineCP_, on);
+}
+void FixedCanvas::MoveTo(int x, int y) {
+    pos_ = {x, y};
+}
+RasterOp FixedCanvas::SetRop2(RasterOp op) {
+    return std::exchange(rop_, op);
+}
+Pen FixedCanvas::SelectPen(const Pen& p) {
+    return std::exchange(pen_, p);
+}
+Brush FixedCanvas::SelectBrush(const Brush& b) {
+    return std::exchange(brush_, b);
+}
 
 std::string HexColor(ColorRef c) {
     char buf[8];
@@ -91,22 +124,24 @@ static std::string Printable(const Bytes& s) {
 
 void FixedCanvas::TextOut(const Bytes& s) {
     log.push_back("text " + std::to_string(pos_.x) + "," + std::to_string(pos_.y) + " \"" +
-                  Printable(s) + "\" " + font_.face + " h" + std::to_string(font_.height) +
-                  " w" + std::to_string(font_.weight) + " i" + std::to_string(font_.italic) +
-                  " u" + std::to_string(font_.underline) + " x" + std::to_string(extra_) + " c" +
+                  Printable(s) + "\" " + font_.face + " h" + std::to_string(font_.height) + " w" +
+                  std::to_string(font_.weight) + " i" + std::to_string(font_.italic) + " u" +
+                  std::to_string(font_.underline) + " x" + std::to_string(extra_) + " c" +
                   HexColor(textColor_) + " bk" +
                   (bkColor_ == SystemHighlight ? std::string("highlight") : HexColor(bkColor_)));
     if (baselineCP_) pos_.x += TextExtent(s).cx;
 }
 
 std::string FixedCanvas::PenText() const {
-    return std::string(pen_.style == PenStyle::Dot ? " dot" : " solid") + std::to_string(pen_.width) +
-           " c" + HexColor(pen_.color) + (rop_ == RasterOp::Not ? " not" : "");
+    return std::string(pen_.style == PenStyle::Dot ? " dot" : " solid") +
+           std::to_string(pen_.width) + " c" + HexColor(pen_.color) +
+           (rop_ == RasterOp::Not ? " not" : "");
 }
 
 static std::string Points(const std::vector<Point>& pts) {
     std::string out;
-    for (const Point& p : pts) out += " " + std::to_string(p.x) + "," + std::to_string(p.y);
+    for (const Point& p : pts)
+        out += " " + std::to_string(p.x) + "," + std::to_string(p.y);
     return out;
 }
 
@@ -122,7 +157,8 @@ void FixedCanvas::Polyline(const std::vector<Point>& pts) {
 
 void FixedCanvas::PolyPolyline(const std::vector<std::vector<Point>>& lines) {
     std::string s = "polypolyline";
-    for (const auto& l : lines) s += " [" + Points(l).substr(1) + "]";
+    for (const auto& l : lines)
+        s += " [" + Points(l).substr(1) + "]";
     log.push_back(s + PenText());
 }
 
