@@ -79,7 +79,9 @@ public:
 
     TTextdelen Run() {
         StartPass();
-        if (Walk()) AddFinalRun();
+        const bool walkedToTheEnd = Walk();
+        canvas_.SelectFont(start_);
+        if (walkedToTheEnd) AddFinalRun();
         canvas_.SetTextCharacterExtra(startExtra_);
         EndPass();
         return std::move(list_);
@@ -236,7 +238,6 @@ private:
 
     /// The rest of the line after the last code, measured in the starting font.
     void AddFinalRun() {
-        canvas_.SelectFont(start_);
         if (pos_ < text_.size()) AddPart(text_.substr(pos_), PartKind::Text);
     }
 

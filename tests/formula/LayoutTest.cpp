@@ -32,12 +32,14 @@ Box BoxOf(const TTextdeel& p) {
 struct Laid {
     Bytes text, codes;
     TTextdelen list;
+    FontDesc fontAfter; ///< the canvas's font once the layout returned
 };
 
 Laid Lay(Bytes text, Bytes codes, LayoutVariant v = {}, FontDesc font = {}) {
     test::FixedCanvas canvas(font);
-    Laid r{std::move(text), std::move(codes), {}};
+    Laid r{std::move(text), std::move(codes), {}, {}};
     r.list = LayoutFormula(r.text, r.codes, canvas, v);
+    r.fontAfter = canvas.Font();
     return r;
 }
 
@@ -355,6 +357,7 @@ TEST(LayoutRepairs, MissingBarOrSlashIsInsertedBeforeTheCloser) {
     r = Lay(Bytes(" ") + S + S + "1" + S + "2", Codes({7, 15, 17}));
     EXPECT_EQ(r.text, Bytes(" ") + S + S + "1" + S + S + "2" + S);
     EXPECT_EQ(r.codes, Codes({7, 15, 16, 17, 8}));
+    EXPECT_EQ(r.fontAfter, FontDesc{}); // not the power's smaller font
     r = Lay(Bytes(" ") + S + "1" + S, Codes({26, 28}));
     EXPECT_EQ(r.text, Bytes(" ") + S + "1" + S + S);
     EXPECT_EQ(r.codes, Codes({26, 27, 28}));
