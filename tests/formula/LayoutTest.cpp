@@ -269,12 +269,20 @@ TEST(LayoutSigns, SignKindsAndFontSmoothingWidening) {
     EXPECT_EQ(cell.list.Width(), 12 + 23 + 8 + 8 + 8 + 4);
 }
 
-TEST(LayoutSigns, ANameOutsideTheReferenceListIsEmpty) {
+TEST(LayoutSigns, AReferenceShowsTheNameOfItsListEntry) {
     Globals().Reset();
-    const Laid r = Lay(Bytes(" ") + Code::Reference + "1", Codes({3}));
+    const Bytes text = Bytes(" ") + Code::Reference + "1";
+    // No entry 1 yet: an empty name part, 0 wide.
+    Laid r = Lay(text, Codes({1}));
     EXPECT_EQ(r.list[2].Name, "");
     EXPECT_EQ(r.list[2].Right, 4);
     EXPECT_EQ(r.list[3].Left, 4);
+    const FormulaSource source{"F"};
+    Globals().references.push_back(&source);
+    r = Lay(text, Codes({1})); // "F" bold: 8 + 1
+    EXPECT_EQ(r.list[2].Name, "F");
+    EXPECT_EQ(r.list[3].Left, 13);
+    Globals().Reset();
 }
 
 TEST(LayoutSwitches, UnderlineInvertsEveryBit) {
