@@ -26,10 +26,6 @@ enum class Flow {
 constexpr int OneRegion = 1;
 constexpr int TwoRegions = 2;
 
-constexpr bool IsCode(char c) {
-    return c >= 1 && c <= 6;
-}
-
 /// The family whose open level a closer or separator ends, if it is one.
 std::optional<Family> FamilyEndedBy(StructKind k) {
     switch (k) {
@@ -79,7 +75,9 @@ public:
 
     TTextdelen Run() {
         StartPass();
-        if (Walk()) AddFinalRun();
+        const bool walkedToTheEnd = Walk();
+        canvas_.SelectFont(start_);
+        if (walkedToTheEnd) AddFinalRun();
         canvas_.SetTextCharacterExtra(startExtra_);
         EndPass();
         return std::move(list_);
@@ -138,14 +136,10 @@ private:
 
     int AddEmptyPart(PartKind kind) { return AddPart({}, kind); }
 
-    /// Moves parts `from` to `to` up by `d` (down when negative), with the pen and the
-    /// running bottom.
+    /// Moves parts `from` to `to` up by `d` (down when negative), and with them the pen and
+    /// the running bottom, once per call.
     void ShiftVertically(int from, int to, int d) {
-        for (int i = std::max(from, 1); i <= std::min(to, Newest()); ++i) {
-            Part(i).Top -= d;
-            Part(i).Bottom -= d;
-            Part(i).Baseline -= d;
-        }
+        RaiseParts(from, to, d);
         penY_ -= d;
         maxBottom_ -= d;
     }
@@ -183,9 +177,9 @@ private:
         pinnedDescent_ = m_.descent;
     }
 
-    /// After each code character the metrics follow the new font, but the descent that
-    /// places baselines stays pinned, so that a line keeps one baseline offset throughout.
-    /// A font without outline metrics has no stable descent to pin.
+    /// After each code character the metrics follow the new font while the descent that
+    /// places baselines stays pinned; it moves only where a step refreshes all metrics. A
+    /// font without outline metrics takes its own descent every time.
     void RefreshMetricsKeepingDescent() {
         m_ = ReadLayoutMetrics(canvas_);
         if (!m_.outline) pinnedDescent_ = m_.descent;
@@ -198,8 +192,8 @@ private:
     void StartPass() {
         std::size_t codes = 0, runs = 0;
         for (std::size_t i = 0; i < text_.size(); ++i) {
-            if (text_[i] >= 1 && text_[i] <= 4) ++codes;
-            if (!IsCode(text_[i]) && (i == 0 || IsCode(text_[i - 1]))) ++runs;
+            if (HasParameter(text_[i])) ++codes;
+            if (!IsCodeChar(text_[i]) && (i == 0 || IsCodeChar(text_[i - 1]))) ++runs;
         }
         list_.items.reserve(1 + codes + runs);
         start_ = canvas_.Font();
@@ -218,7 +212,7 @@ private:
     bool Walk() {
         for (;;) {
             std::size_t code = pos_;
-            while (code < text_.size() && !IsCode(text_[code]))
+            while (code < text_.size() && !IsCodeChar(text_[code]))
                 ++code;
             if (code == text_.size()) break;
             if (code > pos_) {
@@ -236,7 +230,6 @@ private:
 
     /// The rest of the line after the last code, measured in the starting font.
     void AddFinalRun() {
-        canvas_.SelectFont(start_);
         if (pos_ < text_.size()) AddPart(text_.substr(pos_), PartKind::Text);
     }
 
@@ -375,7 +368,7 @@ private:
         at = std::min(at, text_.size());
         std::size_t codeIndex = 0;
         for (std::size_t i = 0; i < at; ++i)
-            if (text_[i] >= 1 && text_[i] <= 4) ++codeIndex;
+            if (HasParameter(text_[i])) ++codeIndex;
         text_.insert(at, 1, Code::Structure);
         codes_.insert(std::min(codeIndex, codes_.size()), 1, KindByte(k));
         repaired_ = true;

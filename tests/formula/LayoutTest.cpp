@@ -32,12 +32,14 @@ Box BoxOf(const TTextdeel& p) {
 struct Laid {
     Bytes text, codes;
     TTextdelen list;
+    FontDesc fontAfter; ///< the canvas's font once the layout returned
 };
 
 Laid Lay(Bytes text, Bytes codes, LayoutVariant v = {}, FontDesc font = {}) {
     test::FixedCanvas canvas(font);
-    Laid r{std::move(text), std::move(codes), {}};
+    Laid r{std::move(text), std::move(codes), {}, {}};
     r.list = LayoutFormula(r.text, r.codes, canvas, v);
+    r.fontAfter = canvas.Font();
     return r;
 }
 
@@ -267,12 +269,20 @@ TEST(LayoutSigns, SignKindsAndFontSmoothingWidening) {
     EXPECT_EQ(cell.list.Width(), 12 + 23 + 8 + 8 + 8 + 4);
 }
 
-TEST(LayoutSigns, ANameOutsideTheReferenceListIsEmpty) {
+TEST(LayoutSigns, AReferenceShowsTheNameOfItsListEntry) {
     Globals().Reset();
-    const Laid r = Lay(Bytes(" ") + Code::Reference + "1", Codes({3}));
+    const Bytes text = Bytes(" ") + Code::Reference + "1";
+    // No entry 1 yet: an empty name part, 0 wide.
+    Laid r = Lay(text, Codes({1}));
     EXPECT_EQ(r.list[2].Name, "");
     EXPECT_EQ(r.list[2].Right, 4);
     EXPECT_EQ(r.list[3].Left, 4);
+    const FormulaSource source{"F"};
+    Globals().references.push_back(&source);
+    r = Lay(text, Codes({1})); // "F" bold: 8 + 1
+    EXPECT_EQ(r.list[2].Name, "F");
+    EXPECT_EQ(r.list[3].Left, 13);
+    Globals().Reset();
 }
 
 TEST(LayoutSwitches, UnderlineInvertsEveryBit) {
@@ -355,6 +365,7 @@ TEST(LayoutRepairs, MissingBarOrSlashIsInsertedBeforeTheCloser) {
     r = Lay(Bytes(" ") + S + S + "1" + S + "2", Codes({7, 15, 17}));
     EXPECT_EQ(r.text, Bytes(" ") + S + S + "1" + S + S + "2" + S);
     EXPECT_EQ(r.codes, Codes({7, 15, 16, 17, 8}));
+    EXPECT_EQ(r.fontAfter, FontDesc{}); // not the power's smaller font
     r = Lay(Bytes(" ") + S + "1" + S, Codes({26, 28}));
     EXPECT_EQ(r.text, Bytes(" ") + S + "1" + S + S);
     EXPECT_EQ(r.codes, Codes({26, 27, 28}));
