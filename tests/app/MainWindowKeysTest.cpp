@@ -100,6 +100,7 @@ protected:
         window.reset();
         EditorState().Reset();
         window = std::make_unique<TBasisMath>(programDir.path(), [](const QString&) {});
+        window->showError = [](const QString& m) { ADD_FAILURE() << m.toStdString(); };
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
@@ -346,6 +347,10 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
             k.key = Qt::Key(Qt::Key_A + int(pick(26)));
             k.modifiers = pick(2) ? (Qt::ControlModifier | Qt::ShiftModifier)
                                   : (Qt::ShiftModifier | Qt::AltModifier);
+            // Ctrl+Shift+Z and Ctrl+Shift+T step through the recovery files, which would keep
+            // putting the document back to a small earlier state; their own tests cover them.
+            if (k.modifiers & Qt::ControlModifier && (k.key == Qt::Key_Z || k.key == Qt::Key_T))
+                k.key = Qt::Key_A;
             break;
         default:
             k.key = Qt::Key(Qt::Key_0 + int(pick(10)));
