@@ -14,6 +14,7 @@
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
 #include "platform/FileIO.h"
+#include "platform/Platform.h"
 
 namespace zelm {
 
@@ -30,10 +31,6 @@ constexpr std::int32_t LargestFontSize = 1638;
 // Qt keeps widget geometry within these bounds; a record from a damaged file may hold any
 // int32, and keeping positions inside them also keeps top + height from overflowing.
 constexpr int LargestCoordinate = QWIDGETSIZE_MAX;
-
-std::string NativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 // The folder of a chosen file, with the trailing separator the dialogs expect.
 QString FolderOf(const QString& path) {

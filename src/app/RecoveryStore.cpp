@@ -9,6 +9,7 @@
 
 #include "app/MathEdit.h"
 #include "platform/FileIO.h"
+#include "platform/Platform.h"
 
 namespace zelm {
 
@@ -19,10 +20,6 @@ const QString RecoveryExtension = ".wes";
 // A file written on closing is caption + "0" + ".wes"; cutting those five characters gives the
 // caption back, also when the caption itself ends in digits.
 constexpr qsizetype ClosingSuffixLength = 5;
-
-std::string NativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 } // namespace
 

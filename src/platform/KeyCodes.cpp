@@ -1,17 +1,10 @@
 #include "platform/KeyCodes.h"
 
-#include <array>
+#include "platform/FontMetricsTables.h"
 
 namespace zelm {
 
 namespace {
-
-// Windows-1252 bytes 0x80 to 0x9F; 0 where the code page has no character.
-constexpr std::array<char32_t, 32> High1252 = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
-};
 
 // The unshifted key of a symbol typed with Shift on a US keyboard.
 int KeyUnderShiftedSymbol(int qtKey) {
@@ -47,17 +40,11 @@ int KeyUnderShiftedSymbol(int qtKey) {
 
 unsigned char ToWindows1252(char32_t u) {
     if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return (unsigned char)u;
-    for (std::size_t i = 0; i < High1252.size(); ++i)
-        if (High1252[i] == u && u != 0) return (unsigned char)(0x80 + i);
+    // The characters of bytes 0x80 to 0x9F, which the code page puts elsewhere in Unicode; the
+    // unassigned bytes stand for themselves there and are not typed.
+    for (int b = 0x80; b < 0xA0; ++b)
+        if (Cp1252ToUnicode((unsigned char)b) == u && u > 0xFF) return (unsigned char)b;
     return 0;
-}
-
-char32_t FromWindows1252(unsigned char b) {
-    if (b >= 0x80 && b < 0xA0) {
-        const char32_t u = High1252[b - 0x80];
-        return u ? u : char32_t(b);
-    }
-    return b;
 }
 
 int VirtualKeyOf(const QKeyEvent& e) {

@@ -19,7 +19,5 @@ ShiftState ShiftStateOf(const QKeyEvent& e);
 unsigned char CharacterOf(const QKeyEvent& e);
 /// A Unicode character as its Windows-1252 byte, or 0 when it has none.
 unsigned char ToWindows1252(char32_t u);
-/// A Windows-1252 byte as Unicode.
-char32_t FromWindows1252(unsigned char b);
 
 } // namespace zelm

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <string>
 
 namespace zelm {
 
@@ -14,6 +15,9 @@ QStringList RegisterProgramFonts();
 } // namespace zelm
 
 namespace zelm {
+
+/// A path as the file system takes it (the local 8-bit encoding of file names).
+std::string NativePath(const QString& path);
 
 /// The application's standard error report: the message in a box; the program goes on.
 void ShowErrorMessage(const QString& message);
