@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan bench deps build screenshot format
+.PHONY: run test test-asan bench deps build screenshot format help-pictures
 
 deps:
 	./scripts/install-deps.sh
@@ -37,3 +37,8 @@ format:
 # A picture of the main window with a document of formula lines, under a virtual display.
 screenshot: build
 	xvfb-run -a -s "-screen 0 1600x1200x24" ./$(BUILD)/zelm_screenshot docs/screenshot.png
+
+# The help window's pictures, composed from Dutch text and formulas typed into real lines; the
+# output is committed, so the build itself needs no display.
+help-pictures: build
+	QT_QPA_PLATFORM=offscreen ./$(BUILD)/zelm_help_pictures resources/help

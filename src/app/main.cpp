@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/MathEdit.h"
+#include "dialogs/HelpForm.h"
 #include "formula/Errors.h"
 #include "platform/Platform.h"
 
@@ -27,5 +28,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("TextverwerkerZelm");
     zelm::RegisterProgramFonts();
     zelm::TBasisMath window({}, {}, QApplication::arguments().mid(1));
+    // The auxiliary windows, created hidden; the help window first.
+    zelm::TZelmEditHelp help(&window);
+    window.showHelp = [&help] { help.Show(); };
     return app.exec();
 }

@@ -1,0 +1,435 @@
+// Composes the six pictures of the help window and writes them into the folder named on the
+// command line (resources/help/ for `make help-pictures`): five SVG pictures and one JPEG.
+// Every formula in them is typed key by key into a real line editor and drawn by the
+// program's own export painter through the canvas, so the pictures show exactly what the
+// program makes of those keys. The prose is Dutch, written for someone new to the program.
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMap>
+#include <QPainter>
+#include <QRegularExpression>
+#include <QSvgGenerator>
+#include <QTest>
+#include <cstdio>
+#include <functional>
+
+#include "editor/MathEditor.h"
+#include "formula/Renderers.h"
+#include "platform/Platform.h"
+#include "platform/QtCanvas.h"
+
+namespace {
+
+using zelm::FontDesc;
+
+const QColor Ink(0, 0, 0);
+const QColor HeadingInk(0, 51, 128);
+const QColor LinkInk(0, 0, 204);
+const QColor LineFrame(160, 160, 160);
+const QColor MarkFill(204, 224, 255);
+
+// Where the links of the help window lie over the pictures, in picture pixels (the labels'
+// places in their pages, less the page's 1-pixel frame where the page has one).
+const QRect InstallationStarTop(439, 6, 6, 13);
+const QRect InstallationStarLower(463, 53, 6, 13);
+const QRect UseHotSpot(474, 200, 78, 20);
+
+QFont Prose(int pixels, bool bold = false, bool italic = false) {
+    QFont f("Tahoma");
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    f.setItalic(italic);
+    f.setKerning(false);
+    return f;
+}
+
+/// Replays a key script into a line in formula mode. Plain characters are typed; braces name
+/// other keys, optionally with modifiers S (Shift), C (Ctrl), A (Alt) before a dash:
+/// "{S-Up}", "{C-I}", "{CS-2}", "{Scroll}", "{End}".
+class FormulaLine {
+public:
+    FormulaLine(const char* keys, int fontHeight, bool plainText) : line_(&host_) {
+        host_.resize(2000, 200);
+        line_.SetFont(FontDesc{"Tahoma", fontHeight}, 0);
+        line_.SetPlainText(plainText);
+        Replay(keys);
+    }
+    const zelm::MathLine& Model() const { return line_.Line(); }
+    QSize Extent() const { return {Model().PartList()[0].Left, Model().PartList()[0].Top}; }
+
+private:
+    void Replay(const char* keys) {
+        const QString script = QString::fromUtf8(keys);
+        for (int i = 0; i < script.size(); ++i) {
+            if (script[i] != '{') {
+                QTest::keyClicks(&line_, QString(script[i]));
+                continue;
+            }
+            const int end = script.indexOf('}', i);
+            NamedKey(script.mid(i + 1, end - i - 1));
+            i = end;
+        }
+    }
+    void NamedKey(const QString& token) {
+        Qt::KeyboardModifiers mods;
+        QString name = token;
+        if (const int dash = token.indexOf('-'); dash > 0 && dash + 1 < token.size()) {
+            for (QChar m : token.left(dash)) {
+                if (m == 'S') mods |= Qt::ShiftModifier;
+                if (m == 'C') mods |= Qt::ControlModifier;
+                if (m == 'A') mods |= Qt::AltModifier;
+            }
+            name = token.mid(dash + 1);
+        }
+        static const QMap<QString, Qt::Key> named = {{"Up", Qt::Key_Up},
+                                                     {"Down", Qt::Key_Down},
+                                                     {"Left", Qt::Key_Left},
+                                                     {"Right", Qt::Key_Right},
+                                                     {"Home", Qt::Key_Home},
+                                                     {"End", Qt::Key_End},
+                                                     {"Scroll", Qt::Key_ScrollLock},
+                                                     {"Minus", Qt::Key_Minus}};
+        const Qt::Key key =
+            named.contains(name) ? named[name] : Qt::Key(name[0].toUpper().unicode());
+        QTest::keyClick(&line_, key, mods);
+    }
+
+    QWidget host_;
+    zelm::TMathEditor line_;
+};
+
+/// Draws onto one picture: prose with QPainter, formulas through the program's canvas.
+class Composer {
+public:
+    explicit Composer(QPainter& p) : p_(p) { p_.setRenderHint(QPainter::TextAntialiasing); }
+
+    /// A bold heading; returns the top of the next line.
+    int Heading(int x, int top, const QString& text) {
+        return Line(x, top, text, Prose(14, true), HeadingInk) + 2;
+    }
+    /// One line of prose at `top`; returns the top of the next line.
+    int Line(int x, int top, const QString& text, const QFont& font = Prose(12),
+             const QColor& ink = Ink) {
+        p_.setFont(font);
+        p_.setPen(ink);
+        const QFontMetrics m(font);
+        p_.drawText(x, top + m.ascent(), text);
+        lastRight_ = x + m.horizontalAdvance(text);
+        return top + m.height() + 1;
+    }
+    /// Prose wrapped into `width`; returns the top of the line after it.
+    int Paragraph(int x, int top, int width, const QString& text, const QFont& font = Prose(12)) {
+        const QFontMetrics m(font);
+        QString line;
+        for (const QString& word : text.split(' ', Qt::SkipEmptyParts)) {
+            const QString longer = line.isEmpty() ? word : line + ' ' + word;
+            if (m.horizontalAdvance(longer) > width && !line.isEmpty()) {
+                top = Line(x, top, line, font);
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        return line.isEmpty() ? top : Line(x, top, line, font);
+    }
+    /// Prose whose right end comes at `right`.
+    void LineEndingAt(int right, int top, const QString& text, const QFont& font = Prose(12)) {
+        Line(right - QFontMetrics(font).horizontalAdvance(text), top, text, font);
+    }
+    /// Prose stretched between `left` and `right` by widening the gaps between its words.
+    void JustifiedLine(int left, int right, int top, const QString& text,
+                       const QFont& font = Prose(12)) {
+        const QStringList words = text.split(' ', Qt::SkipEmptyParts);
+        const QFontMetrics m(font);
+        int natural = 0;
+        for (const QString& w : words)
+            natural += m.horizontalAdvance(w);
+        const int gaps = int(words.size()) - 1;
+        const int room = right - left - natural;
+        int x = left;
+        for (int i = 0; i < int(words.size()); ++i) {
+            Line(x, top, words[i], font);
+            x += m.horizontalAdvance(words[i]) +
+                 (gaps > 0 ? room * (i + 1) / gaps - room * i / gaps : 0);
+        }
+        if (room < gaps * m.horizontalAdvance(' ') || room > gaps * 3 * m.horizontalAdvance(' '))
+            std::fprintf(stderr, "justified line badly filled: %s\n", qPrintable(text));
+    }
+    /// Words that lead elsewhere, in link colour and underlined.
+    void LinkWords(int x, int top, const QString& text) {
+        QFont f = Prose(12);
+        f.setUnderline(true);
+        Line(x, top, text, f, LinkInk);
+    }
+    /// The pale spot a "*" link of the window stands on.
+    void LinkMark(const QRect& r) {
+        p_.setPen(Qt::NoPen);
+        p_.setBrush(MarkFill);
+        p_.drawRoundedRect(r.adjusted(-2, -1, 2, 1), 2, 2);
+    }
+    /// The right end of the last line drawn.
+    int LastRight() const { return lastRight_; }
+
+    /// A formula line typed with `keys`, drawn in a frame like a line of the editor with its
+    /// top-left corner at x, top; returns the frame.
+    QRect Formula(int x, int top, const char* keys, int fontHeight = -16, bool plain = false) {
+        const FormulaLine line(keys, fontHeight, plain);
+        const QSize size = line.Extent();
+        const QRect frame(x, top, size.width() + 6, size.height() + 4);
+        p_.setPen(LineFrame);
+        p_.setBrush(Qt::white);
+        p_.drawRect(frame.adjusted(0, 0, -1, -1));
+        {
+            zelm::QtCanvas canvas(p_, line.Model().BaseFont());
+            canvas.SetBkColor(zelm::Rgb(255, 255, 255));
+            canvas.SetTextColor(0);
+            zelm::DrawLineParts(canvas, zelm::Point{x + 3, top + 2}, line.Model().PartList(),
+                                line.Model().PartCount(), line.Model().Cursieftext(), 0);
+        }
+        return frame;
+    }
+    /// A formula to the right of a caption naming its keys, both centred on one row.
+    QRect KeyedFormula(int x, int top, int captionWidth, const QString& caption, const char* keys) {
+        const FormulaLine probe(keys, -14, false);
+        const int h = probe.Extent().height() + 4;
+        const QFontMetrics m(Prose(12));
+        Line(x, top + (h - m.height()) / 2, caption);
+        return Formula(x + captionWidth, top, keys, -14);
+    }
+    QPainter& Painter() { return p_; }
+
+private:
+    QPainter& p_;
+    int lastRight_ = 0;
+};
+
+// ---- The pages ----
+
+void Inleiding(Composer& c) {
+    int y = c.Heading(10, 6, "Welkom bij ZelmEditor");
+    y = c.Paragraph(
+        10, y, 505,
+        "ZelmEditor is een kleine editor voor wiskundige aantekeningen. Een document "
+        "is een kolom van regels; in elke regel typt u gewone tekst of een formule. "
+        "In de formulemodus herkent het programma namen als sin, cos, log en ln terwijl "
+        "u typt, zet het letters schuin en maakt u met een paar toetsen machten, "
+        "breuken, wortels, haakjes, integralen en sommen:");
+    c.Formula(40, y + 4,
+              "f(x)=x{S-Up}2{Right}+{A-Up}{C-Up}x+1{Right}{Down}2{Right}+{C-S}{Left}{Left}"
+              "k=1{Right}n{Right}{C-0}{A-Up}x{Down}k");
+    y += 52;
+    c.Paragraph(10, y, 505,
+                "U bewaart uw werk als .mds-bestand, als plaatje of op papier. Kies links een "
+                "onderwerp. Een letter, Enter of Esc sluit dit venster; met F1 in een regel "
+                "komt het terug.");
+}
+
+void Installatie(Composer& c) {
+    c.LinkMark(InstallationStarTop);
+    c.LinkMark(InstallationStarLower);
+    const int text = 112;
+    c.Line(10, 4, "Installeren", Prose(12, true));
+    c.JustifiedLine(text, InstallationStarTop.left() - 4, 4,
+                    "Zet ZelmEditor in een eigen map en start het daar.");
+    int y = c.Line(text, 20,
+                   "Geeft u een document mee (ZelmEditor werk.mds), dan opent het "
+                   "programma dat meteen.");
+    c.Line(text, y, "Nieuwe regels staan in tekstmodus; Ctrl+T zet een regel in formulemodus.");
+    c.Line(10, 51, "Herstel", Prose(12, true));
+    c.JustifiedLine(text, InstallationStarLower.left() - 4, 51,
+                    "Bij de eerste start maakt het programma de map Herstel aan");
+    y = c.Line(text, 67,
+               "naast zichzelf en meldt dat één keer. Daarin bewaart het de "
+               "herstelstanden (*.wes)");
+    y = c.Line(text, y,
+               "en, zodra u uw instellingen opslaat, het instellingenbestand "
+               "Instellingen.ops.");
+    y += 9;
+    y = c.Line(10, y, "* Bovenaan: lees verder bij Gebruik; daar staat hoe u formules typt.",
+               Prose(11, false, true));
+    c.Line(10, y,
+           "* Bij Herstel: mag het programma in zijn eigen map niet schrijven, dan maakt het "
+           "Herstel in ~/.local/share/TextverwerkerZelm.",
+           Prose(11, false, true));
+}
+
+void Gebruik(Composer& c) {
+    int y = c.Heading(8, 4, "Formules typen");
+    y = c.Paragraph(8, y, 750,
+                    "Zet de regel met Ctrl+T in formulemodus en typ gewoon: functienamen worden "
+                    "vet, letters schuin. Deze toetsen maken een structuur; typ daarna de inhoud "
+                    "en ga er met \u2192 of End weer uit.");
+    y += 3;
+    const int col[3] = {8, 262, 516};
+    const int rowH = 37;
+    struct Row {
+        const char* caption;
+        const char* keys;
+    };
+    const Row rows[3][4] = {{{"Shift+\u2191 macht", "x{S-Up}2{Right}+y{S-Up}n"},
+                             {"Shift+\u2193 index", "a{S-Down}n{Right}+a{S-Down}n+1"},
+                             {"Alt+\u2191 breuk", "{A-Up}a+b{Down}c"},
+                             {"/ schuine breuk", "1/2+3/4"}},
+                            {{"Ctrl+\u2191 wortel", "r={C-Up}x+1{Right}+{C-Up}{Left}3{Right}8"},
+                             {"Ctrl+0 haakjes", "2{C-0}{A-Up}a{Down}b{End}"},
+                             {"Ctrl+D afgeleide", "{C-D}f"},
+                             {"Ctrl+P pi, Ctrl+E e", "2{C-P}r+{C-E}{S-Up}x"}},
+                            {{"Ctrl+I integraal", "{C-I}t{S-Up}2{End}"},
+                             {"Ctrl+S som", "{C-S}{Left}{Left}k=0{Right}n{Right}k{S-Up}2"},
+                             {"Ctrl+Shift+2 macht", "e{CS-X}+x{CS-2}"},
+                             {"Shift+Alt+n index", "x{SA-N}+y{SA-0}"}}};
+    for (int k = 0; k < 3; ++k)
+        for (int r = 0; r < 4; ++r)
+            c.KeyedFormula(col[k], y + r * rowH, 118, rows[k][r].caption, rows[k][r].keys);
+    // The sentence that leads on to recovery; the window's hot spot lies over its last words.
+    c.LineEndingAt(UseHotSpot.left() + 1, 203,
+                   "Enter splitst een regel, Backspace en Delete voegen regels samen. Iets "
+                   "misgegaan? Zie");
+    c.LinkWords(UseHotSpot.left() + 5, 203, "Herstellen");
+}
+
+void Herstellen(Composer& c) {
+    int y = c.Heading(8, 4, "Herstellen: terug naar een eerdere stand");
+    y = c.Paragraph(8, y, 630,
+                    "Voordat Enter een regel splitst en voordat Backspace of Delete twee regels "
+                    "samenvoegt, bewaart ZelmEditor het hele document als genummerde stand in de "
+                    "map Herstel. In het menu Herstel gaat Vorige (Ctrl+Shift+Z) een stand "
+                    "terug en Terug (Ctrl+Shift+T) weer een stand vooruit.");
+    y += 3;
+    c.Line(8, y + 7, "stand 1", Prose(11, true));
+    const QRect a = c.Formula(60, y, "a{S-Up}2{Right}+b{S-Up}2{Right}=c{S-Up}2", -15);
+    const QFont small = Prose(11);
+    c.Line(a.right() + 14, y, "Terug (Ctrl+Shift+T) \u2192", small);
+    c.Line(a.right() + 14, y + 14, "\u2190 Vorige (Ctrl+Shift+Z)", small);
+    c.Line(a.right() + 170, y + 7, "stand 2", Prose(11, true));
+    const QRect b =
+        c.Formula(a.right() + 222, y, "a{S-Up}2{Right}+b{S-Up}2{Right}=c{S-Up}2{Right}, c=5", -15);
+    y = std::max(a.bottom(), b.bottom()) + 5;
+    c.Paragraph(8, y, 630,
+                "Bij het sluiten bewaart het programma het document als stand 0; na de "
+                "volgende start haalt Vorige het terug. Binnen één regel maakt Ctrl+Z "
+                "(Herstellen in het regelmenu) de laatste wijzigingen ongedaan.");
+}
+
+void Invoer(Composer& c) {
+    int y = c.Heading(8, 4, "Tekst en formules invoeren");
+    y = c.Paragraph(8, y, 570,
+                    "Een nieuwe regel staat in tekstmodus (Plain): wat u typt, blijft zoals het "
+                    "is. Ctrl+T (PlainText in het regelmenu) zet de regel in formulemodus "
+                    "(Zelm). Dezelfde toetsen geven dan:");
+    y += 2;
+    c.Line(8, y + 6, "tekst:");
+    const QRect plain = c.Formula(52, y, "y=sin(x)+a.b", -15, true);
+    c.Line(plain.right() + 16, y + 6, "formule:");
+    const QRect formula = c.Formula(plain.right() + 70, y, "y=sin(x)+a.b", -15);
+    y = std::max(plain.bottom(), formula.bottom()) + 5;
+    y = c.Paragraph(8, y, 570,
+                    "Griekse letters: druk op Scroll Lock en typ één letter; a wordt alfa, "
+                    "b bèta, p pi, s sigma. De letter daarna is weer gewoon.");
+    c.Formula(40, y + 2, "{Scroll}a+{Scroll}b={Scroll}g{S-Up}2", -15);
+    y += 32;
+    c.Paragraph(8, y, 570,
+                "De functielijst (Ctrl+L, FunctieLijst in het regelmenu) toont alle namen, "
+                "tekens en sneltoetsen; een keuze wordt in de regel getypt. Onder Instellingen "
+                "kiest u lettertype, grootte, kleur en modus voor nieuwe regels.");
+    c.Paragraph(8, 190, 570,
+                "Wijs een regel aan met de muis: de hint toont het regelnummer en de modus. "
+                "Klik rechts op een regel voor het regelmenu.");
+}
+
+void Doorgeven(Composer& c) {
+    int y = c.Heading(8, 4, "Een formule doorgeven");
+    const QRect f = c.Formula(470, 8, "x={A-Up}-b+{C-Up}b{S-Up}2{Right}-4ac{Down}2a", -16);
+    (void)f;
+    y = c.Paragraph(8, y, 450,
+                    "Kopiëren \u2192 JPG maakt van alle regels één plaatje: het komt op het "
+                    "klembord en als bestand (de venstertitel met .jpg) op het bureaublad.");
+    y = c.Paragraph(8, y + 4, 450,
+                    "Kopiëren \u2192 Metafile maakt er een vectorplaatje van, Meta.wmf op het "
+                    "bureaublad en op het klembord; het blijft scherp bij elke grootte.");
+    y = c.Paragraph(8, y + 6, 640,
+                    "Plak het plaatje met Ctrl+V in een verslag, een mail of een chat; "
+                    "WhatsAppWeb start uw berichtenprogramma. Print zet alle regels op één "
+                    "pagina, zo breed als het papier.");
+    c.Paragraph(8, y + 6, 640,
+                "Stukken van regels verplaatst u binnen het programma met Knippen, Kopiëren en "
+                "Plakken (Ctrl+X, Ctrl+C, Ctrl+V) in het regelmenu; de formules gaan mee.");
+}
+
+// ---- Writing ----
+
+struct Picture {
+    const char* file;
+    QSize size;
+    bool transparent;
+    void (*draw)(Composer&);
+};
+
+const Picture Pictures[] = {
+    {"Inleiding.svg", {529, 173}, false, Inleiding},
+    {"Installatie.svg", {630, 152}, false, Installatie},
+    {"Help.svg", {770, 220}, true, Gebruik},
+    {"Herstellen.svg", {648, 148}, true, Herstellen},
+    {"invoer.svg", {587, 221}, false, Invoer},
+    {"Copy.jpg", {656, 176}, false, Doorgeven},
+};
+
+// QSvgGenerator states the size in millimetres; the help window wants it in pixels.
+bool WriteSvg(const Picture& pic, const QString& path) {
+    QString svg;
+    {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        QSvgGenerator gen;
+        gen.setOutputDevice(&buffer);
+        gen.setSize(pic.size);
+        gen.setViewBox(QRect(QPoint(0, 0), pic.size));
+        gen.setTitle(QString(pic.file).section('.', 0, 0));
+        gen.setDescription("ZelmEditor help");
+        {
+            QPainter p(&gen);
+            if (!pic.transparent) p.fillRect(QRect(QPoint(0, 0), pic.size), Qt::white);
+            Composer c(p);
+            pic.draw(c);
+        }
+        svg = QString::fromUtf8(bytes);
+    }
+    svg.replace(
+        QRegularExpression(R"(<svg width="[^"]*" height="[^"]*")"),
+        QString(R"(<svg width="%1" height="%2")").arg(pic.size.width()).arg(pic.size.height()));
+    QFile out(path);
+    return out.open(QIODevice::WriteOnly) && out.write(svg.toUtf8()) > 0;
+}
+
+bool WriteJpeg(const Picture& pic, const QString& path) {
+    QImage image(pic.size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        Composer c(p);
+        pic.draw(c);
+    }
+    return image.save(path, "JPG", 90);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    zelm::RegisterProgramFonts();
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : "resources/help";
+    QDir().mkpath(folder);
+    for (const Picture& pic : Pictures) {
+        const QString path = folder + "/" + pic.file;
+        const bool ok = path.endsWith(".jpg") ? WriteJpeg(pic, path) : WriteSvg(pic, path);
+        if (!ok) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(path));
+    }
+    return 0;
+}
