@@ -155,7 +155,7 @@ public:
             x += m.horizontalAdvance(words[i]) +
                  (gaps > 0 ? room * (i + 1) / gaps - room * i / gaps : 0);
         }
-        if (room < gaps * m.horizontalAdvance(' ') || room > gaps * 3 * m.horizontalAdvance(' '))
+        if (room < gaps * 2 || room > gaps * 3 * m.horizontalAdvance(' '))
             std::fprintf(stderr, "justified line badly filled: %s\n", qPrintable(text));
     }
     /// Words that lead elsewhere, in link colour and underlined.
@@ -233,14 +233,14 @@ void Installatie(Composer& c) {
     const int text = 112;
     c.Line(10, 4, "Installeren", Prose(12, true));
     c.JustifiedLine(text, InstallationStarTop.left() - 4, 4,
-                    "Zet ZelmEditor in een eigen map en start het daar.");
+                    "Kopieer ZelmEditor naar een eigen map en start het daar.");
     int y = c.Line(text, 20,
                    "Geeft u een document mee (ZelmEditor werk.mds), dan opent het "
                    "programma dat meteen.");
     c.Line(text, y, "Nieuwe regels staan in tekstmodus; Ctrl+T zet een regel in formulemodus.");
     c.Line(10, 51, "Herstel", Prose(12, true));
     c.JustifiedLine(text, InstallationStarLower.left() - 4, 51,
-                    "Bij de eerste start maakt het programma de map Herstel aan");
+                    "Bij de allereerste start maakt het programma de map Herstel aan");
     y = c.Line(text, 67,
                "naast zichzelf en meldt dat één keer. Daarin bewaart het de "
                "herstelstanden (*.wes)");
@@ -251,8 +251,8 @@ void Installatie(Composer& c) {
     y = c.Line(10, y, "* Bovenaan: lees verder bij Gebruik; daar staat hoe u formules typt.",
                Prose(11, false, true));
     c.Line(10, y,
-           "* Bij Herstel: mag het programma in zijn eigen map niet schrijven, dan maakt het "
-           "Herstel in ~/.local/share/TextverwerkerZelm.",
+           "* Bij Herstel: is de map van het programma alleen-lezen, dan komt Herstel in "
+           "~/.local/share/TextverwerkerZelm.",
            Prose(11, false, true));
 }
 
@@ -331,11 +331,11 @@ void Invoer(Composer& c) {
                     "b bèta, p pi, s sigma. De letter daarna is weer gewoon.");
     c.Formula(40, y + 2, "{Scroll}a+{Scroll}b={Scroll}g{S-Up}2", -15);
     y += 32;
-    c.Paragraph(8, y, 570,
-                "De functielijst (Ctrl+L, FunctieLijst in het regelmenu) toont alle namen, "
-                "tekens en sneltoetsen; een keuze wordt in de regel getypt. Onder Instellingen "
-                "kiest u lettertype, grootte, kleur en modus voor nieuwe regels.");
-    c.Paragraph(8, 190, 570,
+    y = c.Paragraph(8, y, 570,
+                    "De functielijst (Ctrl+L, FunctieLijst in het regelmenu) toont alle namen, "
+                    "tekens en sneltoetsen; een keuze wordt in de regel getypt. Onder Instellingen "
+                    "kiest u lettertype, grootte, kleur en modus voor nieuwe regels.");
+    c.Paragraph(8, y + 6, 570,
                 "Wijs een regel aan met de muis: de hint toont het regelnummer en de modus. "
                 "Klik rechts op een regel voor het regelmenu.");
 }
