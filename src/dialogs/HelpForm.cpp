@@ -187,6 +187,7 @@ int TZelmEditHelp::TagOf(const QLabel* label) {
 }
 
 void TZelmEditHelp::Show() {
+    setWindowState(windowState() & ~Qt::WindowMinimized); // a minimized window comes back
     show();
     raise();
     activateWindow();

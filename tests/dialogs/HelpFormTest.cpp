@@ -343,6 +343,10 @@ TEST(HelpRequestTest, F1InALineShowsTheHelpWindow) {
     EXPECT_FALSE(help.isVisible());
     QTest::keyClick(line, Qt::Key_F1, Qt::ShiftModifier);
     EXPECT_TRUE(help.isVisible());
+    // A minimized help window comes back.
+    help.setWindowState(Qt::WindowMinimized);
+    QTest::keyClick(line, Qt::Key_F1);
+    EXPECT_FALSE(help.isMinimized());
 }
 
 } // namespace
