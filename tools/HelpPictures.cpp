@@ -55,6 +55,9 @@ public:
         host_.resize(2000, 200);
         line_.SetFont(FontDesc{"Tahoma", fontHeight}, 0);
         line_.SetPlainText(plainText);
+        // As the main window makes a new line: the caret behind the leading blank.
+        line_.Line().Selstart = line_.Line().Seleinde = line_.Line().CaretPos = 1;
+        line_.SetText(" ");
         Replay(keys);
     }
     const zelm::MathLine& Model() const { return line_.Line(); }
