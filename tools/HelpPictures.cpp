@@ -196,11 +196,9 @@ public:
     }
     /// A formula to the right of a caption naming its keys, both centred on one row.
     QRect KeyedFormula(int x, int top, int captionWidth, const QString& caption, const char* keys) {
-        const FormulaLine probe(keys, -14, false);
-        const int h = probe.Extent().height() + 4;
-        const QFontMetrics m(Prose(12));
-        Line(x, top + (h - m.height()) / 2, caption);
-        return Formula(x + captionWidth, top, keys, -14);
+        const QRect frame = Formula(x + captionWidth, top, keys, -14);
+        Line(x, top + (frame.height() - QFontMetrics(Prose(12)).height()) / 2, caption);
+        return frame;
     }
     QPainter& Painter() { return p_; }
 
@@ -345,8 +343,7 @@ void Invoer(Composer& c) {
 
 void Doorgeven(Composer& c) {
     int y = c.Heading(8, 4, "Een formule doorgeven");
-    const QRect f = c.Formula(470, 8, "x={A-Up}-b+{C-Up}b{S-Up}2{Right}-4ac{Down}2a", -16);
-    (void)f;
+    c.Formula(470, 8, "x={A-Up}-b+{C-Up}b{S-Up}2{Right}-4ac{Down}2a", -16);
     y = c.Paragraph(8, y, 450,
                     "Kopiëren \u2192 JPG maakt van alle regels één plaatje: het komt op het "
                     "klembord en als bestand (de venstertitel met .jpg) op het bureaublad.");
