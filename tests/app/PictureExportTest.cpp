@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QImage>
 #include <QMimeData>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -239,6 +241,24 @@ TEST(PrintLines, EachLineIsLaidOutAgainInItsPrinterSize) {
                                R"(text 0,149 " a" Tahoma h-133 w400 i0 u0 x0 c0000ff bkffffff)",
                                R"(text 0,625 " a" Tahoma h-267 w400 i0 u0 x0 cc80000 bkffffff)",
                            }));
+}
+
+// The real command prints to a PDF file in place of a printer; a cancelled dialog prints nothing.
+TEST_F(PictureExport, PrintingGoesThroughTheChosenPrinter) {
+    const QString pdf = work.filePath("afdruk.pdf");
+    window->choosePrinter = [](QPrinter&) { return false; };
+    window->MPrintClick();
+    EXPECT_FALSE(QFile::exists(pdf));
+    window->choosePrinter = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    window->MPrintClick();
+    const QByteArray bytes = Read(pdf);
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    const QRegularExpression page("/Type\\s*/Page(?!s)");
+    EXPECT_EQ(QString::fromLatin1(bytes).count(page), 1) << "one page";
 }
 
 TEST(FindWhatsApp, TheWorkingFolderComesFirstThenTheDataFolder) {
