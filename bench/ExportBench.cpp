@@ -11,7 +11,7 @@
 #include <cmath>
 #include <memory>
 
-#include "app/DocumentCodec.h"
+#include "BenchDocuments.h"
 #include "app/MathEdit.h"
 #include "platform/FileIO.h"
 
@@ -24,26 +24,10 @@ double P99(const std::vector<double>& samples) {
     return v[std::size_t(std::max(0.0, std::ceil(0.99 * double(v.size())) - 1))];
 }
 
-Bytes MakeDocument(int count) {
-    const char* const texts[] = {" sin x+cos y", " a^2+b^2=c^2", " Een regel gewone tekst",
-                                 " log(x)/2"};
-    std::vector<TLineRecord> lines;
-    for (int i = 0; i < count; ++i) {
-        TLineRecord r;
-        r.plainText = i % 4 == 2;
-        r.font = FontToRecord(FontDesc{}, 0);
-        r.text = texts[i % 4];
-        r.top = i * 24;
-        r.width = 480;
-        lines.push_back(r);
-    }
-    return EncodeDocument(lines);
-}
-
 void BM_Jpg40Lines(benchmark::State& state) {
     QTemporaryDir folder;
     const QString document = folder.filePath("veertig.mds");
-    WriteFileAtomically(document.toStdString(), MakeDocument(40));
+    WriteFileAtomically(document.toStdString(), bench::MakeDocument(40, 24));
     TBasisMath window(folder.path(), [](const QString&) {});
     window.Load(document);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -60,7 +44,7 @@ void BM_Jpg40Lines(benchmark::State& state) {
 void ExportThousandLines(benchmark::State& state, const char* suffix) {
     QTemporaryDir folder;
     const QString document = folder.filePath("duizend.mds");
-    WriteFileAtomically(document.toStdString(), MakeDocument(1000));
+    WriteFileAtomically(document.toStdString(), bench::MakeDocument(1000, 24));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove("DISPLAY");
     env.remove("WAYLAND_DISPLAY");
