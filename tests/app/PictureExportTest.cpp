@@ -82,7 +82,12 @@ TEST_F(PictureExport, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithoutAski
     };
     const std::vector<Row> rows{
         {[] {}, "ZelmEditor.jpg"},
-        {[] {}, "ZelmEditor.jpg"}, // the same again replaces both files
+        // Again, with other text: both files are replaced without a question.
+        {[&] {
+             window->Lines()[0]->SetText(" 34 cd");
+             QApplication::processEvents();
+         },
+         "ZelmEditor.jpg"},
         {[&] {
              window->chooseOpenFile = [&](const QString&) { return work.filePath("algebra.mds"); };
              window->MLoadClick();
@@ -90,6 +95,7 @@ TEST_F(PictureExport, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithoutAski
          },
          "algebra.jpg"},
     };
+    QByteArray previousBmp;
     for (const Row& row : rows) {
         row.before();
         const QSize client = window->ClientSize();
@@ -99,6 +105,8 @@ TEST_F(PictureExport, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithoutAski
         const QImage bmp = QImage::fromData(Read(work.filePath("tt.bmp")), "BMP");
         EXPECT_EQ(jpeg.size(), client) << row.jpeg.toStdString();
         EXPECT_EQ(bmp.size(), client);
+        EXPECT_NE(Read(work.filePath("tt.bmp")), previousBmp) << "the bitmap was replaced";
+        previousBmp = Read(work.filePath("tt.bmp"));
         // White where nothing is drawn (the bottom right corner); the text " 12 ab" is dark.
         EXPECT_EQ(bmp.pixel(client.width() - 1, client.height() - 1), qRgb(255, 255, 255));
         EXPECT_GE(qGray(jpeg.pixel(client.width() - 1, client.height() - 1)), 250);
