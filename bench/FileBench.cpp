@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "BenchDocuments.h"
 #include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "platform/FileIO.h"
@@ -24,30 +25,13 @@ void Settle() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-// A document of formula and plain-text lines, one below the other.
-Bytes MakeDocument() {
-    const char* const texts[] = {" sin x+cos y", " a^2+b^2=c^2", " Een regel gewone tekst",
-                                 " log(x)/2"};
-    std::vector<TLineRecord> lines;
-    for (int i = 0; i < DocumentLines; ++i) {
-        TLineRecord r;
-        r.plainText = i % 4 == 2;
-        r.font = FontToRecord(FontDesc{}, 0);
-        r.text = texts[i % 4];
-        r.top = i * 20;
-        r.width = 480;
-        lines.push_back(r);
-    }
-    return EncodeDocument(lines);
-}
-
 struct Setting {
     QTemporaryDir folder;
     QString document = folder.filePath("groot.mds");
     std::unique_ptr<TBasisMath> window;
 
     Setting() {
-        WriteFileAtomically(document.toStdString(), MakeDocument());
+        WriteFileAtomically(document.toStdString(), bench::MakeDocument(DocumentLines, 20));
         window = std::make_unique<TBasisMath>(folder.path(), [](const QString&) {});
         window->Load(document);
         Settle();

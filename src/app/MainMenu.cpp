@@ -32,6 +32,13 @@ void TBasisMath::CreateMainMenu() {
     mterug = Herstel1->addAction("&Terug");
     mterug->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
     command(mterug, &TBasisMath::mterugClick);
+
+    // Pictures, printing and the messaging program.
+    QMenu* kopieren = bar->addMenu("&Kopiëren");
+    command(kopieren->addAction("JPG"), &TBasisMath::MjpgClick);
+    command(kopieren->addAction("Metafile"), &TBasisMath::MWMFClick);
+    command(bar->addAction("&Print"), &TBasisMath::MPrintClick);
+    command(bar->addAction("&WhatsAppWeb"), &TBasisMath::MWattsAppClick);
 }
 
 // A menu command runs inside Qt's menu and shortcut machinery, which an exception must not

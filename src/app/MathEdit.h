@@ -16,6 +16,8 @@ class QScrollArea;
 class QAction;
 class QMenu;
 class QCloseEvent;
+class QPrinter;
+class QUrl;
 
 namespace zelm {
 
@@ -101,6 +103,29 @@ public:
     QMenu* Herstel1 = nullptr;
     QAction* mVorige = nullptr;
     QAction* mterug = nullptr;
+    // Pictures, printing and the messaging program (PictureExport.cpp)
+    /// "JPG": the lines on a white picture of the client size, as caption + ".jpg" on the
+    /// desktop, "tt.bmp" in the working folder and on the clipboard.
+    void MjpgClick();
+    /// "Metafile": the lines as an enhanced metafile "Meta.wmf" on the desktop and on the
+    /// clipboard (with SVG and PNG renderings).
+    void MWMFClick();
+    /// "&Print": the lines on one page, each across the page width.
+    void MPrintClick();
+    /// "&WhatsAppWeb": starts the messaging program, or opens its web version.
+    void MWattsAppClick();
+    /// The desktop folder (made when missing) followed by `name`.
+    QString SaveToDesktop(const QString& name) const;
+    /// The client area below the menu bar.
+    QSize ClientSize() const;
+    /// The client size the window takes for its lines when the screen does not limit it.
+    QSize DocumentSize() const;
+    QString desktopFolder; ///< empty: the platform's desktop folder (tests set their own)
+    QString WhatsAppExe;   ///< found on first use and kept for the run
+    /// The print dialog, the program start and the browser; tests replace them.
+    std::function<bool(QPrinter&)> choosePrinter;
+    std::function<void(const QString& program)> startProgram;
+    std::function<void(const QUrl&)> openUrl;
 
 private:
     void CreateMainMenu();

@@ -1,5 +1,6 @@
 #include <QApplication>
 
+#include "app/ExportCommand.h"
 #include "app/MathEdit.h"
 #include "dialogs/HelpForm.h"
 #include "formula/Errors.h"
@@ -24,6 +25,7 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
+    if (int status = 0; zelm::RunCommandLineTool(argc, argv, status)) return status;
     ZelmApplication app(argc, argv);
     QApplication::setApplicationName("TextverwerkerZelm");
     zelm::RegisterProgramFonts();

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "formula/EditorGlobals.h"
+#include "formula/Painter.h"
 #include "formula/Renderers.h"
 #include "support/FixedCanvas.h"
 #include "support/HandParts.h"
@@ -102,6 +104,63 @@ TEST(ExportPainter, CanvasFontSpacingAndAlignmentArePutBack) {
     EXPECT_EQ(canvas.Font(), ArialLight());
     EXPECT_EQ(canvas.TextCharacterExtra(), 3);
     EXPECT_FALSE(canvas.BaselineUpdateCP());
+}
+
+// The same part drawn by the line editor's painter (line font Tahoma -16, a selection from the
+// part's first character to the end, erase flag set, pointer marker shown) and by the export
+// painter (canvas font Arial weight 300): the export painter takes its face and weight from the
+// canvas, keeps "d" in that weight, spaces italics by 2, fills nothing and draws no marker and no
+// selection colours. In the line painter a part inside the selection keeps its colour on the
+// highlight, except the selected piece of a split text run, which is inverted (empty pieces left
+// out).
+TEST(ExportPainter, DiffersFromTheLinePainterWhereTheLineEditorIsConcerned) {
+    TTextdeel italic = MakePart(PartKind::Text, 0, 18, 1, 2);
+    italic.Italic = 1;
+    TTextdeel coloured = MakePart(PartKind::Text, 0, 8, 0, 1);
+    coloured.Coloured = 1;
+    struct Row {
+        TTextdeel part;
+        Bytes cursief;
+        std::string painted, exported; // the text call of each painter
+    };
+    const Row rows[] = {
+        {italic,
+         "\x05"
+         "ab\x06",
+         R"(text 0,18 "ab" Tahoma h-16 w400 i1 u0 x1 cffff7f bkhighlight)",
+         R"(text 0,18 "ab" Arial h-16 w300 i1 u0 x2 c000080 bkffffff)"},
+        {MakeSign(PartKind::BoldD, 0, 9, 0, 'd'), "\x03",
+         R"(text 0,18 "d" Tahoma h-16 w700 i0 u0 x0 c000080 bkhighlight)",
+         R"(text 0,18 "d" Arial h-16 w300 i0 u0 x0 c000080 bkffffff)"},
+        // Rgb(0, 0, 128) + 200: red 200 in both.
+        {coloured, "a", R"(text 0,18 "a" Tahoma h-16 w400 i0 u0 x0 cc80080 bkhighlight)",
+         R"(text 0,18 "a" Arial h-16 w300 i0 u0 x0 cc80080 bkffffff)"},
+    };
+    for (const Row& row : rows) {
+        EditorState().Reset();
+        EditorState().pointerMarkerShown = true;
+        const TTextdelen list = MakeList({row.part});
+        test::FixedCanvas screen;
+        LinePaintInput in;
+        in.parts = &list;
+        in.partCount = list.Count();
+        in.cursief = &row.cursief;
+        in.textColor = Rgb(0, 0, 128);
+        in.dispSelStart = row.part.TextPos;
+        in.dispSelEnd = int(row.cursief.size());
+        in.client = {0, 0, 100, 24};
+        PaintLine(screen, in);
+        test::FixedCanvas other(ArialLight());
+        DrawLineParts(other, {0, 0}, list, list.Count(), row.cursief, Rgb(0, 0, 128));
+        Log painted;
+        for (const std::string& call : screen.log)
+            if (call.rfind("text", 0) == 0 && call.find("\"\"") == std::string::npos)
+                painted.push_back(call);
+        EXPECT_EQ(painted, Log{row.painted});
+        EXPECT_EQ(other.log, Log{row.exported}) << "nothing but the text";
+        EXPECT_EQ(screen.log.front().rfind("fill", 0), 0u) << "the line painter clears";
+    }
+    EditorState().Reset();
 }
 
 TEST(CellPainter, TextIsBlackOrRedWhateverTheCanvasColour) {

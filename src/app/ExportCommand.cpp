@@ -1,0 +1,90 @@
+#include "app/ExportCommand.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/MathEdit.h"
+#include "app/PictureExport.h"
+#include "platform/Platform.h"
+
+namespace zelm {
+
+namespace {
+
+constexpr int Failed = 1;
+constexpr int Misused = 2;
+
+const char* const Usage =
+    "Gebruik: ZelmEditor [DOCUMENT.mds]\n"
+    "         ZelmEditor --export UIT.{png,jpg,svg,pdf,emf} DOCUMENT.mds\n"
+    "\n"
+    "  DOCUMENT.mds     opent het document in het venster\n"
+    "  --export UIT DOC tekent het document zonder venster in een plaatje (png, jpg, svg,\n"
+    "                   pdf) of een enhanced metafile (emf), zo groot als het venster\n"
+    "  --help           toont deze tekst\n";
+
+void Fail(const QString& message) {
+    std::fprintf(stderr, "ZelmEditor: %s\n", message.toLocal8Bit().constData());
+}
+
+// The picture in the format the file name asks for; empty for a format we do not write.
+QByteArray PictureFor(const QString& suffix, const TBasisMath& window) {
+    const std::vector<ExportLine> lines = ExportLinesOf(window.Lines());
+    const QSize size = window.DocumentSize();
+    if (suffix == "png") return PngBytes(RenderPicture(lines, size));
+    if (suffix == "jpg" || suffix == "jpeg") return JpegBytes(RenderPicture(lines, size));
+    if (suffix == "svg") return SvgBytes(lines, size, PictureFace::LineFace);
+    if (suffix == "pdf") return PdfBytes(lines, size);
+    if (suffix == "emf") return MetafileBytes(lines, size, DefaultFace());
+    return {};
+}
+
+int Export(int argc, char** argv, const QString& target, const QString& document) {
+    // No window is shown, so no display is needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("TextverwerkerZelm");
+    RegisterProgramFonts();
+    const QString suffix = QFileInfo(target).suffix().toLower();
+    if (!QStringList{"png", "jpg", "jpeg", "svg", "pdf", "emf"}.contains(suffix)) {
+        Fail("onbekend plaatjesformaat \"" + suffix + "\" (png, jpg, svg, pdf of emf)");
+        return Misused;
+    }
+    // The window's recovery folder goes to a folder of its own that is gone afterwards.
+    QTemporaryDir programDir;
+    TBasisMath window(programDir.path(), [](const QString&) {});
+    try {
+        window.Load(document);
+        WritePictureFile(target, PictureFor(suffix, window));
+    } catch (const std::exception& error) {
+        Fail(document + ": " + QString::fromLocal8Bit(error.what()));
+        return Failed;
+    }
+    return EXIT_SUCCESS;
+}
+
+} // namespace
+
+bool RunCommandLineTool(int argc, char** argv, int& status) {
+    if (argc < 2) return false;
+    const char* option = argv[1];
+    if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
+        std::fputs(Usage, stdout);
+        status = EXIT_SUCCESS;
+        return true;
+    }
+    if (std::strcmp(option, "--export") != 0) return false;
+    if (argc != 4) {
+        std::fputs(Usage, stderr);
+        status = Misused;
+        return true;
+    }
+    status = Export(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    return true;
+}
+
+} // namespace zelm

@@ -1,0 +1,296 @@
+#include "app/PictureExport.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QSvgGenerator>
+#include <QUrl>
+#include <algorithm>
+
+#include "app/DocumentCodec.h"
+#include "app/MathEdit.h"
+#include "formula/Errors.h"
+#include "formula/Layout.h"
+#include "formula/Renderers.h"
+#include "platform/EmfCanvas.h"
+#include "platform/FileIO.h"
+#include "platform/Platform.h"
+#include "platform/QtCanvas.h"
+
+namespace zelm {
+
+namespace {
+
+constexpr int JpegQuality = 90;
+constexpr int PrintMargin = 10; // screen pixels beside a printed line
+constexpr int PointsPerInch = 72;
+constexpr int PictureDpi = 96;
+const char* const WhatsAppName = "Whatsapp.exe";
+const char* const WhatsAppFolder = "WhatsApp";
+const char* const WhatsAppWeb = "https://web.whatsapp.com/";
+const char* const MetafileName = "Meta.wmf";
+const char* const BitmapName = "tt.bmp";
+
+QByteArray Encoded(const QImage& picture, const char* format, int quality = -1) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(quality);
+    if (!writer.write(picture)) throw ZelmError(writer.errorString().toStdString());
+    return bytes;
+}
+
+// A surface's own font: the user-interface face in the platform's default size.
+FontDesc SurfaceFont(const QString& face) {
+    FontDesc f;
+    f.face = face.toStdString();
+    return f;
+}
+
+void DrawOnDevice(QPaintDevice& device, const std::vector<ExportLine>& lines,
+                  PictureFace pictureFace, const QString& face) {
+    QtCanvas canvas(device, SurfaceFont(face));
+    DrawAllLines(canvas, lines, pictureFace);
+}
+
+QClipboard& Clipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) throw ZelmError("Cannot open clipboard");
+    return *clipboard;
+}
+
+} // namespace
+
+std::vector<ExportLine> ExportLinesOf(const std::vector<TMathEditor*>& lines) {
+    std::vector<ExportLine> out;
+    for (const TMathEditor* l : lines) {
+        const MathLine& m = l->Line();
+        out.push_back({&m.PartList(), m.PartCount(), &m.Cursieftext(), m.Codes(), l->Font(),
+                       l->FontColor(), l->y(), l->width(), m.fontSmoothing});
+    }
+    return out;
+}
+
+void DrawAllLines(Canvas& canvas, const std::vector<ExportLine>& lines, PictureFace face) {
+    const FontDesc own = canvas.Font();
+    for (const ExportLine& line : lines) {
+        canvas.SetTextColor(line.color);
+        switch (face) {
+        case PictureFace::LineFace: {
+            // Only the face is the line's; the weight and the rest stay the surface's.
+            FontDesc f = own;
+            f.face = line.font.face;
+            canvas.SelectFont(f);
+            break;
+        }
+        case PictureFace::CanvasFace:
+            break;
+        }
+        DrawLineParts(canvas, {0, line.top}, *line.parts, line.partCount, *line.cursief,
+                      line.color);
+    }
+    canvas.SelectFont(own);
+}
+
+QString DefaultFace() {
+    return QApplication::font().family();
+}
+
+QImage RenderPicture(const std::vector<ExportLine>& lines, QSize size) {
+    QImage picture(size.expandedTo({1, 1}), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    DrawOnDevice(picture, lines, PictureFace::LineFace, DefaultFace());
+    return picture;
+}
+
+QByteArray JpegBytes(const QImage& picture) {
+    // Qt writes baseline JPEG unless asked for progressive scans; colour stays full (4:4:4
+    // is not promised, the JPEG stays colour).
+    return Encoded(picture, "jpeg", JpegQuality);
+}
+
+QByteArray BmpBytes(const QImage& picture) {
+    return Encoded(picture, "bmp");
+}
+
+QByteArray PngBytes(const QImage& picture) {
+    return Encoded(picture, "png");
+}
+
+QByteArray MetafileBytes(const std::vector<ExportLine>& lines, QSize size, const QString& face) {
+    EmfCanvas canvas(size.width(), size.height(), SurfaceFont(face));
+    DrawAllLines(canvas, lines, PictureFace::CanvasFace);
+    return QByteArray::fromStdString(canvas.Finish());
+}
+
+QByteArray SvgBytes(const std::vector<ExportLine>& lines, QSize size, PictureFace pictureFace,
+                    const QString& face) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(size);
+    svg.setViewBox(QRect(QPoint(0, 0), size));
+    svg.setResolution(PictureDpi);
+    DrawOnDevice(svg, lines, pictureFace, face.isEmpty() ? DefaultFace() : face);
+    return bytes;
+}
+
+QByteArray PdfBytes(const std::vector<ExportLine>& lines, QSize size) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&buffer);
+    pdf.setResolution(PictureDpi);
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    pdf.setPageSize(QPageSize(QSizeF(size.width() * PointsPerInch / double(PictureDpi),
+                                     size.height() * PointsPerInch / double(PictureDpi)),
+                              QPageSize::Point));
+    DrawOnDevice(pdf, lines, PictureFace::LineFace, DefaultFace());
+    return bytes;
+}
+
+void WritePictureFile(const QString& path, const QByteArray& bytes) {
+    try {
+        WriteFileAtomically(NativePath(path), bytes.toStdString());
+    } catch (const ZelmError& error) {
+        throw ZelmError("Cannot create file \"" + path.toStdString() + "\". " + error.what());
+    }
+}
+
+int PrinterScale(int printerDpi, int screenDpi) {
+    return std::max(1, screenDpi > 0 ? printerDpi / screenDpi : 1);
+}
+
+int PrinterFontPoints(int points, int pageWidth, int lineWidth, int scale) {
+    const long long across = (long long)(std::max(0, lineWidth) + PrintMargin) * scale;
+    return std::max(1, int((long long)points * pageWidth / across));
+}
+
+int PrinterLineTop(int pageWidth, int top, int lineWidth) {
+    return int((long long)pageWidth * top / std::max(1, lineWidth));
+}
+
+void PrintLines(Canvas& printer, const std::vector<ExportLine>& lines, int pageWidth, int scale,
+                int printerDpi) {
+    for (const ExportLine& line : lines) {
+        const int points =
+            PrinterFontPoints(HeightToPoints(line.font.height), pageWidth, line.width, scale);
+        FontDesc f = printer.Font();
+        f.height = -MulDiv(points, printerDpi, PointsPerInch);
+        printer.SelectFont(f);
+        printer.SetTextColor(line.color);
+        Bytes cursief = *line.cursief;
+        Bytes codes = line.codes;
+        const TTextdelen parts = LayoutFormula(cursief, codes, printer,
+                                               LayoutVariant{.fontSmoothing = line.fontSmoothing});
+        DrawLineParts(printer, {0, PrinterLineTop(pageWidth, line.top, line.width)}, parts,
+                      parts.Count(), cursief, line.color);
+    }
+}
+
+QString FindWhatsApp(const QString& currentDir, const QString& dataDir) {
+    if (QFileInfo(QDir(currentDir).filePath(WhatsAppName)).isFile()) return WhatsAppName;
+    const QString inData = QDir(dataDir).filePath(QString(WhatsAppFolder) + "/" + WhatsAppName);
+    if (!dataDir.isEmpty() && QFileInfo(inData).isFile()) return inData;
+    return {};
+}
+
+QSize TBasisMath::ClientSize() const {
+    return centralWidget()->size();
+}
+
+QSize TBasisMath::DocumentSize() const {
+    const int menu = menuBar()->sizeHint().height();
+    return LinesExtent().expandedTo({minimumWidth(), std::max(1, minimumHeight() - menu)});
+}
+
+QString TBasisMath::SaveToDesktop(const QString& name) const {
+    const QString folder = desktopFolder.isEmpty()
+                               ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
+                               : desktopFolder;
+    QDir().mkpath(folder); // a folder that cannot be made fails the write with its reason
+    return QDir(folder).filePath(name);
+}
+
+void TBasisMath::MjpgClick() {
+    const QImage picture = RenderPicture(ExportLinesOf(lines_), ClientSize());
+    WritePictureFile(SaveToDesktop(windowTitle() + ".jpg"), JpegBytes(picture));
+    WritePictureFile(QDir::current().filePath(BitmapName), BmpBytes(picture));
+    auto* data = new QMimeData;
+    data->setImageData(picture);
+    data->setData("image/png", PngBytes(picture));
+    data->setData("image/bmp", BmpBytes(picture));
+    Clipboard().setMimeData(data);
+}
+
+void TBasisMath::MWMFClick() {
+    const std::vector<ExportLine> lines = ExportLinesOf(lines_);
+    const QSize size = ClientSize();
+    const QString face = DefaultFace();
+    const QByteArray metafile = MetafileBytes(lines, size, face);
+    WritePictureFile(SaveToDesktop(MetafileName), metafile);
+    // Programs that read no metafile still paste a sharp picture: SVG, and PNG.
+    QImage transparent(size.expandedTo({1, 1}), QImage::Format_ARGB32_Premultiplied);
+    transparent.fill(Qt::transparent);
+    DrawOnDevice(transparent, lines, PictureFace::CanvasFace, face);
+    auto* data = new QMimeData;
+    data->setData("image/emf", metafile);
+    data->setData("image/x-emf", metafile);
+    data->setData("image/svg+xml", SvgBytes(lines, size, PictureFace::CanvasFace, face));
+    data->setData("image/png", PngBytes(transparent));
+    Clipboard().setMimeData(data);
+}
+
+void TBasisMath::MPrintClick() {
+    QPrinter printer(QPrinter::HighResolution);
+    const bool chosen = choosePrinter ? choosePrinter(printer)
+                                      : QPrintDialog(&printer, this).exec() == QDialog::Accepted;
+    if (!chosen) return;
+    QPainter painter;
+    if (!painter.begin(&printer)) throw ZelmError("Printer selected is not valid");
+    {
+        QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
+        const int dpi = printer.resolution();
+        PrintLines(canvas, ExportLinesOf(lines_), printer.pageRect(QPrinter::DevicePixel).width(),
+                   PrinterScale(dpi, logicalDpiY()), dpi);
+    }
+    painter.end();
+}
+
+void TBasisMath::MWattsAppClick() {
+    if (WhatsAppExe.isEmpty())
+        WhatsAppExe =
+            FindWhatsApp(QDir::currentPath(),
+                         QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation));
+    // Without the program the caption's promise is kept by its web version. A failed start
+    // stays silent.
+    if (WhatsAppExe.isEmpty()) {
+        if (openUrl)
+            openUrl(QUrl(WhatsAppWeb));
+        else
+            QDesktopServices::openUrl(QUrl(WhatsAppWeb));
+        return;
+    }
+    const QString program = QDir::current().absoluteFilePath(WhatsAppExe);
+    if (startProgram)
+        startProgram(program);
+    else
+        QProcess::startDetached(program, {}); // no shell: the path is taken as it stands
+}
+
+} // namespace zelm
