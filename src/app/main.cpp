@@ -1,6 +1,7 @@
 #include <QApplication>
 
 #include "app/MathEdit.h"
+#include "dialogs/OKCANCL2.h"
 #include "formula/Errors.h"
 #include "platform/Platform.h"
 
@@ -27,5 +28,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("TextverwerkerZelm");
     zelm::RegisterProgramFonts();
     zelm::TBasisMath window({}, {}, QApplication::arguments().mid(1));
+    // The settings dialog reads its file from the recovery folder the window has just set.
+    zelm::TOptiesVenster optiesVenster(window.WindowFont, window.WindowFontColor, window.HerstelDir,
+                                       &window);
+    window.UseOptiesVenster(optiesVenster);
     return app.exec();
 }
