@@ -80,7 +80,10 @@ TFontDialog::TFontDialog(const FontDesc& font, ColorRef color, QWidget* parent)
     Fonts = new EmbeddedFontDialog(this);
     Fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     Fonts->setWindowFlags(Qt::Widget);
-    Fonts->setCurrentFont(ToQFont(font));
+    // The dialog lists the faces there are; it shows the one that draws the preset's name.
+    QFont shown = ToQFont(font);
+    shown.setFamily(QFontInfo(shown).family());
+    Fonts->setCurrentFont(shown);
 
     Kleur = new QComboBox(this);
     for (const ColourName& c : ColourNames)
