@@ -1,6 +1,7 @@
-// The main menu in the menu bar. The file and recovery items are here; the other items of the
-// bar join them in their own places.
+// The main menu in the menu bar, the window menu, and the menu style that both menus of the
+// lines and the bar share.
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,21 +9,47 @@
 #include <exception>
 
 #include "app/MathEdit.h"
+#include "app/MenuStyle.h"
 #include "platform/Platform.h"
 
 namespace zelm {
 
 void TBasisMath::CreateMainMenu() {
     QMenuBar* bar = menuBar();
+    bar->setNativeMenuBar(false); // the menu stays in the window, as designed
     auto command = [this](QAction* item, void (TBasisMath::*handler)()) {
         connect(item, &QAction::triggered, this, [this, handler] { RunReportingFailure(handler); });
     };
 
+    MSchrijven = bar->addMenu(QString::fromUtf8("&Kopiëren"));
+    SetImageIndex(*MSchrijven->menuAction(), 0);
+    Mjpg = MSchrijven->addAction("JPG");
+    MSchrijven->setDefaultAction(Mjpg);
+    command(Mjpg, &TBasisMath::MjpgClick);
+    MWMF = MSchrijven->addAction("Metafile");
+    command(MWMF, &TBasisMath::MWMFClick);
+
     // Bar items without a submenu run their command directly.
     MSave = bar->addAction("Op&slaan");
+    SetImageIndex(*MSave, 1);
     command(MSave, &TBasisMath::MSaveClick);
     MLoad = bar->addAction("&Openen");
+    SetImageIndex(*MLoad, 1);
     command(MLoad, &TBasisMath::MLoadClick);
+    MPrint = bar->addAction("&Print");
+    SetImageIndex(*MPrint, 4);
+    command(MPrint, &TBasisMath::MPrintClick);
+
+    MDocument = bar->addMenu("&Alles");
+    SetImageIndex(*MDocument->menuAction(), 3);
+    Font1 = MDocument->addAction("Font");
+    command(Font1, &TBasisMath::Font1Click);
+    plText = MDocument->addAction("PlainText");
+    plText->setCheckable(true); // toggles itself before its handler reads it
+    plText->setChecked(true);
+    command(plText, &TBasisMath::plTextClick);
+    Nieuw1 = MDocument->addAction("Nieuw");
+    command(Nieuw1, &TBasisMath::Alleswissen1Click);
 
     Herstel1 = bar->addMenu("&Herstel");
     mVorige = Herstel1->addAction("&Vorige");
@@ -33,12 +60,51 @@ void TBasisMath::CreateMainMenu() {
     mterug->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
     command(mterug, &TBasisMath::mterugClick);
 
-    // Pictures, printing and the messaging program.
-    QMenu* kopieren = bar->addMenu("&Kopiëren");
-    command(kopieren->addAction("JPG"), &TBasisMath::MjpgClick);
-    command(kopieren->addAction("Metafile"), &TBasisMath::MWMFClick);
-    command(bar->addAction("&Print"), &TBasisMath::MPrintClick);
-    command(bar->addAction("&WhatsAppWeb"), &TBasisMath::MWattsAppClick);
+    MWattsApp = bar->addAction("&WhatsAppWeb");
+    command(MWattsApp, &TBasisMath::MWattsAppClick);
+    Instellingen1 = bar->addAction("&Instellingen");
+    command(Instellingen1, &TBasisMath::Instellingen1Click);
+    Instellingen1->setEnabled(OptiesVenster != nullptr);
+
+    for (QAction* item : {MSchrijven->menuAction(), MSave, MLoad, MPrint, MDocument->menuAction(),
+                          Herstel1->menuAction(), MWattsApp})
+        SetOwnerDrawn(*item);
+    CreatePopupMenu2();
+    StyleMenus();
+}
+
+void TBasisMath::CreatePopupMenu2() {
+    PopupMenu2 = new QMenu(this);
+    Alleswissen1 = PopupMenu2->addAction("Alles wissen");
+    connect(Alleswissen1, &QAction::triggered, this,
+            [this] { RunReportingFailure(&TBasisMath::Alleswissen1Click); });
+    Nieuweregel1 = PopupMenu2->addAction("Nieuweregel");
+    connect(Nieuweregel1, &QAction::triggered, this,
+            [this] { RunReportingFailure(&TBasisMath::Nieuweregel1Click); });
+}
+
+// The bar and the line menu draw their owner-drawn items through the menu style; every menu
+// keeps its captions as written.
+void TBasisMath::StyleMenus() {
+    const QString headings[] = {"-----Regel----", "-----Selectie-----", "&Markeren"};
+    for (QAction* item : PopupMenu1->actions()) {
+        const bool heading =
+            std::find(std::begin(headings), std::end(headings), item->text()) != std::end(headings);
+        if (!item->isSeparator() && !heading) SetOwnerDrawn(*item);
+    }
+    menuStyle = new MenuStyle;
+    menuStyle->setParent(this);
+    for (QWidget* menu : std::initializer_list<QWidget*>{menuBar(), MSchrijven, MDocument, Herstel1,
+                                                         PopupMenu1, PopupMenu2}) {
+        menu->setStyle(menuStyle);
+        KeepCaptions(*menu);
+    }
+}
+
+void TBasisMath::contextMenuEvent(QContextMenuEvent* e) {
+    // The menu bar is no part of the window's surface.
+    if (menuBar()->geometry().contains(e->pos())) return QMainWindow::contextMenuEvent(e);
+    PopupMenu2->popup(e->globalPos());
 }
 
 // A menu command runs inside Qt's menu and shortcut machinery, which an exception must not

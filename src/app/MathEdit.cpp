@@ -382,7 +382,7 @@ void TBasisMath::CreatePopupMenu1() {
     popPlainText = add("Plain&Text", QKeySequence("Ctrl+T"), &TBasisMath::PopPlTextClick);
     popPlainText->setCheckable(true);
     popPlainText->setChecked(true);
-    add("&Font", QKeySequence("Ctrl+F"), [] {});
+    PopFont = add("&Font", QKeySequence("Ctrl+F"), &TBasisMath::PopFontClick);
     add("&Alles kiezen", QKeySequence("Ctrl+A"), &TBasisMath::PopAllClick);
     add("&Herstellen", QKeySequence("Ctrl+Z"), &TBasisMath::PopRedoClick);
     PopupMenu1->addAction("-----Selectie-----");

@@ -6,9 +6,11 @@
 #include <QStringList>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "app/DocumentCodec.h"
+#include "dialogs/FontDialog.h"
 #include "editor/MathEditor.h"
 #include "formula/Keys.h"
 
@@ -20,6 +22,9 @@ class QPrinter;
 class QUrl;
 
 namespace zelm {
+
+class MenuStyle;
+class TOptiesVenster;
 
 class TBasisMath : public QMainWindow {
     Q_OBJECT
@@ -53,7 +58,7 @@ public:
     QString DocDir;
     int HerstelNummer = 0;
     /// The window's font for new lines, and its colour.
-    FontDesc WindowFont{"Tahoma", -16};
+    FontDesc WindowFont{"Tahoma", -16, 0, 400, 0, 0, 0, 1}; // default character set (1)
     ColorRef WindowFontColor = 0;
     /// Shows the help window; set by start-up once the help window exists.
     std::function<void()> showHelp;
@@ -127,6 +132,41 @@ public:
     std::function<void(const QString& program)> startProgram;
     std::function<void(const QUrl&)> openUrl;
 
+    // The rest of the main menu, the window menu and the font and settings commands.
+    QMenu* MSchrijven = nullptr; ///< "&Kopiëren"
+    QAction* Mjpg = nullptr;
+    QAction* MWMF = nullptr;
+    QAction* MPrint = nullptr;
+    QMenu* MDocument = nullptr; ///< "&Alles"
+    QAction* Font1 = nullptr;
+    QAction* plText = nullptr;
+    QAction* Nieuw1 = nullptr;
+    QAction* MWattsApp = nullptr;
+    QAction* Instellingen1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    QAction* Alleswissen1 = nullptr;
+    QAction* Nieuweregel1 = nullptr;
+    QAction* PopFont = nullptr;
+    /// The style of the main menu and the line menu.
+    MenuStyle* menuStyle = nullptr;
+    /// "Font" in "&Alles": the window's font for every line.
+    void Font1Click();
+    /// "PlainText" in "&Alles": the item's check state for the default and every line.
+    void plTextClick();
+    /// "Nieuw" and "Alles wissen": one empty line instead of all lines.
+    void Alleswissen1Click();
+    /// "Nieuweregel": a new line at the bottom.
+    void Nieuweregel1Click();
+    /// "&Instellingen": the settings dialog; OK applies its settings to lines made later.
+    void Instellingen1Click();
+    /// "&Font": the font of the line with the focus.
+    void PopFontClick();
+    /// The settings dialog that "&Instellingen" shows; the item works once it is given.
+    void UseOptiesVenster(TOptiesVenster& dialog);
+    TOptiesVenster* OptiesVenster = nullptr;
+    /// The font dialog: the choice, or nothing when cancelled. Tests replace it.
+    std::function<std::optional<ChosenFont>(const FontDesc&, ColorRef)> chooseFont;
+
 private:
     void CreateMainMenu();
     void RemoveAllLines();
@@ -155,6 +195,8 @@ protected:
     /// Closing (close box, system menu, Alt+F4) runs FormClose.
     void closeEvent(QCloseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    /// A right click outside the lines opens the window menu.
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     void FormCreate();
@@ -164,6 +206,8 @@ private:
     /// Scrolls the column so that `line` is visible.
     void KeepInView(TMathEditor& line);
     void CreatePopupMenu1();
+    void CreatePopupMenu2();
+    void StyleMenus();
     void DestroyLine(TMathEditor* line);
     int IndexOf(const TMathEditor& line) const;
 

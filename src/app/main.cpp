@@ -3,6 +3,7 @@
 #include "app/ExportCommand.h"
 #include "app/MathEdit.h"
 #include "dialogs/HelpForm.h"
+#include "dialogs/OKCANCL2.h"
 #include "formula/Errors.h"
 #include "platform/Platform.h"
 
@@ -33,5 +34,9 @@ int main(int argc, char** argv) {
     // The auxiliary windows, created hidden; the help window first.
     zelm::TZelmEditHelp help(&window);
     window.showHelp = [&help] { help.Show(); };
+    // The settings dialog reads its file from the recovery folder the window has just set.
+    zelm::TOptiesVenster optiesVenster(window.WindowFont, window.WindowFontColor, window.HerstelDir,
+                                       &window);
+    window.UseOptiesVenster(optiesVenster);
     return app.exec();
 }

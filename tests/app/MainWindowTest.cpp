@@ -94,7 +94,8 @@ TEST_F(MainWindowTest, StartUpShowsTheWindowWithItsFixedProperties) {
 TEST_F(MainWindowTest, NewLinesTakeTheWindowDefaults) {
     TBasisMath& w = Start();
     TMathEditor* first = Line(0);
-    EXPECT_EQ(first->Font(), (FontDesc{"Tahoma", -16}));
+    // Tahoma -16 in the default character set (1).
+    EXPECT_EQ(first->Font(), (FontDesc{"Tahoma", -16, 0, 400, 0, 0, 0, 1}));
     EXPECT_EQ(first->FontColor(), 0u);
     EXPECT_TRUE(first->PlainText()); // the default mode at start-up is plain text
     EXPECT_EQ(first->Text(), " ");

@@ -1,0 +1,74 @@
+// The font, mode and settings commands of the menus, and the window menu's commands.
+#include <QAction>
+#include <QApplication>
+
+#include "app/MathEdit.h"
+#include "dialogs/OKCANCL2.h"
+
+namespace zelm {
+
+namespace {
+
+std::optional<ChosenFont> RunFontDialog(TBasisMath& window, const FontDesc& font, ColorRef color) {
+    return window.chooseFont ? window.chooseFont(font, color) : ChooseFont(&window, font, color);
+}
+
+} // namespace
+
+void TBasisMath::Font1Click() {
+    if (const std::optional<ChosenFont> chosen =
+            RunFontDialog(*this, WindowFont, WindowFontColor)) {
+        WindowFont = chosen->font;
+        WindowFontColor = chosen->color;
+    }
+    // Confirmed or not, every line takes the window's font.
+    for (TMathEditor* line : lines_)
+        line->SetFont(WindowFont, WindowFontColor);
+}
+
+void TBasisMath::plTextClick() {
+    EditorState().plainTextDefault = plText->isChecked();
+    for (TMathEditor* line : lines_)
+        line->SetPlainText(EditorState().plainTextDefault);
+}
+
+void TBasisMath::Alleswissen1Click() {
+    RemoveAllLines();
+    TMathEditor* line = CreateEd();
+    FitToLines();
+    line->setFocus(Qt::OtherFocusReason);
+}
+
+void TBasisMath::Nieuweregel1Click() {
+    const TMathEditor* last = lines_.empty() ? nullptr : lines_.back();
+    const int top = last ? last->y() + last->height() : 0;
+    TMathEditor* line = CreateEd();
+    line->move(0, top);
+    FitToLines();
+    line->setFocus(Qt::OtherFocusReason);
+}
+
+void TBasisMath::UseOptiesVenster(TOptiesVenster& dialog) {
+    OptiesVenster = &dialog;
+    dialog.FirstLineTextPlusCode = [this]() -> std::optional<Bytes> {
+        if (lines_.empty()) return std::nullopt;
+        return lines_.front()->TextPlusCode();
+    };
+    if (Instellingen1) Instellingen1->setEnabled(true);
+}
+
+void TBasisMath::Instellingen1Click() {
+    if (!OptiesVenster || OptiesVenster->ShowModal() != TOptiesVenster::mrOk) return;
+    ApplyFontRecord(OptiesVenster->Opties.font, WindowFont, WindowFontColor);
+    EditorState().plainTextDefault = OptiesVenster->Opties.plainText;
+}
+
+void TBasisMath::PopFontClick() {
+    TMathEditor* line = CurrentLine();
+    if (!line) return;
+    if (const std::optional<ChosenFont> chosen =
+            RunFontDialog(*this, line->Font(), line->FontColor()))
+        line->SetFont(chosen->font, chosen->color);
+}
+
+} // namespace zelm
