@@ -25,6 +25,7 @@ public:
 int main(int argc, char** argv) {
     ZelmApplication app(argc, argv);
     QApplication::setApplicationName("TextverwerkerZelm");
+    zelm::InstallQtTranslations(app);
     zelm::RegisterProgramFonts();
     zelm::TBasisMath window({}, {}, QApplication::arguments().mid(1));
     return app.exec();
