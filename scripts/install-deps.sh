@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev qt6-svg-dev libgl-dev
+    qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
     libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wine fonts-urw-base35 fonts-liberation2

@@ -122,9 +122,11 @@ void TBasisMath::Load(const QString& fileName) {
     } catch (...) {
         // A line whose repairs gave up ends the load; the lines made so far stay in place.
         FitToLines();
+        FocusFirstLine();
         throw;
     }
     FitToLines();
+    FocusFirstLine(); // typing goes on in the document just loaded
 }
 
 // The steps of one loaded line, in their order: the code string goes before the text because

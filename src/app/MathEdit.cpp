@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QToolTip>
+#include <QWindow>
 
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
@@ -28,7 +29,26 @@ const char* const ModeNames[2] = {"Zelm", "Plain"};
 
 const QString RecoveryFolderMade = "Er is een Herstel directorie gemaakt: ";
 
+// The designed position of the window on the screen.
+const QPoint DesignedPosition(800, 125);
+
+// The scroll value that shows the stretch [from, to] of a view `extent` long, moving as
+// little as possible from `value`.
+int ScrolledToShow(int value, int extent, int from, int to) {
+    if (to >= value + extent) value = to - extent + 1;
+    if (from < value) value = from;
+    return value;
+}
+
 } // namespace
+
+QRect TBasisMath::PlaceInWorkArea(QRect frame, const QRect& work) {
+    if (frame.right() > work.right()) frame.moveRight(work.right());
+    if (frame.bottom() > work.bottom()) frame.moveBottom(work.bottom());
+    if (frame.left() < work.left()) frame.moveLeft(work.left());
+    if (frame.top() < work.top()) frame.moveTop(work.top());
+    return frame;
+}
 
 TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> showMessage,
                        QStringList arguments)
@@ -44,12 +64,17 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     }
     setWindowTitle("ZelmEditor");
     setMinimumSize(400, 200);
-    move(800, 125);
+    move(DesignedPosition);
 
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(false);
+    scroll_->setFocusPolicy(Qt::NoFocus); // keys are for the lines, never for the scrolling
+    // Below and beside the lines the window shows the window colour, as the lines do.
+    scroll_->setBackgroundRole(QPalette::Base);
+    scroll_->viewport()->setBackgroundRole(QPalette::Base);
     column_ = new QWidget;
+    column_->setBackgroundRole(QPalette::Base);
     column_->setAutoFillBackground(true);
     column_->resize(480, 1041);
     scroll_->setWidget(column_);
@@ -67,10 +92,19 @@ TBasisMath::~TBasisMath() = default;
 void TBasisMath::FormCreate() {
     EditorState().plainTextDefault = true;
     show();
-    TMathEditor* first = CreateEd();
+    CreateEd();
     FitToLines();
-    first->setFocus(Qt::OtherFocusReason);
+    FocusFirstLine();
     MakeRecoveryFolder();
+    // The window manager's frame, and a screen of another scale, are known only once the
+    // window is on the screen: fit again then.
+    QMetaObject::invokeMethod(this, &TBasisMath::FitToLines, Qt::QueuedConnection);
+    if (QWindow* w = windowHandle())
+        connect(w, &QWindow::screenChanged, this, &TBasisMath::FitToLines);
+}
+
+void TBasisMath::FocusFirstLine() {
+    if (!lines_.empty()) lines_.front()->setFocus(Qt::OtherFocusReason);
 }
 
 // The recovery folder lives next to the program; a program folder we may not write to (a
@@ -103,6 +137,9 @@ TMathEditor* TBasisMath::CreateEd() {
     line->OnWidthChange = [this](TMathEditor& e, int w) { Widthresize(e, w); };
     line->OnUpDownKeys = [this](TMathEditor& e, unsigned short d) { OpNeer(e, d); };
     line->Onenter = [this](TMathEditor& e) { EditorEnter(e); };
+    line->OnCaretMove = [this](TMathEditor& e) {
+        if (focusWidget() == &e) KeepInView(e);
+    };
     line->setFocusPolicy(Qt::ClickFocus); // Tabstop False
     line->SetFont(WindowFont, WindowFontColor);
     line->popupmenu = PopupMenu1;
@@ -216,36 +253,67 @@ QSize TBasisMath::LinesExtent() const {
     return {w, h};
 }
 
-// Auto-size: the window's client area follows its lines. The window grows down to the bottom
-// of the screen's work area and no wider than the work area; beyond that the column scrolls,
-// so that no line is out of reach, and the focused line is kept in view.
+// Auto-size: the client area below the menu bar follows the lines. The window grows up to the
+// screen's work area, moving left and up just as far as it must to stay inside it; beyond
+// that the column scrolls, so that no line is out of reach, and the focused line is kept in
+// view.
 void TBasisMath::FitToLines() {
     const QSize extent = LinesExtent();
     column_->resize(extent);
-    QSize client = extent;
-    if (const QScreen* s = screen()) {
-        const QRect work = s->availableGeometry();
-        const QRect frame = frameGeometry();
-        const int frameW = frame.width() - width();
-        const int frameH = frame.height() - height();
-        const int top = std::max(frame.top(), work.top());
-        const int maxHeight = std::max(minimumHeight(), work.bottom() + 1 - top - frameH);
-        const int maxWidth = std::max(minimumWidth(), work.width() - frameW);
-        // A scroll bar takes room from the other direction.
-        if (client.width() > maxWidth)
-            client = {maxWidth,
-                      client.height() + scroll_->horizontalScrollBar()->sizeHint().height()};
-        if (client.height() > maxHeight)
-            client = {std::min(maxWidth,
-                               client.width() + scroll_->verticalScrollBar()->sizeHint().width()),
-                      maxHeight};
+    const QRect work = screen() ? screen()->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);
+    const QSize frame = frameGeometry().size() - size();
+    const int barWidth = scroll_->verticalScrollBar()->sizeHint().width();
+    const int barHeight = scroll_->horizontalScrollBar()->sizeHint().height();
+
+    // A scroll bar takes room from the other direction.
+    const int maxWidth = std::max(minimumWidth(), work.width() - frame.width());
+    bool sideways = extent.width() > maxWidth;
+    int width = std::clamp(extent.width(), minimumWidth(), maxWidth);
+    const auto maxViewHeight = [&] {
+        return work.height() - frame.height() - MenuBarHeight(width);
+    };
+    int viewHeight = extent.height() + (sideways ? barHeight : 0);
+    if (viewHeight > maxViewHeight()) {
+        width = std::clamp(extent.width() + barWidth, minimumWidth(), maxWidth);
+        if (!sideways && extent.width() + barWidth > maxWidth) {
+            sideways = true;
+            viewHeight += barHeight;
+        }
+        viewHeight = std::max(0, maxViewHeight());
     }
-    resize(client.expandedTo(minimumSize()));
-    if (TMathEditor* line = CurrentLine()) KeepInView(*line);
+    resize(width, std::max(minimumHeight(), viewHeight + MenuBarHeight(width)));
+
+    const QRect placed = PlaceInWorkArea(QRect(pos(), size() + frame), work);
+    if (placed.topLeft() != pos()) move(placed.topLeft());
+    if (TMathEditor* line = LineInFocus()) KeepInView(*line);
 }
 
+int TBasisMath::MenuBarHeight(int width) const {
+    const QWidget* bar = menuWidget();
+    if (!bar || bar->isHidden()) return 0;
+    const int h = bar->hasHeightForWidth() ? bar->heightForWidth(width) : -1;
+    return h >= 0 ? h : bar->sizeHint().height();
+}
+
+TMathEditor* TBasisMath::LineInFocus() const {
+    for (TMathEditor* l : lines_)
+        if (focusWidget() == l) return l;
+    return nullptr;
+}
+
+// Up and down the whole line shows when it fits; sideways only the caret's cell, so that a
+// line wider than the window neither hides the caret nor pulls the other lines out of view.
 void TBasisMath::KeepInView(TMathEditor& line) {
-    scroll_->ensureWidgetVisible(&line, 0, 0);
+    const QRect inColumn = line.geometry();
+    const CaretRect& c = line.Line().CaretCellValue();
+    const QRect caret =
+        QRect(c.x, c.y, std::max(1, c.width), c.height).normalized().translated(inColumn.topLeft());
+    const QSize view = scroll_->viewport()->size();
+    const QRect upDown = inColumn.height() <= view.height() ? inColumn : caret;
+    QScrollBar* v = scroll_->verticalScrollBar();
+    QScrollBar* h = scroll_->horizontalScrollBar();
+    v->setValue(ScrolledToShow(v->value(), view.height(), upDown.top(), upDown.bottom()));
+    h->setValue(ScrolledToShow(h->value(), view.width(), caret.left(), caret.right()));
 }
 
 bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {
@@ -259,8 +327,9 @@ bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {
         auto* keyEvent = static_cast<QKeyEvent*>(e);
         if (keyEvent->key() == Qt::Key_F1) return FormHelp();
         int key = VirtualKeyOf(*keyEvent);
+        const bool hasCode = key != 0; // keys without a code ("ü", "é") are the line's own
         FormKeyDown(*line, key, ShiftStateOf(*keyEvent));
-        if (key == 0) return true; // consumed: the line never sees it
+        if (hasCode && key == 0) return true; // consumed: the line never sees it
     }
     return QMainWindow::eventFilter(watched, e);
 }

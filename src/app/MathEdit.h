@@ -189,6 +189,9 @@ public:
 
     /// The extent of the lines: the widest line and the bottom of the lowest.
     QSize LinesExtent() const;
+    /// `frame` moved just as far left and up (or right and down) as it must to lie inside
+    /// `work`; a frame that fits stays where it is.
+    static QRect PlaceInWorkArea(QRect frame, const QRect& work);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -203,7 +206,13 @@ private:
     void MakeRecoveryFolder();
     void FitToLines();
     bool fitPending_ = false; ///< a refit is queued
-    /// Scrolls the column so that `line` is visible.
+    /// The height the menu bar takes in a window `width` wide.
+    int MenuBarHeight(int width) const;
+    /// The line that has the window's focus (also while the window is not active), or nullptr.
+    TMathEditor* LineInFocus() const;
+    /// Gives the first line the focus, as at start-up.
+    void FocusFirstLine();
+    /// Scrolls the column so that `line` and its caret are visible.
     void KeepInView(TMathEditor& line);
     void CreatePopupMenu1();
     void CreatePopupMenu2();

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
     if (int status = 0; zelm::RunCommandLineTool(argc, argv, status)) return status;
     ZelmApplication app(argc, argv);
     QApplication::setApplicationName("TextverwerkerZelm");
+    zelm::InstallQtTranslations(app);
     zelm::RegisterProgramFonts();
     zelm::TBasisMath window({}, {}, QApplication::arguments().mid(1));
     // The auxiliary windows, created hidden; the help window first.

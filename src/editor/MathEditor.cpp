@@ -6,6 +6,7 @@
 #include <QPalette>
 
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QMenu>
 
 #include "formula/LineGeometry.h"
@@ -26,12 +27,25 @@ ColorRef ToColorRef(const QColor& c) {
 
 std::function<std::unique_ptr<Canvas>()> TMathEditor::measureFactory;
 std::function<bool()> TMathEditor::fontSmoothingSource;
+std::function<void()> TMathEditor::beep;
+
+namespace {
+
+void Beep() {
+    if (TMathEditor::beep)
+        TMathEditor::beep();
+    else
+        QApplication::beep();
+}
+
+} // namespace
 
 TMathEditor::TMathEditor(QWidget* owner)
     : QWidget(owner), measure_(measureFactory ? measureFactory() : std::make_unique<QtCanvas>()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    setFocusPolicy(Qt::StrongFocus); // Tabstop until the main window says otherwise
+    setFocusPolicy(Qt::StrongFocus);         // Tabstop until the main window says otherwise
+    setAttribute(Qt::WA_InputMethodEnabled); // dead keys and compose arrive as commit strings
     setCursor(Qt::ArrowCursor);
 
     // A line starts as wide as its owner and one character height tall; its first layout
@@ -56,6 +70,7 @@ void TMathEditor::ConnectModel() {
     line_->hooks.placeCaret = [this] {
         RestartCaretBlink();
         update();
+        if (OnCaretMove) OnCaretMove(*this);
     };
     line_->hooks.resize = [this](int w, int h) { resize(w, h); };
     line_->OnGewijzigd = [this](MathLine&) {
@@ -246,9 +261,48 @@ void TMathEditor::keyPressEvent(QKeyEvent* e) {
         PlaceCaret();
         return;
     }
+    const QString typed = TypedText(*e);
+    if (typed.size() > 1 || (typed.size() == 1 && CharacterOf(*e) == 0)) {
+        // A composed sequence or a character the line cannot hold.
+        TypeText(typed);
+        return;
+    }
     if (key != 0) KeyDown(*line_, key, ShiftStateOf(*e));
     unsigned char c = CharacterOf(*e);
     if (c != 0) KeyPress(*line_, c);
+}
+
+void TMathEditor::TypeText(const QString& text) {
+    for (char32_t u : text.toUcs4()) {
+        unsigned char c = u < 0x20 || u == 0x7F ? 0 : ToWindows1252(u);
+        if (c == 0) {
+            Beep(); // the line holds Windows-1252 only: nothing changes
+            continue;
+        }
+        int key = VK::Packet;
+        KeyDown(*line_, key, {});
+        KeyPress(*line_, c);
+    }
+}
+
+void TMathEditor::inputMethodEvent(QInputMethodEvent* e) {
+    // Only the committed text is typed; a preedit string shows nowhere.
+    TypeText(e->commitString());
+    e->accept();
+}
+
+QVariant TMathEditor::inputMethodQuery(Qt::InputMethodQuery query) const {
+    switch (query) {
+    case Qt::ImEnabled:
+        return true;
+    case Qt::ImCursorRectangle: {
+        // The input method's window opens at the caret.
+        const CaretRect& c = line_->CaretCellValue();
+        return QRect(c.x, c.y, c.width, c.height).normalized();
+    }
+    default:
+        return QWidget::inputMethodQuery(query);
+    }
 }
 
 bool TMathEditor::event(QEvent* e) {

@@ -63,11 +63,19 @@ public:
     std::function<void(TMathEditor&, int& key, ShiftState shift)> Onkeydown;
     /// A character below 32 that the line passed on.
     std::function<void(TMathEditor&, unsigned char& c)> Onkeypress;
+    /// The caret was placed anew (typing, keys, a click); the window keeps it in view.
+    std::function<void(TMathEditor&)> OnCaretMove;
 
     /// Makes the measuring context of new lines; tests put a fixed-metrics canvas here.
     static std::function<std::unique_ptr<Canvas>()> measureFactory;
     /// Answers whether screen font smoothing is on (read once per new line); tests fix it.
     static std::function<bool()> fontSmoothingSource;
+    /// Sounds the system beep for a refused character; tests count the beeps.
+    static std::function<void()> beep;
+
+    /// Types `text` as the keyboard would, character by character; a character that
+    /// Windows-1252 lacks is refused with a beep.
+    void TypeText(const QString& text);
 
     /// Whether the caret is drawn right now (blink phase, focus).
     bool CaretShown() const { return caretShown_ && hasFocus(); }
@@ -82,6 +90,8 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent*) override;
     void contextMenuEvent(QContextMenuEvent*) override;
     void keyPressEvent(QKeyEvent*) override;
+    void inputMethodEvent(QInputMethodEvent*) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void leaveEvent(QEvent*) override;
     void timerEvent(QTimerEvent*) override;
     bool event(QEvent*) override;

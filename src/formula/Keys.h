@@ -8,7 +8,8 @@ namespace zelm {
 namespace VK {
 constexpr int Back = 8, Tab = 9, Return = 13, Escape = 27, Space = 32, Prior = 33, Next = 34,
               End = 35, Home = 36, Left = 37, Up = 38, Right = 39, Down = 40, Insert = 45,
-              Delete = 46, F1 = 112, F4 = 115, Scroll = 145, Minus = 189;
+              Delete = 46, F1 = 112, F4 = 115, Scroll = 145, Minus = 189,
+              Packet = 231; ///< a typed character whose key has no code of its own
 } // namespace VK
 
 /// Shift, Ctrl and Alt held with a key (mouse buttons and double clicks are not needed).

@@ -36,6 +36,38 @@ int KeyUnderShiftedSymbol(int qtKey) {
     }
 }
 
+// The keys of the numeric keypad that type a digit or an operator have codes of their own.
+int KeypadKey(int qtKey) {
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) return 96 + (qtKey - Qt::Key_0);
+    switch (qtKey) {
+    case Qt::Key_Asterisk:
+        return 106;
+    case Qt::Key_Plus:
+        return 107;
+    case Qt::Key_Minus:
+        return 109;
+    case Qt::Key_Period:
+    case Qt::Key_Comma: // the decimal key of a German or Dutch keypad
+        return 110;
+    case Qt::Key_Slash:
+        return 111;
+    default:
+        return 0;
+    }
+}
+
+// Alt without Ctrl types no character; Ctrl with Alt is AltGr on the original platform.
+bool AltOnly(Qt::KeyboardModifiers m) {
+    return (m & Qt::AltModifier) && !(m & Qt::ControlModifier);
+}
+bool CtrlOnly(Qt::KeyboardModifiers m) {
+    return (m & Qt::ControlModifier) && !(m & Qt::AltModifier);
+}
+
+bool IsControl(char32_t u) {
+    return u < 0x20 || (u >= 0x7F && u < 0xA0);
+}
+
 } // namespace
 
 unsigned char ToWindows1252(char32_t u) {
@@ -49,6 +81,8 @@ unsigned char ToWindows1252(char32_t u) {
 
 int VirtualKeyOf(const QKeyEvent& e) {
     const int k = e.key();
+    if (e.modifiers() & Qt::KeypadModifier)
+        if (const int pad = KeypadKey(k)) return pad;
     if (k >= Qt::Key_0 && k <= Qt::Key_9) return k; // '0'..'9'
     if (k >= Qt::Key_A && k <= Qt::Key_Z) return k; // 'A'..'Z'
     if (k >= Qt::Key_F1 && k <= Qt::Key_F24) return VK::F1 + (k - Qt::Key_F1);
@@ -113,12 +147,12 @@ int VirtualKeyOf(const QKeyEvent& e) {
         return 186;
     case Qt::Key_Equal:
     case Qt::Key_Plus:
-        return (e.modifiers() & Qt::KeypadModifier) && k == Qt::Key_Plus ? 107 : 187;
+        return 187;
     case Qt::Key_Comma:
     case Qt::Key_Less:
         return 188;
     case Qt::Key_Minus:
-        return (e.modifiers() & Qt::KeypadModifier) ? 109 : VK::Minus;
+        return VK::Minus;
     case Qt::Key_Period:
     case Qt::Key_Greater:
         return 190;
@@ -141,8 +175,18 @@ int VirtualKeyOf(const QKeyEvent& e) {
     case Qt::Key_QuoteDbl:
         return 222;
     default:
-        return 0;
+        // A character key of another layout ("ü", "ß", a composed "é"): the handlers only
+        // need to know that a key typing a character went down.
+        return TypedText(e).isEmpty() ? 0 : VK::Packet;
     }
+}
+
+QString TypedText(const QKeyEvent& e) {
+    if (AltOnly(e.modifiers()) || CtrlOnly(e.modifiers())) return {};
+    const QString text = e.text();
+    for (char32_t u : text.toUcs4())
+        if (IsControl(u)) return {};
+    return text;
 }
 
 ShiftState ShiftStateOf(const QKeyEvent& e) {
@@ -152,7 +196,7 @@ ShiftState ShiftStateOf(const QKeyEvent& e) {
 
 unsigned char CharacterOf(const QKeyEvent& e) {
     const Qt::KeyboardModifiers m = e.modifiers();
-    if ((m & Qt::AltModifier) && !(m & Qt::ControlModifier)) return 0;
+    if (AltOnly(m)) return 0;
     switch (e.key()) {
     case Qt::Key_Backspace:
         return 8;
@@ -167,11 +211,13 @@ unsigned char CharacterOf(const QKeyEvent& e) {
         break;
     }
     // Ctrl with a letter types its control character; with any other key it types nothing.
-    if ((m & Qt::ControlModifier) && !(m & Qt::AltModifier)) {
+    if (CtrlOnly(m)) {
         const int k = e.key();
         return k >= Qt::Key_A && k <= Qt::Key_Z ? (unsigned char)(k - Qt::Key_A + 1) : 0;
     }
-    const QString text = e.text();
+    // Any other control character is Qt's text of a key that types none: Delete's 127 above
+    // all, which would otherwise be typed into the line.
+    const QString text = TypedText(e);
     if (text.size() != 1) return 0;
     return ToWindows1252(text.at(0).unicode());
 }

@@ -11,11 +11,15 @@ namespace zelm {
 /// The virtual-key code of the key of `e`, or 0 when it has none. A symbol typed with Shift on
 /// a US layout ("%" of Shift+5) gives the code of its key ("5"), as the original platform does.
 int VirtualKeyOf(const QKeyEvent& e);
+/// The printable text the key types (empty for control characters, Ctrl or Alt combinations,
+/// and keys that type nothing); it may hold characters that Windows-1252 lacks.
+QString TypedText(const QKeyEvent& e);
 /// The Shift, Ctrl and Alt keys held with `e`.
 ShiftState ShiftStateOf(const QKeyEvent& e);
-/// The character the key types, as a Windows-1252 byte (control characters included: Ctrl+A
-/// gives 1, Backspace 8, Enter 13). 0 when the key types nothing: no text, a character outside
-/// Windows-1252, or Alt held without Ctrl (Alt combinations type no characters).
+/// The character the key types, as a Windows-1252 byte (the control characters of their keys
+/// included: Ctrl+A gives 1, Backspace 8, Enter 13, Escape 27). 0 when the key types nothing:
+/// no text, Qt's control text of Delete, a character outside Windows-1252, or Alt held
+/// without Ctrl (Alt combinations type no characters).
 unsigned char CharacterOf(const QKeyEvent& e);
 /// A Unicode character as its Windows-1252 byte, or 0 when it has none.
 unsigned char ToWindows1252(char32_t u);

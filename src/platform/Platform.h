@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <string>
 
+class QCoreApplication;
+
 namespace zelm {
 
 /// Registers the faces the program offers that fontconfig does not know by itself: Tahoma
@@ -21,5 +23,9 @@ std::string NativePath(const QString& path);
 
 /// The application's standard error report: the message in a box; the program goes on.
 void ShowErrorMessage(const QString& message);
+
+/// Loads Qt's Dutch translations of its standard dialogs (Debian qt6-translations-l10n) into
+/// `app`; false when they are not installed, and the dialogs stay English.
+bool InstallQtTranslations(QCoreApplication& app);
 
 } // namespace zelm

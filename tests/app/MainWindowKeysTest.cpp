@@ -4,20 +4,27 @@
 //
 // Key scripts: a plain character is typed as itself; braces name other keys with optional
 // modifiers S, C, A before a dash: "{Enter}", "{BS}", "{S-Left}", "{C-T}", "{CS-A}", "{SA-N}".
+// Every key carries the text Qt gives it on X11 (Delete "\x7f", Ctrl+T "\x14").
 // Expected texts write byte 3 as '#', byte 1 as '@' and byte 4 as '$'.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
 #include <map>
 #include <memory>
 #include <random>
+#include <set>
 
+#include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
+#include "platform/FileIO.h"
+#include "platform/FontMetricsTables.h"
+#include "platform/KeyCodes.h"
 #include "support/FixedLines.h"
 
 namespace zelm {
@@ -27,14 +34,51 @@ struct KeyStroke {
     Qt::Key key;
     Qt::KeyboardModifiers modifiers;
     QString text;
+    bool commit = false; ///< `text` comes as an input method's commit string, not a key
 };
 
+/// The text Qt's X11 platform gives a key pressed with `m`.
+QString TextOfKey(Qt::Key key, Qt::KeyboardModifiers m) {
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return "\r";
+    case Qt::Key_Backspace:
+        return "\b";
+    case Qt::Key_Delete:
+        return m & Qt::KeypadModifier ? QString() : QString("\x7f");
+    case Qt::Key_Escape:
+        return "\x1b";
+    case Qt::Key_Tab:
+        return "\t";
+    default:
+        break;
+    }
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+        if (m & Qt::ControlModifier) return QString(QChar(key - Qt::Key_A + 1));
+        return QString(QChar(m & Qt::ShiftModifier ? key : key + 32));
+    }
+    if (key == Qt::Key_Minus) return m & Qt::ControlModifier ? QString("\x1f") : "-";
+    if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde) return QString(QChar(key));
+    return {};
+}
+
 std::vector<KeyStroke> Parse(const std::string& script) {
-    static const std::map<std::string, Qt::Key> named = {
-        {"Enter", Qt::Key_Return}, {"BS", Qt::Key_Backspace},     {"Del", Qt::Key_Delete},
-        {"Left", Qt::Key_Left},    {"Right", Qt::Key_Right},      {"Up", Qt::Key_Up},
-        {"Down", Qt::Key_Down},    {"Home", Qt::Key_Home},        {"End", Qt::Key_End},
-        {"Minus", Qt::Key_Minus},  {"Scroll", Qt::Key_ScrollLock}};
+    static const std::map<std::string, Qt::Key> named = {{"Enter", Qt::Key_Return},
+                                                         {"BS", Qt::Key_Backspace},
+                                                         {"Del", Qt::Key_Delete},
+                                                         {"Left", Qt::Key_Left},
+                                                         {"Right", Qt::Key_Right},
+                                                         {"Up", Qt::Key_Up},
+                                                         {"Down", Qt::Key_Down},
+                                                         {"Home", Qt::Key_Home},
+                                                         {"End", Qt::Key_End},
+                                                         {"Minus", Qt::Key_Minus},
+                                                         {"Scroll", Qt::Key_ScrollLock},
+                                                         {"Esc", Qt::Key_Escape},
+                                                         {"Tab", Qt::Key_Tab},
+                                                         {"F5", Qt::Key_F5},
+                                                         {"F12", Qt::Key_F12}};
     std::vector<KeyStroke> out;
     for (std::size_t i = 0; i < script.size(); ++i) {
         if (script[i] != '{') {
@@ -53,12 +97,13 @@ std::vector<KeyStroke> Parse(const std::string& script) {
                 if (m == 'S') mods |= Qt::ShiftModifier;
                 if (m == 'C') mods |= Qt::ControlModifier;
                 if (m == 'A') mods |= Qt::AltModifier;
+                if (m == 'K') mods |= Qt::KeypadModifier;
             }
             token = token.substr(dash + 1);
         }
         const auto it = named.find(token);
         const Qt::Key key = it != named.end() ? it->second : Qt::Key(QChar(token[0]).unicode());
-        out.push_back({key, mods, QString()});
+        out.push_back({key, mods, TextOfKey(key, mods)});
     }
     return out;
 }
@@ -94,7 +139,10 @@ protected:
         ASSERT_TRUE(programDir.isValid());
         Restart();
     }
-    void TearDown() override { window.reset(); }
+    void TearDown() override {
+        window.reset();
+        TMathEditor::beep = nullptr;
+    }
 
     void Restart() {
         window.reset();
@@ -114,9 +162,15 @@ protected:
     void Send(const KeyStroke& k) {
         QWidget* target = QApplication::focusWidget();
         ASSERT_NE(target, nullptr);
-        QTest::keyPress(target, k.key, k.modifiers);
+        if (k.commit) {
+            QInputMethodEvent e;
+            e.setCommitString(k.text);
+            QApplication::sendEvent(target, &e);
+            return;
+        }
+        QTest::sendKeyEvent(QTest::Press, target, k.key, k.text, k.modifiers);
         if (QWidget* still = QApplication::focusWidget())
-            QTest::keyRelease(still, k.key, k.modifiers);
+            QTest::sendKeyEvent(QTest::Release, still, k.key, k.text, k.modifiers);
     }
 
     void ExpectLines(const std::vector<LineState>& expected, const std::string& row) {
@@ -267,6 +321,171 @@ TEST_F(MainWindowKeysTest, UndoStepsBackThroughTheRingOfEarlierStates) {
     EXPECT_EQ(m.ringIndex, 9);
 }
 
+// What a keyboard layout delivers for one character: the key with its text, the composed text
+// on the key after a dead key, or an input method's commit string.
+KeyStroke K(int key, const QString& text, Qt::KeyboardModifiers m = Qt::NoModifier) {
+    return {Qt::Key(key), m, text};
+}
+KeyStroke Commit(const QString& text) {
+    return {Qt::Key_unknown, Qt::NoModifier, text, true};
+}
+
+TEST_F(MainWindowKeysTest, EveryLayoutTypesTheWindows1252BytesOfItsCharacters) {
+    const QString e = QString::fromUtf8("é");
+    struct LayoutRow {
+        const char* name;
+        std::vector<KeyStroke> keys;
+        Bytes text;
+        int beeps;
+    };
+    const std::vector<LayoutRow> rows = {
+        {"German: u-umlaut, Shift+u-umlaut and sharp s have keys of their own",
+         {K(Qt::Key_Udiaeresis, QString::fromUtf8("ü")),
+          K(Qt::Key_Udiaeresis, QString::fromUtf8("Ü"), Qt::ShiftModifier),
+          K(Qt::Key_ssharp, QString::fromUtf8("ß"))},
+         " \xFC\xDC\xDF",
+         0},
+        {"German: AltGr+E, which X11 reports without Ctrl or Alt",
+         {K(0x20AC, QString::fromUtf8("€"), Qt::GroupSwitchModifier)},
+         " \x80",
+         0},
+        {"AltGr+E reported as Ctrl+Alt, as the original platform does",
+         {K(Qt::Key_E, QString::fromUtf8("€"), Qt::ControlModifier | Qt::AltModifier)},
+         " \x80",
+         0},
+        {"Dutch (US international): a dead acute composes with the next key",
+         {K(Qt::Key_Dead_Acute, ""), K(Qt::Key_Eacute, e), K(Qt::Key_Dead_Acute, ""),
+          K(Qt::Key_Eacute, e), K(Qt::Key_N, "n")},
+         " \xE9\xE9n",
+         0},
+        {"a dead diaeresis: reeel",
+         {K(Qt::Key_R, "r"), K(Qt::Key_E, "e"), K(Qt::Key_Dead_Diaeresis, ""),
+          K(Qt::Key_Ediaeresis, QString::fromUtf8("ë")), K(Qt::Key_E, "e"), K(Qt::Key_L, "l")},
+         " re\xEB"
+         "el",
+         0},
+        {"US with a compose key: the composed character arrives on the last key",
+         {K(Qt::Key_C, "c"), K(Qt::Key_A, "a"), K(Qt::Key_F, "f"), K(Qt::Key_Multi_key, ""),
+          K(Qt::Key_Apostrophe, ""), K(Qt::Key_Eacute, e)},
+         " caf\xE9",
+         0},
+        {"an input method commits the word at once",
+         {Commit(QString::fromUtf8("één"))},
+         " \xE9\xE9n",
+         0},
+        {"after Home a character without a key code goes behind the blank, as a letter does",
+         {K(Qt::Key_A, "a"), K(Qt::Key_B, "b"), K(Qt::Key_Home, ""),
+          K(Qt::Key_Udiaeresis, QString::fromUtf8("ü"))},
+         " \xFC"
+         "ab",
+         0},
+        {"characters Windows-1252 lacks are refused with a beep",
+         {K(Qt::Key_A, "a"), K(0x2264, QString::fromUtf8("≤")), K(0x416, QString::fromUtf8("ж")),
+          Commit(QString::fromUtf8("≤"))},
+         " a",
+         3},
+        {"a commit string with a foreign character types the rest",
+         {Commit(QString::fromUtf8("a≤b"))},
+         " ab",
+         1},
+    };
+    for (const bool formula : {false, true}) {
+        for (const LayoutRow& row : rows) {
+            SCOPED_TRACE(std::string(row.name) + (formula ? " (formula line)" : " (plain line)"));
+            Restart();
+            int beeps = 0;
+            TMathEditor::beep = [&] { ++beeps; };
+            Line(0)->SetPlainText(!formula);
+            for (const KeyStroke& k : row.keys)
+                Send(k);
+            EXPECT_EQ(Line(0)->Text(), row.text);
+            EXPECT_EQ(Line(0)->Line().Codes(), "");
+            EXPECT_EQ(beeps, row.beeps);
+        }
+    }
+}
+
+// Every byte 128..255 that Windows-1252 defines, typed as the character it stands for, is
+// stored as that byte in the document.
+TEST_F(MainWindowKeysTest, EveryWindows1252CharacterIsStoredAsItsByte) {
+    Bytes expected = " ";
+    std::vector<KeyStroke> keys;
+    for (int b = 128; b < 256; ++b) {
+        const char32_t u = Cp1252ToUnicode((unsigned char)b);
+        if (b >= 0x80 && b < 0xA0 && u < 0x100) continue; // the five bytes without a character
+        keys.push_back(K(int(QChar::toUpper(u)), QString::fromUcs4(&u, 1)));
+        expected += char(b);
+    }
+    ASSERT_EQ(expected.size(), 1u + 128u - 5u);
+    Type("{Enter}");
+    Line(0)->setFocus();
+    Type("{C-T}"); // the first line in formula mode, the second plain
+    ASSERT_FALSE(Line(0)->PlainText());
+    for (const KeyStroke& k : keys)
+        Send(k);
+    Line(1)->setFocus();
+    for (const KeyStroke& k : keys)
+        Send(k);
+
+    const QString path = programDir.filePath("tekens.mds");
+    window->Save(path);
+    const std::vector<TLineRecord> stored = DecodeDocument(ReadWholeFile(path.toStdString()));
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].text, expected);
+    EXPECT_FALSE(stored[0].plainText);
+    EXPECT_EQ(stored[1].text, expected);
+    EXPECT_TRUE(stored[1].plainText);
+}
+
+TEST_F(MainWindowKeysTest, KeysWithoutACharacterTypeNothing) {
+    const std::vector<std::pair<std::string, Bytes>> rows = {
+        {"abc{Left}{Del}", " ab"},       // Qt gives Delete the text 127
+        {"ab{Del}", " ab"},              // at the end of the last line
+        {"abc{S-Left}{Del}", " ab"},     // with a selection
+        {"ab{Left}{S-Del}", " a"},       // with Shift
+        {"ab{Left}{K-Del}", " a"},       // the keypad's Delete has no text at all
+        {"a{Esc}{Tab}{F5}{F12}", " a"},  // Escape, Tab, function keys
+        {"{K-7}{CK-0}{K-Minus}", " 7-"}, // keypad digits type; Ctrl+keypad 0 is no Ctrl+0
+    };
+    for (const auto& [keys, text] : rows) {
+        Restart();
+        Type(keys);
+        EXPECT_EQ(Line(0)->Text(), text) << keys;
+        EXPECT_EQ(Line(0)->Line().Codes(), "") << keys;
+    }
+}
+
+TEST_F(MainWindowKeysTest, TypingGoesOnInALoadedDocument) {
+    Type("ab{Enter}cd");
+    const QString path = programDir.filePath("twee.mds");
+    window->Save(path);
+    const std::vector<std::pair<const char*, std::function<void()>>> roads = {
+        {"Openen",
+         [&] {
+             window->chooseOpenFile = [&](const QString&) { return path; };
+             window->MLoadClick();
+         }},
+        {"the command line",
+         [&] {
+             window = std::make_unique<TBasisMath>(
+                 programDir.path(), [](const QString&) {}, QStringList{path});
+             QApplication::setActiveWindow(window.get());
+             ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+         }},
+    };
+    for (const auto& [road, load] : roads) {
+        SCOPED_TRACE(road);
+        Restart();
+        load();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_EQ(window->Lines().size(), 2u);
+        ASSERT_EQ(QApplication::focusWidget(), Line(0));
+        Type("x");
+        EXPECT_EQ(Line(0)->Text(), " xab"); // a loaded line has its caret behind the blank
+        EXPECT_EQ(Line(1)->Text(), " cd");
+    }
+}
+
 // Random keys into the main window: every line keeps a code string that matches its text,
 // its place in LineIndex and at least one character, whatever is typed.
 TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
@@ -290,6 +509,22 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
     const std::vector<Qt::KeyboardModifiers> editModifiers = {
         Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
         Qt::ShiftModifier | Qt::ControlModifier};
+    // Windows-1252 beyond ASCII, and characters it lacks.
+    std::vector<char32_t> high, foreign = {U'\u2264', U'\u0436', U'\u03C0', U'\U0001F600'};
+    for (int b = 128; b < 256; ++b)
+        if (const char32_t u = Cp1252ToUnicode((unsigned char)b); ToWindows1252(u) == b)
+            high.push_back(u);
+    // Keys that type no character, with the text Qt gives them.
+    const std::vector<KeyStroke> silentKeys = {
+        {Qt::Key_Delete, Qt::NoModifier, "\x7f"}, {Qt::Key_Delete, Qt::ShiftModifier, "\x7f"},
+        {Qt::Key_Delete, Qt::KeypadModifier, ""}, {Qt::Key_Escape, Qt::NoModifier, "\x1b"},
+        {Qt::Key_Tab, Qt::NoModifier, "\t"},      {Qt::Key_F2, Qt::NoModifier, ""},
+        {Qt::Key_F5, Qt::NoModifier, ""},         {Qt::Key_F12, Qt::NoModifier, ""},
+        {Qt::Key_Home, Qt::KeypadModifier, ""},   {Qt::Key_Insert, Qt::KeypadModifier, ""},
+        {Qt::Key_Clear, Qt::KeypadModifier, ""},  {Qt::Key_Dead_Acute, Qt::NoModifier, ""},
+        {Qt::Key_Menu, Qt::NoModifier, ""},       {Qt::Key_Pause, Qt::NoModifier, ""}};
+    std::set<unsigned char> typedBytes; // the bytes beyond ASCII typed so far
+    TMathEditor::beep = [] {};          // TearDown puts the system beep back
     std::mt19937 random(20261208u);
     auto pick = [&](std::size_t n) {
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
@@ -326,7 +561,7 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
     int foutjes = 0, restarts = 0;
     for (int n = 0; n < count; ++n) {
         KeyStroke k{Qt::Key_A, Qt::NoModifier, {}};
-        switch (pick(10)) {
+        switch (pick(12)) {
         case 0:
         case 1:
         case 2:
@@ -352,11 +587,24 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
             if (k.modifiers & Qt::ControlModifier && (k.key == Qt::Key_Z || k.key == Qt::Key_T))
                 k.key = Qt::Key_A;
             break;
-        default:
+        case 9:
             k.key = Qt::Key(Qt::Key_0 + int(pick(10)));
             k.modifiers = Qt::ControlModifier | Qt::ShiftModifier;
             break;
+        case 10: {
+            // A character beyond ASCII, now and then one that Windows-1252 lacks, by key or
+            // by an input method.
+            const char32_t u = pick(8) ? high[pick(high.size())] : foreign[pick(foreign.size())];
+            k = {Qt::Key(QChar::toUpper(u)), Qt::NoModifier, QString::fromUcs4(&u, 1),
+                 pick(4) == 0};
+            if (const unsigned char b = ToWindows1252(u)) typedBytes.insert(b);
+            break;
         }
+        default:
+            k = silentKeys[pick(silentKeys.size())];
+            break;
+        }
+        if (k.text.isEmpty()) k.text = TextOfKey(k.key, k.modifiers);
         if (!QApplication::focusWidget()) Line(0)->setFocus();
         episode.push_back(k);
         try {
@@ -375,6 +623,14 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
                 << "key " << n << " line " << i;
             ASSERT_EQ(lines[i]->LineIndex(), int(i)) << "key " << n;
             ASSERT_FALSE(m.Text().empty()) << "key " << n;
+            // No byte that was not typed: no 127, no control character but the code
+            // characters, nothing beyond ASCII that no key typed.
+            for (const char ch : m.Text()) {
+                const auto b = (unsigned char)ch;
+                ASSERT_TRUE((b >= 1 && b <= 6) || (b >= 32 && b != 127))
+                    << "key " << n << " line " << i << " byte " << int(b);
+                ASSERT_TRUE(b < 128 || typedBytes.count(b)) << "key " << n << " byte " << int(b);
+            }
         }
         // Keep the document small, so that each key costs about the same.
         if (lines.size() > 12 || lines.front()->Text().size() > 120) {

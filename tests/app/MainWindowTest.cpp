@@ -62,6 +62,21 @@ protected:
     static void Caret(TMathEditor& e, int p) {
         e.Line().Selstart = e.Line().Seleinde = e.Line().CaretPos = p;
     }
+    QScrollArea* Scroll() const { return qobject_cast<QScrollArea*>(window->centralWidget()); }
+    /// `r`, in the coordinates of `line`, in those of the visible part of the column.
+    QRect InView(TMathEditor* line, const QRect& r) const {
+        return r.translated(line->mapTo(Scroll()->viewport(), QPoint(0, 0)));
+    }
+    QRect CaretInView(TMathEditor* line) const {
+        const CaretRect& c = line->Line().CaretCellValue();
+        return InView(line, QRect(c.x, c.y, c.width, c.height).normalized());
+    }
+    bool Shown(const QRect& inView) const { return Scroll()->viewport()->rect().contains(inView); }
+    /// The top and bottom of `line` lie in the visible part of the column.
+    bool ShownUpDown(TMathEditor* line) const {
+        const QRect r = InView(line, line->rect());
+        return r.top() >= 0 && r.bottom() < Scroll()->viewport()->height();
+    }
 
     QTemporaryDir programDir, dataHome;
     QByteArray oldDataHome;
@@ -81,7 +96,12 @@ TEST_F(MainWindowTest, StartUpShowsTheWindowWithItsFixedProperties) {
     EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
     if (QApplication::platformName() == "offscreen") { // window managers may place it elsewhere
-        EXPECT_EQ(w.pos(), QPoint(800, 125));
+        // The designed place (800, 125), moved left just as far as the screen needs: the
+        // offscreen screen is only 800 wide.
+        const QRect work = w.screen()->availableGeometry();
+        EXPECT_TRUE(work.contains(w.frameGeometry()));
+        const int x = std::min(800, work.right() + 1 - w.frameGeometry().width());
+        EXPECT_EQ(w.pos(), QPoint(x, 125));
     }
     // One line, focused; the window is at least its minimum size.
     ASSERT_EQ(w.Lines().size(), 1u);
@@ -189,6 +209,142 @@ TEST_F(MainWindowTest, ALineWiderThanTheWorkAreaScrollsSideways) {
     auto* scroll = qobject_cast<QScrollArea*>(w.centralWidget());
     ASSERT_TRUE(scroll);
     EXPECT_TRUE(scroll->horizontalScrollBar()->isVisible());
+}
+
+TEST(PlaceInWorkArea, TheWindowMovesLeftAndUpJustEnoughToFit) {
+    struct Row {
+        const char* name;
+        QRect frame, work;
+        QPoint expected;
+    };
+    const std::vector<Row> rows = {
+        {"fits at the designed place", {800, 125, 480, 300}, {0, 0, 1920, 1040}, {800, 125}},
+        // At a scale factor of 2 a 1600 x 1200 screen is 800 x 600: 800 - 484 = 316.
+        {"too far right", {800, 125, 484, 300}, {0, 0, 800, 600}, {316, 125}},
+        // 1040 - 1000 = 40.
+        {"too low", {800, 125, 480, 1000}, {0, 0, 1920, 1040}, {800, 40}},
+        {"both", {800, 125, 700, 560}, {0, 0, 800, 600}, {100, 40}},
+        // A panel above: the work area runs from y 30 to 767 and x 0 to 1023;
+        // 1024 - 300 = 724, 768 - 700 = 68.
+        {"a work area below a panel", {800, 125, 300, 700}, {0, 30, 1024, 738}, {724, 68}},
+        {"left of and above the work area", {-50, 10, 400, 200}, {0, 24, 1024, 744}, {0, 24}},
+    };
+    for (const Row& r : rows) {
+        const QRect placed = TBasisMath::PlaceInWorkArea(r.frame, r.work);
+        EXPECT_EQ(placed.topLeft(), r.expected) << r.name;
+        EXPECT_EQ(placed.size(), r.frame.size()) << r.name;
+    }
+}
+
+// The client area below the menu bar holds the lines exactly, without scroll bars, at start,
+// with ten lines and after opening them from a file.
+TEST_F(MainWindowTest, TheClientAreaHoldsTheLinesExactly) {
+    TBasisMath& w = Start();
+    const QRect work = w.screen()->availableGeometry();
+    auto expectExact = [&](const char* when) {
+        SCOPED_TRACE(when);
+        Settle();
+        // Ten lines of 24 are 240 high, more than the window's minimum of 200.
+        EXPECT_EQ(Scroll()->viewport()->size(), w.LinesExtent());
+        EXPECT_FALSE(Scroll()->verticalScrollBar()->isVisible());
+        EXPECT_FALSE(Scroll()->horizontalScrollBar()->isVisible());
+        EXPECT_TRUE(ShownUpDown(w.Lines().back()));
+        EXPECT_TRUE(work.contains(w.frameGeometry()));
+    };
+    for (int i = 1; i < 10; ++i)
+        AddLine();
+    ASSERT_EQ(w.LinesExtent().height(), 240);
+    expectExact("ten lines");
+
+    const QString file = programDir.filePath("tien.mds");
+    w.Save(file);
+    w.chooseOpenFile = [&](const QString&) { return file; };
+    w.MLoadClick();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(w.Lines().size(), 10u);
+    expectExact("after Openen");
+}
+
+// A line of 250 characters: " " and 250 'm' need 4 + 250 * 16 + 10 = 4014 pixels, far more
+// than any work area. The view follows the caret sideways and leaves the other lines where
+// they are.
+TEST_F(MainWindowTest, ALongLineKeepsItsCaretAndTheOtherLinesInView) {
+    TBasisMath& w = Start();
+    AddLine();
+    AddLine();
+    TMathEditor* longLine = Line(1);
+    longLine->setFocus();
+    Caret(*longLine, 251);
+    longLine->SetText(" " + Bytes(250, 'm'));
+    Settle();
+    ASSERT_EQ(longLine->width(), 4014);
+    EXPECT_TRUE(w.screen()->availableGeometry().contains(w.frameGeometry()));
+    struct Row {
+        Qt::Key key;
+        int caret;
+    };
+    for (const Row& r : std::vector<Row>{
+             {Qt::Key_unknown, 251}, {Qt::Key_Home, 0}, {Qt::Key_End, 251}, {Qt::Key_Left, 250}}) {
+        SCOPED_TRACE(r.caret);
+        if (r.key != Qt::Key_unknown) QTest::keyClick(longLine, r.key);
+        Settle();
+        ASSERT_EQ(longLine->Line().CaretPos, r.caret);
+        EXPECT_TRUE(Shown(CaretInView(longLine)));
+        for (TMathEditor* line : w.Lines())
+            EXPECT_TRUE(ShownUpDown(line));
+        EXPECT_EQ(Scroll()->verticalScrollBar()->value(), 0);
+    }
+}
+
+// A click moves the view only when the caret would otherwise leave it.
+TEST_F(MainWindowTest, AClickDoesNotMoveTheView) {
+    Start();
+    for (int i = 1; i < 10; ++i)
+        AddLine();
+    struct Row {
+        const char* name;
+        int line;
+        Bytes text;
+        int caret;
+        bool unscrolled; ///< the column shows from its top left corner
+    };
+    const std::vector<Row> rows = {
+        {"ten short lines filling the window", 0, " ab", 1, true},
+        // Scrolled to the end of a long line: a click on one of its characters in view.
+        {"a long line scrolled to its end", 4, " " + Bytes(250, 'm'), 251, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        TMathEditor* line = Line(r.line);
+        line->setFocus();
+        Caret(*line, r.caret);
+        line->SetText(r.text);
+        Settle();
+        const QPoint before = line->mapTo(Scroll()->viewport(), QPoint(0, 0));
+        const QPoint at = Scroll()->viewport()->rect().center() - before;
+        QTest::mouseClick(line, Qt::LeftButton, {}, QPoint(at.x(), 10));
+        Settle();
+        EXPECT_EQ(line->mapTo(Scroll()->viewport(), QPoint(0, 0)), before);
+        EXPECT_TRUE(Shown(CaretInView(line)));
+        if (r.unscrolled) {
+            EXPECT_EQ(before, QPoint(0, 24 * r.line));
+            EXPECT_FALSE(Scroll()->horizontalScrollBar()->isVisible());
+        }
+    }
+}
+
+TEST_F(MainWindowTest, TheAreaBelowTheLinesHasTheWindowColour) {
+    TBasisMath& w = Start();
+    Settle();
+    // One line of 24 in a window of at least 200: the viewport shows room below the line.
+    const QWidget* view = Scroll()->viewport();
+    ASSERT_GT(view->height(), 24 + 20);
+    const QImage image = w.grab().toImage();
+    const QPoint below = view->mapTo(&w, QPoint(10, 24 + 20));
+    const QPoint inLine = Line(0)->mapTo(&w, QPoint(Line(0)->width() - 5, 5));
+    const QColor windowColour = QApplication::palette().color(QPalette::Base);
+    EXPECT_EQ(image.pixelColor(inLine), windowColour);
+    EXPECT_EQ(image.pixelColor(below), windowColour);
 }
 
 TEST_F(MainWindowTest, NavigationKeysLeavingALineMoveTheFocus) {
