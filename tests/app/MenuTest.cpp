@@ -89,11 +89,11 @@ TEST_F(MenuTest, ItemsAsDesigned) {
     };
     const Row rows[] = {
         {w.MSchrijven->menuAction(), "&Kopiëren", "", -1, false, 0, true, true},
-        {w.Mjpg, "JPG", "", -1, true, -1, false, false},
-        {w.MWMF, "Metafile", "", -1, false, -1, false, false},
+        {w.Mjpg, "JPG", "", -1, true, -1, false, true},
+        {w.MWMF, "Metafile", "", -1, false, -1, false, true},
         {w.MSave, "Op&slaan", "", -1, false, 1, true, true},
         {w.MLoad, "&Openen", "", -1, false, 1, true, true},
-        {w.MPrint, "&Print", "", -1, false, 4, true, false},
+        {w.MPrint, "&Print", "", -1, false, 4, true, true},
         {w.MDocument->menuAction(), "&Alles", "", -1, false, 3, true, true},
         {w.Font1, "Font", "", -1, false, -1, false, true},
         {w.plText, "PlainText", "", 1, false, -1, false, true},
@@ -101,7 +101,7 @@ TEST_F(MenuTest, ItemsAsDesigned) {
         {w.Herstel1->menuAction(), "&Herstel", "", -1, false, -1, true, true},
         {w.mVorige, "&Vorige", "Ctrl+Shift+Z", -1, true, -1, false, true},
         {w.mterug, "&Terug", "Ctrl+Shift+T", -1, false, -1, false, true},
-        {w.MWattsApp, "&WhatsAppWeb", "", -1, false, -1, true, false},
+        {w.MWattsApp, "&WhatsAppWeb", "", -1, false, -1, true, true},
         {w.Instellingen1, "&Instellingen", "", -1, false, -1, false, true},
         {w.PopupMenu1->actions()[0], "-----Regel----", "", -1, false, -1, false, true},
         {w.popPlainText, "Plain&Text", "Ctrl+T", 1, false, -1, true, true},
