@@ -9,6 +9,7 @@
 #include <array>
 #include <memory>
 
+class QKeyEvent;
 class QLabel;
 class QSvgRenderer;
 class QTreeWidget;
@@ -63,9 +64,11 @@ public:
     /// The link's Tag.
     static int TagOf(const QLabel* label);
 
+    /// The number of pages; the tree has as many nodes.
     static constexpr int PageCount = 6;
     /// The pages in child order: InleidingP, InstallatieP, GebruikP, HerstellenP, InvoerP, CopyP.
     std::array<QFrame*, PageCount> Pages{};
+    /// The picture on each page.
     std::array<THelpPicture*, PageCount> Pictures{};
     QFrame *InleidingP = nullptr, *InstallatieP = nullptr, *GebruikP = nullptr,
            *HerstellenP = nullptr, *InvoerP = nullptr, *CopyP = nullptr;

@@ -41,6 +41,7 @@ constexpr QRect Panel1Rect{127, 2, 385, 115};
 constexpr QRect SaveOptiesRect{7, 148, 80, 21};
 constexpr QRect StadaardRect{126, 148, 90, 21};
 constexpr int TreeIndent = 19;
+constexpr int DialogFontPixels = 11;
 constexpr int RadioGroupHeight = 49;
 constexpr int ComboHeight = 21;
 constexpr int KleurboxHeight = 22;
@@ -99,6 +100,10 @@ TOptiesVenster::TOptiesVenster(const FontDesc& mainFont, ColorRef mainColor,
     beep = [] { QApplication::beep(); };
     setWindowTitle("Opties voor ZelmRdit");
     setModal(true);
+    // The controls are placed for this font: Tahoma, 8 points at 96 dpi.
+    QFont designed("Tahoma");
+    designed.setPixelSize(DialogFontPixels);
+    setFont(designed);
     CreateControls();
     FormCreate(mainFont, mainColor);
 }
