@@ -271,7 +271,10 @@ void TRooster::focusOutEvent(QFocusEvent* e) {
 
 // ---- The window ----
 
-TFuncFormMath::TFuncFormMath(QWidget* owner) : QWidget(owner, Qt::Tool) {
+// A tool window with a small caption and only a close box: it has a fixed size.
+TFuncFormMath::TFuncFormMath(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint) {
     setWindowTitle("Functie&Bewerkingen");
     QFont font("Tahoma");
     font.setPixelSize(-TRooster::GridFont().height);
