@@ -16,6 +16,7 @@
 #include <QToolTip>
 #include <QWindow>
 
+#include "dialogs/FunctieFormMath.h"
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
 #include "platform/KeyCodes.h"
@@ -460,7 +461,7 @@ void TBasisMath::CreatePopupMenu1() {
     add("&Plakken", QKeySequence("Ctrl+V"), &TBasisMath::PopPlakkenClick);
     add("&Markeren", QKeySequence("Ctrl+M"), &TBasisMath::popMarkerenClick);
     PopupMenu1->addSeparator();
-    QAction* list = add("Functie&Lijst", QKeySequence("Ctrl+L"), [] {});
+    QAction* list = add("Functie&Lijst", QKeySequence("Ctrl+L"), &TBasisMath::PopFunctieLijstClick);
     PopupMenu1->setDefaultAction(list);
 }
 
@@ -512,6 +513,10 @@ void TBasisMath::PopPlakkenClick() {
     text.insert(s, CopiedText);
     m.SetCodes(codes);
     line->SetText(text);
+}
+
+void TBasisMath::PopFunctieLijstClick() {
+    if (TMathEditor* line = CurrentLine()) TFuncFormMath::OpenFor(*line);
 }
 
 void TBasisMath::popMarkerenClick() {

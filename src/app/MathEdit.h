@@ -184,6 +184,8 @@ public:
     void PopKnippenClick();
     void PopPlakkenClick();
     void popMarkerenClick();
+    /// "Functie&Lijst": shows the target line's own function list beside it.
+    void PopFunctieLijstClick();
     /// The window's own clipboard for line fragments, shared by all lines.
     Bytes CopiedText, CopiedCodes;
 

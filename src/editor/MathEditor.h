@@ -14,6 +14,8 @@ class QMenu;
 
 namespace zelm {
 
+class TFuncFormMath;
+
 class TMathEditor : public QWidget {
     Q_OBJECT
 public:
@@ -39,6 +41,10 @@ public:
     bool AutoSelect = false;
     /// The line menu, opened by a right click.
     QMenu* popupmenu = nullptr;
+    /// The line's own function list window, made on the first request; it goes with the line.
+    TFuncFormMath* FunctieLijst = nullptr;
+    /// The last character typed into that window's grid; 0 for none.
+    unsigned char LastListKey = 0;
 
     /// The line's font and its colour; a change lays the line out again (font change handler).
     void SetFont(const FontDesc& f, ColorRef colour);
