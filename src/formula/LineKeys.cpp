@@ -122,6 +122,9 @@ void KeepCaretBehindBlank(MathLine& line) {
     if (line.CaretPos != 0) return;
     line.CaretPos = 1;
     line.Selstart = 1;
+    // Home left the selection's end at 0 too; a selection ending before it starts would be
+    // wrapped or deleted backwards.
+    if (line.Seleinde < line.Selstart) line.Seleinde = line.Selstart;
 }
 
 /// A line holding only the placeholder "0" is emptied to its blank, its "0" selected.

@@ -223,7 +223,7 @@ const std::vector<Scenario> TypingScenarios = {
     // "/" at position 1 puts the opener in front of the blank; Home and Backspace then take
     // that opener with its parameter, and the layout drops the slash and closer left alone.
     {"BackspaceTakesALeadingCodeWithItsParameter",
-     {{"/", "# ##", {Sl, Slash, SlEnd}, 3, 3, 3}, {"{A-Home}{BS}", " ", {}, 0, -1, 0}}},
+     {{"/", "# ##", {Sl, Slash, SlEnd}, 3, 3, 3}, {"{A-Home}{BS}", " ", {}, 0, 0, 0}}},
     {"DotIsACentredDotInFormulaMode", {{"1.5", " 1#5", {35}, 4, 4, 4}}},
     {"DotAndBarInPlainText", {{"1.5|", " 1.5#", {37}, 5, 5, 5}}, true},
     // Plain text: Cursieftext equals Text, so the space sees the code behind the caret.
@@ -311,6 +311,9 @@ const std::vector<Scenario> KeyDownScenarios = {
       {"{S-Down}", " a#b###", {Pw, Ix, IxEnd, PwEnd}, 5, 5, 5}}},
     // Ctrl+Up: a root with an empty index; the selection becomes the radicand.
     {"RootAroundTheSelection", {{"ab{Left}{S-Right}{C-Up}", " a##b#", {12, 25, 13}, 5, 5, 5}}},
+    // After Home the next key moves the whole empty selection behind the blank, so the root
+    // opens there empty instead of wrapping a reversed selection.
+    {"RootAfterHome", {{"x{Home}{C-Up}", " ###x", {12, 25, 13}, 3, 3, 3}}},
     // Ctrl+Left lands directly behind the previous code character (1 when there is none),
     // Ctrl+Right in front of the next one (the end when there is none).
     {"CtrlLeftAndRight",
