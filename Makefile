@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan bench deps build screenshot format
+.PHONY: run test test-asan bench deps build screenshot format install package package-check
 
 deps:
 	./scripts/install-deps.sh
@@ -37,3 +37,16 @@ format:
 # A picture of the main window with a document of formula lines, under a virtual display.
 screenshot: build
 	xvfb-run -a -s "-screen 0 1600x1200x24" ./$(BUILD)/zelm_screenshot docs/screenshot.png
+
+# Installs the program, its fonts and its desktop files below PREFIX (bin/, share/); the
+# installed program finds everything relative to itself, so the prefix may be moved later.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package (zelmeditor_*.deb in $(BUILD)); package-check shows that it installs.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+package-check: package
+	./scripts/check-package.sh $(BUILD)

@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "app/MathEdit.h"
+#include "app/SessionEnd.h"
 #include "formula/Errors.h"
 #include "platform/Platform.h"
 
@@ -25,7 +27,13 @@ public:
 int main(int argc, char** argv) {
     ZelmApplication app(argc, argv);
     QApplication::setApplicationName("TextverwerkerZelm");
-    zelm::RegisterProgramFonts();
+    // The installed desktop entry and icon (a program in its build folder has neither).
+    QGuiApplication::setDesktopFileName(zelm::DesktopId);
+    QApplication::setWindowIcon(QIcon::fromTheme(zelm::DesktopId));
+    for (const QString& file : zelm::RegisterProgramFonts())
+        qWarning("ZelmEditor: font not registered: %s", qUtf8Printable(file));
+    zelm::SessionEnd sessionEnd;
     zelm::TBasisMath window({}, {}, QApplication::arguments().mid(1));
+    sessionEnd.SetWindow(&window);
     return app.exec();
 }

@@ -1,11 +1,29 @@
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "platform/Platform.h"
 
 namespace zelm {
 
+namespace {
+
+// The installed layout: the program in <prefix>/bin, its data in <prefix>/share/zelmeditor.
+const QString ProgramFolderName = "bin";
+const QString DataFolderBelowPrefix = "share/zelmeditor";
+
+} // namespace
+
 std::string NativePath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+QString InstalledDataFolder(const QString& programDir) {
+    const QDir bin(programDir);
+    if (bin.dirName() != ProgramFolderName) return {};
+    // Relative to the program itself, so that a prefix moved elsewhere still finds its data.
+    const QString data = QDir::cleanPath(bin.absoluteFilePath("../" + DataFolderBelowPrefix));
+    return QFileInfo(data).isDir() ? data + "/" : QString();
 }
 
 } // namespace zelm
