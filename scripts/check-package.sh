@@ -20,10 +20,10 @@ fail() {
 echo "== $deb"
 dpkg-deb --info "$deb"
 
-# The libraries the program links and what it loads at run time.
+# The Qt libraries the program links and what it loads at run time.
 depends=$(dpkg-deb --field "$deb" Depends)
-for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libqt6printsupport6 \
-    qt6-qpa-plugins fonts-wine fonts-urw-base35 fonts-liberation2; do
+for needed in libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 qt6-qpa-plugins \
+    fonts-wine fonts-urw-base35 fonts-liberation2; do
     grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends lacks $needed"
 done
 
