@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("TextverwerkerZelm");
     // The installed desktop entry and icon (a program in its build folder has neither).
     QGuiApplication::setDesktopFileName(zelm::DesktopId);
-    QApplication::setWindowIcon(QIcon::fromTheme(zelm::DesktopId));
+    const QString icon = zelm::InstalledIconFile(QApplication::applicationDirPath());
+    QApplication::setWindowIcon(QIcon::fromTheme(zelm::DesktopId, QIcon(icon)));
     for (const QString& file : zelm::RegisterProgramFonts())
         qWarning("ZelmEditor: font not registered: %s", qUtf8Printable(file));
     zelm::SessionEnd sessionEnd;

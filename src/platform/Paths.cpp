@@ -26,4 +26,11 @@ QString InstalledDataFolder(const QString& programDir) {
     return QFileInfo(data).isDir() ? data + "/" : QString();
 }
 
+QString InstalledIconFile(const QString& programDir) {
+    const QString data = InstalledDataFolder(programDir);
+    if (data.isEmpty()) return {};
+    const QString icon = data + "../icons/hicolor/scalable/apps/" + DesktopId + ".svg";
+    return QFileInfo::exists(icon) ? QDir::cleanPath(icon) : QString();
+}
+
 } // namespace zelm

@@ -27,6 +27,9 @@ inline const QString DesktopId = "nl.zelmeditor.ZelmEditor";
 /// <prefix>/bin/ (with its trailing slash); empty for a program that runs from its build folder.
 QString InstalledDataFolder(const QString& programDir);
 
+/// The program's icon as installed beside its data folder; empty when not installed.
+QString InstalledIconFile(const QString& programDir);
+
 /// The font files RegisterProgramFonts registers for a program in `programDir`; a file found
 /// nowhere is given by its bare name.
 QStringList ProgramFontFiles(const QString& programDir);

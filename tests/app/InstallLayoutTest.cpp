@@ -112,6 +112,13 @@ TEST_P(InstallLayout, DataFontsAndRecoveryFolder) {
     const QString programDir = Path(c.programDir);
 
     EXPECT_EQ(InstalledDataFolder(programDir), c.dataFolder.isEmpty() ? "" : Path(c.dataFolder));
+    // The icon is looked for beside the data folder, never beside a program not installed.
+    const QString icon = "share/icons/hicolor/scalable/apps/" + DesktopId + ".svg";
+    MakeFolders({"usr/share/icons/hicolor/scalable/apps"});
+    MakeFiles({"usr/" + icon});
+    EXPECT_EQ(InstalledIconFile(programDir), c.programDir == "usr/bin" && !c.dataFolder.isEmpty()
+                                                 ? Path("usr/" + icon)
+                                                 : QString());
 
     // Tahoma first (the system's), then the two Tangerine weights.
     const QStringList fonts = ProgramFontFiles(programDir);
