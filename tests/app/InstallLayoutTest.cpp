@@ -14,9 +14,12 @@
 
 #include <csignal>
 #include <memory>
+#include <random>
 
+#include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "app/SessionEnd.h"
+#include "platform/FileIO.h"
 #include "platform/Platform.h"
 
 namespace zelm {
@@ -189,6 +192,52 @@ TEST_P(SessionEnds, TheWindowClosesAndLeavesItsClosingState) {
     EXPECT_TRUE(QFileInfo::exists(window.HerstelFileName(0)))
         << window.HerstelFileName(0).toStdString();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// Signals at random moments: during the start-up message, or after random typing, splitting
+// and joining. Every time the window closes, no dialog stays open, and the closing state holds
+// exactly the lines the window had.
+TEST_F(InstallFixture, RandomSignalsLeaveTheDocumentAsItsClosingState) {
+    std::mt19937 random(20261209);
+    const int signalKinds[] = {SIGTERM, SIGINT, SIGHUP};
+    const Qt::Key keys[] = {Qt::Key_A,      Qt::Key_X,         Qt::Key_Plus,   Qt::Key_Space,
+                            Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left};
+    for (int round = 0; round < 16; ++round) {
+        SCOPED_TRACE(round);
+        QTemporaryDir programDir;
+        const int signal = signalKinds[random() % 3];
+        const bool duringStartUp = random() % 3 == 0;
+        SessionEnd sessionEnd;
+        auto showMessage = [&](const QString& text) {
+            if (!duringStartUp) return;
+            QTimer::singleShot(0, [&] { std::raise(signal); });
+            QMessageBox box(QMessageBox::Information, "ZelmEditor", text);
+            QTimer::singleShot(10000, &box, [&] {
+                ADD_FAILURE() << "the message box stayed open";
+                box.reject();
+            });
+            box.exec();
+        };
+        TBasisMath window(programDir.path(), showMessage);
+        sessionEnd.SetWindow(&window);
+        if (!duringStartUp) {
+            for (int k = int(random() % 40); k > 0; --k) {
+                TMathEditor* line = window.CurrentLine();
+                if (!line && !window.Lines().empty()) line = window.Lines().back();
+                if (line) QTest::keyClick(line, keys[random() % std::size(keys)]);
+            }
+            std::raise(signal);
+        }
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 5000));
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        std::vector<Bytes> shown, stored;
+        for (const TMathEditor* line : window.Lines())
+            shown.push_back(line->Text());
+        for (const TLineRecord& r :
+             DecodeDocument(ReadWholeFile(NativePath(window.HerstelFileName(0)))))
+            stored.push_back(r.text);
+        EXPECT_EQ(stored, shown);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, SessionEnds, ::testing::ValuesIn(endCases),
