@@ -147,80 +147,44 @@ TEST_P(InstallLayout, DataFontsAndRecoveryFolder) {
 INSTANTIATE_TEST_SUITE_P(Layouts, InstallLayout, ::testing::ValuesIn(layoutCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The session ends: the signal comes after start-up, or while start-up shows its message box
-// about the new recovery folder, perhaps followed by a second box (a document not found).
-struct EndCase {
-    const char* name;
-    int signal;
-    bool duringStartUp;
-    bool missingDocument;
-};
-
-const EndCase endCases[] = {
-    {"TermAfterStartUp", SIGTERM, false, false},
-    {"IntAfterStartUp", SIGINT, false, false},
-    {"TermDuringTheFolderMessage", SIGTERM, true, false},
-    {"HupDuringStartUpWithTwoMessages", SIGHUP, true, true},
-};
-
-class SessionEnds : public InstallFixture, public ::testing::WithParamInterface<EndCase> {};
-
-TEST_P(SessionEnds, TheWindowClosesAndLeavesItsClosingState) {
-    const EndCase& c = GetParam();
-    SessionEnd sessionEnd;
-    int boxes = 0;
-    // During start-up: real modal message boxes, as the program shows them; the first brings
-    // the signal, and nothing but the signal ends them.
-    auto showMessage = [&](const QString& text) {
-        ++boxes;
-        if (!c.duringStartUp) return;
-        if (boxes == 1) QTimer::singleShot(0, [&] { std::raise(c.signal); });
-        QMessageBox box(QMessageBox::Information, "ZelmEditor", text);
-        QTimer::singleShot(10000, &box, [&] { // a failure, not a test that hangs
-            ADD_FAILURE() << "the message box stayed open";
-            box.reject();
-        });
-        box.exec();
-    };
-    const QStringList arguments = c.missingDocument ? QStringList{Path("weg.mds")} : QStringList{};
-    TBasisMath window(root.path(), showMessage, arguments);
-    sessionEnd.SetWindow(&window);
-    EXPECT_EQ(boxes, c.missingDocument ? 2 : 1);
-    if (!c.duringStartUp) std::raise(c.signal);
-
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !window.isVisible(); }, 5000));
-    EXPECT_TRUE(QFileInfo::exists(window.HerstelFileName(0)))
-        << window.HerstelFileName(0).toStdString();
-    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
-// Signals at random moments: during the start-up message, or after random typing, splitting
-// and joining. Every time the window closes, no dialog stays open, and the closing state holds
-// exactly the lines the window had.
-TEST_F(InstallFixture, RandomSignalsLeaveTheDocumentAsItsClosingState) {
+// The session ends, by each of the signals, at random moments: while start-up shows its message
+// about the new recovery folder (perhaps followed by a second box, a document not found), or
+// after random typing, splitting and joining. Every time the window closes, no dialog stays
+// open, and the closing state holds exactly the lines the window had.
+TEST_F(InstallFixture, SignalsCloseTheWindowWhichLeavesItsLinesAsClosingState) {
     std::mt19937 random(20261209);
     const int signalKinds[] = {SIGTERM, SIGINT, SIGHUP};
     const Qt::Key keys[] = {Qt::Key_A,      Qt::Key_X,         Qt::Key_Plus,   Qt::Key_Space,
                             Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Left};
     for (int round = 0; round < 16; ++round) {
-        SCOPED_TRACE(round);
+        const int signal = signalKinds[round < 3 ? round : random() % 3];
+        const bool duringStartUp = round < 2 || random() % 3 == 0;
+        const bool missingDocument = round == 0 || random() % 4 == 0;
+        SCOPED_TRACE(testing::Message() << "round " << round << " signal " << signal
+                                        << (duringStartUp ? " during start-up" : "")
+                                        << (missingDocument ? " missing document" : ""));
         QTemporaryDir programDir;
-        const int signal = signalKinds[random() % 3];
-        const bool duringStartUp = random() % 3 == 0;
         SessionEnd sessionEnd;
+        int boxes = 0;
+        // Real modal message boxes, as the program shows them; the first brings the signal,
+        // and nothing but the signal ends them.
         auto showMessage = [&](const QString& text) {
             if (!duringStartUp) return;
-            QTimer::singleShot(0, [&] { std::raise(signal); });
+            if (++boxes == 1) QTimer::singleShot(0, [&] { std::raise(signal); });
             QMessageBox box(QMessageBox::Information, "ZelmEditor", text);
-            QTimer::singleShot(10000, &box, [&] {
+            QTimer::singleShot(10000, &box, [&] { // a failure, not a test that hangs
                 ADD_FAILURE() << "the message box stayed open";
                 box.reject();
             });
             box.exec();
         };
-        TBasisMath window(programDir.path(), showMessage);
+        const QStringList arguments =
+            missingDocument ? QStringList{programDir.filePath("weg.mds")} : QStringList{};
+        TBasisMath window(programDir.path(), showMessage, arguments);
         sessionEnd.SetWindow(&window);
-        if (!duringStartUp) {
+        if (duringStartUp) {
+            EXPECT_EQ(boxes, missingDocument ? 2 : 1);
+        } else {
             for (int k = int(random() % 40); k > 0; --k) {
                 TMathEditor* line = window.CurrentLine();
                 if (!line && !window.Lines().empty()) line = window.Lines().back();
@@ -239,9 +203,6 @@ TEST_F(InstallFixture, RandomSignalsLeaveTheDocumentAsItsClosingState) {
         EXPECT_EQ(stored, shown);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Signals, SessionEnds, ::testing::ValuesIn(endCases),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace zelm
