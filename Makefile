@@ -4,7 +4,8 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan bench deps build screenshot format help-pictures
+.PHONY: run test test-asan bench deps build screenshot format help-pictures install package \
+        package-check
 
 deps:
 	./scripts/install-deps.sh
@@ -42,3 +43,16 @@ screenshot: build
 # output is committed, so the build itself needs no display.
 help-pictures: build
 	QT_QPA_PLATFORM=offscreen ./$(BUILD)/zelm_help_pictures resources/help
+
+# Installs the program, its fonts and its desktop files below PREFIX (bin/, share/); the
+# installed program finds everything relative to itself, so the prefix may be moved later.
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package (zelmeditor_*.deb in $(BUILD)); package-check shows that it installs.
+package: build
+	cd $(BUILD) && cpack -G DEB
+
+package-check: package
+	./scripts/check-package.sh $(BUILD)

@@ -13,6 +13,8 @@ packages=(
     fonts-wine fonts-urw-base35 fonts-liberation2
     nodejs npm
     xvfb xauth imagemagick
+    desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
+    file
 )
 
 missing=()

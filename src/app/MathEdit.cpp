@@ -20,6 +20,7 @@
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
 #include "platform/KeyCodes.h"
+#include "platform/Platform.h"
 
 namespace zelm {
 
@@ -110,12 +111,15 @@ void TBasisMath::FocusFirstLine() {
 
 // The recovery folder lives next to the program; a program folder we may not write to (a
 // read-only install) gets it in the user's data folder instead, so splitting and joining
-// lines keep working.
+// lines keep working. An installed program always keeps it per user: its folder is shared by
+// every user, even where one of them (root) may write there.
 void TBasisMath::MakeRecoveryFolder() {
     const QString beside = QDir(programDir_).absolutePath() + "/Herstel/";
     const QString perUser =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Herstel/";
-    for (const QString& folder : {beside, perUser}) {
+    QStringList folders = {perUser};
+    if (InstalledDataFolder(programDir_).isEmpty()) folders.prepend(beside);
+    for (const QString& folder : folders) {
         QFileInfo info(folder);
         if (info.isDir() && info.isWritable()) {
             HerstelDir = folder;

@@ -1,7 +1,9 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "app/ExportCommand.h"
 #include "app/MathEdit.h"
+#include "app/SessionEnd.h"
 #include "dialogs/HelpForm.h"
 #include "dialogs/OKCANCL2.h"
 #include "formula/Errors.h"
@@ -30,8 +32,15 @@ int main(int argc, char** argv) {
     ZelmApplication app(argc, argv);
     QApplication::setApplicationName("TextverwerkerZelm");
     zelm::InstallQtTranslations(app);
-    zelm::RegisterProgramFonts();
+    // The installed desktop entry and icon (a program in its build folder has neither).
+    QGuiApplication::setDesktopFileName(zelm::DesktopId);
+    const QString icon = zelm::InstalledIconFile(QApplication::applicationDirPath());
+    QApplication::setWindowIcon(QIcon::fromTheme(zelm::DesktopId, QIcon(icon)));
+    for (const QString& file : zelm::RegisterProgramFonts())
+        qWarning("ZelmEditor: font not registered: %s", qUtf8Printable(file));
+    zelm::SessionEnd sessionEnd;
     zelm::TBasisMath window({}, {}, QApplication::arguments().mid(1));
+    sessionEnd.SetWindow(&window);
     // The auxiliary windows, created hidden; the help window first.
     zelm::TZelmEditHelp help(&window);
     window.showHelp = [&help] { help.Show(); };

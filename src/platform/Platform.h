@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <string>
 
 class QCoreApplication;
@@ -20,6 +21,24 @@ namespace zelm {
 
 /// A path as the file system takes it (the local 8-bit encoding of file names).
 std::string NativePath(const QString& path);
+
+/// The name of the program's desktop entry, icon and AppStream component.
+inline const QString DesktopId = "nl.zelmeditor.ZelmEditor";
+
+/// The data folder of an installed program, <prefix>/share/zelmeditor/ for a program in
+/// <prefix>/bin/ (with its trailing slash); empty for a program that runs from its build folder.
+QString InstalledDataFolder(const QString& programDir);
+
+/// The program's icon as installed beside its data folder; empty when not installed.
+QString InstalledIconFile(const QString& programDir);
+
+/// The font files RegisterProgramFonts registers for a program in `programDir`; a file found
+/// nowhere is given by its bare name.
+QStringList ProgramFontFiles(const QString& programDir);
+
+/// Calls `handler` from the event loop when the process receives SIGTERM, SIGINT or SIGHUP
+/// (the session ends, Ctrl+C, the terminal closes); an empty handler restores their defaults.
+void OnTerminationSignal(std::function<void()> handler);
 
 /// The application's standard error report: the message in a box; the program goes on.
 void ShowErrorMessage(const QString& message);
