@@ -98,7 +98,13 @@ TOptiesVenster::TOptiesVenster(const FontDesc& mainFont, ColorRef mainColor,
     FormCreate(mainFont, mainColor);
 }
 
-TOptiesVenster::~TOptiesVenster() = default;
+// The controls go after this object has stopped being a TOptiesVenster: nothing they report
+// on their way out may reach it any more.
+TOptiesVenster::~TOptiesVenster() {
+    disconnect(qApp, nullptr, this, nullptr);
+    for (QWidget* child : Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->removeEventFilter(this);
+}
 
 void TOptiesVenster::CreateControls() {
     OKBtn = new QPushButton("OK", this);
