@@ -82,6 +82,7 @@ TFontDialog::TFontDialog(const FontDesc& font, ColorRef color, QWidget* parent)
     Fonts = new EmbeddedFontDialog(this);
     Fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     Fonts->setWindowFlags(Qt::Widget);
+    Fonts->setSizeGripEnabled(false);
     // The dialog lists the faces there are; it shows the one that draws the preset's name.
     QFont shown = ToQFont(font);
     shown.setFamily(QFontInfo(shown).family());
