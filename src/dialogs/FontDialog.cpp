@@ -23,6 +23,8 @@ namespace zelm {
 
 namespace {
 
+constexpr int ColourSwatchSide = 14;
+
 QString FaceName(const std::string& face) {
     QString s;
     for (unsigned char b : face)
@@ -54,8 +56,8 @@ QFont ToQFont(const FontDesc& font) {
     return f;
 }
 
-QIcon ColourSwatch(ColorRef colour) {
-    QPixmap pixmap(14, 14);
+QIcon ColourSwatch(ColorRef colour, int side) {
+    QPixmap pixmap(side, side);
     pixmap.fill(ToQColor(colour));
     QPainter painter(&pixmap);
     painter.setPen(Qt::black);
@@ -80,15 +82,14 @@ TFontDialog::TFontDialog(const FontDesc& font, ColorRef color, QWidget* parent)
     Fonts = new EmbeddedFontDialog(this);
     Fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
     Fonts->setWindowFlags(Qt::Widget);
+    Fonts->setSizeGripEnabled(false);
     // The dialog lists the faces there are; it shows the one that draws the preset's name.
     QFont shown = ToQFont(font);
     shown.setFamily(QFontInfo(shown).family());
     Fonts->setCurrentFont(shown);
 
     Kleur = new QComboBox(this);
-    for (const ColourName& c : ColourNames)
-        Kleur->addItem(ColourSwatch(c.value), QString::fromLatin1(c.name.data(), c.name.size()),
-                       QVariant::fromValue(c.value));
+    FillColourList(*Kleur, ColourSwatchSide);
     Kleur->setCurrentIndex(Kleur->findData(QVariant::fromValue(color)));
     auto* label = new QLabel("&Kleur:", this);
     label->setBuddy(Kleur);
@@ -126,6 +127,15 @@ ChosenFont TFontDialog::Choice() const {
     const int k = Kleur->currentIndex();
     result.color = k < 0 ? presetColor_ : Kleur->itemData(k).value<ColorRef>();
     return result;
+}
+
+void FillColourList(QComboBox& list, int swatchSide) {
+    list.setIconSize(QSize(swatchSide, swatchSide));
+    for (const ColourName& c : ColourNames)
+        list.addItem(ColourSwatch(c.value, swatchSide),
+                     QString::fromLatin1(c.name.data(), c.name.size()),
+                     QVariant::fromValue(c.value));
+    list.setCurrentIndex(-1);
 }
 
 std::optional<ChosenFont> ChooseFont(QWidget* parent, const FontDesc& font, ColorRef color) {

@@ -38,6 +38,10 @@ private:
     ColorRef presetColor_ = 0;
 };
 
+/// Fills `list` with the 16 standard colours, each with its swatch and Dutch name; no entry is
+/// selected.
+void FillColourList(QComboBox& list, int swatchSide);
+
 /// Runs the font dialog modally; the choice, or nothing when the user cancels.
 std::optional<ChosenFont> ChooseFont(QWidget* parent, const FontDesc& font, ColorRef color);
 

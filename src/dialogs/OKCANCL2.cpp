@@ -8,7 +8,6 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -18,8 +17,8 @@
 #include <algorithm>
 #include <exception>
 
+#include "dialogs/FontDialog.h"
 #include "editor/MathEditor.h"
-#include "formula/DeclMath.h"
 #include "formula/Errors.h"
 #include "platform/FileIO.h"
 #include "platform/Platform.h"
@@ -58,15 +57,6 @@ const QString PreviewStart = "3A+2b";
 const QString EmptyLinePreview = "Voorbeeld";
 // A line with nothing typed: its leading blank and an empty code string.
 const Bytes EmptyLineTextPlusCode = Bytes(" ") + '\0';
-
-QIcon Swatch(ColorRef colour) {
-    QPixmap pixmap(KleurEntryHeight - 2, KleurEntryHeight - 2);
-    pixmap.fill(ToQColor(colour));
-    QPainter painter(&pixmap);
-    painter.setPen(Qt::black);
-    painter.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
-    return QIcon(pixmap);
-}
 
 bool Inside(const QWidget* w, const QWidget* control) {
     return w && (w == control || control->isAncestorOf(w));
@@ -108,7 +98,13 @@ TOptiesVenster::TOptiesVenster(const FontDesc& mainFont, ColorRef mainColor,
     FormCreate(mainFont, mainColor);
 }
 
-TOptiesVenster::~TOptiesVenster() = default;
+// The controls go after this object has stopped being a TOptiesVenster: nothing they report
+// on their way out may reach it any more.
+TOptiesVenster::~TOptiesVenster() {
+    disconnect(qApp, nullptr, this, nullptr);
+    for (QWidget* child : Panel1->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->removeEventFilter(this);
+}
 
 void TOptiesVenster::CreateControls() {
     OKBtn = new QPushButton("OK", this);
@@ -185,7 +181,6 @@ void TOptiesVenster::CreatePageControls() {
 
     Kleurbox = new QComboBox(Panel1);
     Kleurbox->setFixedHeight(KleurboxHeight);
-    Kleurbox->setIconSize(QSize(KleurEntryHeight - 2, KleurEntryHeight - 2));
     connect(Kleurbox, &QComboBox::activated, this, &TOptiesVenster::KleurboxSelect);
 
     for (QWidget* child : {static_cast<QWidget*>(RadioGroup1), static_cast<QWidget*>(LetterBox),
@@ -197,7 +192,7 @@ void TOptiesVenster::FormCreate(const FontDesc& mainFont, ColorRef mainColor) {
     VoorbeeldEditor = new TMathEditor(Panel1);
     VoorbeeldEditor->installEventFilter(this); // its height stacks the page below it
     VoorbeeldEditor->SetText(PreviewStart.toStdString());
-    FillColourList();
+    FillColourList(*Kleurbox, KleurEntryHeight - 2);
     SplitFontEntries();
     StandaardOpties.font = FontToRecord(mainFont, mainColor);
     StandaardOpties.plainText = true;
@@ -219,13 +214,6 @@ void TOptiesVenster::FormCreate(const FontDesc& mainFont, ColorRef mainColor) {
              std::clamp(DesignedPosition.y(), work.top(),
                         std::max(work.top(), work.bottom() + 1 - height())));
     }
-}
-
-void TOptiesVenster::FillColourList() {
-    for (const ColourName& c : ColourNames)
-        Kleurbox->addItem(Swatch(c.value), QString::fromLatin1(c.name.data(), c.name.size()),
-                          QVariant::fromValue(c.value));
-    Kleurbox->setCurrentIndex(-1);
 }
 
 void TOptiesVenster::SplitFontEntries() {

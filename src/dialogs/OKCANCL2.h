@@ -114,7 +114,6 @@ private:
     void CreateControls();
     void CreateTree();
     void CreatePageControls();
-    void FillColourList();
     void SplitFontEntries();
     void SetRadioGroupIndex(int index);
     void FocusEntered(QWidget* old, QWidget* now);
