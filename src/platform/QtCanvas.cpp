@@ -270,7 +270,6 @@ std::shared_ptr<const ResolvedFont> Resolve(const FontDesc& d) {
         ResolveOutline(face, d, *r);
     else
         ResolveBasic(d, *r);
-    r->raw = QRawFont::fromFont(r->font);
     return r;
 }
 
@@ -410,7 +409,7 @@ void DrawGlyphsOn(QPainter& p, const ResolvedFont& f, const Bytes& s, int x, int
     }
     if (glyphs.isEmpty()) return;
     QGlyphRun run;
-    run.setRawFont(f.raw);
+    run.setRawFont(f.Raw());
     run.setRawData(glyphs.constData(), positions.constData(), int(glyphs.size()));
     for (int strike = 0; strike < strikes; ++strike)
         p.drawGlyphRun(QPointF(strike, 0), run);

@@ -28,16 +28,29 @@ namespace zelm {
 struct ResolvedFont {
     FontDesc desc;  ///< the description it was resolved from
     QFont font;     ///< draws it; pixel size = its em, no underline or strike-out
-    QRawFont raw;   ///< the same font file and size, for drawing glyph runs
     QString family; ///< the family that actually draws it (after fontconfig's substitution)
     FontMetrics metrics;
     std::array<char32_t, 256> chars{}; ///< the character each byte is drawn as
     std::array<bool, 256> mapped{};    ///< whether the font has a glyph for that character
-    std::array<quint32, 256> glyphs{}; ///< the glyph of `raw` each mapped byte is drawn with
+    std::array<quint32, 256> glyphs{}; ///< the glyph of Raw() each mapped byte is drawn with
     std::array<int, 256> widths{};     ///< the advance of each byte in pixels
     /// Drawn a second time one pixel to the right: bold asked of a face whose bold outlines
     /// are no heavier than its regular ones, made to look bold as the original platform does.
     bool doubleStrike = false;
+
+    /// The same font file and size for drawing glyph runs, made when first drawn with: a font
+    /// engine kept alive for every size merely measured would swell Qt's own font cache.
+    const QRawFont& Raw() const {
+        if (!rawMade_) {
+            raw_ = QRawFont::fromFont(font);
+            rawMade_ = true;
+        }
+        return raw_;
+    }
+
+private:
+    mutable QRawFont raw_;
+    mutable bool rawMade_ = false;
 };
 
 /// Pixels drawn once and put down again by a blit: a text run on its background, or a shape.

@@ -285,3 +285,35 @@ TEST(BoldText, PutsDownClearlyMoreInkThanRegular) {
 
 } // namespace
 } // namespace zelm
+
+namespace zelm {
+namespace {
+
+// The Qt canvas resolves a description once; its ids survive the font cache being cleared
+// (fonts registered later), each still selecting its own description.
+TEST(QtCanvasFontIds, SelectTheirDescriptionAlsoAfterTheCacheWasCleared) {
+    QtCanvas canvas;
+    const FontDesc fonts[] = {{"Tahoma", -16}, {"Tahoma", -16, 0, 700}, {"Symbol", -13}};
+    std::vector<FontId> ids;
+    for (const FontDesc& f : fonts)
+        ids.push_back(canvas.FontIdOf(f));
+    EXPECT_NE(ids[0], ids[1]);
+    EXPECT_NE(ids[1], ids[2]);
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        EXPECT_EQ(canvas.FontIdOf(fonts[i]), ids[i]);
+    ClearFontCache();
+    // Ids given before stay good for what they stood for; asking again resolves afresh.
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        canvas.SelectFontId(ids[i]);
+        EXPECT_EQ(canvas.Font(), fonts[i]);
+        EXPECT_EQ(canvas.Metrics(), MetricsOf(fonts[i]));
+        canvas.SelectFontId(canvas.FontIdOf(fonts[i]));
+        EXPECT_EQ(canvas.Font(), fonts[i]);
+    }
+    canvas.SelectFont(fonts[1]); // the description road ends at the same font
+    EXPECT_EQ(canvas.Font(), fonts[1]);
+    EXPECT_EQ(canvas.CharWidth('W'), 16);
+}
+
+} // namespace
+} // namespace zelm
