@@ -464,8 +464,10 @@ void DrawShapeOn(QPainter& p, ShapeKind kind, const std::vector<Point>& pts, QPo
 
 // The sprites live for the whole process, found by what they show: a keystroke changes one
 // run of a line, and every other run and shape is put down again from its sprite by one blit.
-// Bounded: when full, the cache starts afresh.
+// Bounded in number and in bytes: when full, the cache starts afresh.
 constexpr std::size_t SpritesKept = 2048;
+constexpr qsizetype SpriteBytesKept = qsizetype(32) << 20;
+qsizetype spriteBytes = 0;
 
 struct SpriteEntry {
     Sprite sprite;
@@ -485,6 +487,7 @@ template <class T> void AppendRaw(std::string& key, const T& value) {
 
 void ClearSprites() {
     Sprites().clear();
+    spriteBytes = 0;
 }
 
 namespace {
@@ -504,7 +507,7 @@ template <class Make> const Sprite& SpriteFor(const std::string& key, Make&& mak
     auto& sprites = Sprites();
     const auto it = sprites.find(key);
     if (it == sprites.end()) {
-        if (sprites.size() >= SpritesKept) sprites.clear();
+        if (sprites.size() >= SpritesKept || spriteBytes > SpriteBytesKept) ClearSprites();
         sprites.emplace(key, SpriteEntry{});
         return none;
     }
@@ -512,6 +515,7 @@ template <class Make> const Sprite& SpriteFor(const std::string& key, Make&& mak
     if (!entry.made) {
         entry.sprite = make();
         entry.made = true;
+        spriteBytes += entry.sprite.image.sizeInBytes();
     }
     return entry.sprite;
 }
