@@ -15,6 +15,7 @@ packages=(
     xvfb xauth imagemagick
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
     file
+    valgrind
 )
 
 missing=()

@@ -81,6 +81,32 @@ std::size_t CountCodeCharacters(std::string_view text) {
         std::count_if(text.begin(), text.end(), [](char c) { return c >= 1 && c <= 4; }));
 }
 
+void PutLine(Bytes& out, std::size_t at, bool plainText, const TFontRecord& font,
+             std::string_view codes, std::string_view text, std::int32_t top, std::int32_t width) {
+    out[at + LinePlainTextAt] = plainText ? 1 : 0;
+    PutFont(out, at + LineFontAt, font);
+    PutShortString(out, at + LineCodesAt, codes);
+    PutShortString(out, at + LineTextAt, text);
+    PutInt32(out, at + LineTopAt, std::uint32_t(top));
+    PutInt32(out, at + LineWidthAt, std::uint32_t(width));
+}
+
+/// The text and code string a line is stored with.
+struct StoredHalves {
+    std::string_view text;
+    std::string_view codes;
+};
+
+StoredHalves CutForStoring(std::string_view text, std::string_view codes) {
+    if (text.size() > ShortStringMax) {
+        // Cut both halves at the same code character, or the reloaded line would pair its
+        // code characters with parameters that belong to the lost tail.
+        text = text.substr(0, ShortStringMax);
+        return {text, codes.substr(0, std::min(codes.size(), CountCodeCharacters(text)))};
+    }
+    return {text, codes.substr(0, std::min(codes.size(), ShortStringMax))};
+}
+
 } // namespace
 
 Bytes EncodeFont(const TFontRecord& font) {
@@ -96,12 +122,7 @@ TFontRecord DecodeFont(std::string_view bytes) {
 
 Bytes EncodeLine(const TLineRecord& line) {
     Bytes out(LineRecordSize, '\0');
-    out[LinePlainTextAt] = line.plainText ? 1 : 0;
-    PutFont(out, LineFontAt, line.font);
-    PutShortString(out, LineCodesAt, line.codes);
-    PutShortString(out, LineTextAt, line.text);
-    PutInt32(out, LineTopAt, std::uint32_t(line.top));
-    PutInt32(out, LineWidthAt, std::uint32_t(line.width));
+    PutLine(out, 0, line.plainText, line.font, line.codes, line.text, line.top, line.width);
     return out;
 }
 
@@ -119,10 +140,12 @@ TLineRecord DecodeLine(std::string_view bytes) {
 }
 
 Bytes EncodeDocument(const std::vector<TLineRecord>& lines) {
-    Bytes out;
-    out.reserve(lines.size() * LineRecordSize);
-    for (const TLineRecord& line : lines)
-        out += EncodeLine(line);
+    Bytes out(lines.size() * LineRecordSize, '\0');
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const TLineRecord& line = lines[k];
+        PutLine(out, k * LineRecordSize, line.plainText, line.font, line.codes, line.text, line.top,
+                line.width);
+    }
     return out;
 }
 
@@ -192,18 +215,30 @@ SavedLine LineToRecord(bool plainText, const TFontRecord& font, const Bytes& tex
     TLineRecord& record = saved.record;
     record.plainText = plainText;
     record.font = font;
-    if (text.size() > ShortStringMax) {
-        // Cut both halves at the same code character, or the reloaded line would pair its
-        // code characters with parameters that belong to the lost tail.
-        record.text = text.substr(0, ShortStringMax);
-        record.codes = codes.substr(0, std::min(codes.size(), CountCodeCharacters(record.text)));
-    } else {
-        record.text = text;
-        record.codes = codes.substr(0, std::min(codes.size(), ShortStringMax));
-    }
+    const StoredHalves stored = CutForStoring(text, codes);
+    record.text = Bytes(stored.text);
+    record.codes = Bytes(stored.codes);
     record.top = top;
     record.width = width;
     return saved;
+}
+
+DocumentWriter::DocumentWriter(std::size_t lines) : out_(lines * LineRecordSize, '\0') {}
+
+bool DocumentWriter::Add(bool plainText, const TFontRecord& font, std::string_view text,
+                         std::string_view codes, std::int32_t top, std::int32_t width) {
+    const std::size_t at = lines_ * LineRecordSize;
+    if (at + LineRecordSize > out_.size()) out_.resize(at + LineRecordSize, '\0');
+    const StoredHalves stored = CutForStoring(text, codes);
+    PutLine(out_, at, plainText, font, stored.codes, stored.text, top, width);
+    ++lines_;
+    return text.size() > LongestQuietLine;
+}
+
+Bytes DocumentWriter::Take() {
+    out_.resize(lines_ * LineRecordSize);
+    lines_ = 0;
+    return std::move(out_);
 }
 
 } // namespace zelm

@@ -106,4 +106,21 @@ constexpr std::size_t LongestQuietLine = 254;
 SavedLine LineToRecord(bool plainText, const TFontRecord& font, const Bytes& text,
                        const Bytes& codes, std::int32_t top, std::int32_t width);
 
+/// A document file written in one pass: each line's record goes straight into one buffer,
+/// cut as LineToRecord cuts it, with no record objects on the way.
+class DocumentWriter {
+public:
+    /// Makes room for `lines` records at once.
+    explicit DocumentWriter(std::size_t lines);
+    /// Adds the record of a line; true when the line was over-long (the caller beeps).
+    bool Add(bool plainText, const TFontRecord& font, std::string_view text, std::string_view codes,
+             std::int32_t top, std::int32_t width);
+    /// The file's bytes; the writer is empty afterwards.
+    Bytes Take();
+
+private:
+    Bytes out_;
+    std::size_t lines_ = 0;
+};
+
 } // namespace zelm

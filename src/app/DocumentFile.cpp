@@ -95,16 +95,22 @@ QString RunOpenDialog(QWidget* parent, const QString& proposed) {
 } // namespace
 
 void TBasisMath::Save(const QString& fileName) {
-    std::vector<TLineRecord> records;
-    records.reserve(lines_.size());
+    DocumentWriter writer(lines_.size());
+    // Neighbouring lines nearly always share their font: its record is made once for them.
+    TFontRecord font = FontToRecord(FontDesc{}, 0);
+    const FontDesc* fontOf = nullptr;
+    ColorRef colorOf = 0;
     for (const TMathEditor* line : lines_) {
-        SavedLine saved =
-            LineToRecord(line->PlainText(), FontToRecord(line->Font(), line->FontColor()),
-                         line->Text(), line->Line().Codes(), line->y(), line->width());
-        if (saved.overLong) QApplication::beep();
-        records.push_back(std::move(saved.record));
+        if (!fontOf || !(*fontOf == line->Font()) || colorOf != line->FontColor()) {
+            fontOf = &line->Font();
+            colorOf = line->FontColor();
+            font = FontToRecord(*fontOf, colorOf);
+        }
+        if (writer.Add(line->PlainText(), font, line->Text(), line->Line().Codes(), line->y(),
+                       line->width()))
+            QApplication::beep();
     }
-    WriteFileAtomically(NativePath(fileName), EncodeDocument(records));
+    WriteFileAtomically(NativePath(fileName), writer.Take());
 }
 
 void TBasisMath::Load(const QString& fileName) {

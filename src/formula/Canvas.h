@@ -3,6 +3,7 @@
 // spacing, baseline text with an advancing current position, pens, brushes and shapes).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -96,6 +97,9 @@ enum class RasterOp { CopyPen, Not };
 /// The system highlight colour asked of the canvas by ColorRef(SystemHighlight).
 constexpr ColorRef SystemHighlight = 0xFF00000Du;
 
+/// A font description as resolved by one canvas: a small number, valid for the canvas's life.
+using FontId = int;
+
 /// Abstract device context. Selecting an object returns the one it replaces, so that a caller
 /// can select it again when it is done.
 class Canvas {
@@ -107,6 +111,16 @@ public:
     virtual FontDesc Font() const = 0;
     /// Creates a font from `f`, selects it and returns the description it replaces.
     virtual FontDesc SelectFont(const FontDesc& f) = 0;
+    /// The id of `f` on this canvas. A canvas that keeps no fonts of its own gets a small
+    /// table of descriptions here, selected through SelectFont.
+    virtual FontId FontIdOf(const FontDesc& f) {
+        for (std::size_t i = 0; i < fontIds_.size(); ++i)
+            if (fontIds_[i] == f) return FontId(i);
+        fontIds_.push_back(f);
+        return FontId(fontIds_.size() - 1);
+    }
+    /// Selects the font of an id that FontIdOf gave on this canvas.
+    virtual void SelectFontId(FontId id) { SelectFont(fontIds_.at(std::size_t(id))); }
     /// Metrics of the selected font.
     virtual FontMetrics Metrics() = 0;
     /// Width and height of `s` in the selected font, extra character spacing included.
@@ -139,6 +153,9 @@ public:
     virtual void PolyBezier(const std::vector<Point>& pts) = 0;
     /// Ellipse inside the box, outlined with the pen and filled with the brush.
     virtual void Ellipse(const Rect& box) = 0;
+
+private:
+    std::vector<FontDesc> fontIds_; // the default id table: an id is an index
 };
 
 } // namespace zelm

@@ -76,7 +76,7 @@ public:
     TTextdelen Run() {
         StartPass();
         const bool walkedToTheEnd = Walk();
-        canvas_.SelectFont(start_);
+        canvas_.SelectFontId(startId_);
         if (walkedToTheEnd) AddFinalRun();
         canvas_.SetTextCharacterExtra(startExtra_);
         EndPass();
@@ -185,7 +185,8 @@ private:
         if (!m_.outline) pinnedDescent_ = m_.descent;
     }
 
-    void SelectCurrentFont() { canvas_.SelectFont(font_); }
+    /// The canvas resolves each description once; selecting it again goes by its id.
+    void SelectCurrentFont() { canvas_.SelectFontId(canvas_.FontIdOf(font_)); }
 
     // ---- start of a pass --------------------------------------------------------------
 
@@ -196,8 +197,8 @@ private:
             if (!IsCodeChar(text_[i]) && (i == 0 || IsCodeChar(text_[i - 1]))) ++runs;
         }
         list_.items.reserve(1 + codes + runs);
-        start_ = canvas_.Font();
-        font_ = start_;
+        font_ = canvas_.Font();
+        startId_ = canvas_.FontIdOf(font_);
         startExtra_ = canvas_.TextCharacterExtra();
         SelectCurrentFont();
         RefreshAllMetrics();
@@ -830,7 +831,7 @@ private:
     const LayoutVariant& variant_;
 
     TTextdelen list_;
-    FontDesc start_;
+    FontId startId_ = 0; // the starting font, selected again when the pass ends
     FontDesc font_;
     LayoutMetrics m_;
     int pinnedDescent_ = 0;

@@ -126,6 +126,7 @@ private:
         canvas_.SetTextColor(in_.textColor);
         canvas_.SetBkColor(in_.bkColor);
         state_ = SelState::Before;
+        ownFont_ = canvas_.FontIdOf(canvas_.Font());
     }
 
     void ClearBackgroundOrRemoveMarker() {
@@ -185,13 +186,13 @@ private:
             DrawShapePart(canvas_, part, state_);
             return;
         }
-        const FontDesc previous = canvas_.SelectFont(PartFont(in_.baseFont, part, DWeight::Bold));
+        canvas_.SelectFontId(canvas_.FontIdOf(PartFont(in_.baseFont, part, DWeight::Bold)));
         canvas_.SetTextColor(PartTextColor(in_.textColor, part));
         canvas_.SetTextCharacterExtra(part.Italic);
         canvas_.MoveTo(part.Left, part.Baseline);
         DrawPartText(part);
         canvas_.SetTextCharacterExtra(0);
-        canvas_.SelectFont(previous);
+        canvas_.SelectFontId(ownFont_);
     }
 
     void DrawPartText(const TTextdeel& part) {
@@ -239,6 +240,7 @@ private:
     Canvas& canvas_;
     const LinePaintInput& in_;
     SelState state_ = SelState::Before;
+    FontId ownFont_ = 0; // the canvas's font when the paint began, selected after each part
     bool startsInside_ = false;
     bool endsInside_ = false;
 };

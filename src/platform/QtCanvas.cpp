@@ -1,6 +1,7 @@
 #include "platform/QtCanvas.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPaintEngine>
@@ -9,6 +10,7 @@
 #include <QPalette>
 #include <QPolygon>
 #include <QRawFont>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -21,6 +23,8 @@
 
 namespace zelm {
 
+void ClearSprites(); // the sprites of drawn text go with the fonts they were drawn in
+
 namespace {
 
 // ---- Resolving a description into a font ----
@@ -31,8 +35,10 @@ struct FaceData {
     std::optional<FontTables> tables;
     std::array<char32_t, 256> chars{};
     std::array<bool, 256> mapped{};
+    std::array<quint32, 256> glyphs{};
     std::array<int, 256> advanceUnits{}; // from hmtx; used only when the tables have advances
     bool simulatedBold = false;          // bold asked of a font file that is not bold
+    bool doubleStrike = false;           // bold asked, but drawn no heavier than regular
 };
 
 QString FromCp1252(const std::string& bytes) {
@@ -100,13 +106,52 @@ void MapBytes(const QRawFont& raw, bool symbol, FaceData& data) {
     }
 }
 
-void ReadAdvanceUnits(const QRawFont& raw, FaceData& data) {
+// Glyph indexes do not depend on the size: looked up once per face, for every byte.
+void ReadGlyphs(const QRawFont& raw, FaceData& data) {
     QString all;
     for (char32_t c : data.chars)
         all += QChar(char16_t(c));
     const QList<quint32> glyphs = raw.glyphIndexesForString(all);
     for (int b = 0; b < 256 && b < glyphs.size(); ++b)
-        data.advanceUnits[b] = data.tables->AdvanceOf(glyphs[b]).value_or(0);
+        data.glyphs[b] = glyphs[b];
+}
+
+void ReadAdvanceUnits(FaceData& data) {
+    for (int b = 0; b < 256; ++b)
+        data.advanceUnits[b] = data.tables->AdvanceOf(data.glyphs[b]).value_or(0);
+}
+
+// How heavy a face draws: the coverage that a few stemmed letters put down at a size text is
+// read at, as the font engine renders them (a bold made up by the engine counts as drawn; very
+// large glyphs are drawn another way and would not tell).
+constexpr int InkProbePixels = 24;
+constexpr unsigned char InkProbeBytes[] = {'l', 'I', 'H', 'n', 'o'};
+
+double InkOf(const FontDesc& d, const FaceData& face) {
+    QFont f = BaseQFont(d);
+    f.setPixelSize(InkProbePixels);
+    const QRawFont raw = QRawFont::fromFont(f);
+    QString probe;
+    for (unsigned char b : InkProbeBytes)
+        probe += QChar(char16_t(face.chars[b]));
+    double ink = 0;
+    for (quint32 glyph : raw.glyphIndexesForString(probe)) {
+        // An 8-bit map whose values are the coverage.
+        const QImage coverage = raw.alphaMapForGlyph(glyph, QRawFont::PixelAntialiasing);
+        for (int y = 0; y < coverage.height(); ++y) {
+            const uchar* line = coverage.constScanLine(y);
+            for (int x = 0; x < coverage.width(); ++x)
+                ink += line[x];
+        }
+    }
+    return ink;
+}
+
+// A bold that puts down less than this much more ink than its regular does not look bold.
+constexpr double BoldInkRatio = 1.15;
+
+bool IsBoldRequest(const FontDesc& d) {
+    return QtWeight(d.weight) >= QFont::DemiBold;
 }
 
 FaceData LoadFace(const FontDesc& d) {
@@ -117,28 +162,34 @@ FaceData LoadFace(const FontDesc& d) {
     data.family = raw.familyName();
     data.tables = ReadFontTables(TableOf(raw, "OS/2"), TableOf(raw, "hhea"), TableOf(raw, "head"),
                                  TableOf(raw, "post"), TableOf(raw, "hmtx"));
-    data.simulatedBold = data.tables && QtWeight(d.weight) >= QFont::DemiBold &&
-                         data.tables->weightClass < QFont::DemiBold;
+    data.simulatedBold =
+        data.tables && IsBoldRequest(d) && data.tables->weightClass < QFont::DemiBold;
     MapBytes(raw, IsSymbolFace(d.face), data);
-    if (data.tables && !data.tables->advances.empty()) ReadAdvanceUnits(raw, data);
+    ReadGlyphs(raw, data);
+    if (data.tables && !data.tables->advances.empty()) ReadAdvanceUnits(data);
     return data;
 }
 
 using FaceKey = std::tuple<std::string, int, bool>;
 
+// The numbers tell descriptions apart; of the face only its length and first letter are
+// hashed, since a line uses one or two faces and equality compares the whole name anyway.
 struct FontDescHash {
     std::size_t operator()(const FontDesc& d) const {
-        std::size_t h = std::hash<std::string>()(d.face);
+        std::size_t h = d.face.size() * 131 + (d.face.empty() ? 0 : std::size_t(d.face[0]));
         for (int v : {d.height, d.width, d.weight, d.italic, d.underline, d.strikeOut, d.charSet})
-            h = h * 31 + std::hash<int>()(v);
+            h = h * 31 + std::size_t(v);
         return h;
     }
 };
 
 // The caches live for the whole process: a description is resolved once, whichever line
-// editor or printer asks for it, and a font file is read once for all its sizes.
+// editor or printer asks for it, and a font file is read once for all its sizes. An id is an
+// index into `fonts`, whose entries stay put even when the cache is cleared, so that a canvas
+// never holds a dangling font; it notices the new generation and resolves its fonts again.
 struct FontCache {
-    std::unordered_map<FontDesc, std::shared_ptr<const ResolvedFont>, FontDescHash> fonts;
+    std::unordered_map<FontDesc, FontId, FontDescHash> ids;
+    std::vector<std::shared_ptr<const ResolvedFont>> fonts;
     std::map<FaceKey, FaceData> faces;
 };
 
@@ -147,12 +198,21 @@ FontCache& Cache() {
     return cache;
 }
 
-const FaceData& FaceFor(const FontDesc& d) {
+// Counts the clearings of the cache; a plain value, since every font selection reads it.
+int cacheGeneration = 0;
+
+FaceData& FaceFor(const FontDesc& d) {
     auto& faces = Cache().faces;
     const FaceKey key{d.face, int(QtWeight(d.weight)), d.italic != 0};
     auto it = faces.find(key);
-    if (it == faces.end()) it = faces.emplace(key, LoadFace(d)).first;
-    return it->second;
+    if (it != faces.end()) return it->second;
+    FaceData face = LoadFace(d);
+    if (IsBoldRequest(d)) {
+        FontDesc regular = d;
+        regular.weight = 400;
+        face.doubleStrike = InkOf(d, face) < BoldInkRatio * InkOf(regular, face);
+    }
+    return faces.emplace(key, std::move(face)).first->second;
 }
 
 // A font with the tables: everything is scaled from them by the one rounding rule. A bold
@@ -199,10 +259,13 @@ void ResolveBasic(const FontDesc& d, ResolvedFont& r) {
 std::shared_ptr<const ResolvedFont> Resolve(const FontDesc& d) {
     const FaceData& face = FaceFor(d);
     auto r = std::make_shared<ResolvedFont>();
+    r->desc = d;
     r->font = BaseQFont(d);
     r->family = face.family;
     r->chars = face.chars;
     r->mapped = face.mapped;
+    r->glyphs = face.glyphs;
+    r->doubleStrike = face.doubleStrike;
     if (face.tables)
         ResolveOutline(face, d, *r);
     else
@@ -210,13 +273,27 @@ std::shared_ptr<const ResolvedFont> Resolve(const FontDesc& d) {
     return r;
 }
 
+FontId ResolveFontId(const FontDesc& f) {
+    FontCache& cache = Cache();
+    auto it = cache.ids.find(f);
+    if (it != cache.ids.end()) return it->second;
+    const FontId id = FontId(cache.fonts.size());
+    cache.fonts.push_back(Resolve(f));
+    cache.ids.emplace(f, id);
+    return id;
+}
+
+// Cheaper than the == of the description: the sizes differ far more often than the faces.
+bool SameFont(const FontDesc& a, const FontDesc& b) {
+    return a.height == b.height && a.weight == b.weight && a.italic == b.italic &&
+           a.underline == b.underline && a.width == b.width && a.strikeOut == b.strikeOut &&
+           a.charSet == b.charSet && a.face == b.face;
+}
+
 } // namespace
 
 std::shared_ptr<const ResolvedFont> ResolveFont(const FontDesc& f) {
-    auto& fonts = Cache().fonts;
-    auto it = fonts.find(f);
-    if (it == fonts.end()) it = fonts.emplace(f, Resolve(f)).first;
-    return it->second;
+    return Cache().fonts[std::size_t(ResolveFontId(f))];
 }
 
 FontMetrics MetricsOf(const FontDesc& f) {
@@ -224,12 +301,23 @@ FontMetrics MetricsOf(const FontDesc& f) {
 }
 
 int ResolvedFontCount() {
-    return int(Cache().fonts.size());
+    return int(Cache().ids.size());
 }
 
 void ClearFontCache() {
-    Cache().fonts.clear();
-    Cache().faces.clear();
+    ClearSprites();
+    FontCache& cache = Cache();
+    cache.ids.clear();
+    cache.faces.clear();
+    ++cacheGeneration;
+}
+
+bool BoldNeedsDoubleStrike(const std::string& face, bool italic) {
+    FontDesc d;
+    d.face = face;
+    d.weight = 700;
+    d.italic = italic ? 1 : 0;
+    return FaceFor(d).doubleStrike;
 }
 
 // ---- Colours and the system's font smoothing ----
@@ -294,6 +382,224 @@ bool FontSmoothingOn() {
     return on;
 }
 
+// ---- Drawing on a painter, and the sprites of what was drawn ----
+
+namespace {
+
+// Each glyph goes where the measured advances put it, so that the drawn text covers exactly
+// the extent the layout measured, extra spacing included; the whole run is one call, shaped
+// by nobody. A character the font lacks is left to Qt's font fallback, one by one. The pen
+// is the ink already.
+void DrawGlyphsOn(QPainter& p, const ResolvedFont& f, const Bytes& s, int x, int baseline,
+                  int extra) {
+    QVarLengthArray<quint32, 256> glyphs;
+    QVarLengthArray<QPointF, 256> positions;
+    const int strikes = f.doubleStrike ? 2 : 1;
+    int at = x;
+    for (unsigned char b : s) {
+        if (f.mapped[b]) {
+            glyphs.append(f.glyphs[b]);
+            positions.append(QPointF(at, baseline));
+        } else {
+            p.setFont(f.font);
+            for (int strike = 0; strike < strikes; ++strike)
+                p.drawText(QPoint(at + strike, baseline), QString(QChar(char16_t(f.chars[b]))));
+        }
+        at += f.widths[b] + extra;
+    }
+    if (glyphs.isEmpty()) return;
+    QGlyphRun run;
+    run.setRawFont(f.Raw());
+    run.setRawData(glyphs.constData(), positions.constData(), int(glyphs.size()));
+    for (int strike = 0; strike < strikes; ++strike)
+        p.drawGlyphRun(QPointF(strike, 0), run);
+}
+
+/// The text's cell relative to its start on the baseline.
+QRect CellOf(const FontMetrics& m, int width) {
+    return QRect(0, -m.tmAscent, width, m.tmHeight);
+}
+
+// A run on its opaque background, underlined or struck out as its font says.
+void DrawRunOn(QPainter& p, const ResolvedFont& f, const Bytes& s, int x, int baseline, int width,
+               int extra, const QColor& ink, const QColor& bk) {
+    const FontMetrics& m = f.metrics;
+    p.fillRect(CellOf(m, width).translated(x, baseline), bk);
+    DrawGlyphsOn(p, f, s, x, baseline, extra);
+    if (f.desc.underline)
+        p.fillRect(QRect(x, baseline - m.underscorePosition, width, std::max(1, m.underscoreSize)),
+                   ink);
+    if (f.desc.strikeOut)
+        p.fillRect(QRect(x, baseline - m.strikeoutPosition, width, std::max(1, m.strikeoutSize)),
+                   ink);
+}
+
+void DrawShapeOn(QPainter& p, ShapeKind kind, const std::vector<Point>& pts, QPoint shift) {
+    const auto at = [&](const Point& q) { return QPoint(q.x, q.y) + shift; };
+    switch (kind) {
+    case ShapeKind::Polyline: {
+        QPolygon polygon;
+        for (const Point& q : pts)
+            polygon << at(q);
+        p.drawPolyline(polygon);
+        break;
+    }
+    case ShapeKind::Bezier: {
+        QPainterPath path(at(pts[0]));
+        for (std::size_t i = 1; i + 2 < pts.size(); i += 3)
+            path.cubicTo(at(pts[i]), at(pts[i + 1]), at(pts[i + 2]));
+        p.drawPath(path);
+        break;
+    }
+    case ShapeKind::Ellipse: {
+        // The box's right and bottom edges lie outside the figure.
+        const QPoint topLeft = at(pts[0]);
+        const QPoint bottomRight = at(pts[1]);
+        p.drawEllipse(QRect(
+            topLeft, QSize(bottomRight.x() - topLeft.x() - 1, bottomRight.y() - topLeft.y() - 1)));
+        break;
+    }
+    }
+}
+
+// The sprites live for the whole process, found by what they show: a keystroke changes one
+// run of a line, and every other run and shape is put down again from its sprite by one blit.
+// Bounded in number and in bytes: when full, the cache starts afresh.
+constexpr std::size_t SpritesKept = 2048;
+constexpr qsizetype SpriteBytesKept = qsizetype(32) << 20;
+qsizetype spriteBytes = 0;
+
+struct SpriteEntry {
+    Sprite sprite;
+    bool made = false; // met once so far: nothing made yet
+};
+
+std::unordered_map<std::string, SpriteEntry>& Sprites() {
+    static std::unordered_map<std::string, SpriteEntry> sprites;
+    return sprites;
+}
+
+template <class T> void AppendRaw(std::string& key, const T& value) {
+    key.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+} // namespace
+
+void ClearSprites() {
+    Sprites().clear();
+    spriteBytes = 0;
+}
+
+namespace {
+bool spritesOn = true;
+} // namespace
+
+void UseSprites(bool on) {
+    spritesOn = on;
+}
+
+namespace {
+
+// The sprite of `key`, made by `make` the second time the key is met: what is drawn only once
+// (a document being loaded, lines scrolled past) is not worth a sprite, and is drawn directly.
+template <class Make> const Sprite& SpriteFor(const std::string& key, Make&& make) {
+    static const Sprite none;
+    auto& sprites = Sprites();
+    const auto it = sprites.find(key);
+    if (it == sprites.end()) {
+        if (sprites.size() >= SpritesKept || spriteBytes > SpriteBytesKept) ClearSprites();
+        sprites.emplace(key, SpriteEntry{});
+        return none;
+    }
+    SpriteEntry& entry = it->second;
+    if (!entry.made) {
+        entry.sprite = make();
+        entry.made = true;
+        spriteBytes += entry.sprite.image.sizeInBytes();
+    }
+    return entry.sprite;
+}
+
+QPainter& PrepareSpritePainter(QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, true);
+    return p;
+}
+
+// A text run drawn once into an image of its cell with a margin around it. Ink in the margin
+// (an overhanging italic letter, say) would be blended over what lies next to the cell, which a
+// blit cannot do: such a run keeps being drawn directly.
+Sprite MakeTextSprite(const ResolvedFont& f, const Bytes& s, int width, int extra,
+                      const QColor& ink, const QColor& bk) {
+    const QRect cell = CellOf(f.metrics, width);
+    const int margin = std::max(4, f.font.pixelSize());
+    const QRect area = cell.adjusted(-margin, -margin, margin, margin);
+    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        PrepareSpritePainter(p).setPen(ink);
+        DrawRunOn(p, f, s, -area.left(), -area.top(), width, extra, ink, bk);
+    }
+    const QRect inside = cell.translated(-area.topLeft());
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) != 0 && !inside.contains(x, y)) return Sprite{{}, {}, false};
+    }
+    return Sprite{image.copy(inside).convertToFormat(QImage::Format_RGB32), cell.topLeft(),
+                  !cell.isEmpty()};
+}
+
+// A shape drawn once into an image of its bounds, pen width and a pixel around.
+Sprite MakeShapeSprite(ShapeKind kind, const std::vector<Point>& pts, const QPen& pen,
+                       const QBrush& brush, QRect bounds) {
+    const int margin = pen.width() + 2;
+    const QRect area = bounds.adjusted(-margin, -margin, margin, margin);
+    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        PrepareSpritePainter(p).setPen(pen);
+        p.setBrush(brush);
+        DrawShapeOn(p, kind, pts, -area.topLeft());
+    }
+    return Sprite{std::move(image), area.topLeft() - bounds.topLeft(), true};
+}
+
+} // namespace
+
+const Sprite& QtCanvas::TextSprite(const ResolvedFont& f, const Bytes& s, int width, int extra,
+                                   const QColor& ink, const QColor& bk) {
+    std::string& key = spriteKey_;
+    key.assign(1, 't');
+    AppendRaw(key, fontId_);
+    AppendRaw(key, extra);
+    AppendRaw(key, ink.rgba());
+    AppendRaw(key, bk.rgba());
+    key += s;
+    return SpriteFor(key, [&] { return MakeTextSprite(f, s, width, extra, ink, bk); });
+}
+
+// Shapes are kept by their points relative to their bounds: the same bracket anywhere on the
+// line is one sprite, put down at its place.
+const Sprite& QtCanvas::ShapeSprite(ShapeKind kind, const std::vector<Point>& pts, const QPen& pen,
+                                    const QBrush& brush, const QRect& bounds) {
+    std::string& key = spriteKey_;
+    key.assign(1, char('a' + int(kind)));
+    AppendRaw(key, pen.color().rgba());
+    AppendRaw(key, pen.width());
+    AppendRaw(key, int(pen.style()));
+    AppendRaw(key, int(pen.capStyle()));
+    AppendRaw(key, int(brush.style()));
+    AppendRaw(key, brush.color().rgba());
+    for (const Point& q : pts) {
+        AppendRaw(key, q.x - bounds.left());
+        AppendRaw(key, q.y - bounds.top());
+    }
+    return SpriteFor(key, [&] { return MakeShapeSprite(kind, pts, pen, brush, bounds); });
+}
+
 // ---- The canvas ----
 
 QtCanvas::QtCanvas(FontDesc start) : font_(std::move(start)) {}
@@ -321,14 +627,49 @@ QtCanvas::~QtCanvas() {
         painter_->restore();
 }
 
+// After the cache was cleared the ids this canvas knows may stand for other fonts.
+void QtCanvas::ForgetStaleFonts() {
+    if (generation_ == cacheGeneration) return;
+    generation_ = cacheGeneration;
+    known_.clear();
+    if (resolved_) font_ = resolved_->desc;
+    resolved_ = nullptr;
+    fontId_ = -1;
+}
+
 const ResolvedFont& QtCanvas::Current() {
-    if (!resolved_) resolved_ = ResolveFont(font_);
+    ForgetStaleFonts();
+    if (!resolved_) SelectFontId(FontIdOf(font_));
     return *resolved_;
 }
 
+// A line uses a handful of fonts over and over: the selected one and the last few met are
+// found here by a short search, and only the others are looked up in the process-wide cache.
+constexpr std::size_t KnownFontsKept = 16;
+
+FontId QtCanvas::FontIdOf(const FontDesc& f) {
+    ForgetStaleFonts();
+    if (resolved_ && SameFont(resolved_->desc, f)) return fontId_;
+    for (const KnownFont& k : known_)
+        if (SameFont(k.desc, f)) return k.id;
+    const FontId id = ResolveFontId(f);
+    if (known_.size() < KnownFontsKept)
+        known_.push_back({f, id});
+    else
+        known_[nextKnown_++ % KnownFontsKept] = {f, id}; // the oldest goes
+    return id;
+}
+
+void QtCanvas::SelectFontId(FontId id) {
+    ForgetStaleFonts();
+    if (id == fontId_ && resolved_) return;
+    resolved_ = Cache().fonts.at(std::size_t(id)).get();
+    fontId_ = id;
+}
+
 FontDesc QtCanvas::SelectFont(const FontDesc& f) {
-    FontDesc old = std::exchange(font_, f);
-    resolved_ = ResolveFont(font_);
+    FontDesc old = Font();
+    SelectFontId(FontIdOf(f));
     return old;
 }
 
@@ -382,31 +723,60 @@ void QtCanvas::TextOut(const Bytes& s) {
     if (baselineCP_) pos_.x += width;
 }
 
-// Each character goes where the measured advances put it, so that the drawn text covers
-// exactly the extent the layout measured, extra spacing included.
-void QtCanvas::DrawTextRun(const ResolvedFont& f, const Bytes& s, int x, int baseline, int width) {
-    const FontMetrics& m = f.metrics;
-    const QColor ink = ToQColor(textColor_);
-    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter_->fillRect(QRect(x, baseline - m.tmAscent, width, m.tmHeight), ToQColor(bkColor_));
-    painter_->setFont(f.font);
-    painter_->setPen(ink);
-    int at = x;
-    for (unsigned char b : s) {
-        painter_->drawText(QPoint(at, baseline), QString(QChar(char16_t(f.chars[b]))));
-        at += f.widths[b] + extra_;
+// Sprites are exact only where the painter puts pixels one to one on whole coordinates: a
+// raster engine without scaling (a printer, an SVG file or a high-density screen draw directly).
+bool QtCanvas::SpritesFit() {
+    if (!spritesOn) return false;
+    if (!spritesFit_) {
+        const QPaintEngine* engine = painter_->paintEngine();
+        spritesFit_ =
+            engine && engine->type() == QPaintEngine::Raster &&
+            painter_->device()->devicePixelRatio() == 1.0 &&
+            painter_->deviceTransform().type() <= QTransform::TxTranslate &&
+            painter_->deviceTransform().dx() == std::floor(painter_->deviceTransform().dx()) &&
+            painter_->deviceTransform().dy() == std::floor(painter_->deviceTransform().dy());
     }
-    if (font_.underline)
-        painter_->fillRect(
-            QRect(x, baseline - m.underscorePosition, width, std::max(1, m.underscoreSize)), ink);
-    if (font_.strikeOut)
-        painter_->fillRect(
-            QRect(x, baseline - m.strikeoutPosition, width, std::max(1, m.strikeoutSize)), ink);
+    return *spritesFit_;
+}
+
+void QtCanvas::DrawTextRun(const ResolvedFont& f, const Bytes& s, int x, int baseline, int width) {
+    const QColor ink = ToQColor(textColor_);
+    const QColor bk = ToQColor(bkColor_);
+    UseMode(QPainter::CompositionMode_SourceOver);
+    if (SpritesFit()) {
+        const Sprite& sprite = TextSprite(f, s, width, extra_, ink, bk);
+        if (sprite.exact) {
+            painter_->drawImage(QPoint(x, baseline) + sprite.offset, sprite.image);
+            return;
+        }
+    }
+    UsePen(QPen(ink));
+    DrawRunOn(*painter_, f, s, x, baseline, width, extra_, ink, bk);
+}
+
+// Setting the painter's pen, brush or mode makes its engine prepare its drawing again: only a
+// change is passed on.
+void QtCanvas::UsePen(const QPen& pen) {
+    if (painterPen_ && *painterPen_ == pen) return;
+    painter_->setPen(pen);
+    painterPen_ = pen;
+}
+
+void QtCanvas::UseBrush(const QBrush& brush) {
+    if (painterBrush_ && *painterBrush_ == brush) return;
+    painter_->setBrush(brush);
+    painterBrush_ = brush;
+}
+
+void QtCanvas::UseMode(QPainter::CompositionMode mode) {
+    if (painterMode_ == mode) return;
+    painter_->setCompositionMode(mode);
+    painterMode_ = mode;
 }
 
 void QtCanvas::FillRect(const Rect& r, ColorRef c) {
     if (!painter_ || r.right <= r.left || r.bottom <= r.top) return;
-    painter_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    UseMode(QPainter::CompositionMode_SourceOver);
     painter_->fillRect(QRect(r.left, r.top, r.right - r.left, r.bottom - r.top), ToQColor(c));
 }
 
@@ -419,22 +789,17 @@ void QtCanvas::PrepareShape(bool fill) {
     const bool thin = pen_.width <= 1;
     pen.setCapStyle(thin ? Qt::FlatCap : Qt::RoundCap);
     pen.setJoinStyle(thin ? Qt::MiterJoin : Qt::RoundJoin);
-    painter_->setPen(pen);
-    painter_->setBrush(fill && !brush_.null ? QBrush(ToQColor(brush_.color)) : QBrush());
+    UsePen(pen);
+    UseBrush(fill && !brush_.null ? QBrush(ToQColor(brush_.color)) : QBrush());
     // Inverting needs a raster engine; a printer or SVG draws such lines plainly.
     const bool invert = rop_ == RasterOp::Not && painter_->paintEngine() &&
                         painter_->paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
-    painter_->setCompositionMode(invert ? QPainter::RasterOp_NotDestination
-                                        : QPainter::CompositionMode_SourceOver);
+    UseMode(invert ? QPainter::RasterOp_NotDestination : QPainter::CompositionMode_SourceOver);
 }
 
 void QtCanvas::Polyline(const std::vector<Point>& pts) {
     if (!painter_ || pts.size() < 2) return;
-    PrepareShape(false);
-    QPolygon polygon;
-    for (const Point& p : pts)
-        polygon << QPoint(p.x, p.y);
-    painter_->drawPolyline(polygon);
+    DrawShape(ShapeKind::Polyline, pts, false);
 }
 
 void QtCanvas::PolyPolyline(const std::vector<std::vector<Point>>& lines) {
@@ -444,19 +809,29 @@ void QtCanvas::PolyPolyline(const std::vector<std::vector<Point>>& lines) {
 
 void QtCanvas::PolyBezier(const std::vector<Point>& pts) {
     if (!painter_ || pts.size() < 4) return;
-    PrepareShape(false);
-    QPainterPath path(QPointF(pts[0].x, pts[0].y));
-    for (std::size_t i = 1; i + 2 < pts.size(); i += 3)
-        path.cubicTo(pts[i].x, pts[i].y, pts[i + 1].x, pts[i + 1].y, pts[i + 2].x, pts[i + 2].y);
-    painter_->drawPath(path);
+    DrawShape(ShapeKind::Bezier, pts, false);
 }
 
 void QtCanvas::Ellipse(const Rect& box) {
     if (!painter_ || box.right <= box.left || box.bottom <= box.top) return;
-    PrepareShape(true);
-    // The box's right and bottom edges lie outside the figure.
-    painter_->drawEllipse(
-        QRect(box.left, box.top, box.right - box.left - 1, box.bottom - box.top - 1));
+    DrawShape(ShapeKind::Ellipse, {{box.left, box.top}, {box.right, box.bottom}}, true);
+}
+
+// A shape is drawn from its sprite where the sprite is exact: in copy mode, lines without
+// antialiasing put down whole pixels only, the same wherever the shape stands.
+void QtCanvas::DrawShape(ShapeKind kind, const std::vector<Point>& pts, bool fill) {
+    PrepareShape(fill);
+    if (painterMode_ == QPainter::CompositionMode_SourceOver && SpritesFit()) {
+        QRect bounds(QPoint(pts[0].x, pts[0].y), QSize(1, 1));
+        for (const Point& q : pts)
+            bounds |= QRect(QPoint(q.x, q.y), QSize(1, 1));
+        const Sprite& sprite = ShapeSprite(kind, pts, *painterPen_, *painterBrush_, bounds);
+        if (sprite.exact) {
+            painter_->drawImage(bounds.topLeft() + sprite.offset, sprite.image);
+            return;
+        }
+    }
+    DrawShapeOn(*painter_, kind, pts, QPoint(0, 0));
 }
 
 } // namespace zelm

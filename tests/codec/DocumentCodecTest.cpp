@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "app/DocumentCodec.h"
 
@@ -275,6 +276,39 @@ TEST(FontConversion, ApplyingARecordKeepsTheWidthOfTheFont) {
     EXPECT_EQ(font.height, -12); // -MulDiv(9, 96, 72) = -12
     EXPECT_EQ(font.width, 7);
     EXPECT_EQ(color, 0x000000FFu);
+}
+
+// The one-pass writer of a save makes the bytes that records cut by LineToRecord encode to.
+TEST(DocumentWriter, WritesWhatTheRecordsOfTheLinesEncodeTo) {
+    Bytes longCodes;
+    const Bytes longText = TextWithCodes(300, longCodes);
+    struct Row {
+        bool plainText;
+        TFontRecord font;
+        Bytes text, codes;
+        std::int32_t top, width;
+    };
+    const std::vector<Row> rows = {
+        {false, TahomaBoldUnderlinedInHighlight(), " a+b", "", 0, 480},
+        {true, TFontRecord{"Arial", 10, 0x0000FF, 0, 2}, " plain", "", 20, -1},
+        {false, TFontRecord{}, " \x01\x01\x01"s, "\x00\x00\x05"s, -5, 7},  // zero parameters
+        {true, TFontRecord{}, longText, longCodes, 40, 9999},              // over-long
+        {false, TFontRecord{}, Bytes(254, 'x'), "", 1, 1},                 // quiet
+        {false, TFontRecord{}, Bytes(255, 'y'), Bytes(300, '\x07'), 2, 2}, // beeps
+    };
+    DocumentWriter writer(2); // fewer than written: it grows
+    std::vector<TLineRecord> records;
+    for (const Row& r : rows) {
+        const SavedLine saved = LineToRecord(r.plainText, r.font, r.text, r.codes, r.top, r.width);
+        EXPECT_EQ(writer.Add(r.plainText, r.font, r.text, r.codes, r.top, r.width), saved.overLong)
+            << r.text.size();
+        records.push_back(saved.record);
+    }
+    const Bytes written = writer.Take();
+    ASSERT_EQ(written.size(), rows.size() * LineRecordSize);
+    EXPECT_EQ(written, EncodeDocument(records));
+    EXPECT_EQ(DecodeDocument(written), records);
+    EXPECT_EQ(writer.Take(), Bytes()); // taken: the writer starts empty again
 }
 
 } // namespace

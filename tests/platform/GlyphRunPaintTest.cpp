@@ -1,0 +1,319 @@
+// The painter on the Qt canvas draws each text run as one glyph run and puts unchanged runs and
+// shapes down again from sprites. Both must give exactly the pixels of the plain way kept here
+// as the reference: every character drawn on its own with QPainter::drawText at the advance the
+// layout measured, every shape stroked directly. Bold faces whose bold is no heavier than their
+// regular get the one-pixel double strike in both.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include "formula/DeclMath.h"
+#include "formula/EditorGlobals.h"
+#include "formula/MathLine.h"
+#include "formula/Painter.h"
+#include "platform/QtCanvas.h"
+#include "support/TestBytes.h"
+
+namespace zelm {
+namespace {
+
+using test::B;
+using test::kStruct;
+using test::kSym;
+
+/// The canvas as it drew before glyph runs and sprites: one drawText per character.
+class ReferenceCanvas final : public Canvas {
+public:
+    ReferenceCanvas(QPainter& painter, FontDesc start)
+        : painter_(painter), inner_(painter, start) {}
+
+    FontDesc Font() const override { return inner_.Font(); }
+    FontDesc SelectFont(const FontDesc& f) override { return inner_.SelectFont(f); }
+    FontMetrics Metrics() override { return inner_.Metrics(); }
+    Size TextExtent(const Bytes& s) override { return inner_.TextExtent(s); }
+    int CharWidth(unsigned char c) override { return inner_.CharWidth(c); }
+    int SetTextCharacterExtra(int extra) override { return inner_.SetTextCharacterExtra(extra); }
+    int TextCharacterExtra() const override { return inner_.TextCharacterExtra(); }
+    ColorRef SetTextColor(ColorRef c) override { return inner_.SetTextColor(c); }
+    ColorRef TextColor() const override { return inner_.TextColor(); }
+    ColorRef SetBkColor(ColorRef c) override {
+        bk_ = c;
+        return inner_.SetBkColor(c);
+    }
+    bool SetBaselineUpdateCP(bool on) override { return inner_.SetBaselineUpdateCP(on); }
+    void MoveTo(int x, int y) override { inner_.MoveTo(x, y); }
+    Point CurrentPosition() const override { return inner_.CurrentPosition(); }
+    RasterOp SetRop2(RasterOp op) override { return inner_.SetRop2(op); }
+    Pen SelectPen(const Pen& p) override { return inner_.SelectPen(p); }
+    Brush SelectBrush(const Brush& b) override { return inner_.SelectBrush(b); }
+    void FillRect(const Rect& r, ColorRef c) override { inner_.FillRect(r, c); }
+    void Polyline(const std::vector<Point>& pts) override { inner_.Polyline(pts); }
+    void PolyPolyline(const std::vector<std::vector<Point>>& lines) override {
+        inner_.PolyPolyline(lines);
+    }
+    void PolyBezier(const std::vector<Point>& pts) override { inner_.PolyBezier(pts); }
+    void Ellipse(const Rect& box) override { inner_.Ellipse(box); }
+
+    // Baseline alignment is on while the painter draws text.
+    void TextOut(const Bytes& s) override {
+        const auto f = ResolveFont(inner_.Font());
+        const FontMetrics& m = f->metrics;
+        const Point at = inner_.CurrentPosition();
+        const int width = inner_.TextExtent(s).cx;
+        const QColor ink = ToQColor(inner_.TextColor());
+        painter_.save(); // the inner canvas keeps track of the painter's pen
+        painter_.fillRect(QRect(at.x, at.y - m.tmAscent, width, m.tmHeight), ToQColor(bk_));
+        painter_.setFont(f->font);
+        painter_.setPen(ink);
+        int x = at.x;
+        for (unsigned char b : s) {
+            const QString ch(QChar(char16_t(f->chars[b])));
+            painter_.drawText(QPoint(x, at.y), ch);
+            if (f->doubleStrike) painter_.drawText(QPoint(x + 1, at.y), ch);
+            x += f->widths[b] + inner_.TextCharacterExtra();
+        }
+        if (f->desc.underline)
+            painter_.fillRect(
+                QRect(at.x, at.y - m.underscorePosition, width, std::max(1, m.underscoreSize)),
+                ink);
+        painter_.restore();
+        inner_.MoveTo(at.x + width, at.y);
+    }
+
+private:
+    QPainter& painter_;
+    QtCanvas inner_;
+    ColorRef bk_ = Rgb(255, 255, 255);
+};
+
+// A line in formula mode: names, italic letters, a power over an index, a fraction with a
+// root, brackets, a sum, Greek letters from the "Symbol" face, the bold "d" and "e", a dot,
+// an underlined and a coloured stretch.
+struct Formula {
+    Bytes text, codes;
+};
+Formula MixedFormula() {
+    Formula f;
+    const auto code = [&](StructKind k) {
+        f.text += kStruct;
+        f.codes += KindByte(k);
+    };
+    f.text = " y=sin x+";
+    code(StructKind::Bracket);
+    code(StructKind::Fraction);
+    f.text += "x";
+    code(StructKind::Index);
+    f.text += "i";
+    code(StructKind::IndexEnd);
+    code(StructKind::Power);
+    f.text += "2";
+    code(StructKind::PowerEnd);
+    f.text += "+log a";
+    code(StructKind::FractionBar);
+    code(StructKind::Root);
+    f.text += "3";
+    code(StructKind::Separator);
+    f.text += "y+1";
+    code(StructKind::RootEnd);
+    code(StructKind::FractionEnd);
+    code(StructKind::BracketEnd);
+    code(StructKind::Sum);
+    f.text += "k=1";
+    code(StructKind::Separator);
+    f.text += "n";
+    code(StructKind::Separator);
+    f.text += kSym;
+    f.codes += 'a';
+    f.text += "+";
+    code(StructKind::D18);
+    f.text += "t-";
+    code(StructKind::BoldE);
+    code(StructKind::Dot);
+    code(StructKind::Underline);
+    f.text += "onder";
+    code(StructKind::Underline);
+    code(StructKind::Colour);
+    f.text += "rood é€";
+    code(StructKind::Colour);
+    code(StructKind::Slanted);
+    f.text += "1";
+    code(StructKind::Slash);
+    f.text += "4";
+    code(StructKind::SlantedEnd);
+    return f;
+}
+
+struct Case {
+    const char* name;
+    FontDesc font;
+    bool plainText;
+    int selStart, selEnd; // display positions; equal: no selection
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.name;
+}
+
+const Case cases[] = {
+    {"TahomaFormula", {"Tahoma", -16}, false, 0, 0},
+    {"TahomaSelected", {"Tahoma", -16}, false, 4, 30},
+    {"TahomaLarge", {"Tahoma", -27}, false, 0, 0},
+    {"ArialFormula", {"Arial", -16}, false, 0, 0},
+    {"ArialSelected", {"Arial", -20}, false, 9, 22},
+    {"TangerineFormula", {"Tangerine", -24}, false, 0, 0},
+    {"SymbolPlainText", {"Symbol", -16}, true, 0, 0},
+    {"TahomaBoldPlainText", {"Tahoma", -16, 0, 700}, true, 0, 0},
+};
+
+class GlyphRunPaint : public ::testing::TestWithParam<Case> {
+protected:
+    void TearDown() override {
+        UseSprites(true);
+        EditorState().Reset();
+    }
+
+    QImage Paint(MathLine& line, bool reference) {
+        QImage image(std::max(line.NeededWidth, 100) + 20, line.ClientHeight + 10,
+                     QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        LinePaintInput in;
+        in.parts = &line.PartList();
+        in.partCount = line.PartCount();
+        in.cursief = &line.Cursieftext();
+        in.baseFont = line.BaseFont();
+        in.textColor = line.fontColor;
+        in.bkColor = line.bkColor;
+        in.dispSelStart = GetParam().selStart;
+        in.dispSelEnd = GetParam().selEnd;
+        in.client = Rect{0, 0, image.width(), image.height()};
+        EditorState().eraseBackground = true;
+        if (reference) {
+            ReferenceCanvas canvas(painter, line.BaseFont());
+            PaintLine(canvas, in);
+        } else {
+            QtCanvas canvas(painter, line.BaseFont());
+            PaintLine(canvas, in);
+        }
+        return image;
+    }
+};
+
+TEST_P(GlyphRunPaint, GivesThePixelsOfDrawingCharacterByCharacter) {
+    const Case& c = GetParam();
+    QtCanvas measure(c.font);
+    MathLine line(measure, 480, FontSmoothingOn());
+    line.fontColor = Rgb(20, 20, 90);
+    const Formula f = MixedFormula();
+    if (c.plainText) {
+        line.SetPlainText(true);
+        line.SetText(" Plain \xE9\xE8 \x80 text, sin(x) & pi \xB1 0,5");
+    } else {
+        line.SetCodes(f.codes);
+        line.SetText(f.text);
+    }
+    ASSERT_GT(line.PartCount(), 0);
+
+    ClearFontCache();                              // no sprites from elsewhere
+    const QImage first = Paint(line, false);       // drawn directly, every run noted
+    const QImage second = Paint(line, false);      // met again: sprites made and put down
+    const QImage fromSprites = Paint(line, false); // every run and shape from its sprite
+    UseSprites(false);
+    const QImage glyphRuns = Paint(line, false);
+    const QImage reference = Paint(line, true);
+
+    int ink = 0, differFirst = 0, differSecond = 0, differSprites = 0, differRuns = 0;
+    for (int y = 0; y < reference.height(); ++y)
+        for (int x = 0; x < reference.width(); ++x) {
+            const QRgb r = reference.pixel(x, y);
+            ink += r != qRgb(255, 255, 255);
+            differFirst += first.pixel(x, y) != r;
+            differSecond += second.pixel(x, y) != r;
+            differSprites += fromSprites.pixel(x, y) != r;
+            differRuns += glyphRuns.pixel(x, y) != r;
+        }
+    EXPECT_GT(ink, 200) << c.name; // something was drawn
+    EXPECT_EQ(differFirst, 0) << c.name;
+    EXPECT_EQ(differSecond, 0) << c.name;
+    EXPECT_EQ(differSprites, 0) << c.name;
+    EXPECT_EQ(differRuns, 0) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, GlyphRunPaint, ::testing::ValuesIn(cases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Bold that looks bold ----
+
+/// The ink of `text` drawn in black at (4, 40): the sum of how dark every pixel is.
+long InkOf(const FontDesc& font, const Bytes& text) {
+    QImage image(200, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QtCanvas canvas(image, font);
+        canvas.SetBaselineUpdateCP(true);
+        canvas.MoveTo(4, 40);
+        canvas.TextOut(text);
+    }
+    long ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ink += 255 - qGray(image.pixel(x, y));
+    return ink;
+}
+
+TEST(BoldText, PutsDownClearlyMoreInkThanRegular) {
+    struct Row {
+        const char* face;
+        const char* text;
+        bool doubleStrike; // Tahoma's bold file has the regular stems; the others are heavier
+    };
+    const Row rows[] = {
+        {"Tahoma", "sin log d e x", true},
+        {"Arial", "sin log d e x", false},
+        {"Symbol", "abpq", false}, // no bold file: the font engine emboldens it
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(BoldNeedsDoubleStrike(r.face), r.doubleStrike) << r.face;
+        const long regular = InkOf(FontDesc{r.face, -16, 0, 400}, r.text);
+        const long bold = InkOf(FontDesc{r.face, -16, 0, 700}, r.text);
+        EXPECT_GT(double(bold), 1.15 * double(regular)) << r.face << " " << regular << " " << bold;
+    }
+    // The double strike keeps the bold file's advances: layout is not changed by it.
+    EXPECT_EQ(ResolveFont(FontDesc{"Tahoma", -16, 0, 700})->widths['W'], 16);
+}
+
+} // namespace
+} // namespace zelm
+
+namespace zelm {
+namespace {
+
+// The Qt canvas resolves a description once; its ids survive the font cache being cleared
+// (fonts registered later), each still selecting its own description.
+TEST(QtCanvasFontIds, SelectTheirDescriptionAlsoAfterTheCacheWasCleared) {
+    QtCanvas canvas;
+    const FontDesc fonts[] = {{"Tahoma", -16}, {"Tahoma", -16, 0, 700}, {"Symbol", -13}};
+    std::vector<FontId> ids;
+    for (const FontDesc& f : fonts)
+        ids.push_back(canvas.FontIdOf(f));
+    EXPECT_NE(ids[0], ids[1]);
+    EXPECT_NE(ids[1], ids[2]);
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        EXPECT_EQ(canvas.FontIdOf(fonts[i]), ids[i]);
+    ClearFontCache();
+    // Ids given before stay good for what they stood for; asking again resolves afresh.
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        canvas.SelectFontId(ids[i]);
+        EXPECT_EQ(canvas.Font(), fonts[i]);
+        EXPECT_EQ(canvas.Metrics(), MetricsOf(fonts[i]));
+        canvas.SelectFontId(canvas.FontIdOf(fonts[i]));
+        EXPECT_EQ(canvas.Font(), fonts[i]);
+    }
+    canvas.SelectFont(fonts[1]); // the description road ends at the same font
+    EXPECT_EQ(canvas.Font(), fonts[1]);
+    EXPECT_EQ(canvas.CharWidth('W'), 16);
+}
+
+} // namespace
+} // namespace zelm
