@@ -72,6 +72,7 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(false);
     scroll_->setFocusPolicy(Qt::NoFocus); // keys are for the lines, never for the scrolling
+    scroll_->installEventFilter(this);
     // Below and beside the lines the window shows the window colour, as the lines do.
     scroll_->setBackgroundRole(QPalette::Base);
     scroll_->viewport()->setBackgroundRole(QPalette::Base);
@@ -290,7 +291,23 @@ void TBasisMath::FitToLines() {
 
     const QRect placed = PlaceInWorkArea(QRect(pos(), size() + frame), work);
     if (placed.topLeft() != pos()) move(placed.topLeft());
+    ChooseScrollBars();
     if (TMathEditor* line = LineInFocus()) KeepInView(*line);
+}
+
+// The scroll bars show exactly when the column does not fit; left to decide for themselves,
+// a column that fits exactly could keep both of them, each needed only for the other.
+void TBasisMath::ChooseScrollBars() {
+    const QSize room = scroll_->size();
+    const QSize need = column_->size();
+    const int barWidth = scroll_->verticalScrollBar()->sizeHint().width();
+    const int barHeight = scroll_->horizontalScrollBar()->sizeHint().height();
+    bool sideways = need.width() > room.width();
+    const bool upDown = need.height() > room.height() - (sideways ? barHeight : 0);
+    if (upDown) sideways = need.width() > room.width() - barWidth;
+    scroll_->setHorizontalScrollBarPolicy(sideways ? Qt::ScrollBarAlwaysOn
+                                                   : Qt::ScrollBarAlwaysOff);
+    scroll_->setVerticalScrollBarPolicy(upDown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
 }
 
 int TBasisMath::MenuBarHeight(int width) const {
@@ -322,6 +339,10 @@ void TBasisMath::KeepInView(TMathEditor& line) {
 }
 
 bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == scroll_ && e->type() == QEvent::Resize) {
+        ChooseScrollBars(); // the user sized the window
+        return false;
+    }
     auto* line = qobject_cast<TMathEditor*>(watched);
     if (line && e->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(e);

@@ -208,6 +208,8 @@ private:
     void MakeRecoveryFolder();
     void FitToLines();
     bool fitPending_ = false; ///< a refit is queued
+    /// Shows each scroll bar exactly when the column does not fit that way.
+    void ChooseScrollBars();
     /// The height the menu bar takes in a window `width` wide.
     int MenuBarHeight(int width) const;
     /// The line that has the window's focus (also while the window is not active), or nullptr.

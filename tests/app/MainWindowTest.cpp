@@ -251,8 +251,11 @@ TEST_F(MainWindowTest, TheClientAreaHoldsTheLinesExactly) {
         EXPECT_TRUE(ShownUpDown(w.Lines().back()));
         EXPECT_TRUE(work.contains(w.frameGeometry()));
     };
-    for (int i = 1; i < 10; ++i)
+    for (int i = 1; i < 10; ++i) {
         AddLine();
+        EXPECT_FALSE(Scroll()->verticalScrollBar()->isVisible()) << i + 1 << " lines";
+        EXPECT_FALSE(Scroll()->horizontalScrollBar()->isVisible()) << i + 1 << " lines";
+    }
     ASSERT_EQ(w.LinesExtent().height(), 240);
     expectExact("ten lines");
 

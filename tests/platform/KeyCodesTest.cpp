@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
+#include <vector>
 
 #include "platform/KeyCodes.h"
 
@@ -39,6 +40,45 @@ TEST(KeyCodes, CtrlLettersTypeControlCharactersAndAltTypesNothing) {
     EXPECT_EQ(CharacterOf(Press(Qt::Key_Return)), 13);
     const ShiftState s = ShiftStateOf(Press(Qt::Key_A, Qt::ShiftModifier | Qt::AltModifier));
     EXPECT_TRUE(s.ShiftAlt());
+}
+
+// Keys as Qt's X11 platform delivers them, with their text, on US, German and Dutch layouts.
+TEST(KeyCodes, EveryKeyGetsItsCodeAndAtMostItsOwnCharacter) {
+    struct Row {
+        const char* name;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QString text;
+        int code;
+        int character;
+    };
+    const Qt::KeyboardModifiers pad = Qt::KeypadModifier;
+    const std::vector<Row> rows = {
+        {"Delete types no 127", Qt::Key_Delete, {}, "\x7f", 46, 0},
+        {"Shift+Delete", Qt::Key_Delete, Qt::ShiftModifier, "\x7f", 46, 0},
+        {"the keypad's Delete", Qt::Key_Delete, pad, "", 46, 0},
+        {"Escape is passed on as 27", Qt::Key_Escape, {}, "\x1b", 27, 27},
+        {"Tab", Qt::Key_Tab, {}, "\t", 9, 9},
+        {"a function key", Qt::Key_F5, {}, "", 116, 0},
+        {"keypad 7", Qt::Key_7, pad, "7", 103, '7'},
+        {"Ctrl+keypad 0 is not Ctrl+0", Qt::Key_0, pad | Qt::ControlModifier, "0", 96, 0},
+        {"keypad *", Qt::Key_Asterisk, pad, "*", 106, '*'},
+        {"the German keypad's decimal comma", Qt::Key_Comma, pad, ",", 110, ','},
+        {"German u-umlaut", Qt::Key_Udiaeresis, {}, QString::fromUtf8("ü"), VK::Packet, 0xFC},
+        {"German AltGr+E on X11", 0x20AC, Qt::GroupSwitchModifier, QString::fromUtf8("€"),
+         VK::Packet, 0x80},
+        {"AltGr+E as Ctrl+Alt", Qt::Key_E, Qt::ControlModifier | Qt::AltModifier,
+         QString::fromUtf8("€"), 'E', 0x80},
+        {"a dead key alone", Qt::Key_Dead_Acute, {}, "", 0, 0},
+        {"a character Windows-1252 lacks", 0x2264, {}, QString::fromUtf8("≤"), VK::Packet, 0},
+        {"Ctrl with a character of another layout", Qt::Key_Udiaeresis, Qt::ControlModifier,
+         QString::fromUtf8("ü"), 0, 0},
+    };
+    for (const Row& r : rows) {
+        const QKeyEvent e = Press(r.key, r.modifiers, r.text);
+        EXPECT_EQ(VirtualKeyOf(e), r.code) << r.name;
+        EXPECT_EQ(CharacterOf(e), r.character) << r.name;
+    }
 }
 
 } // namespace
