@@ -17,7 +17,9 @@
 
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
+#include "platform/FileIO.h"
 #include "platform/KeyCodes.h"
+#include "platform/Platform.h"
 
 namespace zelm {
 
@@ -71,6 +73,8 @@ void TBasisMath::FormCreate() {
     FitToLines();
     first->setFocus(Qt::OtherFocusReason);
     MakeRecoveryFolder();
+    // Saves killed halfway leave their temporary files; the first instance clears them.
+    herstelClaim_ = std::make_unique<FolderClaim>(NativePath(HerstelDir));
 }
 
 // The recovery folder lives next to the program; a program folder we may not write to (a

@@ -26,6 +26,6 @@ int main(int argc, char** argv) {
     ZelmApplication app(argc, argv);
     QApplication::setApplicationName("TextverwerkerZelm");
     zelm::RegisterProgramFonts();
-    zelm::TBasisMath window({}, {}, QApplication::arguments().mid(1));
+    zelm::TBasisMath window({}, {}, zelm::ProgramArguments(argc, argv));
     return app.exec();
 }

@@ -1,11 +1,115 @@
-#include <QFile>
-
+// File names as the file system holds them: bytes, UTF-8 where they are valid. A byte that is
+// not part of valid UTF-8 becomes the lone surrogate U+DC80 + (byte - 0x80) on the way in and
+// that byte again on the way out, so every existing name survives the round trip through a
+// QString (Qt's own conversion turns such bytes into U+FFFD and loses the file).
 #include "platform/Platform.h"
 
 namespace zelm {
 
+namespace {
+
+constexpr char16_t EscapeBase = 0xDC00;
+
+bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+// The length of the valid UTF-8 sequence at `i` with its code point, 0 when there is none.
+int ValidSequence(const std::string& bytes, std::size_t i, char32_t& cp) {
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
+    const std::size_t left = bytes.size() - i;
+    const unsigned char lead = b(0);
+    int length = 0;
+    char32_t min = 0;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        length = 2, cp = lead & 0x1F, min = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, cp = lead & 0x0F, min = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, cp = lead & 0x07, min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (left < std::size_t(length)) return 0;
+    for (int k = 1; k < length; ++k) {
+        if (!IsContinuation(b(std::size_t(k)))) return 0;
+        cp = (cp << 6) | (b(std::size_t(k)) & 0x3F);
+    }
+    // Overlong forms, surrogates and code points beyond Unicode are not valid UTF-8.
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return length;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += char(cp);
+    } else if (cp < 0x800) {
+        out += char(0xC0 | (cp >> 6));
+        out += char(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += char(0xE0 | (cp >> 12));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    } else {
+        out += char(0xF0 | (cp >> 18));
+        out += char(0x80 | ((cp >> 12) & 0x3F));
+        out += char(0x80 | ((cp >> 6) & 0x3F));
+        out += char(0x80 | (cp & 0x3F));
+    }
+}
+
+} // namespace
+
+QString DecodeFileName(const std::string& bytes) {
+    QString name;
+    name.reserve(qsizetype(bytes.size()));
+    for (std::size_t i = 0; i < bytes.size();) {
+        char32_t cp = 0;
+        const int length = ValidSequence(bytes, i, cp);
+        if (length == 0) {
+            name += QChar(char16_t(EscapeBase + static_cast<unsigned char>(bytes[i])));
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            name += QChar(QChar::highSurrogate(cp));
+            name += QChar(QChar::lowSurrogate(cp));
+        } else {
+            name += QChar(char16_t(cp));
+        }
+        i += std::size_t(length);
+    }
+    return name;
+}
+
 std::string NativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
+    std::string out;
+    out.reserve(std::size_t(path.size()));
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        const char16_t u = path[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < path.size() &&
+            QChar::isLowSurrogate(path[i + 1].unicode())) {
+            AppendUtf8(out, QChar::surrogateToUcs4(u, path[i + 1].unicode()));
+            ++i;
+        } else if (u >= EscapeBase + 0x80 && u <= EscapeBase + 0xFF) {
+            out += char(u - EscapeBase); // an escaped byte goes back as it came
+        } else if (QChar::isSurrogate(u)) {
+            AppendUtf8(out, 0xFFFD); // no file name holds it
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+QStringList ProgramArguments(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << DecodeFileName(argv[i]);
+    return arguments;
 }
 
 } // namespace zelm
