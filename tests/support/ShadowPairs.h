@@ -1,7 +1,7 @@
 // A shadow of a formula text for the randomized tests: each character with the parameter it
-// owns (-1 for characters without one). An edit changes the text in one stretch, or in a few;
-// every character outside them must keep its own parameter. Counting parameters cannot see a
-// step that deletes a neighbour's parameter instead of its own; this shadow can.
+// owns (-1 for characters without one). Deleting or inserting characters leaves every other
+// character with its own parameter. Counting parameters cannot see a step that deletes a
+// neighbour's parameter instead of its own; this shadow can.
 #pragma once
 
 #include <cstddef>
@@ -38,44 +38,28 @@ inline void AppendLine(Pairs& all, const Bytes& text, const Bytes& codes) {
 }
 
 namespace detail {
-inline bool SameChar(const Pairs& a, std::size_t i, const Pairs& b, std::size_t j) {
-    return a[i].first == b[j].first;
-}
-
-/// The characters the two shadows share in front (`prefixFirst`: measured first) and behind;
-/// true when each of them kept its parameter.
-inline bool KeptAround(const Pairs& before, const Pairs& after, bool prefixFirst) {
-    const std::size_t shortest = std::min(before.size(), after.size());
-    std::size_t front = 0, back = 0;
-    const auto measureFront = [&] {
-        while (front + back < shortest && SameChar(before, front, after, front))
-            ++front;
-    };
-    const auto measureBack = [&] {
-        while (front + back < shortest &&
-               SameChar(before, before.size() - 1 - back, after, after.size() - 1 - back))
-            ++back;
-    };
-    if (prefixFirst) {
-        measureFront();
-        measureBack();
-    } else {
-        measureBack();
-        measureFront();
+/// True when `part` is `whole` with elements left out, comparing characters only or pairs.
+inline bool IsSubsequence(const Pairs& part, const Pairs& whole, bool wholePairs) {
+    std::size_t next = 0;
+    for (const auto& p : whole) {
+        if (next == part.size()) break;
+        if (wholePairs ? p == part[next] : p.first == part[next].first) ++next;
     }
-    for (std::size_t i = 0; i < front; ++i)
-        if (before[i] != after[i]) return false;
-    for (std::size_t k = 1; k <= back; ++k)
-        if (before[before.size() - k] != after[after.size() - k]) return false;
-    return true;
+    return next == part.size();
 }
 } // namespace detail
 
-/// True when every character in front of and behind the changed stretch kept its parameter.
-/// Where the stretch could lie in two places (a character deleted from a run of equal ones)
-/// either is accepted.
+/// Judges a step whose text change only deletes characters or only inserts them: by the
+/// definition of deleting and inserting, every character that stays keeps its own parameter,
+/// so the shorter shadow lies in the longer one pair for pair. Other steps are not judged:
+/// true. Keys that restructure (templates, typed structure characters) and layout repairs may
+/// move code characters, so the caller judges only plain deleting and inserting steps.
 inline bool KeptPairsAgree(const Pairs& before, const Pairs& after) {
-    return detail::KeptAround(before, after, true) || detail::KeptAround(before, after, false);
+    const Pairs& longer = before.size() >= after.size() ? before : after;
+    const Pairs& shorter = before.size() >= after.size() ? after : before;
+    if (longer.size() == shorter.size() || !detail::IsSubsequence(shorter, longer, false))
+        return true;
+    return detail::IsSubsequence(shorter, longer, true);
 }
 
 /// The shadow written out for a failure report: "c" or "c:parameter" per character.
