@@ -13,6 +13,7 @@ packages=(
     fonts-wine fonts-urw-base35 fonts-liberation2
     nodejs npm
     xvfb xauth imagemagick
+    clang libclang-rt-14-dev
 )
 
 missing=()
