@@ -41,8 +41,9 @@ constexpr std::size_t LargestDocumentBytes =
 const std::string TooManyLines = "Dit document is te groot om te openen: het heeft meer dan " +
                                  std::to_string(TBasisMath::LargestDocumentLines) + " regels.";
 
-// Milliseconds between two updates of a load's progress dialog.
+// Milliseconds between two updates of a load's progress dialog, and its width.
 constexpr qint64 ProgressInterval = 100;
+constexpr int ProgressWidth = 320;
 
 // The folder of a chosen file, with the trailing separator the dialogs expect.
 QString FolderOf(const QString& path) {
@@ -154,6 +155,8 @@ bool TBasisMath::Load(const QString& fileName) {
 bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records) {
     QProgressDialog progress("Document openen...", "Annuleren", 0, int(records.size()), this);
     progress.setWindowModality(Qt::WindowModal);
+    progress.setWindowTitle(QApplication::applicationName());
+    progress.setMinimumWidth(ProgressWidth); // wide enough for the title
     progress.setMinimumDuration(loadProgressDelay);
     progress.setAutoReset(false);
     QElapsedTimer sinceUpdate;
