@@ -153,27 +153,40 @@ bool TBasisMath::Load(const QString& fileName) {
 // Makes a line for each record, with a progress dialog once this takes longer than a moment.
 // False when the user cancelled.
 bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records) {
-    QProgressDialog progress("Document openen...", "Annuleren", 0, int(records.size()), this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setWindowTitle(QApplication::applicationName());
-    progress.setMinimumWidth(ProgressWidth); // wide enough for the title
-    progress.setMinimumDuration(loadProgressDelay);
-    progress.setAutoReset(false);
-    QElapsedTimer sinceUpdate;
-    sinceUpdate.start();
+    // A quick load makes no dialog and lets no event in; the dialog comes once the load has
+    // taken loadProgressDelay milliseconds.
+    std::unique_ptr<QProgressDialog> progress;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastUpdate = 0;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        // Each update lets events in (the dialog shows itself, a click on cancel arrives, the
-        // window refits to its lines); a few per second keep the load from crawling.
-        if (i == 0 || sinceUpdate.elapsed() >= ProgressInterval) {
-            progress.setValue(int(i));
-            sinceUpdate.restart();
+        if (!progress && clock.elapsed() >= loadProgressDelay) {
+            progress = MakeProgressDialog(int(records.size()));
+            lastUpdate = -ProgressInterval;
         }
-        if (progress.wasCanceled()) return false;
+        // Each update lets events in (a click on cancel, the window refitting to its lines);
+        // a few per second keep the load from crawling.
+        if (progress && clock.elapsed() - lastUpdate >= ProgressInterval) {
+            progress->setValue(int(i));
+            lastUpdate = clock.elapsed();
+        }
+        if (progress && progress->wasCanceled()) return false;
         ApplyRecord(*CreateEd(), records[i]);
         if (onLineLoaded) onLineLoaded(int(i) + 1);
     }
-    progress.setValue(int(records.size()));
-    return !progress.wasCanceled();
+    return !(progress && progress->wasCanceled());
+}
+
+std::unique_ptr<QProgressDialog> TBasisMath::MakeProgressDialog(int lines) {
+    auto progress =
+        std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines, this);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setWindowTitle(QApplication::applicationName());
+    progress->setMinimumWidth(ProgressWidth); // wide enough for the title
+    progress->setMinimumDuration(0);
+    progress->setAutoReset(false);
+    progress->show();
+    return progress;
 }
 
 // The lines leave the column but stay whole, so that a cancelled load can put them back.

@@ -17,6 +17,7 @@ class QScrollArea;
 class QAction;
 class QMenu;
 class QCloseEvent;
+class QProgressDialog;
 
 namespace zelm {
 
@@ -121,6 +122,7 @@ private:
     std::vector<TMathEditor*> SetLinesAside();
     void PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused);
     bool BuildLines(const std::vector<TLineRecord>& records);
+    std::unique_ptr<QProgressDialog> MakeProgressDialog(int lines);
     void ApplyRecord(TMathEditor& line, const TLineRecord& record);
     void RunReportingFailure(void (TBasisMath::*command)());
     void ReportFailure(const std::exception& error);

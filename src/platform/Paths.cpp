@@ -14,33 +14,35 @@ bool IsContinuation(unsigned char b) {
     return (b & 0xC0) == 0x80;
 }
 
+// What a lead byte starts: the sequence's length, the bits it gives the code point, and the
+// smallest code point that length may encode (a smaller one would be an overlong form).
+struct Lead {
+    int length;
+    char32_t bits;
+    char32_t smallest;
+};
+
+Lead LeadOf(unsigned char lead) {
+    if (lead < 0x80) return {1, lead, 0};
+    if ((lead & 0xE0) == 0xC0) return {2, char32_t(lead & 0x1F), 0x80};
+    if ((lead & 0xF0) == 0xE0) return {3, char32_t(lead & 0x0F), 0x800};
+    if ((lead & 0xF8) == 0xF0) return {4, char32_t(lead & 0x07), 0x10000};
+    return {0, 0, 0};
+}
+
 // The length of the valid UTF-8 sequence at `i` with its code point, 0 when there is none.
 int ValidSequence(const std::string& bytes, std::size_t i, char32_t& cp) {
-    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(bytes[i + k]); };
-    const std::size_t left = bytes.size() - i;
-    const unsigned char lead = b(0);
-    int length = 0;
-    char32_t min = 0;
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        length = 2, cp = lead & 0x1F, min = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, cp = lead & 0x0F, min = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, cp = lead & 0x07, min = 0x10000;
-    } else {
-        return 0;
-    }
-    if (left < std::size_t(length)) return 0;
-    for (int k = 1; k < length; ++k) {
-        if (!IsContinuation(b(std::size_t(k)))) return 0;
-        cp = (cp << 6) | (b(std::size_t(k)) & 0x3F);
+    const Lead lead = LeadOf(static_cast<unsigned char>(bytes[i]));
+    if (lead.length == 0 || bytes.size() - i < std::size_t(lead.length)) return 0;
+    cp = lead.bits;
+    for (int k = 1; k < lead.length; ++k) {
+        const auto b = static_cast<unsigned char>(bytes[i + std::size_t(k)]);
+        if (!IsContinuation(b)) return 0;
+        cp = (cp << 6) | (b & 0x3F);
     }
     // Overlong forms, surrogates and code points beyond Unicode are not valid UTF-8.
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-    return length;
+    if (cp < lead.smallest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    return lead.length;
 }
 
 void AppendUtf8(std::string& out, char32_t cp) {
