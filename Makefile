@@ -2,10 +2,16 @@
 # missing first, so they work on a fresh Debian 12 machine.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TARGETS := DocumentFuzz SetterFuzz KeysFuzz
+# make fuzz: seconds per target. make fuzz-ci: executions per target (target:runs), about ten
+# seconds each on one core; a key input holds hundreds of keys, so it gets fewer.
+FUZZ_TIME ?= 60
+FUZZ_CI_RUNS ?= DocumentFuzz:10000 SetterFuzz:25000 KeysFuzz:2000
 JOBS ?= $(shell nproc)
 
 .PHONY: run test test-asan bench deps build screenshot format help-pictures install package \
-        package-check
+        package-check fuzz fuzz-build fuzz-ci fuzz-seeds
 
 deps:
 	./scripts/install-deps.sh
@@ -28,6 +34,35 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+# libFuzzer targets over the Qt-free core, built with clang, AddressSanitizer and UBSan.
+fuzz-build: deps
+	CC=clang CXX=clang++ cmake -S tests/fuzz -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+
+# Each target for FUZZ_TIME seconds, one process each; new inputs go to $(FUZZ_BUILD)/corpus,
+# findings to $(FUZZ_BUILD)/findings. The committed corpus stays as it is.
+fuzz: fuzz-build
+	set -e; for t in $(FUZZ_TARGETS); do \
+	    mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/findings; \
+	    ./$(FUZZ_BUILD)/$$t -max_total_time=$(FUZZ_TIME) -dict=tests/fuzz/zelm.dict \
+	        -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- -print_final_stats=1 \
+	        $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t; \
+	done
+
+# CI: a fixed number of executions of each target, from the committed corpus, fixed seed.
+fuzz-ci: fuzz-build
+	set -e; for spec in $(FUZZ_CI_RUNS); do \
+	    t=$${spec%%:*}; runs=$${spec##*:}; \
+	    rm -rf $(FUZZ_BUILD)/ci/$$t; mkdir -p $(FUZZ_BUILD)/ci/$$t; \
+	    ./$(FUZZ_BUILD)/$$t -runs=$$runs -seed=1 -dict=tests/fuzz/zelm.dict \
+	        -artifact_prefix=$(FUZZ_BUILD)/ci/$$t- -print_final_stats=1 \
+	        $(FUZZ_BUILD)/ci/$$t tests/fuzz/corpus/$$t; \
+	done
+
+# Writes the seed corpora again from tests/fuzz/MakeSeeds.cpp.
+fuzz-seeds: fuzz-build
+	./$(FUZZ_BUILD)/MakeSeeds tests/fuzz/corpus
 
 bench: build
 	./$(BUILD)/bench/zelm_bench --benchmark_min_time=0.5

@@ -16,6 +16,7 @@ packages=(
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
     file
     valgrind
+    clang libclang-rt-14-dev
 )
 
 missing=()

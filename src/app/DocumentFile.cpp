@@ -2,9 +2,11 @@
 // line records, the two file commands with their dialogs, and the document named on the
 // command line.
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QWidget>
 
 #include <algorithm>
@@ -31,6 +33,17 @@ constexpr std::int32_t LargestFontSize = 1638;
 // Qt keeps widget geometry within these bounds; a record from a damaged file may hold any
 // int32, and keeping positions inside them also keeps top + height from overflowing.
 constexpr int LargestCoordinate = QWIDGETSIZE_MAX;
+
+// The largest file a document may be: its whole records and a cut-off rest, which is ignored.
+constexpr std::size_t LargestDocumentBytes =
+    std::size_t(TBasisMath::LargestDocumentLines + 1) * LineRecordSize - 1;
+
+const std::string TooManyLines = "Dit document is te groot om te openen: het heeft meer dan " +
+                                 std::to_string(TBasisMath::LargestDocumentLines) + " regels.";
+
+// Milliseconds between two updates of a load's progress dialog, and its width.
+constexpr qint64 ProgressInterval = 100;
+constexpr int ProgressWidth = 320;
 
 // The folder of a chosen file, with the trailing separator the dialogs expect.
 QString FolderOf(const QString& path) {
@@ -113,26 +126,92 @@ void TBasisMath::Save(const QString& fileName) {
     WriteFileAtomically(NativePath(fileName), writer.Take());
 }
 
-void TBasisMath::Load(const QString& fileName) {
+bool TBasisMath::Load(const QString& fileName) {
     // Everything is read before the first line goes: a file that cannot be read leaves the
     // window as it was.
-    const std::string bytes = ReadWholeFile(NativePath(fileName));
+    const std::string bytes =
+        ReadWholeFile(NativePath(fileName), LargestDocumentBytes, TooManyLines);
     // A file that holds something but not one whole line is a cut-off document, not an empty
     // one: it must not cost the user the lines on the screen.
     if (!bytes.empty() && bytes.size() < LineRecordSize) throw ZelmError("Read beyond end of file");
     const std::vector<TLineRecord> records = DecodeDocument(bytes);
-    RemoveAllLines();
+    TMathEditor* focused = CurrentLine();
+    std::vector<TMathEditor*> previous = SetLinesAside();
+    bool built = false;
     try {
-        for (const TLineRecord& record : records)
-            ApplyRecord(*CreateEd(), record);
+        built = BuildLines(records);
     } catch (...) {
         // A line whose repairs gave up ends the load; the lines made so far stay in place.
+        DiscardLines(previous);
         FitToLines();
         FocusFirstLine();
         throw;
     }
+    if (!built) {
+        RemoveAllLines();
+        PutLinesBack(std::move(previous), focused);
+        return false;
+    }
+    DiscardLines(previous);
     FitToLines();
     FocusFirstLine(); // typing goes on in the document just loaded
+    return true;
+}
+
+// Makes a line for each record, with a progress dialog once this takes longer than a moment.
+// False when the user cancelled.
+bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records) {
+    // A quick load makes no dialog and lets no event in; the dialog comes once the load has
+    // taken loadProgressDelay milliseconds.
+    std::unique_ptr<QProgressDialog> progress;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 lastUpdate = 0;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (!progress && clock.elapsed() >= loadProgressDelay) {
+            progress = MakeProgressDialog(int(records.size()));
+            lastUpdate = -ProgressInterval;
+        }
+        // Each update lets events in (a click on cancel, the window refitting to its lines);
+        // a few per second keep the load from crawling.
+        if (progress && clock.elapsed() - lastUpdate >= ProgressInterval) {
+            progress->setValue(int(i));
+            lastUpdate = clock.elapsed();
+        }
+        if (progress && progress->wasCanceled()) return false;
+        ApplyRecord(*CreateEd(), records[i]);
+        if (onLineLoaded) onLineLoaded(int(i) + 1);
+    }
+    return !(progress && progress->wasCanceled());
+}
+
+std::unique_ptr<QProgressDialog> TBasisMath::MakeProgressDialog(int lines) {
+    auto progress =
+        std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines, this);
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setWindowTitle(QApplication::applicationName());
+    progress->setMinimumWidth(ProgressWidth); // wide enough for the title
+    progress->setMinimumDuration(0);
+    progress->setAutoReset(false);
+    progress->show();
+    return progress;
+}
+
+// The lines leave the column but stay whole, so that a cancelled load can put them back.
+std::vector<TMathEditor*> TBasisMath::SetLinesAside() {
+    std::vector<TMathEditor*> previous;
+    previous.swap(lines_);
+    for (TMathEditor* line : previous)
+        line->hide();
+    return previous;
+}
+
+void TBasisMath::PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused) {
+    lines_ = std::move(previous);
+    for (TMathEditor* line : lines_)
+        line->show();
+    FitToLines();
+    if (focused) focused->setFocus(Qt::OtherFocusReason);
 }
 
 // The steps of one loaded line, in their order: the code string goes before the text because
@@ -155,12 +234,16 @@ void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record) {
 // it reports beyond, as a line created in the full window does. The lines go once the event
 // that removed them is done, like any destroyed line.
 void TBasisMath::RemoveAllLines() {
-    for (TMathEditor* line : lines_) {
+    DiscardLines(lines_);
+}
+
+void TBasisMath::DiscardLines(std::vector<TMathEditor*>& lines) {
+    for (TMathEditor* line : lines) {
         line->removeEventFilter(this);
         line->hide();
         line->deleteLater();
     }
-    lines_.clear();
+    lines.clear();
 }
 
 void TBasisMath::MSaveClick() {
@@ -177,9 +260,12 @@ void TBasisMath::MLoadClick() {
     const QString chosen =
         chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(this, proposed);
     if (chosen.isEmpty()) return;
+    const QString caption = windowTitle(), folder = DocDir;
     DocDir = FolderOf(chosen);
     setWindowTitle(CaptionOf(chosen));
-    Load(chosen);
+    if (Load(chosen)) return;
+    DocDir = folder; // cancelled: the window stays as it was
+    setWindowTitle(caption);
 }
 
 bool TBasisMath::OpenDialogCanClose(const QString& fileName) {
@@ -195,7 +281,7 @@ void TBasisMath::OpenCommandLineDocument(const QStringList& arguments) {
     }
     DocDir = FolderOf(document);
     try {
-        Load(document);
+        if (!Load(document)) return;
     } catch (const std::exception& error) {
         // Start-up runs before the event loop, whose handler reports the other failures.
         showMessage_(QString::fromLocal8Bit(error.what()));

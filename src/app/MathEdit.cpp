@@ -19,6 +19,7 @@
 #include "dialogs/FunctieFormMath.h"
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
+#include "platform/FileIO.h"
 #include "platform/KeyCodes.h"
 #include "platform/Platform.h"
 
@@ -104,6 +105,8 @@ void TBasisMath::FormCreate() {
     QMetaObject::invokeMethod(this, &TBasisMath::FitToLines, Qt::QueuedConnection);
     if (QWindow* w = windowHandle())
         connect(w, &QWindow::screenChanged, this, &TBasisMath::FitToLines);
+    // Saves killed halfway leave their temporary files; the first instance clears them.
+    herstelClaim_ = std::make_unique<FolderClaim>(NativePath(HerstelDir));
 }
 
 void TBasisMath::FocusFirstLine() {

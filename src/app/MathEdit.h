@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -19,12 +20,14 @@ class QAction;
 class QMenu;
 class QCloseEvent;
 class QPrinter;
+class QProgressDialog;
 class QUrl;
 
 namespace zelm {
 
 class MenuStyle;
 class TOptiesVenster;
+class FolderClaim;
 
 class TBasisMath : public QMainWindow {
     Q_OBJECT
@@ -76,8 +79,15 @@ public:
     /// Writes every line, in column order, to `fileName`, replacing the file atomically.
     void Save(const QString& fileName);
     /// Replaces every line by the lines stored in `fileName`. The whole file is read first,
-    /// so a file that cannot be read leaves the lines as they were.
-    void Load(const QString& fileName);
+    /// so a file that cannot be read leaves the lines as they were. A long load shows its
+    /// progress; false when the user cancelled it, which also leaves the lines as they were.
+    bool Load(const QString& fileName);
+    /// The most lines a document may have (a line takes about 5 KB once on the screen).
+    static constexpr int LargestDocumentLines = 20000;
+    /// Milliseconds a load runs before its progress dialog shows (tests make it 0).
+    int loadProgressDelay = 500;
+    /// Called after each line a load has made, with the count so far (tests watch the dialog).
+    std::function<void(int loaded)> onLineLoaded;
     /// "Op&slaan": asks for a file name and saves there; the caption stays.
     void MSaveClick();
     /// "&Openen": asks for an existing file, takes its folder and name, and loads it.
@@ -99,9 +109,11 @@ public:
     void Herstel1Click();
     /// "&Terug": one recovery state forward, when it exists.
     void mterugClick();
-    /// Deletes every "*.wes" file of `folder`; what cannot be deleted stays, silently.
-    static void ClearDir(const QString& folder);
-    /// The file steps of closing: empty the recovery folder, then store the document as 0.
+    /// Deletes every "*.wes" file of `folder` but the one named `keep`; what cannot be deleted
+    /// stays, silently.
+    static void ClearDir(const QString& folder, const QString& keep = {});
+    /// The file steps of closing: store the document as state 0, then clear the other states
+    /// (a failed store keeps them all).
     void FormClose();
     QAction* MSave = nullptr;
     QAction* MLoad = nullptr;
@@ -170,6 +182,11 @@ public:
 private:
     void CreateMainMenu();
     void RemoveAllLines();
+    void DiscardLines(std::vector<TMathEditor*>& lines);
+    std::vector<TMathEditor*> SetLinesAside();
+    void PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused);
+    bool BuildLines(const std::vector<TLineRecord>& records);
+    std::unique_ptr<QProgressDialog> MakeProgressDialog(int lines);
     void ApplyRecord(TMathEditor& line, const TLineRecord& record);
     void RunReportingFailure(void (TBasisMath::*command)());
     void ReportFailure(const std::exception& error);
@@ -229,6 +246,8 @@ private:
     QScrollArea* scroll_ = nullptr;
     QWidget* column_ = nullptr;
     std::vector<TMathEditor*> lines_;
+    /// Keeps the recovery folder marked as in use while the window lives.
+    std::unique_ptr<FolderClaim> herstelClaim_;
 };
 
 } // namespace zelm

@@ -3,6 +3,7 @@
 // closing for the next run.
 #include <QCloseEvent>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <exception>
@@ -37,32 +38,36 @@ void TBasisMath::Herstel1Click() {
     if (HerstelNummer > 0) {
         SaveHerstel(); // the present state, so that "&Terug" can come back to it
         HerstelNummer -= 2;
-        Load(HerstelFileName(HerstelNummer));
+        if (!Load(HerstelFileName(HerstelNummer))) HerstelNummer += 2; // cancelled
         return;
     }
     // At the start of a run: the state the previous run left on closing, under its caption.
     const std::vector<std::string> names =
         ListFiles(NativePath(HerstelDir), RecoveryExtension.toStdString());
     if (names.empty()) return;
-    const QString name = QFile::decodeName(QByteArray::fromStdString(names.front()));
+    const QString name = DecodeFileName(names.front());
+    const QString caption = windowTitle();
     setWindowTitle(name.chopped(std::min(ClosingSuffixLength, name.size())));
-    Load(HerstelDir + name);
+    if (!Load(HerstelDir + name)) setWindowTitle(caption); // cancelled
 }
 
 void TBasisMath::mterugClick() {
     const QString next = HerstelFileName(HerstelNummer + 1);
     if (!FileExists(NativePath(next))) return;
     ++HerstelNummer;
-    Load(next);
+    if (!Load(next)) --HerstelNummer; // cancelled
 }
 
-void TBasisMath::ClearDir(const QString& folder) {
-    DeleteMatching(NativePath(folder), RecoveryExtension.toStdString());
+void TBasisMath::ClearDir(const QString& folder, const QString& keep) {
+    DeleteMatching(NativePath(folder), RecoveryExtension.toStdString(), NativePath(keep));
 }
 
+// The closing state goes in first; only once it is safely stored do the session's other states
+// go. A closing save that fails thus keeps every earlier state for the next run.
 void TBasisMath::FormClose() {
-    ClearDir(HerstelDir);
-    Save(HerstelFileName(0));
+    const QString closing = HerstelFileName(0);
+    Save(closing);
+    ClearDir(HerstelDir, QFileInfo(closing).fileName());
 }
 
 void TBasisMath::closeEvent(QCloseEvent* e) {

@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
     for (const QString& file : zelm::RegisterProgramFonts())
         qWarning("ZelmEditor: font not registered: %s", qUtf8Printable(file));
     zelm::SessionEnd sessionEnd;
-    zelm::TBasisMath window({}, {}, QApplication::arguments().mid(1));
+    zelm::TBasisMath window({}, {}, zelm::ProgramArguments(argc, argv));
     sessionEnd.SetWindow(&window);
     // The auxiliary windows, created hidden; the help window first.
     zelm::TZelmEditHelp help(&window);

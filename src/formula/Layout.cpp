@@ -22,6 +22,10 @@ enum class Flow {
     Stop,  ///< a code was inserted: the walk ends here
 };
 
+/// The tallest root whose index is still raised by the usual rule: 30,000 pixels, within the
+/// 32,767 that X11 windows and coordinates allow.
+constexpr int TallestRoot = 30000;
+
 /// Index regions: a root and "log" own one, an integral and a sum two.
 constexpr int OneRegion = 1;
 constexpr int TwoRegions = 2;
@@ -697,7 +701,7 @@ private:
         for (int i = r; i <= c; ++i)
             top = std::min(top, Part(i).Top - 1);
         top -= Part(r).LineWidth;
-        const int raise = (Part(c).Bottom - top) / 2;
+        const int raise = RootIndexRaise(Part(c).Bottom - top);
         Part(r).Top = top;
         Part(r).Extra = Part(c).Left - Part(r).Right;
         if (Part(r).Partner == 0) return RepairRootWithoutIndex(r);
@@ -705,6 +709,14 @@ private:
         --Counter(Family::Root);
         if (top < topMargin_) ShiftVertically(1, Newest(), top - topMargin_);
         return Flow::Next;
+    }
+
+    /// A root's index rises by half the height of the root, so each root nested around another
+    /// makes the line about a quarter taller. Beyond TallestRoot the index rises no further:
+    /// the height then grows by a few pixels per root instead of exponentially, and
+    /// coordinates stay within what a window system can draw.
+    static int RootIndexRaise(int rootHeight) {
+        return std::clamp(rootHeight / 2, 0, std::max(0, TallestRoot - rootHeight));
     }
 
     /// A root whose index was never ended becomes a square root: "2" and a separator right

@@ -60,7 +60,10 @@ bool MathLine::RunSetterOnce(Bytes& value) {
         auto& budget = Globals().retryBudget;
         // Keep what the repairs achieved, so that the next change goes on from there.
         text_ = StripItalicMarkers(cursief_);
-        if (budget == 0) throw ZelmError("Foutje");
+        if (budget == 0) {
+            ApplyEmptyRule(); // repairs that took every character leave the blank, as a retry
+            throw ZelmError("Foutje");
+        }
         --budget;
         value = text_;
         return true;

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +15,18 @@
 namespace zelm {
 
 namespace {
+
+// Every temporary file of a save starts with this; mkstemp adds six characters.
+const std::string TemporaryPrefix = ".zelm-save-";
+constexpr std::size_t TemporaryRandomLength = 6;
+
+// Held by every running instance (shared) in the folders it writes to.
+const std::string ClaimFileName = ".zelm-in-use";
+
+std::function<int(const std::string&)>& WriteFault() {
+    static std::function<int(const std::string&)> fault;
+    return fault;
+}
 
 [[noreturn]] void ThrowIoError(int error) {
     throw ZelmError(IoErrorMessage(error));
@@ -147,15 +160,32 @@ std::string IoErrorMessage(int error) {
     }
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    FileDescriptor fd(OpenRetrying(path.c_str(), O_RDONLY));
-    if (fd.Get() < 0) ThrowIoError(errno);
+// Opens without blocking (a pipe with no writer would wait for ever) and accepts regular
+// files only: a device or a pipe never ends, and a folder is not a document.
+int OpenRegularFile(const std::string& path, struct stat& st) {
+    const int fd = OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return -1;
+    int error = 0;
+    if (::fstat(fd, &st) != 0)
+        error = errno;
+    else if (!S_ISREG(st.st_mode))
+        error = S_ISDIR(st.st_mode) ? EISDIR : EACCES;
+    else if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)
+        error = errno;
+    if (error == 0) return fd;
+    ::close(fd);
+    errno = error;
+    return -1;
+}
+
+std::string ReadWholeFile(const std::string& path, std::size_t limit, const std::string& tooLarge) {
     struct stat st;
-    if (::fstat(fd.Get(), &st) != 0) ThrowIoError(errno);
-    if (S_ISDIR(st.st_mode)) ThrowIoError(EISDIR);
+    FileDescriptor fd(OpenRegularFile(path, st));
+    if (fd.Get() < 0) ThrowIoError(errno);
+    if (std::uintmax_t(st.st_size) > limit) throw ZelmError(tooLarge);
 
     std::string bytes;
-    if (S_ISREG(st.st_mode)) bytes.reserve(std::size_t(st.st_size));
+    bytes.reserve(std::size_t(st.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
@@ -164,11 +194,12 @@ std::string ReadWholeFile(const std::string& path) {
             ThrowIoError(errno);
         }
         if (n == 0) break;
+        // A file that grows while it is read is held to the same limit.
+        if (bytes.size() + std::size_t(n) > limit) throw ZelmError(tooLarge);
         bytes.append(buffer, std::size_t(n));
     }
-    // A regular file that ends before its recorded size was cut short while being read.
-    if (S_ISREG(st.st_mode) && bytes.size() < std::size_t(st.st_size))
-        throw ZelmError(ReadBeyondEndMessage);
+    // A file that ends before its recorded size was cut short while being read.
+    if (bytes.size() < std::size_t(st.st_size)) throw ZelmError(ReadBeyondEndMessage);
     return bytes;
 }
 
@@ -176,12 +207,13 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     const std::string target = ResolveLink(path);
     const std::string folder = FolderOf(target);
     // A short fixed name: one built from a long target name could pass the longest name allowed.
-    std::string temporary = folder + "/.zelm-save-XXXXXX";
+    std::string temporary = folder + "/" + TemporaryPrefix + "XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (fd.Get() < 0) ThrowIoError(errno);
 
     // Renaming a file over a folder fails with EISDIR, which leaves the folder alone.
     int error = FillTemporary(fd, bytes, ModeForTarget(target));
+    if (error == 0 && WriteFault()) error = WriteFault()(target);
     if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) {
         ::unlink(temporary.c_str());
@@ -205,9 +237,42 @@ std::vector<std::string> ListFiles(const std::string& folder, const std::string&
     return names;
 }
 
-void DeleteMatching(const std::string& folder, const std::string& suffix) {
+void DeleteMatching(const std::string& folder, const std::string& suffix, const std::string& keep) {
     for (const std::string& name : ListFiles(folder, suffix))
-        ::unlink((folder + "/" + name).c_str()); // a file that will not go is skipped
+        if (name != keep) ::unlink((folder + "/" + name).c_str()); // one that will not go stays
+}
+
+bool IsSaveTemporaryName(const std::string& name) {
+    if (name.size() != TemporaryPrefix.size() + TemporaryRandomLength) return false;
+    if (!name.starts_with(TemporaryPrefix)) return false;
+    return std::all_of(name.begin() + long(TemporaryPrefix.size()), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
+FolderClaim::FolderClaim(const std::string& folder) {
+    const std::string path = folder + "/" + ClaimFileName;
+    do
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) return; // a folder we cannot write to holds no temporary files of ours
+    // Exclusive only when no other instance holds the folder; then nothing is being saved.
+    if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+        for (const std::string& name : ListFiles(folder, ""))
+            if (IsSaveTemporaryName(name)) ::unlink((folder + "/" + name).c_str());
+        cleared_ = true;
+    }
+    // Shared from here on; another instance starting now waits the moment this takes.
+    while (::flock(fd_, LOCK_SH) != 0 && errno == EINTR) {
+    }
+}
+
+FolderClaim::~FolderClaim() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void SetWriteFault(std::function<int(const std::string& target)> fault) {
+    WriteFault() = std::move(fault);
 }
 
 bool FileExists(const std::string& path) {

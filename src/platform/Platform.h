@@ -19,8 +19,12 @@ QStringList RegisterProgramFonts();
 
 namespace zelm {
 
-/// A path as the file system takes it (the local 8-bit encoding of file names).
+/// A path as the file system takes it: UTF-8, with the bytes DecodeFileName escaped restored.
 std::string NativePath(const QString& path);
+/// A file name from the file system; bytes that are not valid UTF-8 survive in escaped form.
+QString DecodeFileName(const std::string& bytes);
+/// The program's arguments after the program name, decoded as file names.
+QStringList ProgramArguments(int argc, char** argv);
 
 /// The name of the program's desktop entry, icon and AppStream component.
 inline const QString DesktopId = "nl.zelmeditor.ZelmEditor";

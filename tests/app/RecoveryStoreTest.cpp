@@ -6,10 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <memory>
 
 #include <unistd.h>
@@ -18,6 +20,7 @@
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
 #include "platform/FileIO.h"
+#include "platform/Platform.h"
 #include "support/FixedLines.h"
 
 namespace zelm {
@@ -187,6 +190,62 @@ TEST_F(RecoveryStore, AStateThatCannotBeStoredStopsTheSplitOrJoinAndKeepsTheCoun
     EXPECT_EQ(TextsOf(*window_), Texts{" een twee"});
     EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), before);
     EXPECT_EQ(window_->HerstelNummer, 1);
+}
+
+// The closing state is written before anything is cleared: when that write fails (disk full at
+// the rename here, through the file layer's fault seam), the session's states all stay.
+TEST_F(RecoveryStore, AClosingSaveThatFailsKeepsEveryEarlierState) {
+    window_->Lines()[0]->SetText(" a+b");
+    Key(0, VK::Return, 2);
+    Key(1, VK::Return, 1);
+    const QStringList states{"ZelmEditor0.wes", "ZelmEditor1.wes"};
+    ASSERT_EQ(RecoveryFiles(), states);
+    const Texts first = FileTexts(Herstel() + "ZelmEditor0.wes");
+
+    QStringList errors;
+    window_->showError = [&](const QString& m) { errors << m; };
+    SetWriteFault([](const std::string&) { return ENOSPC; });
+    window_->close();
+    SetWriteFault(nullptr);
+    EXPECT_EQ(errors, QStringList{"Disk full"});
+    EXPECT_EQ(RecoveryFiles(), states);
+    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), first);
+    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor1.wes"), (Texts{" a", " +b"}));
+}
+
+// Saves killed halfway leave ".zelm-save-XXXXXX" behind; the first instance to start removes
+// them, while an instance that is running (holding the folder) may be writing its own.
+TEST_F(RecoveryStore, StaleSaveTemporariesGoAtStartUnlessAnotherInstanceHoldsTheFolder) {
+    window_.reset();
+    const QStringList planted{".zelm-save-Ab3xZ9",  ".zelm-save-000000",  ".zelm-save-abc",
+                              ".zelm-save-abcdefg", "x.zelm-save-Ab3xZ9", "ZelmEditor0.wes"};
+    const QStringList ours{".zelm-save-000000", ".zelm-save-Ab3xZ9"};
+    const auto plant = [&] {
+        for (const QString& name : planted)
+            QFile(programDir_.filePath("Herstel/" + name)).open(QIODevice::WriteOnly);
+    };
+    const auto entries = [&] {
+        return QDir(programDir_.filePath("Herstel"))
+            .entryList(QDir::Files | QDir::Hidden, QDir::Name)
+            .filter(QRegularExpression("zelm-save|wes"));
+    };
+    QStringList others = planted;
+    for (const QString& name : ours)
+        others.removeAll(name);
+    others.sort();
+
+    {
+        // Another instance holds the folder: nothing of its may go.
+        FolderClaim running(NativePath(programDir_.filePath("Herstel")));
+        plant();
+        window_ = Open();
+        QStringList all = planted;
+        all.sort();
+        EXPECT_EQ(entries(), all);
+        window_.reset();
+    }
+    window_ = Open();
+    EXPECT_EQ(entries(), others);
 }
 
 TEST_F(RecoveryStore, ClearDirDeletesRecoveryFilesOnly) {

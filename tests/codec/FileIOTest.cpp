@@ -4,6 +4,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -133,6 +134,80 @@ TEST_F(FileIO, ReadingGivesEveryByte) {
     EXPECT_EQ(ReadWholeFile(Path("big.mds")), bytes);
 }
 
+// Only regular files are read, a pipe without blocking; a limit refuses a larger file before
+// reading it, and a file exactly at the limit is read whole.
+TEST_F(FileIO, OnlyRegularFilesWithinTheLimitAreRead) {
+    ASSERT_EQ(::mkfifo(Path("pipe.mds").c_str(), 0600), 0);
+    fs::create_symlink("/dev/zero", Path("zero.mds"));
+    Plant("ten.mds", std::string(10, 'x'));
+    fs::create_symlink(Path("ten.mds"), Path("link.mds"));
+    struct Row {
+        const char* name;
+        std::size_t limit;
+        std::string result; // the bytes, or the message
+    };
+    const Row rows[] = {
+        {"pipe.mds", SIZE_MAX, "File access denied"},
+        {"zero.mds", SIZE_MAX, "File access denied"},
+        {"ten.mds", 9, "te groot"},
+        {"ten.mds", 10, std::string(10, 'x')},
+        {"link.mds", 10, std::string(10, 'x')},
+        {"link.mds", 0, "te groot"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " " + std::to_string(row.limit));
+        std::string result;
+        const std::string message =
+            MessageOf([&] { result = ReadWholeFile(Path(row.name), row.limit, "te groot"); });
+        EXPECT_EQ(message.empty() ? result : message, row.result);
+    }
+}
+
+TEST(FileIONames, OnlyTheNamesOfOwnTemporaryFilesAreRecognised) {
+    const std::pair<const char*, bool> rows[] = {
+        {".zelm-save-Ab3xZ9", true},     {".zelm-save-000000", true},
+        {".zelm-save-abc", false},       {".zelm-save-abcdefg", false},
+        {"x.zelm-save-Ab3xZ9", false},   {".zelm-save-ab.xyz", false},
+        {".zelm-save-ab\xE9xyz", false}, {"ZelmEditor0.wes", false},
+        {".zelm-in-use", false},
+    };
+    for (const auto& [name, ours] : rows)
+        EXPECT_EQ(IsSaveTemporaryName(name), ours) << name;
+}
+
+TEST_F(FileIO, AClaimClearsStaleTemporariesOnlyWhenTheFolderIsFree) {
+    Plant(".zelm-save-Ab3xZ9", "half a save");
+    Plant("doc.mds", "d");
+    {
+        FolderClaim first(dir_);
+        EXPECT_TRUE(first.Cleared());
+        Plant(".zelm-save-Cd4yW0", "a save under way");
+        FolderClaim second(dir_); // another instance while the first runs
+        EXPECT_FALSE(second.Cleared());
+        EXPECT_TRUE(fs::exists(Path(".zelm-save-Cd4yW0")));
+    }
+    EXPECT_EQ(Entries(),
+              (std::vector<std::string>{".zelm-in-use", ".zelm-save-Cd4yW0", "doc.mds"}));
+    FolderClaim later(dir_);
+    EXPECT_TRUE(later.Cleared());
+    EXPECT_EQ(Entries(), (std::vector<std::string>{".zelm-in-use", "doc.mds"}));
+}
+
+TEST_F(FileIO, AnInjectedWriteFaultKeepsTheOldFileAndLeavesNoTemporary) {
+    Plant("doc.mds", "old");
+    std::string seen;
+    SetWriteFault([&](const std::string& target) {
+        seen = target;
+        return EIO;
+    });
+    const std::string message = MessageOf([&] { WriteFileAtomically(Path("doc.mds"), "new"); });
+    SetWriteFault(nullptr);
+    EXPECT_EQ(message, "I/O error " + std::to_string(EIO));
+    EXPECT_EQ(seen, Path("doc.mds"));
+    EXPECT_EQ(ReadWholeFile(Path("doc.mds")), "old");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"doc.mds"});
+}
+
 TEST(FileIOMessages, ErrorNumbersMapToTheMessagesTheUserKnows) {
     EXPECT_EQ(IoErrorMessage(ENAMETOOLONG), "Invalid filename");
     EXPECT_EQ(IoErrorMessage(EMFILE), "Too many open files");
@@ -154,6 +229,8 @@ TEST_F(FileIO, RecoveryFilesAreListedByNameAndClearedAlone) {
               (std::vector<std::string>{"Algebra0.wes", "ZelmEditor0.wes", "ZelmEditor1.wes"}));
     EXPECT_TRUE(ListFiles(Path("missing"), ".wes").empty());
 
+    DeleteMatching(dir_, ".wes", "ZelmEditor0.wes");
+    EXPECT_EQ(ListFiles(dir_, ".wes"), std::vector<std::string>{"ZelmEditor0.wes"});
     DeleteMatching(dir_, ".wes");
     EXPECT_EQ(Entries(),
               (std::vector<std::string>{"Instellingen.ops", "notes.wes.bak", "sub.wes"}));

@@ -18,7 +18,9 @@
 
 #include "formula/Errors.h"
 #include "formula/LineKeys.h"
+#include "formula/Painter.h"
 #include "support/FixedCanvas.h"
+#include "support/ShadowPairs.h"
 #include "support/TestBytes.h"
 
 namespace zelm {
@@ -400,6 +402,50 @@ TEST_F(KeyEvents, RawEntryEndsAfterOneCharacter) {
     EXPECT_FALSE(EditorState().rawSymbolArmed);
 }
 
+// ---- Deep nesting ----
+
+// Each Ctrl+Up nests a root around what went before; a root's index rises by half the root's
+// height, so the height grows by about a quarter per root until the index stops rising at a
+// root 30,000 pixels tall. After that each root adds only its own few pixels, and every
+// coordinate stays within X11's 32,767 also at 200 roots (74 overflowed int before).
+TEST(DeepNesting, NestedRootsKeepTheLineWithinTheDrawableBound) {
+    struct Row {
+        int roots;
+        int lowest, highest; // the line height expected
+    };
+    // 10 roots: 318 pixels, as before the bound (it applies only beyond 30,000).
+    const Row rows[] = {
+        {10, 318, 318}, {40, 30000, 32767}, {74, 30000, 32767}, {200, 30000, 32767}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.roots);
+        FreshGlobals fresh;
+        test::FixedCanvas canvas;
+        auto line = NewLine(canvas);
+        std::string keys = "/ ";
+        for (int i = 0; i < row.roots; ++i)
+            keys += "{C-Up}";
+        Replay(*line, keys + "//");
+        const TTextdelen& parts = line->PartList();
+        EXPECT_GE(parts.Height(), row.lowest);
+        EXPECT_LE(parts.Height(), row.highest);
+        EXPECT_EQ(CountCodeChars(line->Text()), int(line->Codes().size()));
+        for (int i = 1; i <= line->PartCount(); ++i) {
+            for (int v : {parts[i].Left, parts[i].Right, parts[i].Top, parts[i].Bottom})
+                ASSERT_LE(std::abs(v), 32767) << "part " << i;
+        }
+        // It paints, and keys still edit it.
+        LinePaintInput in;
+        in.parts = &parts;
+        in.partCount = line->PartCount();
+        in.cursief = &line->Cursieftext();
+        in.client = {0, 0, parts.Width(), parts.Height()};
+        PaintLine(canvas, in);
+        const std::size_t before = line->Text().size();
+        Replay(*line, "{End}a");
+        EXPECT_EQ(line->Text().size(), before + 1);
+    }
+}
+
 // ---- Random keys ----
 
 /// Every key these handlers know, with each modifier set they tell apart.
@@ -513,6 +559,24 @@ struct Findings {
 /// over after 60 keys or when it grows past 80 characters (the window would split it), which
 /// keeps failing sequences short to reduce; a "Foutje" is reduced to its shortest key
 /// sequence and printed.
+/// Whether the key, replayed on a copy of the line as it was, needs a repaired layout (which
+/// may move code characters). The shared state is put back afterwards.
+bool Repairs(const MathLine& before, const std::string& key) {
+    const EditorGlobals editor = EditorState();
+    const FormulaGlobals formula = Globals();
+    MathLine copy = before;
+    Globals().retryBudget = 0; // the first repair raises "Foutje"
+    bool repaired = false;
+    try {
+        Replay(copy, key);
+    } catch (const ZelmError&) {
+        repaired = true;
+    }
+    EditorState() = editor;
+    Globals() = formula;
+    return repaired;
+}
+
 TEST(KeysFuzz, RandomKeysKeepTheLineConsistent) {
     FreshGlobals fresh;
     test::FixedCanvas canvas;
@@ -530,6 +594,8 @@ TEST(KeysFuzz, RandomKeysKeepTheLineConsistent) {
     const int count = FuzzCount();
     for (int n = 0; n < count; ++n) {
         episode.push_back(vocabulary[pick(random)]);
+        const test::Pairs before = test::PairsOf(line->Text(), line->Codes());
+        const MathLine beforeKey = *line;
         try {
             Replay(*line, episode.back());
         } catch (const ZelmError& e) {
@@ -542,6 +608,15 @@ TEST(KeysFuzz, RandomKeysKeepTheLineConsistent) {
         ASSERT_FALSE(text.empty()) << Join(episode);
         ASSERT_EQ(CountCodeChars(text), int(line->Codes().size())) << Join(episode);
         ASSERT_FALSE(FellBack(*line)) << "fell back to the snapshot: " << Join(episode);
+        // Backspace and Delete remove characters with their own parameters: every character
+        // that stays keeps its own (unless a layout repair moved codes as well).
+        const test::Pairs after = test::PairsOf(text, line->Codes());
+        const bool deletes = episode.back() == "{BS}" || episode.back() == "{Del}";
+        if (deletes && !test::KeptPairsAgree(before, after)) {
+            ASSERT_TRUE(Repairs(beforeKey, episode.back()))
+                << Join(episode) << "\nbefore: " << test::Describe(before)
+                << "\nafter:  " << test::Describe(after);
+        }
         if (text.size() > 80 || episode.size() >= 60) startOver();
     }
     std::printf("%d keys, %d raised Foutje\n", count, foutjes.count);

@@ -487,5 +487,18 @@ TEST_F(MathLineTest, AnEmptyBudgetFailsOnTheFirstRepair) {
     EXPECT_EQ(line.Codes(), "");
 }
 
+// After a "Foutje" the budget is 0; a text that is nothing but a stray power closer repairs to
+// nothing, and the line keeps the blank instead of an empty text.
+TEST_F(MathLineTest, RepairsThatEmptyTheTextOnAnEmptyBudgetLeaveTheBlank) {
+    Caret(0);
+    Globals().retryBudget = 0;
+    line.SetCodes(P(8));
+    EXPECT_THROW(line.SetText(kStruct), ZelmError);
+    EXPECT_EQ(line.Text(), " ");
+    EXPECT_EQ(line.Codes(), "");
+    line.SetText(line.Text());
+    EXPECT_EQ(line.Text(), " ");
+}
+
 } // namespace
 } // namespace zelm

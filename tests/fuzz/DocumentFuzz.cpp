@@ -1,0 +1,27 @@
+// The document decoder, then each record loaded into a line, painted on the fixed-metrics
+// canvas, saved and loaded again. A document is bounded as the program bounds it.
+#include "FuzzSupport.h"
+
+using namespace zelm;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The program refuses documents of more than this many lines before decoding them.
+    constexpr std::size_t LargestDocumentLines = 20000;
+    if (size > (LargestDocumentLines + 1) * LineRecordSize) return -1;
+    Globals().Reset();
+    EditorState().Reset();
+    const std::vector<TLineRecord> records =
+        DecodeDocument(std::string_view(reinterpret_cast<const char*>(data), size));
+    if (records.size() != size / LineRecordSize) std::abort();
+    test::FixedCanvas canvas;
+    for (const TLineRecord& record : records) {
+        MathLine line(canvas, 300);
+        line.Selstart = line.Seleinde = line.CaretPos = 1;
+        const bool clean = fuzz::LoadRecord(line, record);
+        fuzz::CheckLine(line);
+        if (!clean) break; // a line whose repairs gave up ends the load
+        fuzz::Paint(line);
+        fuzz::CheckReloadsEqual(line);
+    }
+    return 0;
+}

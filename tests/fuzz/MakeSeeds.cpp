@@ -1,0 +1,115 @@
+// Writes the seed corpora of the fuzz targets (tests/fuzz/corpus/<target>/): well-formed
+// documents, setter runs and key sequences that reach every structure, from which the fuzzers
+// mutate. Run from the fuzz build: MakeSeeds <corpus folder>.
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/DocumentCodec.h"
+#include "formula/DeclMath.h"
+
+using namespace zelm;
+namespace fs = std::filesystem;
+
+namespace {
+
+Bytes K(StructKind k) {
+    return Bytes(1, char(k));
+}
+
+// Formula lines: text and code string.
+struct Formula {
+    Bytes text, codes;
+};
+
+std::vector<Formula> Formulas() {
+    using enum StructKind;
+    const Bytes s(1, Code::Structure), name(1, Code::Name), sym(1, Code::Symbol);
+    return {
+        {" a+b", ""},
+        {" " + name + " x", Bytes(1, char(19))}, // sin x
+        {" " + s + "1" + s + "2" + s, K(Fraction) + K(FractionBar) + K(FractionEnd)},
+        {" x" + s + "2" + s, K(Power) + K(PowerEnd)},
+        {" " + s + "3" + s + "x+1" + s, K(Root) + K(Separator) + K(RootEnd)},
+        {" " + s + "a+b" + s + "c", K(Bracket) + K(BracketEnd)},
+        {" " + s + "0" + s + "1" + s + "x dx", K(Integral) + K(Separator) + K(Separator)},
+        {" " + s + "a" + s + "b" + s, K(Slanted) + K(Slash) + K(SlantedEnd)},
+        {" a" + s + "i" + s, K(Index) + K(IndexEnd)},
+        {" " + sym + " r" + s + "2" + s, Bytes(1, 'p') + K(Power) + K(PowerEnd)},
+        {" " + s + "x" + s + s + "y", K(Colour) + K(Colour) + K(Dot)},
+    };
+}
+
+void Write(const fs::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+void DocumentSeeds(const fs::path& dir) {
+    std::vector<TLineRecord> all;
+    int top = 0;
+    for (const Formula& f : Formulas()) {
+        TLineRecord r;
+        r.plainText = false;
+        r.font = FontToRecord(FontDesc{}, 0);
+        r.text = f.text;
+        r.codes = f.codes;
+        r.top = top += 30;
+        r.width = 480;
+        all.push_back(r);
+        Write(dir / ("line-" + std::to_string(all.size())), EncodeLine(r));
+    }
+    all[1].plainText = true;
+    all[2].font = FontToRecord(FontDesc{"Arial", -24, 0, 700, 1, 1, 0, 1}, 0xFF0000);
+    Write(dir / "document", EncodeDocument(all));
+    Write(dir / "cut-short", EncodeDocument(all).substr(0, 2000));
+}
+
+// The setter target reads a choice as two bytes (high, low); operation 0 sets a text with its
+// code string and positions.
+std::string Choice(int v) {
+    return std::string(1, '\0') + char(v);
+}
+
+void SetterSeeds(const fs::path& dir) {
+    int n = 0;
+    for (const Formula& f : Formulas()) {
+        std::string in = Choice(0) + Choice(int(f.text.size())) + f.text +
+                         Choice(int(f.codes.size())) + f.codes + Choice(1) + Choice(0) + Choice(1) +
+                         Choice(2) + Choice(3);
+        Write(dir / ("formula-" + std::to_string(++n)), in);
+    }
+}
+
+// The key target: step 0 a key (index into its key table, then the shift bits), step 1 a
+// character (index into its characters), step 3 a click.
+void KeySeeds(const fs::path& dir) {
+    const auto key = [](int index, int shift) { return Choice(0) + Choice(index) + char(shift); };
+    const auto typed = [](const std::string& chars) {
+        const std::string table = "sincolgtaexpd0123456789 ./|()+-=\"^_*";
+        std::string in;
+        for (char c : chars)
+            in += Choice(1) + Choice(1) + Choice(int(table.find(c)));
+        return in;
+    };
+    const int up = 5, ctrl = 2;
+    std::string roots = typed("/ ");
+    for (int i = 0; i < 74; ++i)
+        roots += key(up, ctrl);
+    Write(dir / "nested-roots", roots + typed("//"));
+    Write(dir / "names", typed("sin x+cos(a)/2") + Choice(5) + Choice(3) + typed("log 2"));
+    Write(dir / "structures", typed("x^2+a_1") + key(1, 0) + typed("/3") + key(4, 0) + key(4, 1) +
+                                  key(9, 0) + Choice(7) + typed("e^x"));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const fs::path root = argc > 1 ? argv[1] : "corpus";
+    for (const char* target : {"DocumentFuzz", "SetterFuzz", "KeysFuzz"})
+        fs::create_directories(root / target);
+    DocumentSeeds(root / "DocumentFuzz");
+    SetterSeeds(root / "SetterFuzz");
+    KeySeeds(root / "KeysFuzz");
+    return 0;
+}
