@@ -452,6 +452,7 @@ TEST_F(MainWindowKeysTest, KeysWithoutACharacterTypeNothing) {
         Type(keys);
         EXPECT_EQ(Line(0)->Text(), text) << keys;
         EXPECT_EQ(Line(0)->Line().Codes(), "") << keys;
+        EXPECT_EQ(QApplication::focusWidget(), Line(0)) << keys; // Tab keeps it there too
     }
 }
 
@@ -615,6 +616,10 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
             failing.push_back(episode);
         }
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        // No key takes the focus away from the lines (Tab once gave it to the scroll area,
+        // and every key after it was lost).
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_TRUE(!focus || qobject_cast<TMathEditor*>(focus)) << "key " << n;
         const auto& lines = window->Lines();
         ASSERT_FALSE(lines.empty());
         for (std::size_t i = 0; i < lines.size(); ++i) {
