@@ -12,6 +12,7 @@
 #include "formula/Painter.h"
 #include "formula/Renderers.h"
 #include "platform/QtCanvas.h"
+#include "support/ForwardingCanvas.h"
 #include "support/TestBytes.h"
 
 namespace zelm {
@@ -19,40 +20,12 @@ namespace {
 
 using test::kStruct;
 
-/// Forwards to a QtCanvas and notes the cell of every text run it draws.
-class CellNotingCanvas final : public Canvas {
+/// Notes the cell of every text run drawn on the canvas it forwards to.
+class CellNotingCanvas final : public test::ForwardingCanvas {
 public:
-    CellNotingCanvas(QPainter& painter, FontDesc start) : inner_(painter, start) {}
+    using ForwardingCanvas::ForwardingCanvas;
 
     std::vector<QRect> cells;
-
-    FontDesc Font() const override { return inner_.Font(); }
-    FontDesc SelectFont(const FontDesc& f) override { return inner_.SelectFont(f); }
-    FontMetrics Metrics() override { return inner_.Metrics(); }
-    Size TextExtent(const Bytes& s) override { return inner_.TextExtent(s); }
-    int CharWidth(unsigned char c) override { return inner_.CharWidth(c); }
-    int SetTextCharacterExtra(int extra) override { return inner_.SetTextCharacterExtra(extra); }
-    int TextCharacterExtra() const override { return inner_.TextCharacterExtra(); }
-    ColorRef SetTextColor(ColorRef c) override { return inner_.SetTextColor(c); }
-    ColorRef TextColor() const override { return inner_.TextColor(); }
-    ColorRef SetBkColor(ColorRef c) override { return inner_.SetBkColor(c); }
-    BkMode SetBkMode(BkMode mode) override {
-        Canvas::SetBkMode(mode);
-        return inner_.SetBkMode(mode);
-    }
-    bool SetBaselineUpdateCP(bool on) override { return inner_.SetBaselineUpdateCP(on); }
-    void MoveTo(int x, int y) override { inner_.MoveTo(x, y); }
-    Point CurrentPosition() const override { return inner_.CurrentPosition(); }
-    RasterOp SetRop2(RasterOp op) override { return inner_.SetRop2(op); }
-    Pen SelectPen(const Pen& p) override { return inner_.SelectPen(p); }
-    Brush SelectBrush(const Brush& b) override { return inner_.SelectBrush(b); }
-    void FillRect(const Rect& r, ColorRef c) override { inner_.FillRect(r, c); }
-    void Polyline(const std::vector<Point>& pts) override { inner_.Polyline(pts); }
-    void PolyPolyline(const std::vector<std::vector<Point>>& lines) override {
-        inner_.PolyPolyline(lines);
-    }
-    void PolyBezier(const std::vector<Point>& pts) override { inner_.PolyBezier(pts); }
-    void Ellipse(const Rect& box) override { inner_.Ellipse(box); }
 
     // Both painters draw text with baseline alignment: the cell stands tmAscent above it.
     void TextOut(const Bytes& s) override {
@@ -61,9 +34,6 @@ public:
         cells.emplace_back(at.x, at.y - m.tmAscent, inner_.TextExtent(s).cx, m.tmHeight);
         inner_.TextOut(s);
     }
-
-private:
-    QtCanvas inner_;
 };
 
 enum class PainterKind { Export, Line };
@@ -125,7 +95,8 @@ protected:
                      QImage::Format_ARGB32_Premultiplied);
         image.fill(c.under);
         QPainter painter(&image);
-        CellNotingCanvas canvas(painter, line.BaseFont());
+        QtCanvas qt(painter, line.BaseFont());
+        CellNotingCanvas canvas(qt);
         switch (c.painter) {
         case PainterKind::Export:
             DrawLineParts(canvas, {0, 0}, line.PartList(), line.PartCount(), line.Cursieftext(),
