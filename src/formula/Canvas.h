@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zelm {
@@ -91,6 +92,10 @@ struct Brush {
     bool operator==(const Brush&) const = default;
 };
 
+/// Text background: a box of the background colour behind each text's cell, or none, so that
+/// text is drawn straight over what lies under it.
+enum class BkMode { Opaque, Transparent };
+
 /// Raster mode for lines: copy the pen, or invert what is under it.
 enum class RasterOp { CopyPen, Not };
 
@@ -135,6 +140,10 @@ public:
     virtual ColorRef SetTextColor(ColorRef c) = 0; ///< returns the previous colour
     virtual ColorRef TextColor() const = 0;
     virtual ColorRef SetBkColor(ColorRef c) = 0; ///< opaque text background; returns previous
+    /// Opaque (the default) or transparent text background; returns the previous mode.
+    virtual BkMode SetBkMode(BkMode mode) { return std::exchange(bkMode_, mode); }
+    /// The text background mode in force.
+    BkMode CurrentBkMode() const { return bkMode_; }
     /// Baseline alignment with an advancing current position on or off; returns the previous.
     virtual bool SetBaselineUpdateCP(bool on) = 0;
     virtual void MoveTo(int x, int y) = 0;
@@ -156,6 +165,7 @@ public:
 
 private:
     std::vector<FontDesc> fontIds_; // the default id table: an id is an index
+    BkMode bkMode_ = BkMode::Opaque;
 };
 
 } // namespace zelm

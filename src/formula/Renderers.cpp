@@ -54,6 +54,8 @@ Point AlignedOrigin(int alignFlags, Point origin, Size size) {
 void DrawLineParts(Canvas& canvas, Point origin, const TTextdelen& parts, int count,
                    const Bytes& cursief, ColorRef textColor) {
     const bool ownAlignment = canvas.SetBaselineUpdateCP(true);
+    // Nothing is cleared: text goes straight over whatever the picture has under it.
+    const BkMode ownBkMode = canvas.SetBkMode(BkMode::Transparent);
     const FontDesc own = canvas.Font();
     const int ownExtra = canvas.TextCharacterExtra();
     for (int i = 1; i <= count; ++i) {
@@ -67,6 +69,7 @@ void DrawLineParts(Canvas& canvas, Point origin, const TTextdelen& parts, int co
     canvas.SelectFont(own);
     canvas.SetTextCharacterExtra(ownExtra);
     canvas.SetBaselineUpdateCP(ownAlignment);
+    canvas.SetBkMode(ownBkMode);
 }
 
 void DrawCellParts(Canvas& canvas, Point origin, const TTextdelen& parts, int count,

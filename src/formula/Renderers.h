@@ -20,7 +20,8 @@ constexpr int Baseline = 24;
 } // namespace TextAlign
 
 /// Draws parts 1 to `count` of `parts` with the line's coordinate origin at `origin`, starting
-/// from the canvas's own font; text is in `textColor` (plus 200 for coloured text).
+/// from the canvas's own font; text is in `textColor` (plus 200 for coloured text), on a
+/// transparent background.
 void DrawLineParts(Canvas& canvas, Point origin, const TTextdelen& parts, int count,
                    const Bytes& cursief, ColorRef textColor);
 

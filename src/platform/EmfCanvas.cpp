@@ -17,7 +17,7 @@ constexpr int ReferenceWidth = 1920, ReferenceHeight = 1080;
 constexpr std::uint32_t EmfSignature = 0x464D4520; // " EMF"
 constexpr std::uint32_t EmfVersion = 0x10000;
 constexpr std::uint32_t StockObject = 0x80000000u;
-constexpr std::uint32_t BkModeTransparent = 1;
+constexpr std::uint32_t BkModeTransparent = 1, BkModeOpaque = 2;
 constexpr std::uint32_t TaBaseline = 24, TaTop = 0;
 constexpr std::uint32_t R2Not = 6, R2CopyPen = 13;
 constexpr std::uint32_t PsSolid = 0, PsDot = 2, PsNull = 5;
@@ -123,8 +123,9 @@ Rect BoundsOf(const std::vector<Point>& pts) {
 EmfCanvas::EmfCanvas(int width, int height, FontDesc start)
     : width_(std::max(1, width)), height_(std::max(1, height)),
       measure_(std::make_unique<QtCanvas>(start)), out_(std::make_unique<Writer>()) {
-    // The background stays transparent: text is drawn without its background box.
-    out_->Simple(EmfRecord::SetBkMode, {BkModeTransparent});
+    // The picture's background is transparent, and so is text's unless a caller asks otherwise.
+    Canvas::SetBkMode(BkMode::Transparent);
+    WriteBkMode();
     WriteFont(start);
     WritePen(pen_);
     WriteBrush(brush_);
@@ -277,6 +278,17 @@ ColorRef EmfCanvas::SetBkColor(ColorRef c) {
     bkColor_ = c;
     out_->Simple(EmfRecord::SetBkColor, {FileColor(c)});
     return previous;
+}
+
+BkMode EmfCanvas::SetBkMode(BkMode mode) {
+    const BkMode previous = Canvas::SetBkMode(mode);
+    if (mode != previous) WriteBkMode();
+    return previous;
+}
+
+void EmfCanvas::WriteBkMode() {
+    const bool transparent = CurrentBkMode() == BkMode::Transparent;
+    out_->Simple(EmfRecord::SetBkMode, {transparent ? BkModeTransparent : BkModeOpaque});
 }
 
 // Every text record carries its reference point, so the file's alignment is baseline without

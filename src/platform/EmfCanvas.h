@@ -64,6 +64,8 @@ public:
     ColorRef SetTextColor(ColorRef c) override;
     ColorRef TextColor() const override { return textColor_; }
     ColorRef SetBkColor(ColorRef c) override;
+    /// Writes the mode only when it changes: a picture starts transparent.
+    BkMode SetBkMode(BkMode mode) override;
     bool SetBaselineUpdateCP(bool on) override;
     void MoveTo(int x, int y) override;
     Point CurrentPosition() const override { return pos_; }
@@ -82,6 +84,7 @@ private:
     class Writer;
     std::uint32_t NewHandle();
     void ReplaceObject(std::uint32_t& current, std::uint32_t created);
+    void WriteBkMode();
     void WriteFont(const FontDesc& f);
     void WritePen(const Pen& p);
     void WriteBrush(const Brush& b);

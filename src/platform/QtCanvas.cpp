@@ -420,11 +420,12 @@ QRect CellOf(const FontMetrics& m, int width) {
     return QRect(0, -m.tmAscent, width, m.tmHeight);
 }
 
-// A run on its opaque background, underlined or struck out as its font says.
+// A run on its opaque background (none for a transparent one), underlined or struck out as its
+// font says.
 void DrawRunOn(QPainter& p, const ResolvedFont& f, const Bytes& s, int x, int baseline, int width,
-               int extra, const QColor& ink, const QColor& bk) {
+               int extra, const QColor& ink, const std::optional<QColor>& bk) {
     const FontMetrics& m = f.metrics;
-    p.fillRect(CellOf(m, width).translated(x, baseline), bk);
+    if (bk) p.fillRect(CellOf(m, width).translated(x, baseline), *bk);
     DrawGlyphsOn(p, f, s, x, baseline, extra);
     if (f.desc.underline)
         p.fillRect(QRect(x, baseline - m.underscorePosition, width, std::max(1, m.underscoreSize)),
@@ -741,10 +742,13 @@ bool QtCanvas::SpritesFit() {
 
 void QtCanvas::DrawTextRun(const ResolvedFont& f, const Bytes& s, int x, int baseline, int width) {
     const QColor ink = ToQColor(textColor_);
-    const QColor bk = ToQColor(bkColor_);
+    const std::optional<QColor> bk =
+        CurrentBkMode() == BkMode::Opaque ? std::optional(ToQColor(bkColor_)) : std::nullopt;
     UseMode(QPainter::CompositionMode_SourceOver);
-    if (SpritesFit()) {
-        const Sprite& sprite = TextSprite(f, s, width, extra_, ink, bk);
+    // A run on a transparent background is drawn directly: blending the glyphs' edges from a
+    // sprite over what is under them rounds differently from blending them while drawing.
+    if (bk && SpritesFit()) {
+        const Sprite& sprite = TextSprite(f, s, width, extra_, ink, *bk);
         if (sprite.exact) {
             painter_->drawImage(QPoint(x, baseline) + sprite.offset, sprite.image);
             return;

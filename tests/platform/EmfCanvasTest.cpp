@@ -206,6 +206,44 @@ TEST(EmfCanvas, TextRunsShapesAndObjectsAsTheExportPainterDrawsThem) {
     EXPECT_EQ(ellipses, 1);
 }
 
+// The picture starts with a transparent text background; a mode is written again only when it
+// changes, so the export painter's own switch to transparent leaves a fresh file as it was.
+TEST(EmfCanvas, TheBackgroundModeIsWrittenWhenItChanges) {
+    enum class Step { Opaque, Transparent, ExportPainter };
+    struct Case {
+        const char* name;
+        std::vector<Step> steps;
+        std::vector<std::uint32_t> written; // 1 transparent, 2 opaque
+    };
+    const Case cases[] = {
+        {"fresh", {}, {1}},
+        {"transparent again", {Step::Transparent, Step::Transparent}, {1}},
+        {"opaque and back", {Step::Opaque, Step::Opaque, Step::Transparent}, {1, 2, 1}},
+        {"export painter on a fresh picture", {Step::ExportPainter}, {1}},
+        {"export painter restores opaque", {Step::Opaque, Step::ExportPainter}, {1, 2, 1, 2}},
+    };
+    const TTextdelen list = MakeList({MakePart(PartKind::Text, 0, 12, 0, 2)});
+    for (const Case& c : cases) {
+        EmfCanvas canvas(100, 50, UiFont());
+        for (Step step : c.steps)
+            switch (step) {
+            case Step::Opaque:
+                canvas.SetBkMode(BkMode::Opaque);
+                break;
+            case Step::Transparent:
+                canvas.SetBkMode(BkMode::Transparent);
+                break;
+            case Step::ExportPainter:
+                DrawLineParts(canvas, {0, 20}, list, list.Count(), "12", 0);
+                break;
+            }
+        std::vector<std::uint32_t> written;
+        for (const auto& r : EmfRecords(canvas.Finish()))
+            if (r.type == EmfRecord::SetBkMode) written.push_back(U32At(r.bytes, 8));
+        EXPECT_EQ(written, c.written) << c.name;
+    }
+}
+
 // Random part lists drawn one after another: after every line the file read back so far is
 // whole, and no object is used before it exists or deleted while in use.
 TEST(EmfCanvas, RandomLinesAlwaysGiveAWholeFile) {
