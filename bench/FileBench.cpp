@@ -98,10 +98,33 @@ void BM_SplitFirstOf10000Lines(benchmark::State& state) {
     state.counters["lines"] = double(s.window->Lines().size());
 }
 
+// Enter as the user sees it: until the window has painted the lines again.
+void BM_SplitFirstOf10000LinesPainted(benchmark::State& state) {
+    Setting& s = Shared();
+    s.window->Load(s.document);
+    Settle();
+    for (auto _ : state) {
+        state.PauseTiming();
+        TMathEditor* first = s.window->Lines().front();
+        first->Line().SetCodes({});
+        first->SetText(" a+b=c");
+        first->Line().CaretPos = 2;
+        Settle();
+        state.ResumeTiming();
+        int key = 13;
+        s.window->FormKeyDown(*first, key, {});
+        Settle();
+        state.PauseTiming();
+        s.window->HerstelNummer = 0;
+        state.ResumeTiming();
+    }
+}
+
 BENCHMARK(BM_Save10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_Load10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(5)->Iterations(3);
 BENCHMARK(BM_Load10000LinesSettled)->Unit(benchmark::kMillisecond)->Repetitions(3)->Iterations(1);
 BENCHMARK(BM_SplitFirstOf10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_SplitFirstOf10000LinesPainted)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
 } // namespace
 } // namespace zelm

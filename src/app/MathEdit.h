@@ -239,6 +239,8 @@ private:
     void CreatePopupMenu2();
     void StyleMenus();
     void DestroyLine(TMathEditor* line);
+    /// Moves the lines from index `first` on by `dy` and adds `indexStep` to their LineIndex.
+    void ShiftLinesFrom(std::size_t first, int dy, int indexStep);
     int IndexOf(const TMathEditor& line) const;
 
     QString programDir_;
