@@ -379,7 +379,7 @@ TMathEditor* TBasisMath::InsertLineBelow(TMathEditor& current) {
     std::vector<TMathEditor*> queue(lines_.begin() + std::ptrdiff_t(at), lines_.end());
     lines_.resize(at);
     TMathEditor* line = CreateEd();
-    line->move(0, current.y() + current.height());
+    MoveLine(*line, current.y() + current.height(), ColumnInView());
     lines_.insert(lines_.end(), queue.begin(), queue.end());
     ShiftLinesFrom(at + 1, line->height(), +1);
     FitToLines();
@@ -398,15 +398,23 @@ void TBasisMath::RemoveLine(TMathEditor& line) {
 // more than painting the few lines in view again. Those lines move as lines that are repainted;
 // lines out of view cost Qt no painting either way.
 void TBasisMath::ShiftLinesFrom(std::size_t first, int dy, int indexStep) {
-    const QRect inView(-column_->pos(), scroll_->viewport()->size());
+    const QRect inView = ColumnInView();
     for (std::size_t k = first; k < lines_.size(); ++k) {
         TMathEditor* l = lines_[k];
         l->SetLineIndex(l->LineIndex() + indexStep);
-        const bool shown = inView.intersects(l->geometry());
-        if (shown) l->setAttribute(Qt::WA_OpaquePaintEvent, false);
-        l->move(l->x(), l->y() + dy);
-        if (shown) l->setAttribute(Qt::WA_OpaquePaintEvent, true);
+        MoveLine(*l, l->y() + dy, inView);
     }
+}
+
+void TBasisMath::MoveLine(TMathEditor& line, int y, const QRect& inView) {
+    const bool shown = inView.intersects(line.geometry());
+    if (shown) line.setAttribute(Qt::WA_OpaquePaintEvent, false);
+    line.move(line.x(), y);
+    if (shown) line.setAttribute(Qt::WA_OpaquePaintEvent, true);
+}
+
+QRect TBasisMath::ColumnInView() const {
+    return {-column_->pos(), scroll_->viewport()->size()};
 }
 
 // A line is destroyed from within its own key handling, so it goes once the event is done.
