@@ -379,12 +379,9 @@ TMathEditor* TBasisMath::InsertLineBelow(TMathEditor& current) {
     std::vector<TMathEditor*> queue(lines_.begin() + std::ptrdiff_t(at), lines_.end());
     lines_.resize(at);
     TMathEditor* line = CreateEd();
-    line->move(0, current.y() + current.height());
-    for (TMathEditor* l : queue) {
-        lines_.push_back(l);
-        l->SetLineIndex(l->LineIndex() + 1);
-        l->move(l->x(), l->y() + line->height());
-    }
+    MoveLine(*line, current.y() + current.height(), ColumnInView());
+    lines_.insert(lines_.end(), queue.begin(), queue.end());
+    ShiftLinesFrom(at + 1, line->height(), +1);
     FitToLines();
     return line;
 }
@@ -393,10 +390,31 @@ void TBasisMath::RemoveLine(TMathEditor& line) {
     const int i = IndexOf(line);
     if (i < 0) return;
     lines_.erase(lines_.begin() + i);
-    for (std::size_t k = std::size_t(i); k < lines_.size(); ++k) {
-        lines_[k]->move(lines_[k]->x(), lines_[k]->y() - line.height());
-        lines_[k]->SetLineIndex(lines_[k]->LineIndex() - 1);
+    ShiftLinesFrom(std::size_t(i), -line.height(), -1);
+}
+
+// Qt moves an opaque line in view by scrolling its pixels, and first looks through every other
+// line of the column for one that overlaps it, twice: in a long document that search costs far
+// more than painting the few lines in view again. Those lines move as lines that are repainted;
+// lines out of view cost Qt no painting either way.
+void TBasisMath::ShiftLinesFrom(std::size_t first, int dy, int indexStep) {
+    const QRect inView = ColumnInView();
+    for (std::size_t k = first; k < lines_.size(); ++k) {
+        TMathEditor* l = lines_[k];
+        l->SetLineIndex(l->LineIndex() + indexStep);
+        MoveLine(*l, l->y() + dy, inView);
     }
+}
+
+void TBasisMath::MoveLine(TMathEditor& line, int y, const QRect& inView) {
+    const bool shown = inView.intersects(line.geometry());
+    if (shown) line.setAttribute(Qt::WA_OpaquePaintEvent, false);
+    line.move(line.x(), y);
+    if (shown) line.setAttribute(Qt::WA_OpaquePaintEvent, true);
+}
+
+QRect TBasisMath::ColumnInView() const {
+    return {-column_->pos(), scroll_->viewport()->size()};
 }
 
 // A line is destroyed from within its own key handling, so it goes once the event is done.

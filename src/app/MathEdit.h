@@ -239,6 +239,12 @@ private:
     void CreatePopupMenu2();
     void StyleMenus();
     void DestroyLine(TMathEditor* line);
+    /// Moves the lines from index `first` on by `dy` and adds `indexStep` to their LineIndex.
+    void ShiftLinesFrom(std::size_t first, int dy, int indexStep);
+    /// Moves `line` to `y`; a line in `inView` moves as one that is painted again.
+    void MoveLine(TMathEditor& line, int y, const QRect& inView);
+    /// The part of the column the scroll area shows, in the column's coordinates.
+    QRect ColumnInView() const;
     int IndexOf(const TMathEditor& line) const;
 
     QString programDir_;
