@@ -52,8 +52,8 @@ fuzz: fuzz-build
 
 # CI: a fixed number of executions of each target, from the committed corpus, fixed seed.
 fuzz-ci: fuzz-build
-	set -e; for spec in $(FUZZ_CI_RUNS); do \
-	    t=$${spec%%:*}; runs=$${spec##*:}; \
+	set -e; for entry in $(FUZZ_CI_RUNS); do \
+	    t=$${entry%%:*}; runs=$${entry##*:}; \
 	    rm -rf $(FUZZ_BUILD)/ci/$$t; mkdir -p $(FUZZ_BUILD)/ci/$$t; \
 	    ./$(FUZZ_BUILD)/$$t -runs=$$runs -seed=1 -dict=tests/fuzz/zelm.dict \
 	        -artifact_prefix=$(FUZZ_BUILD)/ci/$$t- -print_final_stats=1 \

@@ -125,6 +125,15 @@ void BM_Load10000LinesSettled(benchmark::State& state) {
     }
 }
 
+// The first line made " a+b=c" again, its caret between a and +, ready for Enter.
+TMathEditor* LineToSplit(TBasisMath& window) {
+    TMathEditor* first = window.Lines().front();
+    first->Line().SetCodes({});
+    first->SetText(" a+b=c");
+    first->Line().CaretPos = 2;
+    return first;
+}
+
 void BM_SplitFirstOf10000Lines(benchmark::State& state) {
     Setting& s = Shared();
     s.window->Load(s.document);
@@ -132,10 +141,7 @@ void BM_SplitFirstOf10000Lines(benchmark::State& state) {
     EnterSamples samples(state);
     for (auto _ : state) {
         state.PauseTiming();
-        TMathEditor* first = s.window->Lines().front();
-        first->Line().SetCodes({});
-        first->SetText(" a+b=c");
-        first->Line().CaretPos = 2; // between a and +
+        TMathEditor* first = LineToSplit(*s.window);
         state.ResumeTiming();
         int key = 13;
         samples.Time([&] { s.window->FormKeyDown(*first, key, {}); });
@@ -155,10 +161,7 @@ void BM_SplitFirstOf10000LinesPainted(benchmark::State& state) {
     EnterSamples samples(state);
     for (auto _ : state) {
         state.PauseTiming();
-        TMathEditor* first = s.window->Lines().front();
-        first->Line().SetCodes({});
-        first->SetText(" a+b=c");
-        first->Line().CaretPos = 2;
+        TMathEditor* first = LineToSplit(*s.window);
         Settle();
         state.ResumeTiming();
         int key = 13;

@@ -90,18 +90,8 @@ inline void RunSetter(MathLine& line, const Formula& f) {
 // text changed, so the background is cleared) into an offscreen image.
 inline void PaintInto(QImage& surface, const MathLine& line) {
     QtCanvas canvas(surface, line.BaseFont());
-    LinePaintInput in;
-    in.parts = &line.PartList();
-    in.partCount = line.PartCount();
-    in.cursief = &line.Cursieftext();
-    in.baseFont = line.BaseFont();
-    in.textColor = line.fontColor;
-    in.bkColor = line.bkColor;
-    in.dispSelStart = line.DispSelStart;
-    in.dispSelEnd = line.DispSelEnd;
-    in.client = Rect{0, 0, surface.width(), surface.height()};
     EditorState().eraseBackground = true;
-    PaintLine(canvas, in);
+    PaintLine(canvas, PaintInputOf(line, Rect{0, 0, surface.width(), surface.height()}));
 }
 
 } // namespace zelm::bench

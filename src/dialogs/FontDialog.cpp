@@ -25,13 +25,6 @@ namespace {
 
 constexpr int ColourSwatchSide = 14;
 
-QString FaceName(const std::string& face) {
-    QString s;
-    for (unsigned char b : face)
-        s += QChar(char16_t(Cp1252ToUnicode(b)));
-    return s;
-}
-
 std::string FaceBytes(const QString& face) {
     std::string s;
     for (QChar c : face) {
@@ -47,7 +40,7 @@ int PointsOf(const FontDesc& font) {
 }
 
 QFont ToQFont(const FontDesc& font) {
-    QFont f(FaceName(font.face));
+    QFont f(FromCp1252(font.face));
     f.setPointSize(std::max(1, PointsOf(font)));
     f.setWeight(QFont::Weight(std::clamp(font.weight > 0 ? font.weight : 400, 1, 1000)));
     f.setItalic(font.italic != 0);
@@ -115,7 +108,7 @@ ChosenFont TFontDialog::Choice() const {
     // The preset face may be a name that fontconfig gives another face for ("Arial" is drawn
     // by Liberation Sans); while that face is still chosen, the name stays as it was.
     const QString presetFamily = QFontInfo(ToQFont(preset_)).family();
-    if (chosen.family() != presetFamily && chosen.family() != FaceName(preset_.face))
+    if (chosen.family() != presetFamily && chosen.family() != FromCp1252(preset_.face))
         result.font.face = FaceBytes(chosen.family());
     const int points =
         chosen.pointSize() > 0 ? chosen.pointSize() : int(std::lround(chosen.pointSizeF()));

@@ -139,17 +139,7 @@ void TMathEditor::paintEvent(QPaintEvent*) {
     const bool markerShown = g.pointerMarkerShown;
     if (g.pointerMarkerOwner != this) g.pointerMarkerShown = false;
 
-    LinePaintInput in;
-    in.parts = &line_->PartList();
-    in.partCount = line_->PartCount();
-    in.cursief = &line_->Cursieftext();
-    in.baseFont = line_->BaseFont();
-    in.textColor = line_->fontColor;
-    in.bkColor = line_->bkColor;
-    in.dispSelStart = line_->DispSelStart;
-    in.dispSelEnd = line_->DispSelEnd;
-    in.client = Rect{0, 0, width(), height()};
-    zelm::PaintLine(canvas, in);
+    zelm::PaintLine(canvas, PaintInputOf(*line_, Rect{0, 0, width(), height()}));
     g.pointerMarkerShown = markerShown;
 
     if (CaretShown()) {

@@ -1,8 +1,23 @@
 #include "formula/Painter.h"
 
 #include "formula/EditorGlobals.h"
+#include "formula/MathLine.h"
 
 namespace zelm {
+
+LinePaintInput PaintInputOf(const MathLine& line, Rect client) {
+    LinePaintInput in;
+    in.parts = &line.PartList();
+    in.partCount = line.PartCount();
+    in.cursief = &line.Cursieftext();
+    in.baseFont = line.BaseFont();
+    in.textColor = line.fontColor;
+    in.bkColor = line.bkColor;
+    in.dispSelStart = line.DispSelStart;
+    in.dispSelEnd = line.DispSelEnd;
+    in.client = client;
+    return in;
+}
 
 namespace {
 

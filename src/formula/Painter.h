@@ -28,6 +28,11 @@ struct LinePaintInput {
     Rect client; ///< cleared with the background colour when the erase flag is set
 };
 
+class MathLine;
+
+/// What the painter reads from `line` for a paint of its window's `client` area.
+LinePaintInput PaintInputOf(const MathLine& line, Rect client);
+
 /// Paints the line: clears the background (erase flag) or removes the pointer marker, draws
 /// every part with the selection colours, then draws the pointer marker again. Showing and
 /// hiding the caret is left to the caller.

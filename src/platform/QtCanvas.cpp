@@ -41,13 +41,6 @@ struct FaceData {
     bool doubleStrike = false;           // bold asked, but drawn no heavier than regular
 };
 
-QString FromCp1252(const std::string& bytes) {
-    QString s;
-    for (unsigned char b : bytes)
-        s += QChar(char16_t(Cp1252ToUnicode(b)));
-    return s;
-}
-
 bool IsSymbolFace(const std::string& face) {
     return QString::fromLatin1(face.c_str()).compare("Symbol", Qt::CaseInsensitive) == 0;
 }
@@ -291,6 +284,13 @@ bool SameFont(const FontDesc& a, const FontDesc& b) {
 }
 
 } // namespace
+
+QString FromCp1252(const std::string& bytes) {
+    QString s;
+    for (unsigned char b : bytes)
+        s += QChar(char16_t(Cp1252ToUnicode(b)));
+    return s;
+}
 
 std::shared_ptr<const ResolvedFont> ResolveFont(const FontDesc& f) {
     return Cache().fonts[std::size_t(ResolveFontId(f))];

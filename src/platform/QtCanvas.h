@@ -66,6 +66,8 @@ enum class ShapeKind { Polyline, Bezier, Ellipse };
 /// The font a description stands for, with its metrics and per-byte advances; created once per
 /// description and shared by every canvas.
 std::shared_ptr<const ResolvedFont> ResolveFont(const FontDesc& f);
+/// Windows-1252 bytes (a face name, a line's text) as Unicode.
+QString FromCp1252(const std::string& bytes);
 /// The metrics of a description's font, from the shared cache.
 FontMetrics MetricsOf(const FontDesc& f);
 /// Number of descriptions resolved so far (the size of the font cache).

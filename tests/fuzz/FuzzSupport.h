@@ -56,15 +56,7 @@ inline void CheckLine(const MathLine& line) {
 /// Paints the line's last layout on a fresh recording canvas.
 inline void Paint(MathLine& line) {
     test::FixedCanvas canvas(line.BaseFont());
-    LinePaintInput in;
-    in.parts = &line.PartList();
-    in.partCount = line.PartCount();
-    in.cursief = &line.Cursieftext();
-    in.baseFont = line.BaseFont();
-    in.dispSelStart = line.DispSelStart;
-    in.dispSelEnd = line.DispSelEnd;
-    in.client = {0, 0, line.ClientWidth, line.ClientHeight};
-    PaintLine(canvas, in);
+    PaintLine(canvas, PaintInputOf(line, {0, 0, line.ClientWidth, line.ClientHeight}));
 }
 
 /// Loads a record into `line` the way the main window does (code string, then text, then the

@@ -13,6 +13,7 @@
 #include "formula/MathLine.h"
 #include "formula/Painter.h"
 #include "platform/QtCanvas.h"
+#include "support/ForwardingCanvas.h"
 #include "support/TestBytes.h"
 
 namespace zelm {
@@ -22,38 +23,22 @@ using test::B;
 using test::kStruct;
 using test::kSym;
 
+/// The Qt canvas the reference passes its other calls to; a base, so it is made first.
+struct ReferenceInner {
+    ReferenceInner(QPainter& painter, FontDesc start) : qt(painter, start) {}
+    QtCanvas qt;
+};
+
 /// The canvas as it drew before glyph runs and sprites: one drawText per character.
-class ReferenceCanvas final : public Canvas {
+class ReferenceCanvas final : private ReferenceInner, public test::ForwardingCanvas {
 public:
     ReferenceCanvas(QPainter& painter, FontDesc start)
-        : painter_(painter), inner_(painter, start) {}
+        : ReferenceInner(painter, start), ForwardingCanvas(qt), painter_(painter) {}
 
-    FontDesc Font() const override { return inner_.Font(); }
-    FontDesc SelectFont(const FontDesc& f) override { return inner_.SelectFont(f); }
-    FontMetrics Metrics() override { return inner_.Metrics(); }
-    Size TextExtent(const Bytes& s) override { return inner_.TextExtent(s); }
-    int CharWidth(unsigned char c) override { return inner_.CharWidth(c); }
-    int SetTextCharacterExtra(int extra) override { return inner_.SetTextCharacterExtra(extra); }
-    int TextCharacterExtra() const override { return inner_.TextCharacterExtra(); }
-    ColorRef SetTextColor(ColorRef c) override { return inner_.SetTextColor(c); }
-    ColorRef TextColor() const override { return inner_.TextColor(); }
     ColorRef SetBkColor(ColorRef c) override {
         bk_ = c;
         return inner_.SetBkColor(c);
     }
-    bool SetBaselineUpdateCP(bool on) override { return inner_.SetBaselineUpdateCP(on); }
-    void MoveTo(int x, int y) override { inner_.MoveTo(x, y); }
-    Point CurrentPosition() const override { return inner_.CurrentPosition(); }
-    RasterOp SetRop2(RasterOp op) override { return inner_.SetRop2(op); }
-    Pen SelectPen(const Pen& p) override { return inner_.SelectPen(p); }
-    Brush SelectBrush(const Brush& b) override { return inner_.SelectBrush(b); }
-    void FillRect(const Rect& r, ColorRef c) override { inner_.FillRect(r, c); }
-    void Polyline(const std::vector<Point>& pts) override { inner_.Polyline(pts); }
-    void PolyPolyline(const std::vector<std::vector<Point>>& lines) override {
-        inner_.PolyPolyline(lines);
-    }
-    void PolyBezier(const std::vector<Point>& pts) override { inner_.PolyBezier(pts); }
-    void Ellipse(const Rect& box) override { inner_.Ellipse(box); }
 
     // Baseline alignment is on while the painter draws text.
     void TextOut(const Bytes& s) override {
@@ -83,7 +68,6 @@ public:
 
 private:
     QPainter& painter_;
-    QtCanvas inner_;
     ColorRef bk_ = Rgb(255, 255, 255);
 };
 
@@ -178,16 +162,9 @@ protected:
                      QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
-        LinePaintInput in;
-        in.parts = &line.PartList();
-        in.partCount = line.PartCount();
-        in.cursief = &line.Cursieftext();
-        in.baseFont = line.BaseFont();
-        in.textColor = line.fontColor;
-        in.bkColor = line.bkColor;
+        LinePaintInput in = PaintInputOf(line, Rect{0, 0, image.width(), image.height()});
         in.dispSelStart = GetParam().selStart;
         in.dispSelEnd = GetParam().selEnd;
-        in.client = Rect{0, 0, image.width(), image.height()};
         EditorState().eraseBackground = true;
         if (reference) {
             ReferenceCanvas canvas(painter, line.BaseFont());

@@ -103,14 +103,9 @@ protected:
                           line.fontColor);
             break;
         case PainterKind::Line: {
-            LinePaintInput in;
-            in.parts = &line.PartList();
-            in.partCount = line.PartCount();
-            in.cursief = &line.Cursieftext();
-            in.baseFont = line.BaseFont();
-            in.textColor = line.fontColor;
+            LinePaintInput in = PaintInputOf(line, Rect{0, 0, image.width(), image.height()});
             in.bkColor = Rgb(255, 255, 255);
-            in.client = Rect{0, 0, image.width(), image.height()};
+            in.dispSelStart = in.dispSelEnd = 0;
             EditorState().eraseBackground = false; // only the text cells get the background
             PaintLine(canvas, in);
             break;
