@@ -113,7 +113,9 @@ void TBasisMath::Save(const QString& fileName) {
     TFontRecord font = FontToRecord(FontDesc{}, 0);
     const FontDesc* fontOf = nullptr;
     ColorRef colorOf = 0;
-    for (const TMathEditor* line : lines_) {
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        PrefetchAhead(lines_, i);
+        const TMathEditor* line = lines_[i];
         if (!fontOf || !(*fontOf == line->Font()) || colorOf != line->FontColor()) {
             fontOf = &line->Font();
             colorOf = line->FontColor();
@@ -179,7 +181,9 @@ bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records) {
             lastUpdate = clock.elapsed();
         }
         if (progress && progress->wasCanceled()) return false;
-        ApplyRecord(*CreateEd(), records[i]);
+        TMathEditor& line = *CreateEd();
+        ApplyRecord(line, records[i]);
+        ShowIfNearView(line, NearView());
         if (onLineLoaded) onLineLoaded(int(i) + 1);
     }
     return !(progress && progress->wasCanceled());
@@ -208,10 +212,9 @@ std::vector<TMathEditor*> TBasisMath::SetLinesAside() {
 
 void TBasisMath::PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused) {
     lines_ = std::move(previous);
-    for (TMathEditor* line : lines_)
-        line->show();
     FitToLines();
-    if (focused) focused->setFocus(Qt::OtherFocusReason);
+    ShowLinesNearView();
+    if (focused) FocusLine(*focused);
 }
 
 // The steps of one loaded line, in their order: the code string goes before the text because

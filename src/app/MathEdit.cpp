@@ -45,6 +45,16 @@ int ScrolledToShow(int value, int extent, int from, int to) {
 
 } // namespace
 
+// How many lines ahead a pass over the column asks for a line's widget, and then for what the
+// widget points to.
+constexpr std::size_t PrefetchDistance = 8;
+
+void PrefetchAhead(const std::vector<TMathEditor*>& lines, std::size_t k) {
+    if (k + 2 * PrefetchDistance < lines.size())
+        TMathEditor::PrefetchObject(lines[k + 2 * PrefetchDistance]);
+    if (k + PrefetchDistance < lines.size()) lines[k + PrefetchDistance]->Prefetch();
+}
+
 QRect TBasisMath::PlaceInWorkArea(QRect frame, const QRect& work) {
     if (frame.right() > work.right()) frame.moveRight(work.right());
     if (frame.bottom() > work.bottom()) frame.moveBottom(work.bottom());
@@ -83,6 +93,8 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     column_->resize(480, 1041);
     scroll_->setWidget(column_);
     setCentralWidget(scroll_);
+    connect(scroll_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &TBasisMath::ShowLinesNearView);
     resize(480, 1041);
 
     CreatePopupMenu1();
@@ -110,7 +122,13 @@ void TBasisMath::FormCreate() {
 }
 
 void TBasisMath::FocusFirstLine() {
-    if (!lines_.empty()) lines_.front()->setFocus(Qt::OtherFocusReason);
+    if (!lines_.empty()) FocusLine(*lines_.front());
+}
+
+// A hidden line would take the focus only once it shows again.
+void TBasisMath::FocusLine(TMathEditor& line) {
+    if (line.isHidden()) line.show();
+    line.setFocus(Qt::OtherFocusReason);
 }
 
 // The recovery folder lives next to the program; a program folder we may not write to (a
@@ -146,6 +164,9 @@ TMathEditor* TBasisMath::CreateEd() {
     line->OnWidthChange = [this](TMathEditor& e, int w) { Widthresize(e, w); };
     line->OnUpDownKeys = [this](TMathEditor& e, unsigned short d) { OpNeer(e, d); };
     line->Onenter = [this](TMathEditor& e) { EditorEnter(e); };
+    line->Onexit = [this](TMathEditor& e) { // a far line shows only while it has the focus
+        if (IndexOf(e) >= 0) ShowIfNearView(e, NearView());
+    };
     line->OnCaretMove = [this](TMathEditor& e) {
         if (focusWidget() == &e) KeepInView(e);
     };
@@ -157,14 +178,13 @@ TMathEditor* TBasisMath::CreateEd() {
     MathLine& m = line->Line();
     m.Selstart = m.Seleinde = m.CaretPos = 1;
     line->SetText(" ");
-    line->show();
+    ShowIfNearView(*line, NearView());
     return line;
 }
 
 TMathEditor* TBasisMath::CurrentLine() const {
-    for (TMathEditor* l : lines_)
-        if (l->hasFocus()) return l;
-    return nullptr;
+    auto* focused = qobject_cast<TMathEditor*>(QApplication::focusWidget());
+    return focused && IndexOf(*focused) >= 0 ? focused : nullptr;
 }
 
 int TBasisMath::IndexOf(const TMathEditor& line) const {
@@ -174,11 +194,9 @@ int TBasisMath::IndexOf(const TMathEditor& line) const {
 }
 
 void TBasisMath::Autoresize(TMathEditor& editor, int newHeight) {
-    const int delta = newHeight - editor.height();
     const int i = IndexOf(editor);
     if (i < 0) return;
-    for (std::size_t k = std::size_t(i) + 1; k < lines_.size(); ++k)
-        lines_[k]->move(lines_[k]->x(), lines_[k]->y() + delta);
+    ShiftLinesFrom(std::size_t(i) + 1, newHeight - editor.height(), 0);
     // The line takes its new height right after this report; fit the window once it has, once
     // for all the reports that come in before then (a load reports every line).
     if (fitPending_) return;
@@ -235,7 +253,7 @@ void TBasisMath::OpNeer(TMathEditor& editor, unsigned short direction) {
     default:
         break;
     }
-    if (target) target->setFocus(Qt::OtherFocusReason);
+    if (target) FocusLine(*target);
 }
 
 void TBasisMath::EditorEnter(TMathEditor& sender) {
@@ -255,7 +273,9 @@ bool TBasisMath::FormHelp() {
 
 QSize TBasisMath::LinesExtent() const {
     int w = 0, h = 0;
-    for (const TMathEditor* l : lines_) {
+    for (std::size_t k = 0; k < lines_.size(); ++k) {
+        PrefetchAhead(lines_, k);
+        const TMathEditor* l = lines_[k];
         w = std::max(w, l->x() + l->width());
         h = std::max(h, l->y() + l->height());
     }
@@ -344,6 +364,7 @@ void TBasisMath::KeepInView(TMathEditor& line) {
 bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {
     if (watched == scroll_ && e->type() == QEvent::Resize) {
         ChooseScrollBars(); // the user sized the window
+        ShowLinesNearView();
         return false;
     }
     auto* line = qobject_cast<TMathEditor*>(watched);
@@ -379,7 +400,7 @@ TMathEditor* TBasisMath::InsertLineBelow(TMathEditor& current) {
     std::vector<TMathEditor*> queue(lines_.begin() + std::ptrdiff_t(at), lines_.end());
     lines_.resize(at);
     TMathEditor* line = CreateEd();
-    MoveLine(*line, current.y() + current.height(), ColumnInView());
+    MoveLine(*line, current.y() + current.height(), ColumnInView(), NearView());
     lines_.insert(lines_.end(), queue.begin(), queue.end());
     ShiftLinesFrom(at + 1, line->height(), +1);
     FitToLines();
@@ -398,23 +419,50 @@ void TBasisMath::RemoveLine(TMathEditor& line) {
 // more than painting the few lines in view again. Those lines move as lines that are repainted;
 // lines out of view cost Qt no painting either way.
 void TBasisMath::ShiftLinesFrom(std::size_t first, int dy, int indexStep) {
+    if (dy == 0 && indexStep == 0) return;
     const QRect inView = ColumnInView();
+    const ColumnStretch near = NearView();
     for (std::size_t k = first; k < lines_.size(); ++k) {
+        PrefetchAhead(lines_, k);
         TMathEditor* l = lines_[k];
         l->SetLineIndex(l->LineIndex() + indexStep);
-        MoveLine(*l, l->y() + dy, inView);
+        MoveLine(*l, l->y() + dy, inView, near);
     }
 }
 
-void TBasisMath::MoveLine(TMathEditor& line, int y, const QRect& inView) {
-    const bool shown = inView.intersects(line.geometry());
+void TBasisMath::MoveLine(TMathEditor& line, int y, const QRect& inView,
+                          const ColumnStretch& near) {
+    const bool shown = !line.isHidden() && inView.intersects(line.geometry());
     if (shown) line.setAttribute(Qt::WA_OpaquePaintEvent, false);
     line.move(line.x(), y);
     if (shown) line.setAttribute(Qt::WA_OpaquePaintEvent, true);
+    ShowIfNearView(line, near);
 }
 
 QRect TBasisMath::ColumnInView() const {
     return {-column_->pos(), scroll_->viewport()->size()};
+}
+
+// Lines far from the view are hidden: Qt moves a hidden line without repainting anything or
+// sending it events, and moving the thousands of lines below a split or a join was most of
+// the cost of one in a long document. A line shows again as the view comes near it.
+ColumnStretch TBasisMath::NearView() const {
+    const int top = scroll_->verticalScrollBar()->value();
+    const int height = scroll_->viewport()->height();
+    return {top - height, top + 2 * height};
+}
+
+void TBasisMath::ShowLinesNearView() {
+    const ColumnStretch near = NearView();
+    for (std::size_t k = 0; k < lines_.size(); ++k) {
+        PrefetchAhead(lines_, k);
+        ShowIfNearView(*lines_[k], near);
+    }
+}
+
+void TBasisMath::ShowIfNearView(TMathEditor& line, const ColumnStretch& near) {
+    const bool show = near.Meets(line) || focusWidget() == &line;
+    if (show == line.isHidden()) line.setVisible(show);
 }
 
 // A line is destroyed from within its own key handling, so it goes once the event is done.
@@ -437,7 +485,7 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
         TMathEditor* previous = lines_[std::size_t(i - 1)];
         previous->Line().SetCodes(previous->Line().Codes() + cur.Codes());
         previous->SetText(previous->Text() + cur.Text());
-        previous->setFocus(Qt::OtherFocusReason);
+        FocusLine(*previous);
         previous->PlaceCaret();
         DestroyLine(&current);
         key = 0;
@@ -458,7 +506,7 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
                                  ? cur.Text().substr(std::size_t(cur.CaretPos))
                                  : Bytes()));
         DeleteSelection(cur);
-        line->setFocus(Qt::OtherFocusReason);
+        FocusLine(*line);
         key = 0;
         return;
     }

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -29,6 +30,17 @@ class MenuStyle;
 class TOptiesVenster;
 class FolderClaim;
 
+/// A stretch of the column from `top` up to, not including, `bottom`.
+struct ColumnStretch {
+    int top = 0, bottom = 0;
+    bool Meets(const QWidget& w) const {
+        return w.y() < bottom && w.y() + std::max(w.height(), 1) > top;
+    }
+};
+
+/// Asks ahead for the lines a pass over `lines` at index `k` reaches next.
+void PrefetchAhead(const std::vector<TMathEditor*>& lines, std::size_t k);
+
 class TBasisMath : public QMainWindow {
     Q_OBJECT
 public:
@@ -46,6 +58,8 @@ public:
     const std::vector<TMathEditor*>& Lines() const { return lines_; }
     /// The line with the keyboard focus, or nullptr.
     TMathEditor* CurrentLine() const;
+    /// Gives `line` the focus, showing it first when it lies far out of view.
+    void FocusLine(TMathEditor& line);
 
     // Handlers of the lines' events.
     void Autoresize(TMathEditor& editor, int newHeight);
@@ -241,10 +255,17 @@ private:
     void DestroyLine(TMathEditor* line);
     /// Moves the lines from index `first` on by `dy` and adds `indexStep` to their LineIndex.
     void ShiftLinesFrom(std::size_t first, int dy, int indexStep);
-    /// Moves `line` to `y`; a line in `inView` moves as one that is painted again.
-    void MoveLine(TMathEditor& line, int y, const QRect& inView);
+    /// Moves `line` to `y`; a line in `inView` moves as one that is painted again, and the
+    /// line shows or hides as it comes near `near` or leaves it.
+    void MoveLine(TMathEditor& line, int y, const QRect& inView, const ColumnStretch& near);
     /// The part of the column the scroll area shows, in the column's coordinates.
     QRect ColumnInView() const;
+    /// The stretch of the column whose lines are shown: the view and a view's height above
+    /// and below it.
+    ColumnStretch NearView() const;
+    /// Shows the lines near the view and hides the others; the focused line always shows.
+    void ShowLinesNearView();
+    void ShowIfNearView(TMathEditor& line, const ColumnStretch& near);
     int IndexOf(const TMathEditor& line) const;
 
     QString programDir_;

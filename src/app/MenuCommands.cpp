@@ -36,7 +36,7 @@ void TBasisMath::Alleswissen1Click() {
     RemoveAllLines();
     TMathEditor* line = CreateEd();
     FitToLines();
-    line->setFocus(Qt::OtherFocusReason);
+    FocusLine(*line);
 }
 
 void TBasisMath::Nieuweregel1Click() {
@@ -45,7 +45,7 @@ void TBasisMath::Nieuweregel1Click() {
     TMathEditor* line = CreateEd();
     line->move(0, top);
     FitToLines();
-    line->setFocus(Qt::OtherFocusReason);
+    FocusLine(*line);
 }
 
 void TBasisMath::UseOptiesVenster(TOptiesVenster& dialog) {

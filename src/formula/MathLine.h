@@ -91,7 +91,6 @@ public:
     bool modified = false;
     int Tag = 0;
     int NeededWidth = 0;
-    int LineIndex = 0;
     int Offset() const { return 0; }
     int ClientWidth = 0, ClientHeight = 0;
     std::vector<const FormulaSource*>* ExtFormulelijst = nullptr;

@@ -134,7 +134,7 @@ void ExpectConsistent(const TBasisMath& window, int file) {
     const auto& lines = window.Lines();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const MathLine& m = lines[i]->Line();
-        ASSERT_EQ(m.LineIndex, int(i)) << "file " << file;
+        ASSERT_EQ(lines[i]->LineIndex(), int(i)) << "file " << file;
         ASSERT_EQ(CountCodeChars(m.Text()), int(m.Codes().size())) << "file " << file;
         ASSERT_FALSE(m.Text().empty()) << "file " << file;
     }

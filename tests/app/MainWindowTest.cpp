@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QToolTip>
 #include <memory>
+#include <random>
 
 #include "app/MathEdit.h"
 #include "support/FixedLines.h"
@@ -487,7 +488,7 @@ TEST_F(MainWindowTest, LinesBeyondTheWorkAreaScrollAndTheFocusedLineStaysVisible
     for (int i = 1; i < count; ++i) {
         TMathEditor* line = AddLine();
         line->SetFont(FontDesc{"Tahoma", -64}, 0);
-        line->setFocus(); // as Enter leaves it
+        w.FocusLine(*line); // as Enter leaves it
         Settle();
         if (i == count / 2) lastHeight = w.height();
     }
@@ -518,11 +519,78 @@ TEST_F(MainWindowTest, LinesBeyondTheWorkAreaScrollAndTheFocusedLineStaysVisible
 
     // A focused line that grows stays in view too: at -128 the last line is 16 + 160 + 16 =
     // 192 high, still less than the visible part of the column.
-    Line(count - 1)->setFocus();
+    w.FocusLine(*Line(count - 1)); // far out of view by now
     Settle();
     Line(count - 1)->SetFont(FontDesc{"Tahoma", -128}, 0);
     Settle();
     EXPECT_TRUE(visible(Line(count - 1)));
+}
+
+// Lines far from the view are hidden, so that moving them costs Qt little; whatever happens to
+// the column, every line in view shows, the focused line shows, and the lines stay stacked in
+// order. Random splits, joins, growing lines, scrolling and moving the focus.
+TEST_F(MainWindowTest, RandomEditsShowEveryLineInViewAndHideTheFarOnes) {
+    TBasisMath& w = Start();
+    for (int i = 0; i < 150; ++i)
+        w.InsertLineBelow(*w.Lines().back());
+    Settle();
+    std::mt19937 rng(20261209);
+    const auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    const int sizes[] = {-16, -32, -64};
+    QScrollBar* bar = Scroll()->verticalScrollBar();
+    for (int step = 0; step < 600; ++step) {
+        if (!w.CurrentLine()) w.FocusLine(*Line(0));
+        TMathEditor& current = *w.CurrentLine();
+        const auto count = int(w.Lines().size());
+        int key = 0;
+        switch (pick(7)) {
+        case 0: // Enter somewhere in the line, while the column is not too long
+            if (count < 300) key = VK::Return;
+            Caret(current, 1 + pick(int(current.Text().size())));
+            break;
+        case 1: // Backspace at the start of a line
+            if (count > 20) key = VK::Back;
+            Caret(current, 1);
+            break;
+        case 2: // Delete at the end of a line
+            if (count > 20) key = VK::Delete;
+            Caret(current, int(current.Text().size()));
+            break;
+        case 3:
+            Line(pick(count))->SetFont(FontDesc{"Tahoma", sizes[pick(3)]}, 0);
+            break;
+        case 4:
+            bar->setValue(pick(bar->maximum() + 1));
+            break;
+        case 5:
+            w.OpNeer(current, pick(2) ? 38 : 40);
+            break;
+        default:
+            w.FocusLine(*Line(pick(count)));
+            break;
+        }
+        if (key != 0) w.FormKeyDown(current, key, {});
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        Settle();
+
+        const auto& lines = w.Lines();
+        const QRect view(-Scroll()->widget()->pos(), Scroll()->viewport()->size());
+        const int viewHeight = view.height();
+        TMathEditor* focused = w.CurrentLine();
+        ASSERT_TRUE(focused) << "step " << step;
+        ASSERT_FALSE(focused->isHidden()) << "step " << step;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const TMathEditor* l = lines[i];
+            ASSERT_EQ(l->LineIndex(), int(i)) << "step " << step;
+            ASSERT_EQ(l->y(), i == 0 ? 0 : lines[i - 1]->geometry().bottom() + 1)
+                << "step " << step << " line " << i;
+            const bool inView = l->y() < view.bottom() + 1 && l->geometry().bottom() >= view.top();
+            const bool far = l->geometry().bottom() < view.top() - viewHeight ||
+                             l->y() > view.bottom() + viewHeight;
+            if (inView) ASSERT_FALSE(l->isHidden()) << "step " << step << " line " << i;
+            if (far && l != focused) ASSERT_TRUE(l->isHidden()) << "step " << step << " line " << i;
+        }
+    }
 }
 
 } // namespace
