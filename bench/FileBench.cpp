@@ -1,9 +1,11 @@
-// Saving and loading a document of 10,000 lines, and splitting its first line with Enter,
-// which first stores the whole document as a recovery state.
+// Saving and loading a document of 10,000 lines, splitting its first line with Enter, which
+// first stores the whole document as a recovery state, and scrolling through it.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -38,6 +40,8 @@ struct Setting {
     Setting() {
         WriteFileAtomically(document.toStdString(), bench::MakeDocument(DocumentLines, 20));
         window = std::make_unique<TBasisMath>(folder.path(), [](const QString&) {});
+        // The window is on the screen once the platform says so; until then Qt paints nothing.
+        QApplication::processEvents();
         window->Load(document);
         Settle();
     }
@@ -175,11 +179,34 @@ void BM_SplitFirstOf10000LinesPainted(benchmark::State& state) {
     }
 }
 
+// Scrolling a page through the middle of the column as the user sees it: until the window has
+// painted the lines that came into view (painted at once: Qt would wait for the next frame).
+void BM_ScrollPage10000Lines(benchmark::State& state) {
+    Setting& s = Shared();
+    s.window->Load(s.document);
+    Settle();
+    QScrollBar* bar = qobject_cast<QScrollArea*>(s.window->centralWidget())->verticalScrollBar();
+    const int middle = bar->maximum() / 2;
+    bar->setValue(middle);
+    Settle();
+    EnterSamples samples(state);
+    bool down = true;
+    for (auto _ : state) {
+        samples.Time([&] {
+            bar->setValue(middle + (down ? bar->pageStep() : 0));
+            Settle();
+            s.window->repaint();
+        });
+        down = !down;
+    }
+}
+
 BENCHMARK(BM_Save10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_Load10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(5)->Iterations(3);
 BENCHMARK(BM_Load10000LinesSettled)->Unit(benchmark::kMillisecond)->Repetitions(3)->Iterations(1);
 BENCHMARK(BM_SplitFirstOf10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_SplitFirstOf10000LinesPainted)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(BM_ScrollPage10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 } // namespace
 } // namespace zelm
