@@ -527,12 +527,62 @@ QPainter& PrepareSpritePainter(QPainter& p) {
     return p;
 }
 
-// A text run drawn once into an image of its cell with a margin around it. Ink in the margin
-// (an overhanging italic letter, say) would be blended over what lies next to the cell, which a
-// blit cannot do: such a run keeps being drawn directly.
+// Where two glyphs put ink on the same pixel outside the cell, each blends over the other and
+// then over what lies there; blended into a sprite first, the same pixel rounds differently.
+// True when every pixel outside `cell` gets the ink of one glyph at most, judged by the glyphs'
+// outlines with a margin for their smoothed edges (relative to the run's start on the baseline).
+bool OneGlyphOutsideCell(const ResolvedFont& f, const Bytes& s, int extra, const QRect& cell) {
+    if (f.doubleStrike) return false; // every glyph drawn twice, one pixel apart
+    std::vector<QRect> outside;
+    int at = 0;
+    for (unsigned char b : s) {
+        if (!f.mapped[b]) return false; // drawn by a fallback font whose ink is not known here
+        const QRect box = f.Raw().boundingRect(f.glyphs[b]).toAlignedRect().translated(at, 0);
+        const QRect ink = box.adjusted(-2, -2, 2, 2);
+        if (!cell.contains(ink)) outside.push_back(ink);
+        at += f.widths[b] + extra;
+    }
+    for (std::size_t i = 0; i < outside.size(); ++i)
+        for (std::size_t j = i + 1; j < outside.size(); ++j) {
+            const QRect both = outside[i] & outside[j];
+            if (!both.isEmpty() && !cell.contains(both)) return false;
+        }
+    return true;
+}
+
+// Puts a sprite with ink outside its cell down on a background of many shades and draws the run
+// directly on the same background: the sprite is exact only where this system blends the edges
+// of glyphs the way it blends a sprite (not so where it corrects their gamma).
+bool BlendsAsDrawn(const Sprite& sprite, const ResolvedFont& f, const Bytes& s, int width,
+                   int extra, const QColor& ink, const QColor& bk) {
+    QImage direct(sprite.image.size(), QImage::Format_RGB32);
+    for (int y = 0; y < direct.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(direct.scanLine(y));
+        for (int x = 0; x < direct.width(); ++x)
+            line[x] = qRgb((x * 71 + y * 29) & 0xFF, (x * 13 + y * 101 + 85) & 0xFF,
+                           (x * 47 + y * 7 + 170) & 0xFF);
+    }
+    QImage blitted = direct.copy();
+    {
+        QPainter p(&direct);
+        PrepareSpritePainter(p).setPen(ink);
+        DrawRunOn(p, f, s, -sprite.offset.x(), -sprite.offset.y(), width, extra, ink, bk);
+    }
+    {
+        QPainter p(&blitted);
+        p.drawImage(QPoint(0, 0), sprite.image);
+    }
+    return direct == blitted;
+}
+
+// A text run drawn once into an image of its cell with a margin around it. On its opaque cell
+// the sprite is copied; ink in the margin (an overhanging italic letter, say) is blended over
+// what lies next to the cell, which the sprite does too where that gives the same pixels. Ink
+// reaching the image's edge may have been cut off: such a run keeps being drawn directly.
 Sprite MakeTextSprite(const ResolvedFont& f, const Bytes& s, int width, int extra,
                       const QColor& ink, const QColor& bk) {
     const QRect cell = CellOf(f.metrics, width);
+    if (cell.isEmpty()) return Sprite{};
     const int margin = std::max(4, f.font.pixelSize());
     const QRect area = cell.adjusted(-margin, -margin, margin, margin);
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
@@ -543,13 +593,20 @@ Sprite MakeTextSprite(const ResolvedFont& f, const Bytes& s, int width, int extr
         DrawRunOn(p, f, s, -area.left(), -area.top(), width, extra, ink, bk);
     }
     const QRect inside = cell.translated(-area.topLeft());
+    QRect drawn = inside;
     for (int y = 0; y < image.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
         for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(line[x]) != 0 && !inside.contains(x, y)) return Sprite{{}, {}, false};
+            if (qAlpha(line[x]) != 0 && !inside.contains(x, y)) drawn |= QRect(x, y, 1, 1);
     }
-    return Sprite{image.copy(inside).convertToFormat(QImage::Format_RGB32), cell.topLeft(),
-                  !cell.isEmpty()};
+    if (drawn == inside)
+        return Sprite{image.copy(inside).convertToFormat(QImage::Format_RGB32), cell.topLeft(),
+                      true};
+    if (!image.rect().adjusted(1, 1, -1, -1).contains(drawn) ||
+        !OneGlyphOutsideCell(f, s, extra, cell))
+        return Sprite{};
+    Sprite sprite{image.copy(drawn), drawn.topLeft() + area.topLeft(), true};
+    return BlendsAsDrawn(sprite, f, s, width, extra, ink, bk) ? sprite : Sprite{};
 }
 
 // A shape drawn once into an image of its bounds, pen width and a pixel around.
