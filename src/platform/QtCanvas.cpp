@@ -169,10 +169,10 @@ using FaceKey = std::tuple<std::string, int, bool>;
 // hashed, since a line uses one or two faces and equality compares the whole name anyway.
 struct FontDescHash {
     std::size_t operator()(const FontDesc& d) const {
+        const auto mix = [](std::size_t h, int v) { return h * 31 + std::size_t(v); };
         std::size_t h = d.face.size() * 131 + (d.face.empty() ? 0 : std::size_t(d.face[0]));
-        for (int v : {d.height, d.width, d.weight, d.italic, d.underline, d.strikeOut, d.charSet})
-            h = h * 31 + std::size_t(v);
-        return h;
+        h = mix(mix(mix(h, d.height), d.width), d.weight);
+        return mix(mix(mix(mix(h, d.italic), d.underline), d.strikeOut), d.charSet);
     }
 };
 
@@ -690,6 +690,7 @@ void QtCanvas::ForgetStaleFonts() {
     if (generation_ == cacheGeneration) return;
     generation_ = cacheGeneration;
     known_.clear();
+    knownCount_ = 0;
     if (resolved_) font_ = resolved_->desc;
     resolved_ = nullptr;
     fontId_ = -1;
@@ -701,20 +702,26 @@ const ResolvedFont& QtCanvas::Current() {
     return *resolved_;
 }
 
-// A line uses a handful of fonts over and over: the selected one and the last few met are
-// found here by a short search, and only the others are looked up in the process-wide cache.
-constexpr std::size_t KnownFontsKept = 16;
+// A line uses a few dozen fonts over and over: the selected one and those met before are found
+// in a small table of this canvas, hashed by the numbers of the description, and only the
+// others are looked up in the process-wide cache. A table more than half full starts afresh.
+constexpr std::size_t KnownFontSlots = 128; // a power of two
 
 FontId QtCanvas::FontIdOf(const FontDesc& f) {
     ForgetStaleFonts();
     if (resolved_ && SameFont(resolved_->desc, f)) return fontId_;
-    for (const KnownFont& k : known_)
-        if (SameFont(k.desc, f)) return k.id;
+    if (known_.empty()) known_.resize(KnownFontSlots);
+    const auto slotOf = [&] { return FontDescHash{}(f) & (KnownFontSlots - 1); };
+    std::size_t slot = slotOf();
+    for (; known_[slot].id >= 0; slot = (slot + 1) & (KnownFontSlots - 1))
+        if (SameFont(known_[slot].desc, f)) return known_[slot].id;
     const FontId id = ResolveFontId(f);
-    if (known_.size() < KnownFontsKept)
-        known_.push_back({f, id});
-    else
-        known_[nextKnown_++ % KnownFontsKept] = {f, id}; // the oldest goes
+    if (++knownCount_ > KnownFontSlots / 2) {
+        std::fill(known_.begin(), known_.end(), KnownFont{});
+        knownCount_ = 1;
+        slot = slotOf();
+    }
+    known_[slot] = {f, id};
     return id;
 }
 
