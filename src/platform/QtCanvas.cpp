@@ -527,6 +527,30 @@ QPainter& PrepareSpritePainter(QPainter& p) {
     return p;
 }
 
+// The smallest rectangle around the pixels of `image` that are not fully transparent.
+QRect InkBounds(const QImage& image) {
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int first = 0, last = image.width() - 1;
+        while (first <= last && qAlpha(line[first]) == 0)
+            ++first;
+        while (last >= first && qAlpha(line[last]) == 0)
+            --last;
+        if (first <= last) ink |= QRect(first, y, last - first + 1, 1);
+    }
+    return ink;
+}
+
+bool Opaque(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) != 0xFF) return false;
+    }
+    return true;
+}
+
 // Where two glyphs put ink on the same pixel outside the cell, each blends over the other and
 // then over what lies there; blended into a sprite first, the same pixel rounds differently.
 // True when every pixel outside `cell` gets the ink of one glyph at most, judged by the glyphs'
@@ -593,12 +617,7 @@ Sprite MakeTextSprite(const ResolvedFont& f, const Bytes& s, int width, int extr
         DrawRunOn(p, f, s, -area.left(), -area.top(), width, extra, ink, bk);
     }
     const QRect inside = cell.translated(-area.topLeft());
-    QRect drawn = inside;
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(line[x]) != 0 && !inside.contains(x, y)) drawn |= QRect(x, y, 1, 1);
-    }
+    const QRect drawn = InkBounds(image); // the cell at least: its background is opaque
     if (drawn == inside)
         return Sprite{image.copy(inside).convertToFormat(QImage::Format_RGB32), cell.topLeft(),
                       true};
@@ -609,7 +628,10 @@ Sprite MakeTextSprite(const ResolvedFont& f, const Bytes& s, int width, int extr
     return BlendsAsDrawn(sprite, f, s, width, extra, ink, bk) ? sprite : Sprite{};
 }
 
-// A shape drawn once into an image of its bounds, pen width and a pixel around.
+// A shape drawn once into an image of its bounds, pen width and two pixels around, and cut
+// down to its ink: a blit of the transparent rest would leave the pixels as they were anyway.
+// Without smoothing every pixel of the ink is opaque; where the ink fills its box (a straight
+// bar) the sprite is copied rather than blended.
 Sprite MakeShapeSprite(ShapeKind kind, const std::vector<Point>& pts, const QPen& pen,
                        const QBrush& brush, QRect bounds) {
     const int margin = pen.width() + 2;
@@ -622,7 +644,12 @@ Sprite MakeShapeSprite(ShapeKind kind, const std::vector<Point>& pts, const QPen
         p.setBrush(brush);
         DrawShapeOn(p, kind, pts, -area.topLeft());
     }
-    return Sprite{std::move(image), area.topLeft() - bounds.topLeft(), true};
+    const QRect ink = InkBounds(image);
+    if (ink.isEmpty()) return Sprite{{}, {}, true};
+    if (!image.rect().adjusted(1, 1, -1, -1).contains(ink)) return Sprite{}; // cut off
+    QImage cut = image.copy(ink);
+    if (Opaque(cut)) cut = cut.convertToFormat(QImage::Format_RGB32);
+    return Sprite{std::move(cut), area.topLeft() + ink.topLeft() - bounds.topLeft(), true};
 }
 
 } // namespace
