@@ -176,12 +176,69 @@ struct FontDescHash {
     }
 };
 
+// Cheaper than the == of the description: the sizes differ far more often than the faces.
+bool SameFont(const FontDesc& a, const FontDesc& b) {
+    return a.height == b.height && a.weight == b.weight && a.italic == b.italic &&
+           a.underline == b.underline && a.width == b.width && a.strikeOut == b.strikeOut &&
+           a.charSet == b.charSet && a.face == b.face;
+}
+
+// The ids of the descriptions resolved so far, kept by open addressing on their hash: every
+// part a line measures or paints asks for the id of its font, and finding it takes a hash of a
+// few numbers and mostly one comparison. Never more than half full.
+class FontIdTable {
+public:
+    /// The id of `d`; -1 when it was not added.
+    FontId Find(const FontDesc& d) const {
+        if (slots_.empty()) return -1;
+        for (std::size_t i = SlotOf(d);; i = Next(i))
+            if (slots_[i].id < 0 || SameFont(slots_[i].desc, d)) return slots_[i].id;
+    }
+    void Add(const FontDesc& d, FontId id) {
+        if (2 * (count_ + 1) > slots_.size()) Grow();
+        Place(d, id);
+        ++count_;
+    }
+    std::size_t Size() const { return count_; }
+    void Clear() {
+        slots_.clear();
+        count_ = 0;
+    }
+
+private:
+    struct Slot {
+        FontDesc desc;
+        FontId id = -1; // -1: empty
+    };
+    // The hash's low bits follow the height one for one: a multiplication spreads them.
+    std::size_t SlotOf(const FontDesc& d) const {
+        return std::size_t((std::uint64_t(FontDescHash{}(d)) * 0x9E3779B97F4A7C15u) >> 32) &
+               (slots_.size() - 1);
+    }
+    std::size_t Next(std::size_t i) const { return (i + 1) & (slots_.size() - 1); }
+    void Place(const FontDesc& d, FontId id) {
+        std::size_t i = SlotOf(d);
+        while (slots_[i].id >= 0)
+            i = Next(i);
+        slots_[i] = {d, id};
+    }
+    void Grow() {
+        const std::size_t size = std::max<std::size_t>(64, 2 * slots_.size()); // a power of two
+        std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(size));
+        for (const Slot& slot : old)
+            if (slot.id >= 0) Place(slot.desc, slot.id);
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
+};
+
 // The caches live for the whole process: a description is resolved once, whichever line
 // editor or printer asks for it, and a font file is read once for all its sizes. An id is an
 // index into `fonts`, whose entries stay put even when the cache is cleared, so that a canvas
 // never holds a dangling font; it notices the new generation and resolves its fonts again.
 struct FontCache {
-    std::unordered_map<FontDesc, FontId, FontDescHash> ids;
+    FontIdTable ids;
     std::vector<std::shared_ptr<const ResolvedFont>> fonts;
     std::map<FaceKey, FaceData> faces;
 };
@@ -268,19 +325,11 @@ std::shared_ptr<const ResolvedFont> Resolve(const FontDesc& d) {
 
 FontId ResolveFontId(const FontDesc& f) {
     FontCache& cache = Cache();
-    auto it = cache.ids.find(f);
-    if (it != cache.ids.end()) return it->second;
+    if (const FontId known = cache.ids.Find(f); known >= 0) return known;
     const FontId id = FontId(cache.fonts.size());
     cache.fonts.push_back(Resolve(f));
-    cache.ids.emplace(f, id);
+    cache.ids.Add(f, id);
     return id;
-}
-
-// Cheaper than the == of the description: the sizes differ far more often than the faces.
-bool SameFont(const FontDesc& a, const FontDesc& b) {
-    return a.height == b.height && a.weight == b.weight && a.italic == b.italic &&
-           a.underline == b.underline && a.width == b.width && a.strikeOut == b.strikeOut &&
-           a.charSet == b.charSet && a.face == b.face;
 }
 
 } // namespace
@@ -301,13 +350,13 @@ FontMetrics MetricsOf(const FontDesc& f) {
 }
 
 int ResolvedFontCount() {
-    return int(Cache().ids.size());
+    return int(Cache().ids.Size());
 }
 
 void ClearFontCache() {
     ClearSprites();
     FontCache& cache = Cache();
-    cache.ids.clear();
+    cache.ids.Clear();
     cache.faces.clear();
     ++cacheGeneration;
 }
@@ -542,6 +591,7 @@ QRect InkBounds(const QImage& image) {
     return ink;
 }
 
+// Whether every pixel of `image` is fully opaque.
 bool Opaque(const QImage& image) {
     for (int y = 0; y < image.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
@@ -716,8 +766,6 @@ QtCanvas::~QtCanvas() {
 void QtCanvas::ForgetStaleFonts() {
     if (generation_ == cacheGeneration) return;
     generation_ = cacheGeneration;
-    known_.clear();
-    knownCount_ = 0;
     if (resolved_) font_ = resolved_->desc;
     resolved_ = nullptr;
     fontId_ = -1;
@@ -729,27 +777,10 @@ const ResolvedFont& QtCanvas::Current() {
     return *resolved_;
 }
 
-// A line uses a few dozen fonts over and over: the selected one and those met before are found
-// in a small table of this canvas, hashed by the numbers of the description, and only the
-// others are looked up in the process-wide cache. A table more than half full starts afresh.
-constexpr std::size_t KnownFontSlots = 128; // a power of two
-
 FontId QtCanvas::FontIdOf(const FontDesc& f) {
     ForgetStaleFonts();
     if (resolved_ && SameFont(resolved_->desc, f)) return fontId_;
-    if (known_.empty()) known_.resize(KnownFontSlots);
-    const auto slotOf = [&] { return FontDescHash{}(f) & (KnownFontSlots - 1); };
-    std::size_t slot = slotOf();
-    for (; known_[slot].id >= 0; slot = (slot + 1) & (KnownFontSlots - 1))
-        if (SameFont(known_[slot].desc, f)) return known_[slot].id;
-    const FontId id = ResolveFontId(f);
-    if (++knownCount_ > KnownFontSlots / 2) {
-        std::fill(known_.begin(), known_.end(), KnownFont{});
-        knownCount_ = 1;
-        slot = slotOf();
-    }
-    known_[slot] = {f, id};
-    return id;
+    return ResolveFontId(f);
 }
 
 void QtCanvas::SelectFontId(FontId id) {
