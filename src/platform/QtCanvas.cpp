@@ -440,10 +440,9 @@ namespace {
 // by nobody. A character the font lacks is left to Qt's font fallback, one by one. The pen
 // is the ink already.
 void DrawGlyphsOn(QPainter& p, const ResolvedFont& f, const Bytes& s, int x, int baseline,
-                  int extra) {
+                  int extra, int strikes) {
     QVarLengthArray<quint32, 256> glyphs;
     QVarLengthArray<QPointF, 256> positions;
-    const int strikes = f.doubleStrike ? 2 : 1;
     int at = x;
     for (unsigned char b : s) {
         if (f.mapped[b]) {
@@ -475,7 +474,7 @@ void DrawRunOn(QPainter& p, const ResolvedFont& f, const Bytes& s, int x, int ba
                int extra, const QColor& ink, const std::optional<QColor>& bk) {
     const FontMetrics& m = f.metrics;
     if (bk) p.fillRect(CellOf(m, width).translated(x, baseline), *bk);
-    DrawGlyphsOn(p, f, s, x, baseline, extra);
+    DrawGlyphsOn(p, f, s, x, baseline, extra, f.doubleStrike ? 2 : 1);
     if (f.desc.underline)
         p.fillRect(QRect(x, baseline - m.underscorePosition, width, std::max(1, m.underscoreSize)),
                    ink);
@@ -601,21 +600,40 @@ bool Opaque(const QImage& image) {
     return true;
 }
 
+// Whether the first of the two strikes of a double-struck run keeps its ink inside `cell`,
+// drawn alone into an image of `area` (both relative to the run's start on the baseline).
+bool FirstStrikeInsideCell(const ResolvedFont& f, const Bytes& s, int extra, const QRect& cell,
+                           const QRect& area) {
+    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        PrepareSpritePainter(p).setPen(Qt::black);
+        DrawGlyphsOn(p, f, s, -area.left(), -area.top(), extra, 1);
+    }
+    const QRect ink = InkBounds(image);
+    return ink.isEmpty() || cell.translated(-area.topLeft()).contains(ink);
+}
+
 // Where two glyphs put ink on the same pixel outside the cell, each blends over the other and
 // then over what lies there; blended into a sprite first, the same pixel rounds differently.
 // True when every pixel outside `cell` gets the ink of one glyph at most, judged by the glyphs'
 // outlines with a margin for their smoothed edges (relative to the run's start on the baseline).
-bool OneGlyphOutsideCell(const ResolvedFont& f, const Bytes& s, int extra, const QRect& cell) {
-    if (f.doubleStrike) return false; // every glyph drawn twice, one pixel apart
+// Of a double-struck run, which is drawn a second time one pixel to the right, only that
+// second time may reach out of the cell.
+bool OneGlyphOutsideCell(const ResolvedFont& f, const Bytes& s, int extra, const QRect& cell,
+                         const QRect& area) {
+    const int shift = f.doubleStrike ? 1 : 0;
     std::vector<QRect> outside;
     int at = 0;
     for (unsigned char b : s) {
         if (!f.mapped[b]) return false; // drawn by a fallback font whose ink is not known here
-        const QRect box = f.Raw().boundingRect(f.glyphs[b]).toAlignedRect().translated(at, 0);
-        const QRect ink = box.adjusted(-2, -2, 2, 2);
+        const QRect box = f.Raw().boundingRect(f.glyphs[b]).toAlignedRect();
+        const QRect ink = box.translated(at + shift, 0).adjusted(-2, -2, 2, 2);
         if (!cell.contains(ink)) outside.push_back(ink);
         at += f.widths[b] + extra;
     }
+    if (f.doubleStrike && !FirstStrikeInsideCell(f, s, extra, cell, area)) return false;
     for (std::size_t i = 0; i < outside.size(); ++i)
         for (std::size_t j = i + 1; j < outside.size(); ++j) {
             const QRect both = outside[i] & outside[j];
@@ -672,7 +690,7 @@ Sprite MakeTextSprite(const ResolvedFont& f, const Bytes& s, int width, int extr
         return Sprite{image.copy(inside).convertToFormat(QImage::Format_RGB32), cell.topLeft(),
                       true};
     if (!image.rect().adjusted(1, 1, -1, -1).contains(drawn) ||
-        !OneGlyphOutsideCell(f, s, extra, cell))
+        !OneGlyphOutsideCell(f, s, extra, cell, area))
         return Sprite{};
     Sprite sprite{image.copy(drawn), drawn.topLeft() + area.topLeft(), true};
     return BlendsAsDrawn(sprite, f, s, width, extra, ink, bk) ? sprite : Sprite{};
