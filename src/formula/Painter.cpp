@@ -227,8 +227,9 @@ private:
                              part.Kind == PartKind::BoldSign || part.Kind == PartKind::BoldD;
         const PartFontKey key{part.FontHeight, part.Italic, part.Underline,
                               ownFace ? part.Kind : PartKind::Text};
-        const unsigned hash = ((unsigned(key.height) * 31u + unsigned(key.italic)) * 31u +
-                               unsigned(key.underline)) * 31u + unsigned(key.kind);
+        const auto mix = [](unsigned h, int v) { return h * 31u + unsigned(v); };
+        const unsigned hash =
+            mix(mix(mix(0, key.height), key.italic), key.underline) * 31u + unsigned(key.kind);
         PartFontSlot& slot = partFonts_[hash % partFonts_.size()];
         if (slot.id < 0 || !(slot.key == key)) {
             slot.key = key;

@@ -166,8 +166,9 @@ protected:
         if (patterned)
             for (int y = 0; y < image.height(); ++y)
                 for (int x = 0; x < image.width(); ++x)
-                    image.setPixel(x, y, qRgb((x * 37 + y * 11) & 0xFF, (x * 5 + y * 59) & 0xFF,
-                                              (x * 17 + y * 23 + 128) & 0xFF));
+                    image.setPixel(x, y,
+                                   qRgb((x * 37 + y * 11) & 0xFF, (x * 5 + y * 59) & 0xFF,
+                                        (x * 17 + y * 23 + 128) & 0xFF));
         QPainter painter(&image);
         LinePaintInput in = PaintInputOf(line, Rect{0, 0, image.width(), image.height()});
         in.dispSelStart = GetParam().selStart;
@@ -202,7 +203,7 @@ TEST_P(GlyphRunPaint, GivesThePixelsOfDrawingCharacterByCharacter) {
     for (const bool patterned : {false, true}) {
         SCOPED_TRACE(patterned ? "over a patterned background" : "on white");
         UseSprites(true);
-        ClearFontCache(); // no sprites from elsewhere
+        ClearFontCache();                                    // no sprites from elsewhere
         const QImage first = Paint(line, false, patterned);  // drawn directly, every run noted
         const QImage second = Paint(line, false, patterned); // met again: sprites made, put down
         const QImage fromSprites = Paint(line, false, patterned); // every run and shape from one
