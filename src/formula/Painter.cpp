@@ -3,6 +3,8 @@
 #include "formula/EditorGlobals.h"
 #include "formula/MathLine.h"
 
+#include <array>
+
 namespace zelm {
 
 LinePaintInput PaintInputOf(const MathLine& line, Rect client) {
@@ -201,13 +203,39 @@ private:
             DrawShapePart(canvas_, part, state_);
             return;
         }
-        canvas_.SelectFontId(canvas_.FontIdOf(PartFont(in_.baseFont, part, DWeight::Bold)));
+        canvas_.SelectFontId(PartFontId(part));
         canvas_.SetTextColor(PartTextColor(in_.textColor, part));
         canvas_.SetTextCharacterExtra(part.Italic);
         canvas_.MoveTo(part.Left, part.Baseline);
         DrawPartText(part);
         canvas_.SetTextCharacterExtra(0);
         canvas_.SelectFontId(ownFont_);
+    }
+
+    /// What makes a part's font, besides the line's own: its height, slant and underline, and
+    /// for the kinds with a face or weight of their own, the kind.
+    struct PartFontKey {
+        int height = 0, italic = 0, underline = 0;
+        PartKind kind = PartKind::Text;
+        bool operator==(const PartFontKey&) const = default;
+    };
+
+    /// The canvas's id of a text or sign part's font. A line has a few dozen part fonts and
+    /// far more parts; the ids met in this paint are kept in a small table by what makes them.
+    FontId PartFontId(const TTextdeel& part) {
+        const bool ownFace = part.Kind == PartKind::Symbol || part.Kind == PartKind::Name ||
+                             part.Kind == PartKind::BoldSign || part.Kind == PartKind::BoldD;
+        const PartFontKey key{part.FontHeight, part.Italic, part.Underline,
+                              ownFace ? part.Kind : PartKind::Text};
+        const auto mix = [](unsigned h, int v) { return h * 31u + unsigned(v); };
+        const unsigned hash =
+            mix(mix(mix(0, key.height), key.italic), key.underline) * 31u + unsigned(key.kind);
+        PartFontSlot& slot = partFonts_[hash % partFonts_.size()];
+        if (slot.id < 0 || !(slot.key == key)) {
+            slot.key = key;
+            slot.id = canvas_.FontIdOf(PartFont(in_.baseFont, part, DWeight::Bold));
+        }
+        return slot.id;
     }
 
     void DrawPartText(const TTextdeel& part) {
@@ -256,6 +284,11 @@ private:
     const LinePaintInput& in_;
     SelState state_ = SelState::Before;
     FontId ownFont_ = 0; // the canvas's font when the paint began, selected after each part
+    struct PartFontSlot {
+        PartFontKey key;
+        FontId id = -1; // -1: empty
+    };
+    std::array<PartFontSlot, 61> partFonts_{}; // a prime number of slots
     bool startsInside_ = false;
     bool endsInside_ = false;
 };

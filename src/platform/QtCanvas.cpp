@@ -169,11 +169,68 @@ using FaceKey = std::tuple<std::string, int, bool>;
 // hashed, since a line uses one or two faces and equality compares the whole name anyway.
 struct FontDescHash {
     std::size_t operator()(const FontDesc& d) const {
+        const auto mix = [](std::size_t h, int v) { return h * 31 + std::size_t(v); };
         std::size_t h = d.face.size() * 131 + (d.face.empty() ? 0 : std::size_t(d.face[0]));
-        for (int v : {d.height, d.width, d.weight, d.italic, d.underline, d.strikeOut, d.charSet})
-            h = h * 31 + std::size_t(v);
-        return h;
+        h = mix(mix(mix(h, d.height), d.width), d.weight);
+        return mix(mix(mix(mix(h, d.italic), d.underline), d.strikeOut), d.charSet);
     }
+};
+
+// Cheaper than the == of the description: the sizes differ far more often than the faces.
+bool SameFont(const FontDesc& a, const FontDesc& b) {
+    return a.height == b.height && a.weight == b.weight && a.italic == b.italic &&
+           a.underline == b.underline && a.width == b.width && a.strikeOut == b.strikeOut &&
+           a.charSet == b.charSet && a.face == b.face;
+}
+
+// The ids of the descriptions resolved so far, kept by open addressing on their hash: every
+// part a line measures or paints asks for the id of its font, and finding it takes a hash of a
+// few numbers and mostly one comparison. Never more than half full.
+class FontIdTable {
+public:
+    /// The id of `d`; -1 when it was not added.
+    FontId Find(const FontDesc& d) const {
+        if (slots_.empty()) return -1;
+        for (std::size_t i = SlotOf(d);; i = Next(i))
+            if (slots_[i].id < 0 || SameFont(slots_[i].desc, d)) return slots_[i].id;
+    }
+    void Add(const FontDesc& d, FontId id) {
+        if (2 * (count_ + 1) > slots_.size()) Grow();
+        Place(d, id);
+        ++count_;
+    }
+    std::size_t Size() const { return count_; }
+    void Clear() {
+        slots_.clear();
+        count_ = 0;
+    }
+
+private:
+    struct Slot {
+        FontDesc desc;
+        FontId id = -1; // -1: empty
+    };
+    // The hash's low bits follow the height one for one: a multiplication spreads them.
+    std::size_t SlotOf(const FontDesc& d) const {
+        return std::size_t((std::uint64_t(FontDescHash{}(d)) * 0x9E3779B97F4A7C15u) >> 32) &
+               (slots_.size() - 1);
+    }
+    std::size_t Next(std::size_t i) const { return (i + 1) & (slots_.size() - 1); }
+    void Place(const FontDesc& d, FontId id) {
+        std::size_t i = SlotOf(d);
+        while (slots_[i].id >= 0)
+            i = Next(i);
+        slots_[i] = {d, id};
+    }
+    void Grow() {
+        const std::size_t size = std::max<std::size_t>(64, 2 * slots_.size()); // a power of two
+        std::vector<Slot> old = std::exchange(slots_, std::vector<Slot>(size));
+        for (const Slot& slot : old)
+            if (slot.id >= 0) Place(slot.desc, slot.id);
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
 };
 
 // The caches live for the whole process: a description is resolved once, whichever line
@@ -181,7 +238,7 @@ struct FontDescHash {
 // index into `fonts`, whose entries stay put even when the cache is cleared, so that a canvas
 // never holds a dangling font; it notices the new generation and resolves its fonts again.
 struct FontCache {
-    std::unordered_map<FontDesc, FontId, FontDescHash> ids;
+    FontIdTable ids;
     std::vector<std::shared_ptr<const ResolvedFont>> fonts;
     std::map<FaceKey, FaceData> faces;
 };
@@ -268,19 +325,11 @@ std::shared_ptr<const ResolvedFont> Resolve(const FontDesc& d) {
 
 FontId ResolveFontId(const FontDesc& f) {
     FontCache& cache = Cache();
-    auto it = cache.ids.find(f);
-    if (it != cache.ids.end()) return it->second;
+    if (const FontId known = cache.ids.Find(f); known >= 0) return known;
     const FontId id = FontId(cache.fonts.size());
     cache.fonts.push_back(Resolve(f));
-    cache.ids.emplace(f, id);
+    cache.ids.Add(f, id);
     return id;
-}
-
-// Cheaper than the == of the description: the sizes differ far more often than the faces.
-bool SameFont(const FontDesc& a, const FontDesc& b) {
-    return a.height == b.height && a.weight == b.weight && a.italic == b.italic &&
-           a.underline == b.underline && a.width == b.width && a.strikeOut == b.strikeOut &&
-           a.charSet == b.charSet && a.face == b.face;
 }
 
 } // namespace
@@ -301,13 +350,13 @@ FontMetrics MetricsOf(const FontDesc& f) {
 }
 
 int ResolvedFontCount() {
-    return int(Cache().ids.size());
+    return int(Cache().ids.Size());
 }
 
 void ClearFontCache() {
     ClearSprites();
     FontCache& cache = Cache();
-    cache.ids.clear();
+    cache.ids.Clear();
     cache.faces.clear();
     ++cacheGeneration;
 }
@@ -391,10 +440,9 @@ namespace {
 // by nobody. A character the font lacks is left to Qt's font fallback, one by one. The pen
 // is the ink already.
 void DrawGlyphsOn(QPainter& p, const ResolvedFont& f, const Bytes& s, int x, int baseline,
-                  int extra) {
+                  int extra, int strikes) {
     QVarLengthArray<quint32, 256> glyphs;
     QVarLengthArray<QPointF, 256> positions;
-    const int strikes = f.doubleStrike ? 2 : 1;
     int at = x;
     for (unsigned char b : s) {
         if (f.mapped[b]) {
@@ -426,7 +474,7 @@ void DrawRunOn(QPainter& p, const ResolvedFont& f, const Bytes& s, int x, int ba
                int extra, const QColor& ink, const std::optional<QColor>& bk) {
     const FontMetrics& m = f.metrics;
     if (bk) p.fillRect(CellOf(m, width).translated(x, baseline), *bk);
-    DrawGlyphsOn(p, f, s, x, baseline, extra);
+    DrawGlyphsOn(p, f, s, x, baseline, extra, f.doubleStrike ? 2 : 1);
     if (f.desc.underline)
         p.fillRect(QRect(x, baseline - m.underscorePosition, width, std::max(1, m.underscoreSize)),
                    ink);
@@ -527,12 +575,106 @@ QPainter& PrepareSpritePainter(QPainter& p) {
     return p;
 }
 
-// A text run drawn once into an image of its cell with a margin around it. Ink in the margin
-// (an overhanging italic letter, say) would be blended over what lies next to the cell, which a
-// blit cannot do: such a run keeps being drawn directly.
+// The smallest rectangle around the pixels of `image` that are not fully transparent.
+QRect InkBounds(const QImage& image) {
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int first = 0, last = image.width() - 1;
+        while (first <= last && qAlpha(line[first]) == 0)
+            ++first;
+        while (last >= first && qAlpha(line[last]) == 0)
+            --last;
+        if (first <= last) ink |= QRect(first, y, last - first + 1, 1);
+    }
+    return ink;
+}
+
+// Whether every pixel of `image` is fully opaque.
+bool Opaque(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) != 0xFF) return false;
+    }
+    return true;
+}
+
+// Whether the first of the two strikes of a double-struck run keeps its ink inside `cell`,
+// drawn alone into an image of `area` (both relative to the run's start on the baseline).
+bool FirstStrikeInsideCell(const ResolvedFont& f, const Bytes& s, int extra, const QRect& cell,
+                           const QRect& area) {
+    QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter p(&image);
+        PrepareSpritePainter(p).setPen(Qt::black);
+        DrawGlyphsOn(p, f, s, -area.left(), -area.top(), extra, 1);
+    }
+    const QRect ink = InkBounds(image);
+    return ink.isEmpty() || cell.translated(-area.topLeft()).contains(ink);
+}
+
+// Where two glyphs put ink on the same pixel outside the cell, each blends over the other and
+// then over what lies there; blended into a sprite first, the same pixel rounds differently.
+// True when every pixel outside `cell` gets the ink of one glyph at most, judged by the glyphs'
+// outlines with a margin for their smoothed edges (relative to the run's start on the baseline).
+// Of a double-struck run, which is drawn a second time one pixel to the right, only that
+// second time may reach out of the cell.
+bool OneGlyphOutsideCell(const ResolvedFont& f, const Bytes& s, int extra, const QRect& cell,
+                         const QRect& area) {
+    const int shift = f.doubleStrike ? 1 : 0;
+    std::vector<QRect> outside;
+    int at = 0;
+    for (unsigned char b : s) {
+        if (!f.mapped[b]) return false; // drawn by a fallback font whose ink is not known here
+        const QRect box = f.Raw().boundingRect(f.glyphs[b]).toAlignedRect();
+        const QRect ink = box.translated(at + shift, 0).adjusted(-2, -2, 2, 2);
+        if (!cell.contains(ink)) outside.push_back(ink);
+        at += f.widths[b] + extra;
+    }
+    if (f.doubleStrike && !FirstStrikeInsideCell(f, s, extra, cell, area)) return false;
+    for (std::size_t i = 0; i < outside.size(); ++i)
+        for (std::size_t j = i + 1; j < outside.size(); ++j) {
+            const QRect both = outside[i] & outside[j];
+            if (!both.isEmpty() && !cell.contains(both)) return false;
+        }
+    return true;
+}
+
+// Puts a sprite with ink outside its cell down on a background of many shades and draws the run
+// directly on the same background: the sprite is exact only where this system blends the edges
+// of glyphs the way it blends a sprite (not so where it corrects their gamma).
+bool BlendsAsDrawn(const Sprite& sprite, const ResolvedFont& f, const Bytes& s, int width,
+                   int extra, const QColor& ink, const QColor& bk) {
+    QImage direct(sprite.image.size(), QImage::Format_RGB32);
+    for (int y = 0; y < direct.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(direct.scanLine(y));
+        for (int x = 0; x < direct.width(); ++x)
+            line[x] = qRgb((x * 71 + y * 29) & 0xFF, (x * 13 + y * 101 + 85) & 0xFF,
+                           (x * 47 + y * 7 + 170) & 0xFF);
+    }
+    QImage blitted = direct.copy();
+    {
+        QPainter p(&direct);
+        PrepareSpritePainter(p).setPen(ink);
+        DrawRunOn(p, f, s, -sprite.offset.x(), -sprite.offset.y(), width, extra, ink, bk);
+    }
+    {
+        QPainter p(&blitted);
+        p.drawImage(QPoint(0, 0), sprite.image);
+    }
+    return direct == blitted;
+}
+
+// A text run drawn once into an image of its cell with a margin around it. On its opaque cell
+// the sprite is copied; ink in the margin (an overhanging italic letter, say) is blended over
+// what lies next to the cell, which the sprite does too where that gives the same pixels. Ink
+// reaching the image's edge may have been cut off: such a run keeps being drawn directly.
 Sprite MakeTextSprite(const ResolvedFont& f, const Bytes& s, int width, int extra,
                       const QColor& ink, const QColor& bk) {
     const QRect cell = CellOf(f.metrics, width);
+    if (cell.isEmpty()) return Sprite{};
     const int margin = std::max(4, f.font.pixelSize());
     const QRect area = cell.adjusted(-margin, -margin, margin, margin);
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
@@ -543,16 +685,21 @@ Sprite MakeTextSprite(const ResolvedFont& f, const Bytes& s, int width, int extr
         DrawRunOn(p, f, s, -area.left(), -area.top(), width, extra, ink, bk);
     }
     const QRect inside = cell.translated(-area.topLeft());
-    for (int y = 0; y < image.height(); ++y) {
-        const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (qAlpha(line[x]) != 0 && !inside.contains(x, y)) return Sprite{{}, {}, false};
-    }
-    return Sprite{image.copy(inside).convertToFormat(QImage::Format_RGB32), cell.topLeft(),
-                  !cell.isEmpty()};
+    const QRect drawn = InkBounds(image); // the cell at least: its background is opaque
+    if (drawn == inside)
+        return Sprite{image.copy(inside).convertToFormat(QImage::Format_RGB32), cell.topLeft(),
+                      true};
+    if (!image.rect().adjusted(1, 1, -1, -1).contains(drawn) ||
+        !OneGlyphOutsideCell(f, s, extra, cell, area))
+        return Sprite{};
+    Sprite sprite{image.copy(drawn), drawn.topLeft() + area.topLeft(), true};
+    return BlendsAsDrawn(sprite, f, s, width, extra, ink, bk) ? sprite : Sprite{};
 }
 
-// A shape drawn once into an image of its bounds, pen width and a pixel around.
+// A shape drawn once into an image of its bounds, pen width and two pixels around, and cut
+// down to its ink: a blit of the transparent rest would leave the pixels as they were anyway.
+// Without smoothing every pixel of the ink is opaque; where the ink fills its box (a straight
+// bar) the sprite is copied rather than blended.
 Sprite MakeShapeSprite(ShapeKind kind, const std::vector<Point>& pts, const QPen& pen,
                        const QBrush& brush, QRect bounds) {
     const int margin = pen.width() + 2;
@@ -565,7 +712,12 @@ Sprite MakeShapeSprite(ShapeKind kind, const std::vector<Point>& pts, const QPen
         p.setBrush(brush);
         DrawShapeOn(p, kind, pts, -area.topLeft());
     }
-    return Sprite{std::move(image), area.topLeft() - bounds.topLeft(), true};
+    const QRect ink = InkBounds(image);
+    if (ink.isEmpty()) return Sprite{{}, {}, true};
+    if (!image.rect().adjusted(1, 1, -1, -1).contains(ink)) return Sprite{}; // cut off
+    QImage cut = image.copy(ink);
+    if (Opaque(cut)) cut = cut.convertToFormat(QImage::Format_RGB32);
+    return Sprite{std::move(cut), area.topLeft() + ink.topLeft() - bounds.topLeft(), true};
 }
 
 } // namespace
@@ -632,7 +784,6 @@ QtCanvas::~QtCanvas() {
 void QtCanvas::ForgetStaleFonts() {
     if (generation_ == cacheGeneration) return;
     generation_ = cacheGeneration;
-    known_.clear();
     if (resolved_) font_ = resolved_->desc;
     resolved_ = nullptr;
     fontId_ = -1;
@@ -644,21 +795,10 @@ const ResolvedFont& QtCanvas::Current() {
     return *resolved_;
 }
 
-// A line uses a handful of fonts over and over: the selected one and the last few met are
-// found here by a short search, and only the others are looked up in the process-wide cache.
-constexpr std::size_t KnownFontsKept = 16;
-
 FontId QtCanvas::FontIdOf(const FontDesc& f) {
     ForgetStaleFonts();
     if (resolved_ && SameFont(resolved_->desc, f)) return fontId_;
-    for (const KnownFont& k : known_)
-        if (SameFont(k.desc, f)) return k.id;
-    const FontId id = ResolveFontId(f);
-    if (known_.size() < KnownFontsKept)
-        known_.push_back({f, id});
-    else
-        known_[nextKnown_++ % KnownFontsKept] = {f, id}; // the oldest goes
-    return id;
+    return ResolveFontId(f);
 }
 
 void QtCanvas::SelectFontId(FontId id) {

@@ -136,12 +136,6 @@ public:
     void Ellipse(const Rect& box) override;
 
 private:
-    /// A description this canvas has met, with its process-wide id.
-    struct KnownFont {
-        FontDesc desc;
-        FontId id;
-    };
-
     const ResolvedFont& Current();
     void ForgetStaleFonts();
     void PrepareShape(bool fill);
@@ -161,9 +155,7 @@ private:
     FontDesc font_;                          // the font until it is first resolved
     const ResolvedFont* resolved_ = nullptr; // null until the font is first used
     FontId fontId_ = -1;
-    std::vector<KnownFont> known_; // the few descriptions a line uses, searched first
-    std::size_t nextKnown_ = 0;    // the entry of `known_` to replace when it is full
-    int generation_ = 0;           // of the font cache that `known_` and `resolved_` come from
+    int generation_ = 0; // of the font cache that `resolved_` and `fontId_` come from
     int extra_ = 0;
     ColorRef textColor_ = Rgb(0, 0, 0);
     ColorRef bkColor_ = Rgb(255, 255, 255);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,7 @@ protected:
         in.parts = &list;
         in.partCount = list.Count();
         in.cursief = &cursief;
-        in.baseFont = FontDesc{};
+        in.baseFont = baseFont;
         in.textColor = textColor;
         in.bkColor = 0xFFFFFF;
         in.dispSelStart = selStart;
@@ -42,6 +43,7 @@ protected:
 
     test::FixedCanvas canvas;
     ColorRef textColor = Rgb(0, 0, 128);
+    FontDesc baseFont;
 };
 
 TEST_F(PainterTest, PlainItalicAndBoldRunsGetTheirOwnFontsAndSpacing) {
@@ -79,6 +81,53 @@ TEST_F(PainterTest, SignPartsDrawTheirOneCharacterAndSwitchPartsShowNothing) {
                               R"(text 7,18 "e" Tahoma h-16 w700 i0 u0 x0 c000080 bkffffff)",
                               R"(text 16,18 "d" Tahoma h-16 w700 i0 u255 x0 c000080 bkffffff)",
                           }));
+}
+
+TEST_F(PainterTest, PartsMeetingAFontAgainGetThatFontAndEachPaintTheLinesOwnFace) {
+    // Fonts that differ in one thing only, each met twice, then the line painted again in
+    // another face: every part's font is made from what it holds and the face of its paint.
+    struct Row {
+        PartKind kind;
+        int height, italic, underline;
+        const char* font; // as logged: face, height, weight, italic, underline
+    };
+    const Row rows[] = {
+        {PartKind::Text, -16, 0, 0, "%s h-16 w400 i0 u0"},
+        {PartKind::Name, -16, 0, 0, "%s h-16 w700 i0 u0"},
+        {PartKind::Symbol, -16, 0, 0, "Symbol h-16 w400 i0 u0"},
+        {PartKind::Text, -16, 0, 255, "%s h-16 w400 i0 u255"},
+        {PartKind::Text, -16, 1, 0, "%s h-16 w400 i1 u0"},
+        {PartKind::Text, -12, 0, 0, "%s h-12 w400 i0 u0"},
+        {PartKind::BoldD, -12, 0, 0, "%s h-12 w700 i0 u0"},
+        {PartKind::PowerOpen, -12, 0, 0, "%s h-12 w400 i0 u0"},
+    };
+    std::vector<TTextdeel> parts;
+    for (int pass = 0; pass < 2; ++pass)
+        for (const Row& r : rows) {
+            TTextdeel p = r.kind == PartKind::Text ? MakePart(r.kind, 0, 8, 0, 1)
+                                                   : MakeSign(r.kind, 0, 8, 0, 'x');
+            p.FontHeight = r.height;
+            p.Italic = r.italic;
+            p.Underline = r.underline;
+            if (r.kind == PartKind::Name) p.Name = "x";
+            parts.push_back(p);
+        }
+    const TTextdelen list = MakeList(parts);
+    for (const char* face : {"Tahoma", "Arial"}) {
+        canvas.log.clear();
+        baseFont.face = face;
+        Paint(list, "x");
+        Log expected;
+        for (int pass = 0; pass < 2; ++pass)
+            for (const Row& r : rows) {
+                if (r.kind == PartKind::PowerOpen) continue; // an empty part: nothing drawn
+                char font[64];
+                std::snprintf(font, sizeof font, r.font, face);
+                expected.push_back(std::string(R"(text 0,18 "x" )") + font + " x" +
+                                   std::to_string(r.italic) + " c000080 bkffffff");
+            }
+        EXPECT_EQ(canvas.log, expected) << face;
+    }
 }
 
 TEST_F(PainterTest, ColouredTextAddsTwoHundredToTheWholeColourValue) {

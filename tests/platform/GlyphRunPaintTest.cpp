@@ -157,15 +157,23 @@ protected:
         EditorState().Reset();
     }
 
-    QImage Paint(MathLine& line, bool reference) {
+    /// Paints on white, the window cleared first; or, `patterned`, over a background of many
+    /// shades left in place, so that ink reaching out of a text's cell blends over each of them.
+    QImage Paint(MathLine& line, bool reference, bool patterned = false) {
         QImage image(std::max(line.NeededWidth, 100) + 20, line.ClientHeight + 10,
                      QImage::Format_RGB32);
         image.fill(Qt::white);
+        if (patterned)
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    image.setPixel(x, y,
+                                   qRgb((x * 37 + y * 11) & 0xFF, (x * 5 + y * 59) & 0xFF,
+                                        (x * 17 + y * 23 + 128) & 0xFF));
         QPainter painter(&image);
         LinePaintInput in = PaintInputOf(line, Rect{0, 0, image.width(), image.height()});
         in.dispSelStart = GetParam().selStart;
         in.dispSelEnd = GetParam().selEnd;
-        EditorState().eraseBackground = true;
+        EditorState().eraseBackground = !patterned;
         if (reference) {
             ReferenceCanvas canvas(painter, line.BaseFont());
             PaintLine(canvas, in);
@@ -192,29 +200,33 @@ TEST_P(GlyphRunPaint, GivesThePixelsOfDrawingCharacterByCharacter) {
     }
     ASSERT_GT(line.PartCount(), 0);
 
-    ClearFontCache();                              // no sprites from elsewhere
-    const QImage first = Paint(line, false);       // drawn directly, every run noted
-    const QImage second = Paint(line, false);      // met again: sprites made and put down
-    const QImage fromSprites = Paint(line, false); // every run and shape from its sprite
-    UseSprites(false);
-    const QImage glyphRuns = Paint(line, false);
-    const QImage reference = Paint(line, true);
+    for (const bool patterned : {false, true}) {
+        SCOPED_TRACE(patterned ? "over a patterned background" : "on white");
+        UseSprites(true);
+        ClearFontCache();                                    // no sprites from elsewhere
+        const QImage first = Paint(line, false, patterned);  // drawn directly, every run noted
+        const QImage second = Paint(line, false, patterned); // met again: sprites made, put down
+        const QImage fromSprites = Paint(line, false, patterned); // every run and shape from one
+        UseSprites(false);
+        const QImage glyphRuns = Paint(line, false, patterned);
+        const QImage reference = Paint(line, true, patterned);
 
-    int ink = 0, differFirst = 0, differSecond = 0, differSprites = 0, differRuns = 0;
-    for (int y = 0; y < reference.height(); ++y)
-        for (int x = 0; x < reference.width(); ++x) {
-            const QRgb r = reference.pixel(x, y);
-            ink += r != qRgb(255, 255, 255);
-            differFirst += first.pixel(x, y) != r;
-            differSecond += second.pixel(x, y) != r;
-            differSprites += fromSprites.pixel(x, y) != r;
-            differRuns += glyphRuns.pixel(x, y) != r;
-        }
-    EXPECT_GT(ink, 200) << c.name; // something was drawn
-    EXPECT_EQ(differFirst, 0) << c.name;
-    EXPECT_EQ(differSecond, 0) << c.name;
-    EXPECT_EQ(differSprites, 0) << c.name;
-    EXPECT_EQ(differRuns, 0) << c.name;
+        int ink = 0, differFirst = 0, differSecond = 0, differSprites = 0, differRuns = 0;
+        for (int y = 0; y < reference.height(); ++y)
+            for (int x = 0; x < reference.width(); ++x) {
+                const QRgb r = reference.pixel(x, y);
+                ink += r != qRgb(255, 255, 255);
+                differFirst += first.pixel(x, y) != r;
+                differSecond += second.pixel(x, y) != r;
+                differSprites += fromSprites.pixel(x, y) != r;
+                differRuns += glyphRuns.pixel(x, y) != r;
+            }
+        EXPECT_GT(ink, 200) << c.name; // something was drawn
+        EXPECT_EQ(differFirst, 0) << c.name;
+        EXPECT_EQ(differSecond, 0) << c.name;
+        EXPECT_EQ(differSprites, 0) << c.name;
+        EXPECT_EQ(differRuns, 0) << c.name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Faces, GlyphRunPaint, ::testing::ValuesIn(cases),
