@@ -103,7 +103,12 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     OpenCommandLineDocument(arguments);
 }
 
-TBasisMath::~TBasisMath() = default;
+// The lines go only once the window's own part is gone; the line with the focus then reports
+// that it lost it, to a window that no longer exists.
+TBasisMath::~TBasisMath() {
+    for (TMathEditor* line : column_->findChildren<TMathEditor*>())
+        line->Onexit = nullptr;
+}
 
 void TBasisMath::FormCreate() {
     EditorState().plainTextDefault = true;
