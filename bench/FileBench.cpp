@@ -129,6 +129,14 @@ void BM_Load10000LinesSettled(benchmark::State& state) {
     }
 }
 
+// The shared window with the document loaded anew, the lines that earlier runs added gone.
+Setting& FreshDocument() {
+    Setting& s = Shared();
+    s.window->Load(s.document);
+    Settle();
+    return s;
+}
+
 // The first line made " a+b=c" again, its caret between a and +, ready for Enter.
 TMathEditor* LineToSplit(TBasisMath& window) {
     TMathEditor* first = window.Lines().front();
@@ -139,9 +147,7 @@ TMathEditor* LineToSplit(TBasisMath& window) {
 }
 
 void BM_SplitFirstOf10000Lines(benchmark::State& state) {
-    Setting& s = Shared();
-    s.window->Load(s.document);
-    Settle();
+    Setting& s = FreshDocument();
     EnterSamples samples(state);
     for (auto _ : state) {
         state.PauseTiming();
@@ -159,9 +165,7 @@ void BM_SplitFirstOf10000Lines(benchmark::State& state) {
 
 // Enter as the user sees it: until the window has painted the lines again.
 void BM_SplitFirstOf10000LinesPainted(benchmark::State& state) {
-    Setting& s = Shared();
-    s.window->Load(s.document);
-    Settle();
+    Setting& s = FreshDocument();
     EnterSamples samples(state);
     for (auto _ : state) {
         state.PauseTiming();
@@ -182,9 +186,7 @@ void BM_SplitFirstOf10000LinesPainted(benchmark::State& state) {
 // Scrolling a page through the middle of the column as the user sees it: until the window has
 // painted the lines that came into view (painted at once: Qt would wait for the next frame).
 void BM_ScrollPage10000Lines(benchmark::State& state) {
-    Setting& s = Shared();
-    s.window->Load(s.document);
-    Settle();
+    Setting& s = FreshDocument();
     QScrollBar* bar = qobject_cast<QScrollArea*>(s.window->centralWidget())->verticalScrollBar();
     const int middle = bar->maximum() / 2;
     bar->setValue(middle);

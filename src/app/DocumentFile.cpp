@@ -181,7 +181,7 @@ bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records) {
             lastUpdate = clock.elapsed();
         }
         if (progress && progress->wasCanceled()) return false;
-        TMathEditor& line = *CreateEd();
+        TMathEditor& line = *NewLine();
         ApplyRecord(line, records[i]);
         ShowIfNearView(line, NearView());
         if (onLineLoaded) onLineLoaded(int(i) + 1);

@@ -162,6 +162,14 @@ void TBasisMath::MakeRecoveryFolder() {
 }
 
 TMathEditor* TBasisMath::CreateEd() {
+    TMathEditor* line = NewLine();
+    ShowIfNearView(*line, NearView());
+    return line;
+}
+
+// A line placed right after it is made shows or hides only once it is in place: a loaded line
+// made at the top of the column would otherwise show there first, to hide again at its own top.
+TMathEditor* TBasisMath::NewLine() {
     auto* line = new TMathEditor(column_);
     lines_.push_back(line);
     line->SetLineIndex(int(lines_.size()) - 1);
@@ -183,7 +191,6 @@ TMathEditor* TBasisMath::CreateEd() {
     MathLine& m = line->Line();
     m.Selstart = m.Seleinde = m.CaretPos = 1;
     line->SetText(" ");
-    ShowIfNearView(*line, NearView());
     return line;
 }
 
@@ -404,7 +411,7 @@ TMathEditor* TBasisMath::InsertLineBelow(TMathEditor& current) {
     // The lines after `current` leave the column for a moment and come back below the new one.
     std::vector<TMathEditor*> queue(lines_.begin() + std::ptrdiff_t(at), lines_.end());
     lines_.resize(at);
-    TMathEditor* line = CreateEd();
+    TMathEditor* line = NewLine();
     MoveLine(*line, current.y() + current.height(), ColumnInView(), NearView());
     lines_.insert(lines_.end(), queue.begin(), queue.end());
     ShiftLinesFrom(at + 1, line->height(), +1);

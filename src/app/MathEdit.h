@@ -237,6 +237,8 @@ protected:
 private:
     void FormCreate();
     void MakeRecoveryFolder();
+    /// A line as CreateEd makes it, not yet shown: its caller places it, then shows it.
+    TMathEditor* NewLine();
     void FitToLines();
     bool fitPending_ = false; ///< a refit is queued
     /// Shows each scroll bar exactly when the column does not fit that way.
