@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
+#include <string>
 
 #include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
@@ -40,6 +42,11 @@ constexpr std::size_t LargestDocumentBytes =
 
 const std::string TooManyLines = "Dit document is te groot om te openen: het heeft meer dan " +
                                  std::to_string(TBasisMath::LargestDocumentLines) + " regels.";
+
+// A document the program writes must open again: it never grows past what a load accepts.
+const std::string NoRoomForLine = "Dit document heeft al " +
+                                  std::to_string(TBasisMath::LargestDocumentLines) +
+                                  " regels, meer dan dat opent het programma niet.";
 
 // Milliseconds between two updates of a load's progress dialog, and its width.
 constexpr qint64 ProgressInterval = 100;
@@ -139,11 +146,12 @@ bool TBasisMath::Load(const QString& fileName) {
     const std::vector<TLineRecord> records = DecodeDocument(bytes);
     TMathEditor* focused = CurrentLine();
     std::vector<TMathEditor*> previous = SetLinesAside();
+    std::optional<std::string> lineFailure;
     bool built = false;
     try {
-        built = BuildLines(records);
+        built = BuildLines(records, lineFailure);
     } catch (...) {
-        // A line whose repairs gave up ends the load; the lines made so far stay in place.
+        // Nothing but a line's own failure is expected here; the lines made so far stay.
         DiscardLines(previous);
         FitToLines();
         FocusFirstLine();
@@ -157,12 +165,40 @@ bool TBasisMath::Load(const QString& fileName) {
     DiscardLines(previous);
     FitToLines();
     FocusFirstLine(); // typing goes on in the document just loaded
+    if (lineFailure) throw LineLoadError(*lineFailure);
     return true;
+}
+
+bool TBasisMath::LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
+                           bool storeStateFirst) {
+    const QString oldCaption = windowTitle(), oldFolder = DocDir;
+    const auto restore = [&] {
+        setWindowTitle(oldCaption);
+        DocDir = oldFolder;
+    };
+    setWindowTitle(caption);
+    DocDir = folder;
+    try {
+        if (storeStateFirst) SaveHerstel();
+        if (Load(fileName)) return true;
+    } catch (const LineLoadError&) {
+        throw; // the document is in place, under its name
+    } catch (...) {
+        restore();
+        throw;
+    }
+    restore(); // cancelled
+    return false;
+}
+
+void TBasisMath::CheckRoomForLine() const {
+    if (int(lines_.size()) >= LargestDocumentLines) throw ZelmError(NoRoomForLine);
 }
 
 // Makes a line for each record, with a progress dialog once this takes longer than a moment.
 // False when the user cancelled.
-bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records) {
+bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records,
+                            std::optional<std::string>& lineFailure) {
     // A quick load makes no dialog and lets no event in; the dialog comes once the load has
     // taken loadProgressDelay milliseconds.
     std::unique_ptr<QProgressDialog> progress;
@@ -182,7 +218,7 @@ bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records) {
         }
         if (progress && progress->wasCanceled()) return false;
         TMathEditor& line = *NewLine();
-        ApplyRecord(line, records[i]);
+        ApplyRecord(line, records[i], lineFailure);
         ShowIfNearView(line, NearView());
         if (onLineLoaded) onLineLoaded(int(i) + 1);
     }
@@ -218,15 +254,24 @@ void TBasisMath::PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* f
 }
 
 // The steps of one loaded line, in their order: the code string goes before the text because
-// the setter checks the one against the other.
-void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record) {
+// the setter checks the one against the other. A line whose repairs give up keeps what they
+// reached and still takes its font and place: one such line must not cost the lines after it.
+void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record,
+                             std::optional<std::string>& lineFailure) {
+    const auto step = [&](const auto& action) {
+        try {
+            action();
+        } catch (const ZelmError& error) {
+            if (!lineFailure) lineFailure = error.what();
+        }
+    };
     line.SetPlainText(record.plainText);
     line.Line().SetCodes(record.codes);
-    line.SetText(record.text);
+    step([&] { line.SetText(record.text); });
     TFontRecord stored = record.font;
     stored.size = std::clamp(stored.size, -LargestFontSize, LargestFontSize);
     const RecordedFont font = RecordToFont(stored);
-    line.SetFont(font.font, font.color);
+    step([&] { line.SetFont(font.font, font.color); });
     line.move(line.x(), std::clamp(record.top, -LargestCoordinate, LargestCoordinate));
     const int width = std::clamp(record.width, 0, LargestCoordinate);
     line.resize(width, line.height());
@@ -255,6 +300,8 @@ void TBasisMath::MSaveClick() {
         chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(this, proposed);
     if (chosen.isEmpty()) return;
     DocDir = FolderOf(chosen);
+    // Saves killed halfway leave their temporary files beside the document.
+    RemoveStaleTemporaries(NativePath(DocDir));
     Save(chosen);
 }
 
@@ -263,12 +310,9 @@ void TBasisMath::MLoadClick() {
     const QString chosen =
         chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(this, proposed);
     if (chosen.isEmpty()) return;
-    const QString caption = windowTitle(), folder = DocDir;
-    DocDir = FolderOf(chosen);
-    setWindowTitle(CaptionOf(chosen));
-    if (Load(chosen)) return;
-    DocDir = folder; // cancelled: the window stays as it was
-    setWindowTitle(caption);
+    // The lines on the screen are stored first, under the new caption, where the next
+    // "&Vorige" looks for them.
+    LoadNamed(chosen, CaptionOf(chosen), FolderOf(chosen), true);
 }
 
 bool TBasisMath::OpenDialogCanClose(const QString& fileName) {
@@ -285,6 +329,8 @@ void TBasisMath::OpenCommandLineDocument(const QStringList& arguments) {
     DocDir = FolderOf(document);
     try {
         if (!Load(document)) return;
+    } catch (const LineLoadError& error) {
+        showMessage_(QString::fromLocal8Bit(error.what())); // the document is there all the same
     } catch (const std::exception& error) {
         // Start-up runs before the event loop, whose handler reports the other failures.
         showMessage_(QString::fromLocal8Bit(error.what()));

@@ -117,6 +117,7 @@ void TBasisMath::FormCreate() {
     FitToLines();
     FocusFirstLine();
     MakeRecoveryFolder();
+    StartCounter();
     // The window manager's frame, and a screen of another scale, are known only once the
     // window is on the screen: fit again then.
     QMetaObject::invokeMethod(this, &TBasisMath::FitToLines, Qt::QueuedConnection);
@@ -504,6 +505,7 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
         return;
     }
     case VK::Return: {
+        CheckRoomForLine();
         SaveHerstel();
         TMathEditor* line = InsertLineBelow(current);
         line->SetFont(current.Font(), current.FontColor());

@@ -9,11 +9,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
+#include <string>
 #include <vector>
 
 #include "app/DocumentCodec.h"
 #include "dialogs/FontDialog.h"
 #include "editor/MathEditor.h"
+#include "formula/Errors.h"
 #include "formula/Keys.h"
 
 class QScrollArea;
@@ -36,6 +39,13 @@ struct ColumnStretch {
     bool Meets(const QWidget& w) const {
         return w.y() < bottom && w.y() + std::max(w.height(), 1) > top;
     }
+};
+
+/// The failure of a load that still put every line in place: a line's repairs gave up on the
+/// way. The message is shown; the document is there.
+class LineLoadError : public ZelmError {
+public:
+    using ZelmError::ZelmError;
 };
 
 /// Asks ahead for the lines a pass over `lines` at index `k` reaches next.
@@ -95,7 +105,10 @@ public:
     /// Replaces every line by the lines stored in `fileName`. The whole file is read first,
     /// so a file that cannot be read leaves the lines as they were. A long load shows its
     /// progress; false when the user cancelled it, which also leaves the lines as they were.
+    /// A line whose repairs give up is reported with LineLoadError once every line is in.
     bool Load(const QString& fileName);
+    /// Refuses a new line, with a message, once the document has as many as a load accepts.
+    void CheckRoomForLine() const;
     /// The most lines a document may have (a line takes about 5 KB once on the screen).
     static constexpr int LargestDocumentLines = 20000;
     /// Milliseconds a load runs before its progress dialog shows (tests make it 0).
@@ -199,9 +212,16 @@ private:
     void DiscardLines(std::vector<TMathEditor*>& lines);
     std::vector<TMathEditor*> SetLinesAside();
     void PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused);
-    bool BuildLines(const std::vector<TLineRecord>& records);
+    bool BuildLines(const std::vector<TLineRecord>& records,
+                    std::optional<std::string>& lineFailure);
     std::unique_ptr<QProgressDialog> MakeProgressDialog(int lines);
-    void ApplyRecord(TMathEditor& line, const TLineRecord& record);
+    void ApplyRecord(TMathEditor& line, const TLineRecord& record,
+                     std::optional<std::string>& lineFailure);
+    /// Loads `fileName` as the document `caption` in `folder`, taking that name first (recovery
+    /// states carry the caption) and storing the present lines as a recovery state first when
+    /// asked. A load that fails or is cancelled gives the window its old name back.
+    bool LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
+                   bool storeStateFirst);
     void RunReportingFailure(void (TBasisMath::*command)());
     void ReportFailure(const std::exception& error);
 
@@ -237,6 +257,8 @@ protected:
 private:
     void FormCreate();
     void MakeRecoveryFolder();
+    /// The first number of this run's recovery states.
+    void StartCounter();
     /// A line as CreateEd makes it, not yet shown: its caller places it, then shows it.
     TMathEditor* NewLine();
     void FitToLines();
@@ -277,6 +299,9 @@ private:
     std::vector<TMathEditor*> lines_;
     /// Keeps the recovery folder marked as in use while the window lives.
     std::unique_ptr<FolderClaim> herstelClaim_;
+    /// The recovery files this window wrote: all that closing may remove while another
+    /// instance holds the folder.
+    std::set<QString> writtenStates_;
 };
 
 } // namespace zelm

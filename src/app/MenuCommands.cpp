@@ -15,7 +15,12 @@ std::optional<ChosenFont> RunFontDialog(TBasisMath& window, const FontDesc& font
 
 } // namespace
 
+// The commands that rewrite or replace every line store the document as a recovery state
+// first, as a split does: one "&Vorige" brings it back. A state that cannot be stored stops
+// the command.
+
 void TBasisMath::Font1Click() {
+    SaveHerstel();
     if (const std::optional<ChosenFont> chosen =
             RunFontDialog(*this, WindowFont, WindowFontColor)) {
         WindowFont = chosen->font;
@@ -27,12 +32,19 @@ void TBasisMath::Font1Click() {
 }
 
 void TBasisMath::plTextClick() {
+    try {
+        SaveHerstel();
+    } catch (...) {
+        plText->setChecked(!plText->isChecked()); // the item has already toggled its mark
+        throw;
+    }
     EditorState().plainTextDefault = plText->isChecked();
     for (TMathEditor* line : lines_)
         line->SetPlainText(EditorState().plainTextDefault);
 }
 
 void TBasisMath::Alleswissen1Click() {
+    SaveHerstel();
     RemoveAllLines();
     TMathEditor* line = CreateEd();
     FitToLines();
@@ -40,6 +52,7 @@ void TBasisMath::Alleswissen1Click() {
 }
 
 void TBasisMath::Nieuweregel1Click() {
+    CheckRoomForLine();
     const TMathEditor* last = lines_.empty() ? nullptr : lines_.back();
     const int top = last ? last->y() + last->height() : 0;
     TMathEditor* line = CreateEd();

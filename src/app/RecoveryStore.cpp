@@ -30,7 +30,9 @@ QString TBasisMath::HerstelFileName(int n) const {
 
 void TBasisMath::SaveHerstel() {
     // The counter moves only once the state is safely on disk; a failure stops the caller.
-    Save(HerstelFileName(HerstelNummer));
+    const QString name = HerstelFileName(HerstelNummer);
+    Save(name);
+    writtenStates_.insert(QFileInfo(name).fileName());
     ++HerstelNummer;
 }
 
@@ -46,9 +48,8 @@ void TBasisMath::Herstel1Click() {
         ListFiles(NativePath(HerstelDir), RecoveryExtension.toStdString());
     if (names.empty()) return;
     const QString name = DecodeFileName(names.front());
-    const QString caption = windowTitle();
-    setWindowTitle(name.chopped(std::min(ClosingSuffixLength, name.size())));
-    if (!Load(HerstelDir + name)) setWindowTitle(caption); // cancelled
+    LoadNamed(HerstelDir + name, name.chopped(std::min(ClosingSuffixLength, name.size())), DocDir,
+              false);
 }
 
 void TBasisMath::mterugClick() {
@@ -63,11 +64,24 @@ void TBasisMath::ClearDir(const QString& folder, const QString& keep) {
 }
 
 // The closing state goes in first; only once it is safely stored do the session's other states
-// go. A closing save that fails thus keeps every earlier state for the next run.
+// go. A closing save that fails thus keeps every earlier state for the next run. While another
+// instance holds the folder, its states stay: it may still be stepping through them.
 void TBasisMath::FormClose() {
     const QString closing = HerstelFileName(0);
     Save(closing);
-    ClearDir(HerstelDir, QFileInfo(closing).fileName());
+    const QString keep = QFileInfo(closing).fileName();
+    if (!herstelClaim_ || !herstelClaim_->HeldByOthers()) {
+        ClearDir(HerstelDir, keep);
+        return;
+    }
+    for (const QString& name : writtenStates_)
+        if (name != keep) QFile::remove(HerstelDir + name);
+}
+
+void TBasisMath::StartCounter() {
+    // The state the previous run left on closing stays for "&Vorige": this run numbers its own
+    // states from 1.
+    if (FileExists(NativePath(HerstelFileName(0)))) HerstelNummer = 1;
 }
 
 void TBasisMath::closeEvent(QCloseEvent* e) {

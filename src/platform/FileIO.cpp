@@ -134,6 +134,41 @@ bool IsFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// True when `path` still names the file open as `fd`.
+bool StillNamed(int fd, const std::string& path) {
+    struct stat open, named;
+    return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+// A save holds a lock on its temporary file for as long as the file lives, so that a sweep
+// can tell a file being written from one that a killed save left behind (a lock goes with its
+// process). A sweep that took the new file in the moment before it was locked leaves the save
+// a file without a name: it makes another. -1 with errno when none can be made.
+int MakeLockedTemporary(const std::string& folder, std::string& temporary) {
+    for (;;) {
+        temporary = folder + "/" + TemporaryPrefix + "XXXXXX";
+        const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+        if (fd < 0) return -1;
+        int locked;
+        do
+            locked = ::flock(fd, LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        // Where the file system has no locks, no sweep can take the file either.
+        if (locked != 0 || StillNamed(fd, temporary)) return fd;
+        ::close(fd);
+    }
+}
+
+// Removes the temporary file at `path` unless a save holds it.
+void RemoveIfAbandoned(const std::string& path) {
+    FileDescriptor fd(OpenRetrying(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    struct stat st;
+    if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return; // being written
+    if (StillNamed(fd.Get(), path)) ::unlink(path.c_str());
+}
+
 } // namespace
 
 std::string IoErrorMessage(int error) {
@@ -207,9 +242,12 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     const std::string target = ResolveLink(path);
     const std::string folder = FolderOf(target);
     // A short fixed name: one built from a long target name could pass the longest name allowed.
-    std::string temporary = folder + "/" + TemporaryPrefix + "XXXXXX";
-    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    std::string temporary;
+    FileDescriptor fd(MakeLockedTemporary(folder, temporary));
     if (fd.Get() < 0) ThrowIoError(errno);
+    // The lock belongs to the open file, which this keeps open once the written descriptor is
+    // closed, until the file has its name.
+    const FileDescriptor keepLocked(::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 0));
 
     // Renaming a file over a folder fails with EISDIR, which leaves the folder alone.
     int error = FillTemporary(fd, bytes, ModeForTarget(target));
@@ -242,6 +280,11 @@ void DeleteMatching(const std::string& folder, const std::string& suffix, const 
         if (name != keep) ::unlink((folder + "/" + name).c_str()); // one that will not go stays
 }
 
+void RemoveStaleTemporaries(const std::string& folder) {
+    for (const std::string& name : ListFiles(folder, ""))
+        if (IsSaveTemporaryName(name)) RemoveIfAbandoned(folder + "/" + name);
+}
+
 bool IsSaveTemporaryName(const std::string& name) {
     if (name.size() != TemporaryPrefix.size() + TemporaryRandomLength) return false;
     if (!name.starts_with(TemporaryPrefix)) return false;
@@ -258,13 +301,24 @@ FolderClaim::FolderClaim(const std::string& folder) {
     if (fd_ < 0) return; // a folder we cannot write to holds no temporary files of ours
     // Exclusive only when no other instance holds the folder; then nothing is being saved.
     if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-        for (const std::string& name : ListFiles(folder, ""))
-            if (IsSaveTemporaryName(name)) ::unlink((folder + "/" + name).c_str());
+        RemoveStaleTemporaries(folder);
         cleared_ = true;
     }
-    // Shared from here on; another instance starting now waits the moment this takes.
+    Share();
+}
+
+// Shared from here on; another instance starting now waits the moment this takes.
+void FolderClaim::Share() {
     while (::flock(fd_, LOCK_SH) != 0 && errno == EINTR) {
     }
+}
+
+bool FolderClaim::HeldByOthers() {
+    if (fd_ < 0) return false; // a folder we cannot write to: nothing of ours to keep apart
+    // Linux gives up the shared lock on the way to the exclusive one; it is taken back at once.
+    const bool alone = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    Share();
+    return !alone;
 }
 
 FolderClaim::~FolderClaim() {

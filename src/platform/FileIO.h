@@ -39,6 +39,10 @@ std::vector<std::string> ListFiles(const std::string& folder, const std::string&
 void DeleteMatching(const std::string& folder, const std::string& suffix,
                     const std::string& keep = {});
 
+/// Removes the temporary files that saves killed halfway left in `folder`; one that a running
+/// save holds (every save locks its temporary file) stays.
+void RemoveStaleTemporaries(const std::string& folder);
+
 /// The name of a temporary file that WriteFileAtomically makes: ".zelm-save-" and six
 /// characters of mkstemp's alphabet.
 bool IsSaveTemporaryName(const std::string& name);
@@ -54,8 +58,11 @@ public:
     ~FolderClaim();
     /// True when this claim found the folder free and cleared it of stale temporary files.
     bool Cleared() const { return cleared_; }
+    /// True when another process holds the folder at this moment.
+    bool HeldByOthers();
 
 private:
+    void Share();
     int fd_ = -1;
     bool cleared_ = false;
 };

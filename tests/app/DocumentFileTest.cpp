@@ -11,7 +11,11 @@
 #include <csignal>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
@@ -241,6 +245,22 @@ TEST_F(DocumentFile, SavingProposesTheCaptionInDocDirAndKeepsTheCaption) {
     EXPECT_EQ(proposed.last(), Path("docs/ZelmEditor.mds"));
 }
 
+// Saves killed halfway leave their temporary files beside the document; the next save there
+// removes them, but never one that a running save holds.
+TEST_F(DocumentFile, SavingRemovesAbandonedSaveTemporariesBesideTheDocument) {
+    QDir(programDir_.path()).mkdir("docs");
+    Plant("docs/.zelm-save-Ab3xZ9", "half");
+    Plant("docs/.zelm-save-Cd4eF5", "busy");
+    Plant("docs/.zelm-save-x", "someone else's");
+    const int busy = ::open(Path("docs/.zelm-save-Cd4eF5").toLocal8Bit().constData(), O_RDONLY);
+    ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+    window_->chooseSaveFile = [&](const QString&) { return Path("docs/doc.mds"); };
+    window_->MSaveClick();
+    ::close(busy);
+    EXPECT_EQ(QDir(Path("docs")).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{".zelm-save-Cd4eF5", ".zelm-save-x", "doc.mds"}));
+}
+
 TEST_F(DocumentFile, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
     QDir(programDir_.path()).mkdir("docs");
     Plant("docs/algebra.mds", Record(" a+b") + Record(" c"));
@@ -261,10 +281,13 @@ TEST_F(DocumentFile, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
     ASSERT_EQ(window_->Lines().size(), 2u);
     EXPECT_EQ(window_->Lines()[1]->Text(), " c");
 
-    // The caption is set before loading, so it stays when the file then fails.
-    answer = Path("docs/weg.mds");
-    EXPECT_EQ(test::MessageOf([&] { window_->MLoadClick(); }), "File not found");
-    EXPECT_EQ(window_->windowTitle(), "weg");
+    // A file that fails leaves the window under its own name: saving then never proposes, and
+    // overwrites, the file that could not be opened.
+    ASSERT_EQ(::mkfifo(Path("pijp.mds").toLocal8Bit().constData(), 0600), 0);
+    answer = Path("pijp.mds");
+    EXPECT_EQ(test::MessageOf([&] { window_->MLoadClick(); }), "File access denied");
+    EXPECT_EQ(window_->windowTitle(), "algebra");
+    EXPECT_EQ(window_->DocDir, Path("docs") + "/");
     EXPECT_EQ(window_->Lines().size(), 2u);
 
     EXPECT_TRUE(TBasisMath::OpenDialogCanClose(Path("docs/algebra.mds")));

@@ -143,6 +143,21 @@ TEST_F(HostileFile, TheLargestDocumentLoadsWithinItsMemoryBound) {
     ASSERT_EQ(::getrusage(RUSAGE_SELF, &usage), 0);
     EXPECT_LT(usage.ru_maxrss, 300 * 1024 + TBasisMath::LargestDocumentLines * 5);
 #endif
+
+    // It grows no further: a document with one line more is one that no load accepts. Neither
+    // a split nor a new line happens, and no recovery state is written for them.
+    const QString noRoom =
+        "Dit document heeft al 20000 regels, meer dan dat opent het programma niet.";
+    QStringList errors;
+    window_->showError = [&](const QString& m) { errors << m; };
+    const int counter = window_->HerstelNummer;
+    int key = VK::Return;
+    EXPECT_EQ(test::MessageOf([&] { window_->FormKeyDown(*window_->Lines().back(), key, {}); }),
+              noRoom);
+    window_->Nieuweregel1->trigger();
+    EXPECT_EQ(errors, QStringList{noRoom});
+    EXPECT_EQ(int(window_->Lines().size()), TBasisMath::LargestDocumentLines);
+    EXPECT_EQ(window_->HerstelNummer, counter);
 }
 
 // A long load shows its progress; cancelling it puts the earlier lines back, caption and all.

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <memory>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/DocumentCodec.h"
@@ -113,14 +114,102 @@ TEST_F(RecoveryStore, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForTheNe
     EXPECT_EQ(RecoveryFiles(), (QStringList{"Instellingen.ops", "ZelmEditor0.wes"}));
     EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), twoSplits);
 
-    // The next run finds it with "&Vorige" at counter 0; the folder is not reported again.
+    // The next run finds it with "&Vorige"; the folder is not reported again.
     window_ = Open();
     EXPECT_EQ(messages_.size(), 1);
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), twoSplits);
+    EXPECT_EQ(window_->HerstelNummer, 0);
+    // At counter 0 it takes the first closing state, whatever the caption is by then.
     window_->setWindowTitle("iets anders");
+    window_->Lines()[0]->SetText(" later");
     window_->Herstel1Click();
     EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
     EXPECT_EQ(TextsOf(*window_), twoSplits);
+}
+
+// The state a closing left is the previous run's work: this run numbers its own states from
+// 1, so its first Enter keeps it, and stepping back through this run ends there.
+TEST_F(RecoveryStore, ThePreviousRunsStateOutlivesTheFirstEnterOfTheNext) {
+    window_->Lines()[0]->SetText(" vorige sessie");
+    window_->close();
+    window_ = Open();
+    EXPECT_EQ(window_->HerstelNummer, 1);
+    window_->Lines()[0]->SetText(" a+b");
+    Key(0, VK::Return, 2);
+    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), Texts{" vorige sessie"});
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), Texts{" a+b"});
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), Texts{" vorige sessie"});
     EXPECT_EQ(window_->HerstelNummer, 0);
+}
+
+// Each command that rewrites or replaces every line stores the document first, so that one
+// "&Vorige" brings it back; a state that cannot be stored stops the command.
+TEST_F(RecoveryStore, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
+    const auto shown = [&] { // text, mode and face of each line
+        Texts lines;
+        for (const TMathEditor* l : window_->Lines())
+            lines.push_back(l->Text() + (l->PlainText() ? " p " : " f ") + l->Font().face);
+        return lines;
+    };
+    window_->Lines()[0]->SetPlainText(false);
+    window_->Lines()[0]->SetFont(FontDesc{"Arial", -20, 0, 400, 0, 0, 0, 1}, 0);
+    const QString start = programDir_.filePath("start.mds"), other = programDir_.filePath("b.mds");
+    window_->Save(other);
+    window_->CreateEd()->SetText(" tekst");
+    window_->Save(start);
+    const Texts before = shown();
+    window_->chooseOpenFile = [&](const QString&) { return other; };
+    window_->chooseFont = [](const FontDesc&, ColorRef) { return std::optional<ChosenFont>(); };
+    QStringList errors;
+    window_->showError = [&](const QString& m) { errors << m; };
+    const QList<QAction*> commands{window_->Nieuw1, window_->Alleswissen1, window_->MLoad,
+                                   window_->Font1, window_->plText};
+    for (QAction* command : commands) {
+        SCOPED_TRACE(command->text().toStdString());
+        window_->Load(start);
+        command->trigger();
+        EXPECT_NE(shown(), before);
+        window_->Herstel1Click();
+        EXPECT_EQ(shown(), before);
+        EXPECT_TRUE(errors.empty());
+        window_->setWindowTitle("ZelmEditor");
+    }
+    window_->HerstelDir = programDir_.filePath("weg") + "/";
+    for (QAction* command : commands) {
+        SCOPED_TRACE(command->text().toStdString());
+        errors.clear();
+        const bool checked = window_->plText->isChecked();
+        command->trigger();
+        EXPECT_EQ(errors, QStringList{"File not found"});
+        EXPECT_EQ(shown(), before);
+        EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
+        EXPECT_EQ(window_->plText->isChecked(), checked);
+    }
+}
+
+// Two instances share the folder: the one that closes first leaves the other's states alone;
+// the last one to close clears the folder as before.
+TEST_F(RecoveryStore, ClosingBesideAnotherInstanceRemovesOnlyItsOwnStates) {
+    window_->Lines()[0]->SetText(" a+b");
+    Key(0, VK::Return, 2);
+    Key(1, VK::Return, 1);
+    std::unique_ptr<TBasisMath> second = Open();
+    second->setWindowTitle("tweede");
+    int key = VK::Return;
+    second->FormKeyDown(*second->Lines()[0], key, {});
+    ASSERT_TRUE(QFileInfo::exists(Herstel() + "tweede1.wes"));
+    second->close();
+    EXPECT_EQ(RecoveryFiles(), (QStringList{"ZelmEditor0.wes", "ZelmEditor1.wes", "tweede0.wes"}));
+    window_->Herstel1Click();
+    EXPECT_EQ(messages_.size(), 1); // only the folder's making
+    EXPECT_EQ(TextsOf(*window_), (Texts{" a", " +b"}));
+
+    second.reset();
+    window_->close();
+    EXPECT_EQ(RecoveryFiles(), QStringList{"ZelmEditor0.wes"});
 }
 
 TEST_F(RecoveryStore, TerugRightAfterVorigeReturnsToTheStateVorigeSaved) {
@@ -155,6 +244,12 @@ TEST_F(RecoveryStore, VorigeWithNothingStoredOrAMissingStateKeepsTheLines) {
     window_->Herstel1Click(); // an empty folder: nothing happens
     EXPECT_EQ(TextsOf(*window_), Texts{" eerst"});
     EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
+    // A closing state that cannot be read leaves the window under its own name, so that the
+    // closing save does not write over that state.
+    ASSERT_EQ(::mkfifo(NativePath(Herstel() + "pijp0.wes").c_str(), 0600), 0);
+    EXPECT_EQ(test::MessageOf([&] { window_->Herstel1Click(); }), "File access denied");
+    EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
+    QFile::remove(Herstel() + "pijp0.wes");
 
     Key(0, VK::Return, 6);
     // Opening a document renamed the window since: its state 0 does not exist.
