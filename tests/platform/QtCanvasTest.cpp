@@ -482,6 +482,24 @@ TEST_F(QtCanvasDrawing, TextOutDrawsOnItsBackgroundAndAdvancesByTheExtent) {
     EXPECT_GT(ink, 20); // the glyphs cover part of the background
 }
 
+// At 1638 points, the largest font size, a run or a bracket would need a sprite of hundreds of
+// megabytes: it is drawn directly however often it is met, while the usual sizes keep theirs.
+TEST_F(QtCanvasDrawing, RunsAndShapesAtTheLargestSizeGetNoSprite) {
+    ClearFontCache(); // no sprites from elsewhere
+    qsizetype usual = 0;
+    for (const int pixels : {16, 2184}) {
+        for (int time = 0; time < 3; ++time) {
+            QtCanvas canvas(image, Face("Tahoma", -pixels));
+            canvas.TextOut(" a+b");
+            canvas.PolyBezier(
+                {{pixels / 4, 0}, {0, pixels / 2}, {0, pixels}, {pixels / 4, pixels * 2}});
+        }
+        if (pixels == 16) usual = SpriteBytes();
+    }
+    EXPECT_GT(usual, 0);
+    EXPECT_EQ(SpriteBytes(), usual);
+}
+
 TEST(QtCanvasMeasuringContext, TextOutOnlyMovesThePosition) {
     QtCanvas canvas;
     EXPECT_EQ(canvas.Painter(), nullptr);
