@@ -79,10 +79,10 @@ inline Formula LongLine() {
 }
 
 // " (a+b)": one bracket around a sum, as typed.
-inline Formula BracketedSum() {
+inline Formula BracketedSum(const char* sum) {
     Formula f{" ", {}};
     Code(f, StructKind::Bracket);
-    f.text += "a+b";
+    f.text += sum;
     Code(f, StructKind::BracketEnd);
     return f;
 }
