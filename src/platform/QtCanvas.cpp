@@ -519,7 +519,7 @@ constexpr qsizetype SpriteBytesKept = qsizetype(32) << 20;
 qsizetype spriteBytes = 0;
 
 // The largest image a sprite is drawn into, margins included: a run of a whole line of text at
-// 12 points takes about half of it. A line at hundreds of points would take hundreds of
+// 12 points takes less than half of it. A line at hundreds of points would take hundreds of
 // megabytes and seconds per run, and is drawn directly. The budget holds 32 of the largest.
 constexpr qint64 SpriteImageBytesMax = qint64(1) << 20;
 
