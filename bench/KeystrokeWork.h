@@ -78,6 +78,18 @@ inline Formula LongLine() {
     return f;
 }
 
+// " (a+b)": one bracket around a sum, as typed.
+inline Formula BracketedSum(const char* sum) {
+    Formula f{" ", {}};
+    Code(f, StructKind::Bracket);
+    f.text += sum;
+    Code(f, StructKind::BracketEnd);
+    return f;
+}
+
+/// The largest font size the program offers, 1638 points, as a cell height in pixels.
+constexpr int LargestFontPixels = 2184;
+
 // One keystroke's setter run on a line in formula mode (the code string is reset first, since
 // recognition replaces the names).
 inline void RunSetter(MathLine& line, const Formula& f) {

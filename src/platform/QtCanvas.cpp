@@ -513,10 +513,19 @@ void DrawShapeOn(QPainter& p, ShapeKind kind, const std::vector<Point>& pts, QPo
 
 // The sprites live for the whole process, found by what they show: a keystroke changes one
 // run of a line, and every other run and shape is put down again from its sprite by one blit.
-// Bounded in number and in bytes: when full, the cache starts afresh.
+// Bounded in number and in bytes of images: when a sprite would not fit, the cache starts afresh.
 constexpr std::size_t SpritesKept = 2048;
 constexpr qsizetype SpriteBytesKept = qsizetype(32) << 20;
 qsizetype spriteBytes = 0;
+
+// The largest image a sprite is drawn into, margins included: a run of a whole line of text at
+// 12 points takes less than half of it. A line at hundreds of points would take hundreds of
+// megabytes and seconds per run, and is drawn directly. The budget holds 32 of the largest.
+constexpr qint64 SpriteImageBytesMax = qint64(1) << 20;
+
+bool SpriteImageFits(const QRect& area) {
+    return qint64(area.width()) * area.height() * 4 <= SpriteImageBytesMax;
+}
 
 struct SpriteEntry {
     Sprite sprite;
@@ -547,6 +556,10 @@ void UseSprites(bool on) {
     spritesOn = on;
 }
 
+qsizetype SpriteBytes() {
+    return spriteBytes;
+}
+
 namespace {
 
 // The sprite of `key`, made by `make` the second time the key is met: what is drawn only once
@@ -556,17 +569,23 @@ template <class Make> const Sprite& SpriteFor(const std::string& key, Make&& mak
     auto& sprites = Sprites();
     const auto it = sprites.find(key);
     if (it == sprites.end()) {
-        if (sprites.size() >= SpritesKept || spriteBytes > SpriteBytesKept) ClearSprites();
+        if (sprites.size() >= SpritesKept) ClearSprites();
         sprites.emplace(key, SpriteEntry{});
         return none;
     }
-    SpriteEntry& entry = it->second;
-    if (!entry.made) {
-        entry.sprite = make();
-        entry.made = true;
-        spriteBytes += entry.sprite.image.sizeInBytes();
+    if (it->second.made) return it->second.sprite;
+    Sprite sprite = make();
+    const qsizetype bytes = sprite.image.sizeInBytes();
+    if (spriteBytes + bytes > SpriteBytesKept) {
+        ClearSprites();
+        SpriteEntry& entry =
+            sprites.emplace(key, SpriteEntry{std::move(sprite), true}).first->second;
+        spriteBytes = bytes;
+        return entry.sprite;
     }
-    return entry.sprite;
+    it->second = SpriteEntry{std::move(sprite), true};
+    spriteBytes += bytes;
+    return it->second.sprite;
 }
 
 QPainter& PrepareSpritePainter(QPainter& p) {
@@ -677,6 +696,7 @@ Sprite MakeTextSprite(const ResolvedFont& f, const Bytes& s, int width, int extr
     if (cell.isEmpty()) return Sprite{};
     const int margin = std::max(4, f.font.pixelSize());
     const QRect area = cell.adjusted(-margin, -margin, margin, margin);
+    if (!SpriteImageFits(area)) return Sprite{};
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {
@@ -704,6 +724,7 @@ Sprite MakeShapeSprite(ShapeKind kind, const std::vector<Point>& pts, const QPen
                        const QBrush& brush, QRect bounds) {
     const int margin = pen.width() + 2;
     const QRect area = bounds.adjusted(-margin, -margin, margin, margin);
+    if (!SpriteImageFits(area)) return Sprite{};
     QImage image(area.size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     {

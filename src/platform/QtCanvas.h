@@ -79,6 +79,8 @@ void ClearFontCache();
 /// Whether drawn text runs and shapes are kept as sprites and put down again by a blit (on by
 /// default). Off draws everything directly, for comparing the two.
 void UseSprites(bool on);
+/// The bytes of the images the sprites hold together.
+qsizetype SpriteBytes();
 
 /// Whether bold text of `face` needs the double strike: decided once per face and slant by
 /// comparing the ink of its bold and regular glyphs.
