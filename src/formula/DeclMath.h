@@ -50,10 +50,10 @@ enum class StructKind : unsigned char {
     Fraction = 15,
     FractionBar = 16,
     FractionEnd = 17,
-    D18 = 18,
-    D19 = 19,
+    NumeratorD = 18,   ///< the upright "d" over a derivative's fraction bar
+    DenominatorD = 19, ///< the upright "d" under it, before the variable
     Integral = 20,
-    D21 = 21,
+    IntegralD = 21, ///< the upright "d" behind an integrand, before its variable
     Sum = 22,
     Bracket = 23,
     BracketEnd = 24,

@@ -52,10 +52,10 @@ std::optional<Family> FamilyEndedBy(StructKind k) {
     case StructKind::Power:
     case StructKind::Root:
     case StructKind::Fraction:
-    case StructKind::D18:
-    case StructKind::D19:
+    case StructKind::NumeratorD:
+    case StructKind::DenominatorD:
     case StructKind::Integral:
-    case StructKind::D21:
+    case StructKind::IntegralD:
     case StructKind::Sum:
     case StructKind::Bracket:
     case StructKind::Slanted:
@@ -338,9 +338,9 @@ private:
         case StructKind::Bar:
             AddPart("|", PartKind::BoldSign);
             break;
-        case StructKind::D18:
-        case StructKind::D19:
-        case StructKind::D21:
+        case StructKind::NumeratorD:
+        case StructKind::DenominatorD:
+        case StructKind::IntegralD:
             AddPart("d", PartKind::BoldD);
             break;
         case StructKind::Dot:

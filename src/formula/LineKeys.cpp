@@ -144,7 +144,7 @@ void Derivative(MathLine& line) {
     const int k = CodePosition(text, line.CaretPos);
     const bool behindNumeratorD = CharAt(text, line.CaretPos - 1) == Code::Structure && k >= 1 &&
                                   k <= int(codes.size()) &&
-                                  codes[std::size_t(k - 1)] == KindByte(StructKind::D18);
+                                  codes[std::size_t(k - 1)] == KindByte(StructKind::NumeratorD);
     const Bytes square = Run({Code::Structure, '2', Code::Structure});
     const Bytes squareKinds = Run({KindByte(StructKind::Power), KindByte(StructKind::PowerEnd)});
     if (behindNumeratorD) {
@@ -161,8 +161,8 @@ void Derivative(MathLine& line) {
     }
     const char s = Code::Structure;
     InsertTemplate(line, Run({s, s, s, s, 'x', s}),
-                   Run({KindByte(StructKind::Fraction), KindByte(StructKind::D18),
-                        KindByte(StructKind::FractionBar), KindByte(StructKind::D19),
+                   Run({KindByte(StructKind::Fraction), KindByte(StructKind::NumeratorD),
+                        KindByte(StructKind::FractionBar), KindByte(StructKind::DenominatorD),
                         KindByte(StructKind::FractionEnd)}),
                    2);
 }
@@ -172,7 +172,7 @@ void IntegralTemplate(MathLine& line) {
     const char s = Code::Structure;
     InsertTemplate(line, Run({s, '0', s, 'x', s, s, 'x'}),
                    Run({KindByte(StructKind::Integral), KindByte(StructKind::Separator),
-                        KindByte(StructKind::Separator), KindByte(StructKind::D21)}),
+                        KindByte(StructKind::Separator), KindByte(StructKind::IntegralD)}),
                    5);
 }
 

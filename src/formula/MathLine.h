@@ -70,7 +70,6 @@ public:
     /// The caret cell of `DispCaret`, then the widget shows the caret there.
     void PlaceCaret();
     const CaretRect& CaretCellValue() const { return caretCell_; }
-    void SetCaretCellValue(const CaretRect& c) { caretCell_ = c; }
 
     // Layout results.
     const TTextdelen& PartList() const { return parts_; }

@@ -587,8 +587,12 @@ TEST_F(MainWindowTest, RandomEditsShowEveryLineInViewAndHideTheFarOnes) {
             const bool inView = l->y() < view.bottom() + 1 && l->geometry().bottom() >= view.top();
             const bool far = l->geometry().bottom() < view.top() - viewHeight ||
                              l->y() > view.bottom() + viewHeight;
-            if (inView) ASSERT_FALSE(l->isHidden()) << "step " << step << " line " << i;
-            if (far && l != focused) ASSERT_TRUE(l->isHidden()) << "step " << step << " line " << i;
+            if (inView) {
+                ASSERT_FALSE(l->isHidden()) << "step " << step << " line " << i;
+            }
+            if (far && l != focused) {
+                ASSERT_TRUE(l->isHidden()) << "step " << step << " line " << i;
+            }
         }
     }
 }

@@ -110,7 +110,7 @@ Formula MixedFormula() {
     f.text += kSym;
     f.codes += 'a';
     f.text += "+";
-    code(StructKind::D18);
+    code(StructKind::NumeratorD);
     f.text += "t-";
     code(StructKind::BoldE);
     code(StructKind::Dot);
