@@ -1,7 +1,7 @@
 // Loading damaged and made-up documents: random bytes of random sizes, and well-formed records
 // whose fields lie (code strings that do not fit their texts, odd mode bytes, extreme places,
 // unknown faces). Nothing may crash, every loaded line keeps its code string in step with its
-// text, and the window stays usable. ZELM_FUZZ_FILES scales the number of files.
+// text, and the window stays usable. ZELM_TEST_VOLUME scales the number of files.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -20,13 +20,13 @@
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
+#include "support/TestVolume.h"
 
 namespace zelm {
 namespace {
 
 int FileCount() {
-    const char* scale = std::getenv("ZELM_FUZZ_FILES");
-    return scale != nullptr ? std::max(1, std::atoi(scale)) : 20000;
+    return test::Volume(20000);
 }
 
 class DocumentMaker {

@@ -26,6 +26,7 @@
 #include "platform/FontMetricsTables.h"
 #include "platform/KeyCodes.h"
 #include "support/FixedLines.h"
+#include "support/TestVolume.h"
 
 namespace zelm {
 namespace {
@@ -490,10 +491,7 @@ TEST_F(MainWindowKeysTest, TypingGoesOnInALoadedDocument) {
 // Random keys into the main window: every line keeps a code string that matches its text,
 // its place in LineIndex and at least one character, whatever is typed.
 TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
-    const int count = [] {
-        const QByteArray v = qgetenv("ZELM_WINDOW_KEYS_COUNT");
-        return v.isEmpty() ? 200000 : v.toInt();
-    }();
+    const int count = test::Volume(200000);
     const std::vector<Qt::Key> plainKeys = {
         Qt::Key_A,       Qt::Key_B,         Qt::Key_X,          Qt::Key_S,      Qt::Key_I,
         Qt::Key_N,       Qt::Key_L,         Qt::Key_O,          Qt::Key_G,      Qt::Key_1,

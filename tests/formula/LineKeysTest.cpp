@@ -22,6 +22,7 @@
 #include "support/FixedCanvas.h"
 #include "support/ShadowPairs.h"
 #include "support/TestBytes.h"
+#include "support/TestVolume.h"
 
 namespace zelm {
 namespace {
@@ -534,8 +535,7 @@ std::vector<std::string> Reduce(std::vector<std::string> tokens, Outcome outcome
 }
 
 int FuzzCount() {
-    const char* v = std::getenv("ZELM_KEYS_FUZZ_COUNT");
-    return v ? std::atoi(v) : 200000;
+    return test::Volume(200000);
 }
 
 /// The shortest of the first few failing episodes, each reduced.

@@ -1,5 +1,5 @@
 // Random texts and code strings through the Text setter on the fixed canvas. The count comes
-// from ZELM_FUZZ_COUNT (default 100000) so that slow sanitizer builds can run fewer.
+// from ZELM_TEST_VOLUME (percent of 100000) so that slow sanitizer builds can run fewer.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,13 +12,13 @@
 #include "formula/Errors.h"
 #include "formula/MathLine.h"
 #include "support/FixedCanvas.h"
+#include "support/TestVolume.h"
 
 namespace zelm {
 namespace {
 
 int FuzzCount() {
-    const char* v = std::getenv("ZELM_FUZZ_COUNT");
-    return v ? std::atoi(v) : 100000;
+    return test::Volume(100000);
 }
 
 std::string Hex(const Bytes& s) {
