@@ -8,7 +8,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "platform/EmfCanvas.h"
 #include "support/EmfReader.h"
@@ -31,7 +37,8 @@ struct ProcessResult {
 ProcessResult Export(const QStringList& arguments) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    // As under cron or in a container: no display, no runtime folder.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
         env.remove(name);
     process.setProcessEnvironment(env);
     process.start(ZELM_EDITOR_BINARY, arguments);
@@ -43,6 +50,12 @@ ProcessResult Export(const QStringList& arguments) {
 QByteArray Read(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void Write(const QString& path, const Bytes& bytes) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), qint64(bytes.size()));
 }
 
 class ExportCommand : public ::testing::Test {
@@ -141,6 +154,81 @@ TEST_F(ExportCommand, FailuresGiveOneLineAndANonZeroStatus) {
     const ProcessResult help = Export({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--export"));
+}
+
+// Standard error holds the program's own messages only, and a failed write names the file that
+// could not be written, in the words of the other messages.
+TEST_F(ExportCommand, OnlyItsOwnMessagesAndAFailedWriteNamesTheOutput) {
+    const ProcessResult ok = Export({"--export", dir.filePath("stil.png"), Document()});
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_EQ(ok.err.toStdString(), "");
+    QFile(dir.filePath("bestand")).open(QIODevice::WriteOnly);
+    const QString out = dir.filePath("bestand/uit.svg");
+    const ProcessResult failed = Export({"--export", out, Document()});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err.toStdString(),
+              "ZelmEditor: " + out.toStdString() + ": niet geschreven: Invalid filename\n");
+}
+
+// Peak memory (kB) and exit status of one export, run with a ceiling on its address space so that
+// a run that would swallow the machine fails at once instead.
+struct Measured {
+    int status = -1;
+    long peakKb = 0;
+};
+
+Measured ExportMeasured(const QString& out, const QString& document) {
+    const QByteArray program = ZELM_EDITOR_BINARY, o = out.toLocal8Bit(),
+                     d = document.toLocal8Bit();
+    char* const argv[] = {const_cast<char*>(program.constData()), const_cast<char*>("--export"),
+                          const_cast<char*>(o.constData()), const_cast<char*>(d.constData()),
+                          nullptr};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const rlimit ceiling{4L << 30, 4L << 30};
+        ::setrlimit(RLIMIT_AS, &ceiling);
+        ::unsetenv("DISPLAY");
+        ::execv(argv[0], argv);
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return {};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss};
+}
+
+// A document of 20,000 lines, 24 pixels apart: a picture 480 pixels wide, nearly 480,000 high.
+// PNG is drawn in bands and SVG written as it is drawn, each within a few hundred megabytes;
+// JPEG cannot be that high and is refused with one line that names its limit.
+TEST(ExportLarge, TwentyThousandLinesStayWithinAFewHundredMegabytes) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's shadow memory is not the program's";
+#endif
+    QTemporaryDir dir;
+    std::vector<TLineRecord> lines(20000);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        lines[i].font = FontToRecord(FontDesc{}, 0);
+        lines[i].text = i % 2 ? " sin x+cos y" : " Een regel gewone tekst";
+        lines[i].plainText = i % 2 == 0;
+        lines[i].top = int(i) * 24;
+        lines[i].width = 480;
+    }
+    const QString document = dir.filePath("lang.mds");
+    Write(document, EncodeDocument(lines));
+    constexpr long PeakKb = 300 * 1024;
+    for (const char* name : {"lang.png", "lang.svg"}) {
+        const Measured run = ExportMeasured(dir.filePath(name), document);
+        EXPECT_EQ(run.status, 0) << name;
+        EXPECT_LT(run.peakKb, PeakKb) << name;
+    }
+    const QByteArray png = Read(dir.filePath("lang.png"));
+    ASSERT_GE(png.size(), 24);
+    EXPECT_GT(qFromBigEndian<quint32>(png.constData() + 20), 479000u) << "the whole height";
+    EXPECT_TRUE(Read(dir.filePath("lang.svg")).endsWith("</svg>\n"));
+    const ProcessResult jpeg = Export({"--export", dir.filePath("lang.jpg"), document});
+    EXPECT_EQ(jpeg.status, 1);
+    EXPECT_EQ(jpeg.err.count('\n'), 1);
+    EXPECT_TRUE(jpeg.err.contains("65535")) << jpeg.err.toStdString();
 }
 
 } // namespace
