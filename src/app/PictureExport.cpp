@@ -68,6 +68,12 @@ void DrawOnDevice(QPaintDevice& device, const std::vector<ExportLine>& lines) {
     DrawAllLines(canvas, lines);
 }
 
+// A picture shows only the lines within its rows: the others are not drawn at all.
+void DrawOnImage(QImage& image, const std::vector<ExportLine>& lines) {
+    QtCanvas canvas(image, SurfaceFont(DefaultFace()));
+    DrawAllLines(canvas, lines, 0, image.height());
+}
+
 // A picture held whole in memory: refused, naming the limit, where the format cannot hold it
 // or it would take more memory than a picture may.
 void CheckWholePicture(QSize size, const char* format, long long largestSide) {
@@ -194,7 +200,7 @@ QImage RenderPicture(const std::vector<ExportLine>& lines, QSize size) {
     CheckWholePicture(size, "JPEG", LargestJpegSide);
     QImage picture(size.expandedTo({1, 1}), QImage::Format_RGB32);
     picture.fill(Qt::white);
-    DrawOnDevice(picture, lines);
+    DrawOnImage(picture, lines);
     return picture;
 }
 
@@ -334,7 +340,7 @@ void TBasisMath::MWMFClick() {
     // Programs that read no metafile still paste a sharp picture: SVG, and PNG.
     QImage transparent(size.expandedTo({1, 1}), QImage::Format_ARGB32_Premultiplied);
     transparent.fill(Qt::transparent);
-    DrawOnDevice(transparent, lines);
+    DrawOnImage(transparent, lines);
     auto* data = new QMimeData;
     data->setData("image/emf", metafile);
     data->setData("image/x-emf", metafile);
