@@ -131,7 +131,8 @@ int FillTemporary(FileDescriptor& fd, const std::function<void(const ByteSink&)>
         if (error == 0) error = WriteAll(fd.Get(), piece);
         if (error != 0) ThrowIoError(error); // no use in producing the rest
     });
-    if (int error = SyncRetrying(fd.Get())) return error;
+    if (error != 0) return error; // a producer that went on after a failed write
+    if (int syncError = SyncRetrying(fd.Get())) return syncError;
     return fd.Close();
 }
 
