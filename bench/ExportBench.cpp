@@ -1,6 +1,8 @@
-// "JPG" of a window of 40 lines, and "--export" of a document of 1,000 lines to PNG and SVG as
-// the user runs it (the program started as a process, no display). Each repetition is one
-// sample; the median and the 99th percentile of the samples are reported.
+// "JPG" of a window of 40 lines, and "--export" of documents of 1,000 and 20,000 lines to PNG and
+// SVG as the user runs it (the program started as a process, no display). Each repetition is one
+// sample; the median and the 99th percentile of the samples are reported, for the large document
+// with the program's peak memory beside them. With ZELM_BEFORE_BINARY set to another build of
+// the program, the large document is exported by that one too, in the same run.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -10,6 +12,10 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "BenchDocuments.h"
 #include "app/MathEdit.h"
@@ -64,6 +70,58 @@ void BM_Export1000LinesPng(benchmark::State& state) {
 void BM_Export1000LinesSvg(benchmark::State& state) {
     ExportThousandLines(state, "svg");
 }
+
+// One export as a child process under a 6 GB ceiling of address space (a run that would take
+// more fails instead of swallowing the machine); its peak memory in MB, or -1 when it failed.
+double ExportPeakMb(const QByteArray& program, const QString& out, const QString& document) {
+    const QByteArray o = out.toLocal8Bit(), d = document.toLocal8Bit();
+    char* const argv[] = {const_cast<char*>(program.constData()), const_cast<char*>("--export"),
+                          const_cast<char*>(o.constData()), const_cast<char*>(d.constData()),
+                          nullptr};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const rlimit ceiling{6L << 30, 6L << 30};
+        ::setrlimit(RLIMIT_AS, &ceiling);
+        ::unsetenv("DISPLAY");
+        ::execv(argv[0], argv);
+        ::_exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid) return -1;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
+    return double(usage.ru_maxrss) / 1024;
+}
+
+void ExportLargeDocument(benchmark::State& state, QByteArray program, const char* suffix) {
+    QTemporaryDir folder;
+    const QString document = folder.filePath("groot.mds");
+    WriteFileAtomically(document.toStdString(), bench::MakeDocument(20000, 24));
+    double peak = 0;
+    for (auto _ : state) {
+        peak = ExportPeakMb(program, folder.filePath(QString("groot.") + suffix), document);
+        if (peak < 0) state.SkipWithError("export failed");
+    }
+    state.counters["peak_MB"] = peak;
+}
+
+void RegisterLargeExports() {
+    std::vector<std::pair<std::string, QByteArray>> programs{{"after", ZELM_EDITOR_BINARY}};
+    if (!qEnvironmentVariableIsEmpty("ZELM_BEFORE_BINARY"))
+        programs.push_back({"before", qgetenv("ZELM_BEFORE_BINARY")});
+    for (const auto& [when, program] : programs)
+        for (const char* suffix : {"png", "svg"})
+            benchmark::RegisterBenchmark(
+                ("BM_Export20000Lines/" + std::string(suffix) + "/" + when).c_str(),
+                ExportLargeDocument, program, suffix)
+                ->Unit(benchmark::kSecond)
+                ->Iterations(1)
+                ->Repetitions(5)
+                ->ComputeStatistics("p99", P99)
+                ->ReportAggregatesOnly(true);
+}
+
+const bool largeExportsRegistered = (RegisterLargeExports(), true);
 
 BENCHMARK(BM_Jpg40Lines)
     ->Unit(benchmark::kMillisecond)

@@ -8,11 +8,11 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
     build-essential cmake pkg-config
     qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
-    libjpeg62-turbo-dev
+    libjpeg62-turbo-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wine fonts-urw-base35 fonts-liberation2
     nodejs npm
-    xvfb xauth imagemagick
+    xvfb xauth imagemagick librsvg2-bin
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
     file
     valgrind

@@ -6,9 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 #include "app/MathEdit.h"
 #include "app/PictureExport.h"
+#include "platform/FileIO.h"
 #include "platform/Platform.h"
 
 namespace zelm {
@@ -31,26 +33,30 @@ void Fail(const QString& message) {
     std::fprintf(stderr, "ZelmEditor: %s\n", message.toLocal8Bit().constData());
 }
 
-// The picture in the format the file name asks for; empty for a format we do not write.
-QByteArray PictureFor(const QString& suffix, const TBasisMath& window) {
-    const std::vector<ExportLine> lines = ExportLinesOf(window.Lines());
-    const QSize size = window.DocumentSize();
-    if (suffix == "png") return PngBytes(RenderPicture(lines, size));
-    if (suffix == "jpg" || suffix == "jpeg") return JpegBytes(RenderPicture(lines, size));
-    if (suffix == "svg") return SvgBytes(lines, size, PictureFace::LineFace);
-    if (suffix == "pdf") return PdfBytes(lines, size);
-    if (suffix == "emf") return MetafileBytes(lines, size, DefaultFace());
-    return {};
+// The format a file name's suffix asks for; none for one we do not write.
+std::optional<PictureFormat> FormatOf(const QString& suffix) {
+    if (suffix == "png") return PictureFormat::Png;
+    if (suffix == "jpg" || suffix == "jpeg") return PictureFormat::Jpeg;
+    if (suffix == "svg") return PictureFormat::Svg;
+    if (suffix == "pdf") return PictureFormat::Pdf;
+    if (suffix == "emf") return PictureFormat::Emf;
+    return std::nullopt;
 }
 
+// The command's standard error carries its own messages only: Qt's remarks about the
+// environment (no runtime folder under cron or in a container) mean nothing to its user.
+void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
+
 int Export(int argc, char** argv, const QString& target, const QString& document) {
+    qInstallMessageHandler(DropQtMessages);
     // No window is shown, so no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QApplication::setApplicationName("TextverwerkerZelm");
     RegisterProgramFonts();
     const QString suffix = QFileInfo(target).suffix().toLower();
-    if (!QStringList{"png", "jpg", "jpeg", "svg", "pdf", "emf"}.contains(suffix)) {
+    const std::optional<PictureFormat> format = FormatOf(suffix);
+    if (!format) {
         Fail("onbekend plaatjesformaat \"" + suffix + "\" (png, jpg, svg, pdf of emf)");
         return Misused;
     }
@@ -59,9 +65,18 @@ int Export(int argc, char** argv, const QString& target, const QString& document
     TBasisMath window(programDir.path(), [](const QString&) {});
     try {
         window.Load(document);
-        WritePictureFile(target, PictureFor(suffix, window));
     } catch (const std::exception& error) {
         Fail(document + ": " + QString::fromLocal8Bit(error.what()));
+        return Failed;
+    }
+    const std::vector<ExportLine> lines = ExportLinesOf(window.Lines());
+    const QSize size = window.DocumentSize();
+    try {
+        WriteFileAtomically(NativePath(target), [&](const ByteSink& write) {
+            WritePicture(*format, lines, size, write);
+        });
+    } catch (const std::exception& error) {
+        Fail(target + ": niet geschreven: " + QString::fromLocal8Bit(error.what()));
         return Failed;
     }
     return EXIT_SUCCESS;

@@ -16,9 +16,9 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QSvgGenerator>
 #include <QUrl>
 #include <algorithm>
+#include <exception>
 
 #include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
@@ -28,7 +28,9 @@
 #include "platform/EmfCanvas.h"
 #include "platform/FileIO.h"
 #include "platform/Platform.h"
+#include "platform/PngStream.h"
 #include "platform/QtCanvas.h"
+#include "platform/SvgCanvas.h"
 
 namespace zelm {
 
@@ -61,10 +63,98 @@ FontDesc SurfaceFont(const QString& face) {
     return f;
 }
 
-void DrawOnDevice(QPaintDevice& device, const std::vector<ExportLine>& lines,
-                  PictureFace pictureFace, const QString& face) {
-    QtCanvas canvas(device, SurfaceFont(face));
-    DrawAllLines(canvas, lines, pictureFace);
+void DrawOnDevice(QPaintDevice& device, const std::vector<ExportLine>& lines) {
+    QtCanvas canvas(device, SurfaceFont(DefaultFace()));
+    DrawAllLines(canvas, lines);
+}
+
+// A picture shows only the lines within its rows: the others are not drawn at all.
+void DrawOnImage(QImage& image, const std::vector<ExportLine>& lines) {
+    QtCanvas canvas(image, SurfaceFont(DefaultFace()));
+    DrawAllLines(canvas, lines, 0, image.height());
+}
+
+// A picture held whole in memory: refused, naming the limit, where the format cannot hold it
+// or it would take more memory than a picture may.
+void CheckWholePicture(QSize size, const char* format, long long largestSide) {
+    const QString asked = QString("te groot voor %1: %2 x %3 beeldpunten; hoogstens ")
+                              .arg(format)
+                              .arg(size.width())
+                              .arg(size.height());
+    if (size.width() > largestSide || size.height() > largestSide)
+        throw ZelmError((asked + QString::number(largestSide) + " per zijde").toStdString());
+    if ((long long)size.width() * size.height() > LargestWholePicture)
+        throw ZelmError(
+            (asked + QString::number(LargestWholePicture) + " beeldpunten").toStdString());
+}
+
+// Rows drawn at a time into a PNG: a band of at most this many bytes.
+constexpr long long PngBandBytes = 16LL << 20;
+
+void WritePngInBands(const std::vector<ExportLine>& lines, QSize size, const ByteSink& write) {
+    const int width = std::max(1, size.width()), height = std::max(1, size.height());
+    PngStream png(width, height, write);
+    const int rows = int(std::clamp(PngBandBytes / (4LL * width), 1LL, (long long)height));
+    QImage band(width, rows, QImage::Format_RGB32);
+    for (int top = 0; top < height; top += rows) {
+        band.fill(Qt::white);
+        {
+            QPainter painter(&band);
+            painter.translate(0, -top);
+            QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
+            DrawAllLines(canvas, lines, top, top + rows);
+        }
+        for (int y = 0; y < rows && top + y < height; ++y)
+            png.Row(reinterpret_cast<const std::uint32_t*>(band.constScanLine(y)));
+    }
+    png.Finish();
+}
+
+void WriteSvg(const std::vector<ExportLine>& lines, QSize size, const ByteSink& write) {
+    SvgCanvas svg(size.width(), size.height(), SurfaceFont(DefaultFace()), write);
+    DrawAllLines(svg, lines);
+    svg.Finish();
+}
+
+// The PDF writer's output device, passing each piece on. A failing write is kept and raised
+// once the writer is done: it must not pass through Qt's code.
+class SinkDevice final : public QIODevice {
+public:
+    explicit SinkDevice(const ByteSink& write) : write_(write) { open(QIODevice::WriteOnly); }
+    void RaiseFailure() const {
+        if (failure_) std::rethrow_exception(failure_);
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 size) override {
+        if (failure_) return -1;
+        try {
+            write_(std::string_view(data, std::size_t(size)));
+        } catch (...) {
+            failure_ = std::current_exception();
+            return -1;
+        }
+        return size;
+    }
+
+private:
+    const ByteSink& write_;
+    std::exception_ptr failure_;
+};
+
+void WritePdf(const std::vector<ExportLine>& lines, QSize size, const ByteSink& write) {
+    SinkDevice device(write);
+    {
+        QPdfWriter pdf(&device);
+        pdf.setResolution(PictureDpi);
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        pdf.setPageSize(QPageSize(QSizeF(size.width() * PointsPerInch / double(PictureDpi),
+                                         size.height() * PointsPerInch / double(PictureDpi)),
+                                  QPageSize::Point));
+        DrawOnDevice(pdf, lines);
+    }
+    device.RaiseFailure();
 }
 
 QClipboard& Clipboard() {
@@ -85,21 +175,17 @@ std::vector<ExportLine> ExportLinesOf(const std::vector<TMathEditor*>& lines) {
     return out;
 }
 
-void DrawAllLines(Canvas& canvas, const std::vector<ExportLine>& lines, PictureFace face) {
+// A line's glyphs may reach out of its box by as much as its height, above and below.
+void DrawAllLines(Canvas& canvas, const std::vector<ExportLine>& lines, int fromY, int toY) {
     const FontDesc own = canvas.Font();
     for (const ExportLine& line : lines) {
+        const long long height = line.parts ? line.parts->Height() : 0;
+        if (line.top - height >= toY || line.top + 2 * height < fromY) continue;
         canvas.SetTextColor(line.color);
-        switch (face) {
-        case PictureFace::LineFace: {
-            // Only the face is the line's; the weight and the rest stay the surface's.
-            FontDesc f = own;
-            f.face = line.font.face;
-            canvas.SelectFont(f);
-            break;
-        }
-        case PictureFace::CanvasFace:
-            break;
-        }
+        // Only the face is the line's; the weight and the rest stay the surface's.
+        FontDesc f = own;
+        f.face = line.font.face;
+        canvas.SelectFont(f);
         DrawLineParts(canvas, {0, line.top}, *line.parts, line.partCount, *line.cursief,
                       line.color);
     }
@@ -111,9 +197,10 @@ QString DefaultFace() {
 }
 
 QImage RenderPicture(const std::vector<ExportLine>& lines, QSize size) {
+    CheckWholePicture(size, "JPEG", LargestJpegSide);
     QImage picture(size.expandedTo({1, 1}), QImage::Format_RGB32);
     picture.fill(Qt::white);
-    DrawOnDevice(picture, lines, PictureFace::LineFace, DefaultFace());
+    DrawOnImage(picture, lines);
     return picture;
 }
 
@@ -131,37 +218,43 @@ QByteArray PngBytes(const QImage& picture) {
     return Encoded(picture, "png");
 }
 
-QByteArray MetafileBytes(const std::vector<ExportLine>& lines, QSize size, const QString& face) {
-    EmfCanvas canvas(size.width(), size.height(), SurfaceFont(face));
-    DrawAllLines(canvas, lines, PictureFace::CanvasFace);
+QByteArray MetafileBytes(const std::vector<ExportLine>& lines, QSize size) {
+    EmfCanvas canvas(size.width(), size.height(), SurfaceFont(DefaultFace()));
+    DrawAllLines(canvas, lines);
     return QByteArray::fromStdString(canvas.Finish());
 }
 
-QByteArray SvgBytes(const std::vector<ExportLine>& lines, QSize size, PictureFace pictureFace,
-                    const QString& face) {
+QByteArray SvgBytes(const std::vector<ExportLine>& lines, QSize size) {
     QByteArray bytes;
-    QBuffer buffer(&bytes);
-    QSvgGenerator svg;
-    svg.setOutputDevice(&buffer);
-    svg.setSize(size);
-    svg.setViewBox(QRect(QPoint(0, 0), size));
-    svg.setResolution(PictureDpi);
-    DrawOnDevice(svg, lines, pictureFace, face.isEmpty() ? DefaultFace() : face);
+    WriteSvg(lines, size,
+             [&](std::string_view piece) { bytes.append(piece.data(), qsizetype(piece.size())); });
     return bytes;
 }
 
-QByteArray PdfBytes(const std::vector<ExportLine>& lines, QSize size) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QPdfWriter pdf(&buffer);
-    pdf.setResolution(PictureDpi);
-    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-    pdf.setPageSize(QPageSize(QSizeF(size.width() * PointsPerInch / double(PictureDpi),
-                                     size.height() * PointsPerInch / double(PictureDpi)),
-                              QPageSize::Point));
-    DrawOnDevice(pdf, lines, PictureFace::LineFace, DefaultFace());
-    return bytes;
+void WritePicture(PictureFormat format, const std::vector<ExportLine>& lines, QSize size,
+                  const ByteSink& write) {
+    switch (format) {
+    case PictureFormat::Png:
+        WritePngInBands(lines, size, write);
+        return;
+    case PictureFormat::Jpeg: {
+        const QByteArray jpeg = JpegBytes(RenderPicture(lines, size));
+        write(std::string_view(jpeg.constData(), std::size_t(jpeg.size())));
+        return;
+    }
+    case PictureFormat::Svg:
+        WriteSvg(lines, size, write);
+        return;
+    case PictureFormat::Pdf:
+        WritePdf(lines, size, write);
+        return;
+    case PictureFormat::Emf: {
+        EmfCanvas canvas(size.width(), size.height(), SurfaceFont(DefaultFace()));
+        DrawAllLines(canvas, lines);
+        write(canvas.Finish());
+        return;
+    }
+    }
 }
 
 void WritePictureFile(const QString& path, const QByteArray& bytes) {
@@ -241,17 +334,17 @@ void TBasisMath::MjpgClick() {
 void TBasisMath::MWMFClick() {
     const std::vector<ExportLine> lines = ExportLinesOf(lines_);
     const QSize size = ClientSize();
-    const QString face = DefaultFace();
-    const QByteArray metafile = MetafileBytes(lines, size, face);
+    CheckWholePicture(size, "PNG", PngStream::MaxSide);
+    const QByteArray metafile = MetafileBytes(lines, size);
     WritePictureFile(SaveToDesktop(MetafileName), metafile);
     // Programs that read no metafile still paste a sharp picture: SVG, and PNG.
     QImage transparent(size.expandedTo({1, 1}), QImage::Format_ARGB32_Premultiplied);
     transparent.fill(Qt::transparent);
-    DrawOnDevice(transparent, lines, PictureFace::CanvasFace, face);
+    DrawOnImage(transparent, lines);
     auto* data = new QMimeData;
     data->setData("image/emf", metafile);
     data->setData("image/x-emf", metafile);
-    data->setData("image/svg+xml", SvgBytes(lines, size, PictureFace::CanvasFace, face));
+    data->setData("image/svg+xml", SvgBytes(lines, size));
     data->setData("image/png", PngBytes(transparent));
     Clipboard().setMimeData(data);
 }

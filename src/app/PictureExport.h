@@ -7,10 +7,12 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <limits>
 #include <vector>
 
 #include "formula/Canvas.h"
 #include "formula/Parts.h"
+#include "platform/FileIO.h"
 
 namespace zelm {
 
@@ -31,32 +33,39 @@ struct ExportLine {
 /// The lines of a window in column order, as they stand on the screen.
 std::vector<ExportLine> ExportLinesOf(const std::vector<TMathEditor*>& lines);
 
-/// Which face the text of a picture is drawn in.
-enum class PictureFace {
-    LineFace,   ///< each line's own face (JPG)
-    CanvasFace, ///< the surface's own face, the user-interface face (Metafile)
-};
-
-/// Draws every line at (0, its top) in its colour, through the export painter.
-void DrawAllLines(Canvas& canvas, const std::vector<ExportLine>& lines, PictureFace face);
+/// Draws, at (0, its top) in its colour and its own face, every line that may reach into the
+/// rows from `fromY` up to `toY`, through the export painter.
+void DrawAllLines(Canvas& canvas, const std::vector<ExportLine>& lines,
+                  int fromY = std::numeric_limits<int>::min(),
+                  int toY = std::numeric_limits<int>::max());
 
 /// The face a surface starts with: the platform's default user-interface face.
 QString DefaultFace();
 
-/// The lines on a white picture of `size`, each in its own face.
+/// The formats a picture file is written in.
+enum class PictureFormat { Png, Jpeg, Svg, Pdf, Emf };
+
+/// The largest JPEG side the format holds.
+constexpr int LargestJpegSide = 65535;
+/// The most pixels a picture held whole in memory may have: 256 MB at 4 bytes a pixel.
+constexpr long long LargestWholePicture = 1LL << 26;
+
+/// The lines on a white picture of `size`, each in its own face. A size that JPEG cannot hold,
+/// or larger than LargestWholePicture, is refused with a message that names the limit.
 QImage RenderPicture(const std::vector<ExportLine>& lines, QSize size);
 /// JPEG of quality 90, baseline, full colour.
 QByteArray JpegBytes(const QImage& picture);
 /// A Windows BMP file.
 QByteArray BmpBytes(const QImage& picture);
 QByteArray PngBytes(const QImage& picture);
-/// An enhanced metafile of `size` with a transparent background, text in `face`.
-QByteArray MetafileBytes(const std::vector<ExportLine>& lines, QSize size, const QString& face);
-/// An SVG of `size`; with PictureFace::CanvasFace the text is in `face`.
-QByteArray SvgBytes(const std::vector<ExportLine>& lines, QSize size, PictureFace pictureFace,
-                    const QString& face = {});
-/// A one-page PDF of `size` pixels at 96 pixels per inch.
-QByteArray PdfBytes(const std::vector<ExportLine>& lines, QSize size);
+/// An enhanced metafile of `size` with a transparent background.
+QByteArray MetafileBytes(const std::vector<ExportLine>& lines, QSize size);
+/// An SVG of `size` with a transparent background.
+QByteArray SvgBytes(const std::vector<ExportLine>& lines, QSize size);
+/// Hands the picture of `size` in `format` to `write` piece by piece, never holding the whole
+/// of a large one: PNG is drawn in bands of rows, SVG and PDF are written as they are drawn.
+void WritePicture(PictureFormat format, const std::vector<ExportLine>& lines, QSize size,
+                  const ByteSink& write);
 
 /// Replaces the file at `path` atomically; a failure raises "Cannot create file "path". why".
 void WritePictureFile(const QString& path, const QByteArray& bytes);

@@ -90,7 +90,7 @@ mode_t ModeForTarget(const std::string& target) {
 }
 
 // The error number of the first failing write, 0 when all bytes went out.
-int WriteAll(int fd, const std::string& bytes) {
+int WriteAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -121,12 +121,28 @@ int SyncFolder(const std::string& folder) {
     return error == EINVAL ? 0 : error;
 }
 
-// Writes `bytes` into the new file `fd` and closes it; the error number, 0 on success.
-int FillTemporary(FileDescriptor& fd, const std::string& bytes, mode_t mode) {
+// Fills the new file `fd` with what `produce` hands out, syncs and closes it; the error number,
+// 0 on success. An exception from `produce` passes through.
+int FillTemporary(FileDescriptor& fd, const std::function<void(const ByteSink&)>& produce,
+                  mode_t mode) {
     if (::fchmod(fd.Get(), mode) != 0) return errno;
-    if (int error = WriteAll(fd.Get(), bytes)) return error;
-    if (int error = SyncRetrying(fd.Get())) return error;
+    int error = 0;
+    produce([&](std::string_view piece) {
+        if (error == 0) error = WriteAll(fd.Get(), piece);
+        if (error != 0) ThrowIoError(error); // no use in producing the rest
+    });
+    if (error != 0) return error; // a producer that went on after a failed write
+    if (int syncError = SyncRetrying(fd.Get())) return syncError;
     return fd.Close();
+}
+
+// Only a regular file or a missing name is replaced: renaming over a device, a pipe or a
+// socket would put a file in the place of something that is not ours. The error number of
+// the refusal, 0 when the write may go on (other trouble shows when the file is made).
+int RefusedTarget(const std::string& target) {
+    struct stat st;
+    if (::stat(target.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return 0;
+    return S_ISDIR(st.st_mode) ? EISDIR : EACCES;
 }
 
 bool IsFolder(const std::string& path) {
@@ -239,8 +255,14 @@ std::string ReadWholeFile(const std::string& path, std::size_t limit, const std:
 }
 
 void WriteFileAtomically(const std::string& path, const std::string& bytes) {
+    WriteFileAtomically(path, [&](const ByteSink& write) { write(bytes); });
+}
+
+void WriteFileAtomically(const std::string& path,
+                         const std::function<void(const ByteSink& write)>& produce) {
     const std::string target = ResolveLink(path);
     const std::string folder = FolderOf(target);
+    if (int error = RefusedTarget(target)) ThrowIoError(error);
     // A short fixed name: one built from a long target name could pass the longest name allowed.
     std::string temporary;
     FileDescriptor fd(MakeLockedTemporary(folder, temporary));
@@ -249,8 +271,13 @@ void WriteFileAtomically(const std::string& path, const std::string& bytes) {
     // closed, until the file has its name.
     const FileDescriptor keepLocked(::fcntl(fd.Get(), F_DUPFD_CLOEXEC, 0));
 
-    // Renaming a file over a folder fails with EISDIR, which leaves the folder alone.
-    int error = FillTemporary(fd, bytes, ModeForTarget(target));
+    int error;
+    try {
+        error = FillTemporary(fd, produce, ModeForTarget(target));
+    } catch (...) {
+        ::unlink(temporary.c_str());
+        throw;
+    }
     if (error == 0 && WriteFault()) error = WriteFault()(target);
     if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) error = errno;
     if (error != 0) {

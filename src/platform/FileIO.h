@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zelm {
@@ -27,8 +28,19 @@ std::string ReadWholeFile(const std::string& path, std::size_t limit = SIZE_MAX,
 /// Replaces the file at `path` by `bytes`: a temporary file in the same folder is written and
 /// synced, renamed over the target, and the folder is synced. On failure the temporary file is
 /// removed and the target is left as it was. Only a failure to sync the folder comes after the
-/// rename: it is reported, though the new content is already in place.
+/// rename: it is reported, though the new content is already in place. Only a regular file or a
+/// missing name is replaced; anything else at `path` (a device, a pipe, a socket) is refused
+/// with "File access denied".
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
+
+/// Takes the pieces of a file one after another.
+using ByteSink = std::function<void(std::string_view piece)>;
+
+/// WriteFileAtomically for a file too large to hold whole: `produce` hands the bytes to
+/// `write` piece by piece. A failing write throws from `write`; whatever `produce` throws
+/// leaves the target as it was.
+void WriteFileAtomically(const std::string& path,
+                         const std::function<void(const ByteSink& write)>& produce);
 
 /// Names (without folder) of the entries of `folder` that are not folders and end in `suffix`,
 /// sorted by name; none when the folder cannot be read.

@@ -8,9 +8,14 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
+#include <sys/resource.h>
+
+#include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "platform/EmfCanvas.h"
+#include "platform/FileIO.h"
 #include "support/EmfReader.h"
 
 namespace zelm {
@@ -28,10 +33,17 @@ struct ProcessResult {
     QByteArray out, err;
 };
 
-ProcessResult Export(const QStringList& arguments) {
+// With a ceiling, a run that would swallow the machine fails at once instead.
+ProcessResult Export(const QStringList& arguments, bool ceiling = false) {
     QProcess process;
+    if (ceiling)
+        process.setChildProcessModifier([] {
+            const rlimit limit{4L << 30, 4L << 30};
+            ::setrlimit(RLIMIT_AS, &limit);
+        });
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    // As under cron or in a container: no display, no runtime folder.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
         env.remove(name);
     process.setProcessEnvironment(env);
     process.start(ZELM_EDITOR_BINARY, arguments);
@@ -141,6 +153,55 @@ TEST_F(ExportCommand, FailuresGiveOneLineAndANonZeroStatus) {
     const ProcessResult help = Export({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--export"));
+}
+
+// Standard error holds the program's own messages only, and a failed write names the file that
+// could not be written, in the words of the other messages.
+TEST_F(ExportCommand, OnlyItsOwnMessagesAndAFailedWriteNamesTheOutput) {
+    const ProcessResult ok = Export({"--export", dir.filePath("stil.png"), Document()});
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_EQ(ok.err.toStdString(), "");
+    QFile(dir.filePath("bestand")).open(QIODevice::WriteOnly);
+    const QString out = dir.filePath("bestand/uit.svg");
+    const ProcessResult failed = Export({"--export", out, Document()});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.err.toStdString(),
+              "ZelmEditor: " + out.toStdString() + ": niet geschreven: Invalid filename\n");
+}
+
+// A document of 20,000 lines, 24 pixels apart: a picture 480 pixels wide, nearly 480,000 high.
+// PNG is drawn in bands and SVG written as it is drawn, each within a few hundred megabytes;
+// JPEG cannot be that high and is refused with one line that names its limit.
+TEST(ExportLarge, TwentyThousandLinesStayWithinAFewHundredMegabytes) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer's shadow memory is not the program's";
+#endif
+    QTemporaryDir dir;
+    std::vector<TLineRecord> lines(20000);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        lines[i].font = FontToRecord(FontDesc{}, 0);
+        lines[i].text = i % 2 ? " sin x+cos y" : " Een regel gewone tekst";
+        lines[i].plainText = i % 2 == 0;
+        lines[i].top = int(i) * 24;
+        lines[i].width = 480;
+    }
+    const QString document = dir.filePath("lang.mds");
+    WriteFileAtomically(document.toStdString(), EncodeDocument(lines));
+    constexpr long PeakKb = 300 * 1024;
+    for (const char* name : {"lang.png", "lang.svg"}) {
+        EXPECT_EQ(Export({"--export", dir.filePath(name), document}, true).status, 0) << name;
+        rusage children{}; // the largest peak of the runs so far
+        ::getrusage(RUSAGE_CHILDREN, &children);
+        EXPECT_LT(children.ru_maxrss, PeakKb) << name;
+    }
+    const QByteArray png = Read(dir.filePath("lang.png"));
+    ASSERT_GE(png.size(), 24);
+    EXPECT_GT(qFromBigEndian<quint32>(png.constData() + 20), 479000u) << "the whole height";
+    EXPECT_TRUE(Read(dir.filePath("lang.svg")).endsWith("</svg>\n"));
+    const ProcessResult jpeg = Export({"--export", dir.filePath("lang.jpg"), document});
+    EXPECT_EQ(jpeg.status, 1);
+    EXPECT_EQ(jpeg.err.count('\n'), 1);
+    EXPECT_TRUE(jpeg.err.contains("65535")) << jpeg.err.toStdString();
 }
 
 } // namespace

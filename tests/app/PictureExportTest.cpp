@@ -9,17 +9,23 @@
 #include <QImage>
 #include <QMimeData>
 #include <QPrinter>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <QtEndian>
 #include <memory>
+#include <set>
 
 #include "app/MathEdit.h"
 #include "app/PictureExport.h"
 #include "formula/Layout.h"
 #include "formula/Renderers.h"
 #include "platform/EmfCanvas.h"
+#include "platform/Platform.h"
+#include "platform/QtCanvas.h"
 #include "support/EmfReader.h"
 #include "support/FixedLines.h"
 
@@ -63,7 +69,7 @@ protected:
 // The texts that the export painter draws for the window's lines, read from the recording canvas.
 std::vector<std::string> DrawnTexts(const TBasisMath& window) {
     test::FixedCanvas canvas;
-    DrawAllLines(canvas, ExportLinesOf(window.Lines()), PictureFace::CanvasFace);
+    DrawAllLines(canvas, ExportLinesOf(window.Lines()));
     std::vector<std::string> texts;
     for (const std::string& call : canvas.log)
         if (call.rfind("text ", 0) == 0) {
@@ -206,6 +212,141 @@ TEST_F(PictureExport, TheMetafileHoldsEveryTextRunAndGoesOnTheClipboardWithRende
     EXPECT_EQ(data->data("image/x-emf"), file);
     EXPECT_TRUE(data->data("image/svg+xml").contains("<svg"));
     EXPECT_EQ(QImage::fromData(data->data("image/png"), "PNG").size(), client);
+}
+
+// The font a metafile font record describes.
+FontDesc FontOfRecord(const std::string& r) {
+    std::string face;
+    for (std::size_t at = 40; at + 1 < r.size() && r[at] != 0; at += 2)
+        face += r[at];
+    return FontDesc{face, test::I32At(r, 12), 0, test::I32At(r, 28), r.at(32), r.at(33), r.at(34)};
+}
+
+// The font file inside a WOFF file, for a reader that takes no WOFF: the tables unpacked
+// behind a plain table directory.
+QByteArray SfntOfWoff(const QByteArray& woff) {
+    const auto u32 = [&](int at) { return qFromBigEndian<quint32>(woff.constData() + at); };
+    const auto be32 = [](quint32 v) {
+        QByteArray b(4, 0);
+        qToBigEndian(v, b.data());
+        return b;
+    };
+    const int tables = qFromBigEndian<quint16>(woff.constData() + 12);
+    int selector = 0;
+    while ((2 << selector) <= tables)
+        ++selector;
+    const int range = 16 << selector;
+    QByteArray head = woff.mid(4, 4) + be32(quint32(tables << 16 | range)) +
+                      be32(quint32(selector << 16 | (tables * 16 - range)));
+    QByteArray body;
+    for (int i = 0; i < tables; ++i) {
+        const int entry = 44 + 20 * i;
+        const quint32 at = u32(entry + 4), packed = u32(entry + 8), size = u32(entry + 12);
+        QByteArray table = woff.mid(at, packed);
+        if (packed < size) table = qUncompress(be32(size) + table);
+        head += woff.mid(entry, 4) + be32(u32(entry + 16)) +
+                be32(quint32(12 + 16 * tables + body.size())) + be32(size);
+        body += table + QByteArray((4 - table.size() % 4) % 4, 0);
+    }
+    return head + body;
+}
+
+// Dark pixels of `a` with no dark pixel of `b` within one pixel, per dark pixel of `a`.
+double UnmatchedInk(const QImage& a, const QImage& b) {
+    const auto dark = [](const QImage& i, int x, int y) {
+        return x >= 0 && y >= 0 && x < i.width() && y < i.height() && qGray(i.pixel(x, y)) < 160;
+    };
+    int ink = 0, unmatched = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            if (!dark(a, x, y)) continue;
+            ++ink;
+            bool near = false;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    near |= dark(b, x + dx, y + dy);
+            unmatched += !near;
+        }
+    return ink ? double(unmatched) / ink : 1.0;
+}
+
+// Lines in Tahoma, Arial and Tangerine, one with a symbol. Each text record of the metafile
+// names the face its advances were measured in; the SVG, drawn by a third-party reader that
+// has the program's faces, puts the same letters where the JPG of the window has them.
+TEST(PictureFaces, EachTextNamesTheFaceThatMeasuredIt) {
+    QTemporaryDir programDir, desktop, work;
+    TBasisMath window(programDir.path(), [](const QString&) {});
+    window.desktopFolder = desktop.path();
+    struct Row {
+        const char* face;
+        bool plain;
+        const char* text;
+    } const rows[] = {{"Tahoma", true, "officieel: caf\xE9 fijn"},
+                      {"Arial", true, "Netjes: caf\xE9 fijn"},
+                      {"Tangerine", true, "Handgeschreven: caf\xE9 fijn"},
+                      {"Tahoma", false, " \x04+x"}}; // a raw symbol: code 4, parameter "p"
+    int top = 0;
+    for (const Row& row : rows) {
+        TMathEditor* line = top == 0 ? window.Lines()[0] : window.CreateEd();
+        line->SetFont(FontDesc{row.face, -28}, 0);
+        line->SetPlainText(row.plain);
+        line->SetTextPlusCode(row.plain ? Bytes(row.text) : Bytes(row.text) + '\0' + "p");
+        line->move(0, top);
+        top += 40;
+    }
+    window.resize(360, top + 40);
+    QApplication::processEvents();
+    window.MWMFClick();
+
+    const auto records = test::EmfRecords(Read(desktop.filePath("Meta.wmf")).toStdString());
+    std::set<std::string> faces;
+    FontDesc current;
+    for (const auto& r : records) {
+        if (r.type == EmfRecord::ExtCreateFontIndirectW) current = FontOfRecord(r.bytes);
+        if (r.type != EmfRecord::ExtTextOutW) continue;
+        faces.insert(current.face);
+        const std::string text = test::EmfTextOf(r);
+        const std::vector<int> advances = test::EmfAdvancesOf(r);
+        for (std::size_t i = 0; i < text.size(); ++i)
+            EXPECT_EQ(advances[i],
+                      ResolveFont(current)->widths[(unsigned char)text[i]] + 2 * current.italic)
+                << current.face << " \"" << text << "\"";
+    }
+    EXPECT_EQ(faces, (std::set<std::string>{"Arial", "Symbol", "Tahoma", "Tangerine"}));
+
+    if (QStandardPaths::findExecutable("rsvg-convert").isEmpty())
+        GTEST_SKIP() << "rsvg-convert (librsvg2-bin) is not installed";
+    // The reader is given the faces the program registers for itself.
+    QString folders = "<dir>" + work.path() + "</dir>";
+    for (const QString& file : ProgramFontFiles(QCoreApplication::applicationDirPath())) {
+        if (file.endsWith(".woff"))
+            Write(work.filePath(QFileInfo(file).baseName() + ".ttf"), SfntOfWoff(Read(file)));
+        else
+            folders += "<dir>" + QFileInfo(file).absolutePath() + "</dir>";
+    }
+    Write(work.filePath("fonts.conf"),
+          ("<fontconfig><include>/etc/fonts/fonts.conf</include>" + folders + "<cachedir>" +
+           work.path() + "</cachedir></fontconfig>")
+              .toUtf8());
+    Write(work.filePath("lines.svg"),
+          QGuiApplication::clipboard()->mimeData()->data("image/svg+xml"));
+    QProcess rsvg;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("FONTCONFIG_FILE", work.filePath("fonts.conf"));
+    rsvg.setProcessEnvironment(env);
+    rsvg.start("rsvg-convert", {"--background-color=white", "-o", work.filePath("lines.png"),
+                                work.filePath("lines.svg")});
+    ASSERT_TRUE(rsvg.waitForFinished(60000) && rsvg.exitCode() == 0)
+        << rsvg.readAllStandardError().toStdString();
+    const QImage drawn = QImage(work.filePath("lines.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage jpg = RenderPicture(ExportLinesOf(window.Lines()), window.ClientSize());
+    ASSERT_EQ(drawn.size(), jpg.size());
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const QRect band(0, 40 * int(i), jpg.width(), 40);
+        const QImage a = jpg.copy(band), b = drawn.copy(band);
+        EXPECT_LT(UnmatchedInk(a, b), 0.1) << rows[i].text;
+        EXPECT_LT(UnmatchedInk(b, a), 0.1) << rows[i].text;
+    }
 }
 
 TEST(PrinterScale, FontSizesAndPlacesFollowTheIntegerFormulas) {

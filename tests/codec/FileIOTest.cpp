@@ -7,7 +7,10 @@
 #include <utility>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include "formula/Errors.h"
@@ -117,6 +120,33 @@ TEST_F(FileIO, WritesThatCannotHappenReportTheUsersMessageAndLeaveNothingBehind)
     EXPECT_EQ(ReadWholeFile(Path("plain")), "a file where a folder should be");
 
     EXPECT_EQ(Entries(), (std::vector<std::string>{"folder.mds", "plain"}));
+}
+
+// A pipe, a socket or a device at the name is refused and stays what it was; writing through a
+// link to one is refused alike. A device can be made only with the privilege to do so.
+TEST_F(FileIO, AnAtomicWriteReplacesOnlyARegularFileOrAMissingName) {
+    ASSERT_EQ(::mkfifo(Path("pipe.png").c_str(), 0600), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = Path("socket.png");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    std::vector<std::string> names{"pipe.png", "socket.png"};
+    if (::mknod(Path("null.png").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        names.push_back("null.png");
+    for (const std::string& name : std::vector<std::string>(names)) {
+        fs::create_symlink(Path(name), Path("link-" + name));
+        names.push_back("link-" + name);
+    }
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(MessageOf([&] { WriteFileAtomically(Path(name), "x"); }), "File access denied");
+        EXPECT_FALSE(fs::is_regular_file(Path(name)));
+    }
+    ::close(sock);
+    EXPECT_EQ(Entries().size(), names.size()) << "no temporary left";
 }
 
 TEST_F(FileIO, ReadingReportsTheUsersMessage) {

@@ -1,0 +1,77 @@
+// A canvas that writes an SVG picture as it is drawn, handing the text out in pieces, so that a
+// picture of any length is never held whole. Fonts are measured with the same font tables as
+// on the screen; each character is placed where the layout put it, and each text element names
+// the face that measured it (the face that draws it here first, then the document's own name),
+// so that a reader with that face draws the same letters at the same places.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "formula/Canvas.h"
+
+namespace zelm {
+
+class QtCanvas;
+
+class SvgCanvas final : public Canvas {
+public:
+    /// Takes the picture's text piece by piece.
+    using Sink = std::function<void(std::string_view piece)>;
+
+    /// A picture of `width` x `height` pixels with a transparent background; `start` is the
+    /// surface's own font. The header goes to `out` at once.
+    SvgCanvas(int width, int height, FontDesc start, Sink out);
+    ~SvgCanvas() override;
+    SvgCanvas(const SvgCanvas&) = delete;
+    SvgCanvas& operator=(const SvgCanvas&) = delete;
+
+    /// Closes the picture and hands out what is left; nothing may be drawn after it.
+    void Finish();
+
+    FontDesc Font() const override;
+    FontDesc SelectFont(const FontDesc& f) override;
+    FontMetrics Metrics() override;
+    Size TextExtent(const Bytes& s) override;
+    int CharWidth(unsigned char c) override;
+    int SetTextCharacterExtra(int extra) override;
+    int TextCharacterExtra() const override;
+
+    ColorRef SetTextColor(ColorRef c) override;
+    ColorRef TextColor() const override { return textColor_; }
+    ColorRef SetBkColor(ColorRef c) override;
+    bool SetBaselineUpdateCP(bool on) override;
+    void MoveTo(int x, int y) override;
+    Point CurrentPosition() const override { return pos_; }
+    void TextOut(const Bytes& s) override;
+
+    /// An SVG has no inverting mode: such lines are drawn plainly, as on a printer.
+    RasterOp SetRop2(RasterOp op) override;
+    Pen SelectPen(const Pen& p) override;
+    Brush SelectBrush(const Brush& b) override;
+    void FillRect(const Rect& r, ColorRef c) override;
+    void Polyline(const std::vector<Point>& pts) override;
+    void PolyPolyline(const std::vector<std::vector<Point>>& lines) override;
+    void PolyBezier(const std::vector<Point>& pts) override;
+    void Ellipse(const Rect& box) override;
+
+private:
+    void Rectangle(int x, int y, int w, int h, ColorRef c);
+    std::string StrokeAttributes(bool fill) const;
+    void Flush(bool always);
+
+    std::unique_ptr<QtCanvas> measure_;
+    Sink out_;
+    std::string buffer_;
+    ColorRef textColor_ = Rgb(0, 0, 0);
+    ColorRef bkColor_ = Rgb(255, 255, 255);
+    bool baselineCP_ = false;
+    Point pos_;
+    RasterOp rop_ = RasterOp::CopyPen;
+    Pen pen_;
+    Brush brush_;
+};
+
+} // namespace zelm
