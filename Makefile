@@ -10,7 +10,7 @@ FUZZ_TIME ?= 60
 FUZZ_CI_RUNS ?= DocumentFuzz:10000 SetterFuzz:25000 KeysFuzz:2000
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan bench deps build screenshot format help-pictures install package \
+.PHONY: run test test-asan bench deps build screenshot format lint help-pictures install package \
         package-check fuzz fuzz-build fuzz-ci fuzz-seeds
 
 deps:
@@ -32,7 +32,8 @@ test: build
 # tests run a short volume here (percent of their full count): `make test` runs them in full.
 ASAN_TEST_VOLUME ?= 10
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELM_SANITIZE=ON -DZELM_BENCH=OFF
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELM_SANITIZE=ON -DZELM_BENCH=OFF \
+	    -DZELM_TOOLS=OFF
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1 ZELM_TEST_VOLUME=$(ASAN_TEST_VOLUME) \
@@ -72,6 +73,10 @@ bench: build
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
+
+# The formatting and the layering of the folders, before anything is built.
+lint: deps
+	./scripts/lint.sh
 
 # A picture of the main window with a document of formula lines, under a virtual display.
 screenshot: build
