@@ -229,7 +229,8 @@ QString TOptiesVenster::OptiesPath() const {
 void TOptiesVenster::LeesOpties() {
     std::string bytes;
     try {
-        bytes = ReadWholeFile(NativePath(OptiesPath()));
+        // Only the record counts; whatever follows it is never read.
+        bytes = ReadFilePrefix(NativePath(OptiesPath()), OptiesSize);
     } catch (...) {
         Opties = DecodeOpties({}); // the dialog's state starts zero-filled
         throw;
