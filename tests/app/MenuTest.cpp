@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <memory>
 
 #include "app/MathEdit.h"
@@ -140,7 +141,7 @@ TEST_F(MenuTest, ItemsAsDesigned) {
     }
     EXPECT_TRUE(w.PopupMenu1->actions()[10]->isSeparator());
     EXPECT_EQ(w.PopupMenu1->actions().size(), 12);
-    EXPECT_EQ(w.menuBar()->actions().size(), 8);
+    EXPECT_EQ(qobject_cast<WrappingMenuBar*>(w.menuBar())->Items().size(), 8);
     EXPECT_EQ(w.PopupMenu2->actions().size(), 2);
     EXPECT_TRUE(MenuPicture(2).isNull());
     // The pictures are drawn, not empty, and at any size.
@@ -156,6 +157,32 @@ TEST_F(MenuTest, ItemsAsDesigned) {
     EXPECT_EQ(w.plText->text(), "PlainText");
     w.PopFont->setText("F&ont");
     EXPECT_EQ(w.PopFont->text(), "&Font");
+}
+
+// At the designed width of 480 pixels the bar's eight items do not fit side by side: they wrap
+// onto a second row, every one of them shown in full, and none hides behind "»".
+TEST_F(MenuTest, TheMenuBarWrapsItsItemsOntoASecondRow) {
+    TBasisMath& w = Start();
+    Settle();
+    ASSERT_EQ(w.width(), 480);
+    QMenuBar* bar = w.menuBar();
+    QList<QMenuBar*> rows = bar->findChildren<QMenuBar*>();
+    rows.prepend(bar);
+    QList<QRect> shown; // in the window's coordinates
+    for (QMenuBar* row : rows) {
+        if (!row->isVisible()) continue;
+        for (QAction* item : row->actions()) {
+            const QRect r = row->actionGeometry(item);
+            if (!r.isEmpty() && row->rect().contains(r))
+                shown << r.translated(row->mapTo(&w, QPoint(0, 0)));
+        }
+        for (QToolButton* more : row->findChildren<QToolButton*>())
+            EXPECT_FALSE(more->isVisible() && !more->size().isEmpty());
+    }
+    ASSERT_EQ(shown.size(), 8);
+    EXPECT_GT(shown.back().top(), shown.front().bottom()); // a second row
+    for (const QRect& r : shown)
+        EXPECT_TRUE(bar->geometry().contains(r));
 }
 
 // With the desktop hiding accelerator letters, the owner-drawn items still underline theirs:
@@ -206,16 +233,22 @@ TEST_F(MenuTest, OwnerDrawnItemsAlwaysUnderline) {
     }
     menu->setStyle(w.menuStyle);
     // The menu bar: its owner-drawn items likewise, "&Instellingen" as the desktop says.
-    QMenuBar* bar = w.menuBar();
+    auto* bar = qobject_cast<WrappingMenuBar*>(w.menuBar());
     bar->setStyle(&underlining);
-    bar->adjustSize();
-    for (QAction* item : bar->actions()) {
-        QStyleOptionMenuItem option;
-        option.rect = bar->actionGeometry(item);
-        EXPECT_EQ(bool(underlining.styleHint(QStyle::SH_UnderlineShortcut, &option, bar)),
-                  item != w.Instellingen1)
-            << item->text().toStdString();
+    std::vector<QMenuBar*> rows = {bar};
+    rows.insert(rows.end(), bar->FurtherRows().begin(), bar->FurtherRows().end());
+    int items = 0;
+    for (QMenuBar* row : rows) {
+        for (QAction* item : row->actions()) {
+            QStyleOptionMenuItem option;
+            option.rect = row->actionGeometry(item);
+            EXPECT_EQ(bool(underlining.styleHint(QStyle::SH_UnderlineShortcut, &option, row)),
+                      item != w.Instellingen1)
+                << item->text().toStdString();
+            ++items;
+        }
     }
+    EXPECT_EQ(items, 8);
     bar->setStyle(w.menuStyle);
 }
 
