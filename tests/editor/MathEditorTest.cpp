@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 #include <QVBoxLayout>
@@ -382,6 +383,39 @@ TEST_F(MathEditorTest, ThePointerMarkerIsAnIBeamAsTallAsThePart) {
     QApplication::sendEvent(e, &leave);
     EXPECT_FALSE(g.pointerMarkerShown);
     EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
+}
+
+// A menu takes the pointer away without the lines hearing it leave; the marker goes with it,
+// also from a line other than the focused one, so that once the menu closes the focused line's
+// caret is the only bar in sight. A dialog (another active window) does the same.
+TEST_F(MathEditorTest, AMenuOrDialogTakesThePointerMarkerAlong) {
+    TMathEditor* focused = EditorWith(" ab");
+    TMathEditor* hovered = EditorWith(" ab");
+    hovered->move(0, 50);
+    const EditorGlobals& g = EditorState();
+    for (const bool byMenu : {true, false}) {
+        SCOPED_TRACE(byMenu ? "menu" : "dialog");
+        Focus(focused);
+        QTest::mouseMove(hovered, QPoint(byMenu ? 10 : 12, 10)); // a move each time
+        ASSERT_TRUE(g.pointerMarkerShown);
+        QMenu menu;
+        menu.addAction("x");
+        QWidget dialog;
+        if (byMenu) {
+            menu.popup(window->mapToGlobal(QPoint(0, 0)));
+        } else {
+            dialog.show();
+            QApplication::setActiveWindow(&dialog);
+        }
+        QApplication::processEvents();
+        EXPECT_FALSE(g.pointerMarkerShown);
+        menu.hide();
+        dialog.hide();
+        QApplication::setActiveWindow(window.get());
+        QApplication::processEvents();
+        EXPECT_FALSE(g.pointerMarkerShown);
+        EXPECT_TRUE(focused->CaretShown());
+    }
 }
 
 TEST_F(MathEditorTest, PlainTextDropsTheMarkersAndBringsThemBack) {
