@@ -160,6 +160,10 @@ TMathEditor* TBasisMath::CreateEd() {
 // A line placed right after it is made shows or hides only once it is in place: a loaded line
 // made at the top of the column would otherwise show there first, to hide again at its own top.
 TMathEditor* TBasisMath::NewLine() {
+    // A line starts as wide as the window's client area, also in a column left empty, which
+    // has no width of its own.
+    const int clientWidth = scroll_->viewport()->width();
+    if (column_->width() < clientWidth) column_->resize(clientWidth, column_->height());
     auto* line = new TMathEditor(column_);
     lines_.push_back(line);
     line->SetLineIndex(int(lines_.size()) - 1);

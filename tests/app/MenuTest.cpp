@@ -297,6 +297,8 @@ TEST_F(MenuTest, ClearingAndAddingLines) {
         EXPECT_EQ(tops, s.tops);
         EXPECT_TRUE(w.Lines().back()->hasFocus());
         EXPECT_EQ(w.Lines().back()->LineIndex(), int(s.tops.size()) - 1);
+        // As wide as the window, so that a right click beside the text is on the line.
+        EXPECT_EQ(w.Lines().back()->width(), w.ClientSize().width());
     }
     // A right click outside the lines opens the window menu; on the menu bar it does not.
     QContextMenuEvent outside(QContextMenuEvent::Mouse, QPoint(10, w.height() - 5),
