@@ -102,6 +102,10 @@ void TBasisMath::StyleMenus() {
     for (QWidget* menu : menus) {
         menu->setStyle(menuStyle);
         KeepCaptions(*menu);
+        // Every item shows its shortcut, also where the desktop keeps them out of menus that
+        // do not hang from a menu bar.
+        for (QAction* item : menu->actions())
+            item->setShortcutVisibleInContextMenu(true);
     }
 }
 

@@ -185,6 +185,23 @@ TEST_F(MenuTest, TheMenuBarWrapsItsItemsOntoASecondRow) {
         EXPECT_TRUE(bar->geometry().contains(r));
 }
 
+// "&Vorige" and "&Terug" show their shortcuts as the line menu's items do, also on a desktop
+// that keeps shortcuts out of menus not opened from a menu bar: the menus are as wide there.
+TEST_F(MenuTest, ItemsShowTheirShortcutsOnEveryDesktop) {
+    TBasisMath& w = Start();
+    const bool desktop = QCoreApplication::testAttribute(Qt::AA_DontShowShortcutsInContextMenus);
+    for (QMenu* menu : {w.Herstel1, w.PopupMenu1}) {
+        auto widthWhere = [&](bool hidden) {
+            QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus, hidden);
+            QMenu fresh; // measured anew
+            fresh.addActions(menu->actions());
+            return fresh.sizeHint().width();
+        };
+        EXPECT_EQ(widthWhere(true), widthWhere(false)) << menu->title().toStdString();
+    }
+    QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus, desktop);
+}
+
 // With the desktop hiding accelerator letters, the owner-drawn items still underline theirs:
 // only an underline tells the two renderings of such an item apart.
 TEST_F(MenuTest, OwnerDrawnItemsAlwaysUnderline) {
