@@ -167,7 +167,6 @@ TEST_F(OptiesVensterTest, AHugeSettingsFileIsReadNoFurtherThanItsRecord) {
     ASSERT_TRUE(QFile::resize(FilePath(), qint64(1) << 30));
     TOptiesVenster& d = Create();
     EXPECT_EQ(d.Opties, (TOpties{{"Arial", 20, 0xFF, 0, 3}, false}));
-    EXPECT_TRUE(messages.isEmpty());
     const long long before = BytesReadSoFar();
     ASSERT_GE(before, 0);
     d.LeesOpties();

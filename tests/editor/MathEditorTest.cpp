@@ -385,9 +385,8 @@ TEST_F(MathEditorTest, ThePointerMarkerIsAnIBeamAsTallAsThePart) {
     EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
 }
 
-// A menu takes the pointer away without the lines hearing it leave; the marker goes with it,
-// also from a line other than the focused one, so that once the menu closes the focused line's
-// caret is the only bar in sight. A dialog (another active window) does the same.
+// A menu or a dialog takes the pointer away unheard by the lines; the marker goes with it, also
+// from a line without the focus, so that afterwards the focused line's caret is the only bar.
 TEST_F(MathEditorTest, AMenuOrDialogTakesThePointerMarkerAlong) {
     TMathEditor* focused = EditorWith(" ab");
     TMathEditor* hovered = EditorWith(" ab");
