@@ -15,8 +15,8 @@
 namespace zelm {
 
 void TBasisMath::CreateMainMenu() {
-    QMenuBar* bar = menuBar();
-    bar->setNativeMenuBar(false); // the menu stays in the window, as designed
+    auto* bar = new WrappingMenuBar(this);
+    setMenuBar(bar);
     auto command = [this](QAction* item, void (TBasisMath::*handler)()) {
         connect(item, &QAction::triggered, this, [this, handler] { RunReportingFailure(handler); });
     };
@@ -69,6 +69,7 @@ void TBasisMath::CreateMainMenu() {
     for (QAction* item : {MSchrijven->menuAction(), MSave, MLoad, MPrint, MDocument->menuAction(),
                           Herstel1->menuAction(), MWattsApp})
         SetOwnerDrawn(*item);
+    bar->Arrange();
     CreatePopupMenu2();
     StyleMenus();
 }
@@ -94,10 +95,17 @@ void TBasisMath::StyleMenus() {
     }
     menuStyle = new MenuStyle;
     menuStyle->setParent(this);
-    for (QWidget* menu : std::initializer_list<QWidget*>{menuBar(), MSchrijven, MDocument, Herstel1,
-                                                         PopupMenu1, PopupMenu2}) {
+    std::vector<QWidget*> menus = {menuBar(), MSchrijven, MDocument,
+                                   Herstel1,  PopupMenu1, PopupMenu2};
+    if (auto* bar = qobject_cast<WrappingMenuBar*>(menuBar()))
+        menus.insert(menus.end(), bar->FurtherRows().begin(), bar->FurtherRows().end());
+    for (QWidget* menu : menus) {
         menu->setStyle(menuStyle);
         KeepCaptions(*menu);
+        // Every item shows its shortcut, also where the desktop keeps them out of menus that
+        // do not hang from a menu bar.
+        for (QAction* item : menu->actions())
+            item->setShortcutVisibleInContextMenu(true);
     }
 }
 

@@ -8,7 +8,6 @@
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -22,6 +21,7 @@
 #include "platform/FileIO.h"
 #include "platform/KeyCodes.h"
 #include "platform/Platform.h"
+#include "platform/WorkArea.h"
 
 namespace zelm {
 
@@ -55,14 +55,6 @@ void PrefetchAhead(const std::vector<TMathEditor*>& lines, std::size_t k) {
     if (k + PrefetchDistance < lines.size()) lines[k + PrefetchDistance]->Prefetch();
 }
 
-QRect TBasisMath::PlaceInWorkArea(QRect frame, const QRect& work) {
-    if (frame.right() > work.right()) frame.moveRight(work.right());
-    if (frame.bottom() > work.bottom()) frame.moveBottom(work.bottom());
-    if (frame.left() < work.left()) frame.moveLeft(work.left());
-    if (frame.top() < work.top()) frame.moveTop(work.top());
-    return frame;
-}
-
 TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> showMessage,
                        QStringList arguments)
     : QMainWindow(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -71,9 +63,7 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
       programDir_(programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir),
       showMessage_(std::move(showMessage)) {
     if (!showMessage_) {
-        showMessage_ = [this](const QString& text) {
-            QMessageBox::information(this, QApplication::applicationName(), text);
-        };
+        showMessage_ = [this](const QString& text) { ShowMessageBox(this, text); };
     }
     setWindowTitle("ZelmEditor");
     setMinimumSize(400, 200);
@@ -171,6 +161,10 @@ TMathEditor* TBasisMath::CreateEd() {
 // A line placed right after it is made shows or hides only once it is in place: a loaded line
 // made at the top of the column would otherwise show there first, to hide again at its own top.
 TMathEditor* TBasisMath::NewLine() {
+    // A line starts as wide as the window's client area, also in a column left empty, which
+    // has no width of its own.
+    const int clientWidth = scroll_->viewport()->width();
+    if (column_->width() < clientWidth) column_->resize(clientWidth, column_->height());
     auto* line = new TMathEditor(column_);
     lines_.push_back(line);
     line->SetLineIndex(int(lines_.size()) - 1);

@@ -242,9 +242,6 @@ public:
 
     /// The extent of the lines: the widest line and the bottom of the lowest.
     QSize LinesExtent() const;
-    /// `frame` moved just as far left and up (or right and down) as it must to lie inside
-    /// `work`; a frame that fits stays where it is.
-    static QRect PlaceInWorkArea(QRect frame, const QRect& work);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -15,6 +15,7 @@
 #include "formula/Renderers.h"
 #include "platform/KeyCodes.h"
 #include "platform/QtCanvas.h"
+#include "platform/WorkArea.h"
 
 namespace zelm {
 
@@ -284,6 +285,7 @@ TFuncFormMath::TFuncFormMath(QWidget* owner)
     setPalette(colours);
     setAutoFillBackground(true);
     setFixedSize(DesignedClientSize);
+    KeepInWorkArea(*this);
 }
 
 bool TFuncFormMath::event(QEvent* e) {
@@ -461,13 +463,11 @@ TFuncFormMath& TFuncFormMath::OpenFor(TMathEditor& line) {
 }
 
 QPoint ListPosition(const QRect& lineOnScreen, const QSize& listFrame, const QRect& workArea) {
-    const int workRight = workArea.x() + workArea.width();
-    const int workBottom = workArea.y() + workArea.height();
-    int top = lineOnScreen.y() + lineOnScreen.height();
-    int left = lineOnScreen.x() + lineOnScreen.width();
-    if (top + listFrame.height() > workBottom) top = workBottom - listFrame.height();
-    if (left + listFrame.width() > workRight) left = lineOnScreen.x() - listFrame.width();
-    return {std::max(left, workArea.x()), std::max(top, workArea.y())};
+    // Below the line's right end; to the left of the line where the right has no room.
+    QPoint at = lineOnScreen.bottomRight() + QPoint(1, 1);
+    if (at.x() + listFrame.width() > workArea.x() + workArea.width())
+        at.setX(lineOnScreen.x() - listFrame.width());
+    return PlaceInWorkArea(QRect(at, listFrame), workArea).topLeft();
 }
 
 } // namespace zelm

@@ -6,11 +6,14 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSvgRenderer>
 #include <QTreeWidget>
 
 #include "platform/KeyCodes.h"
 #include "platform/QtCanvas.h"
+#include "platform/WorkArea.h"
 
 namespace zelm {
 
@@ -105,6 +108,13 @@ TZelmEditHelp::TZelmEditHelp(QWidget* owner)
     palette.setColor(QPalette::Window, ToQColor(WindowColour));
     setPalette(palette);
     setAutoFillBackground(true);
+    // The pages and the tree stand on a surface that scrolls when the screen cannot hold it.
+    scroll_ = new QScrollArea(this);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setFocusPolicy(Qt::NoFocus);
+    content_ = new QWidget;
+    scroll_->setWidget(content_);
+    KeepInWorkArea(*this);
     CreatePages();
     CreateTree();
     CreateLinks();
@@ -116,7 +126,7 @@ TZelmEditHelp::~TZelmEditHelp() = default;
 void TZelmEditHelp::CreatePages() {
     for (int i = 0; i < PageCount; ++i) {
         const PageDesign& d = PageDesigns[i];
-        auto* page = new QFrame(this);
+        auto* page = new QFrame(content_);
         page->setObjectName(d.name);
         page->setGeometry(d.place);
         page->setFrameStyle(d.framed ? QFrame::Panel | QFrame::Raised : QFrame::NoFrame);
@@ -138,7 +148,7 @@ void TZelmEditHelp::CreatePages() {
 
 // "Inleiding" comes first, so that every node shows the page of its own name.
 void TZelmEditHelp::CreateTree() {
-    TreeView1 = new QTreeWidget(this);
+    TreeView1 = new QTreeWidget(content_);
     TreeView1->setObjectName("TreeView1");
     TreeView1->setGeometry(TreeDesign);
     TreeView1->setHeaderHidden(true);
@@ -249,13 +259,44 @@ int TZelmEditHelp::AbsoluteIndex(const QTreeWidgetItem* node) const {
 }
 
 // Auto-size: the client area reaches exactly to the right and bottom edges of the visible
-// controls, which keep their places.
+// controls, which keep their places. Where the work area is smaller the window takes what it
+// can and its content scrolls.
 void TZelmEditHelp::FitToContent() {
     QRect extent(0, 0, 0, 0);
-    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+    for (QWidget* child : content_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (!child->isHidden())
             extent = extent.united(QRect(QPoint(0, 0), child->geometry().bottomRight()));
-    setFixedSize(extent.width(), extent.height());
+    content_->resize(extent.size());
+    const QSize room = LargestClientSize(*this);
+    const QSize bars(scroll_->verticalScrollBar()->sizeHint().width(),
+                     scroll_->horizontalScrollBar()->sizeHint().height());
+    // A scroll bar takes room from the other direction.
+    bool sideways = extent.width() > room.width();
+    const bool upDown = extent.height() + (sideways ? bars.height() : 0) > room.height();
+    sideways = sideways || (upDown && extent.width() + bars.width() > room.width());
+    const QSize client(extent.width() + (upDown ? bars.width() : 0),
+                       extent.height() + (sideways ? bars.height() : 0));
+    setFixedSize(client.boundedTo(room));
+    ChooseScrollBars();
+}
+
+// The scroll bars show exactly when the content does not fit the window as it is now.
+void TZelmEditHelp::ChooseScrollBars() {
+    scroll_->setGeometry(rect());
+    const QSize need = content_->size();
+    const QSize bars(scroll_->verticalScrollBar()->sizeHint().width(),
+                     scroll_->horizontalScrollBar()->sizeHint().height());
+    bool sideways = need.width() > width();
+    const bool upDown = need.height() > height() - (sideways ? bars.height() : 0);
+    sideways = sideways || (upDown && need.width() > width() - bars.width());
+    scroll_->setHorizontalScrollBarPolicy(sideways ? Qt::ScrollBarAlwaysOn
+                                                   : Qt::ScrollBarAlwaysOff);
+    scroll_->setVerticalScrollBarPolicy(upDown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+}
+
+void TZelmEditHelp::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    ChooseScrollBars(); // the work area may have made the window smaller than its content
 }
 
 bool TZelmEditHelp::event(QEvent* e) {

@@ -11,6 +11,7 @@
 
 class QKeyEvent;
 class QLabel;
+class QScrollArea;
 class QSvgRenderer;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -79,6 +80,7 @@ protected:
     bool event(QEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void CreatePages();
@@ -87,7 +89,10 @@ private:
     QLabel* CreateLink(QFrame* page, QRect place, int tag, const QString& caption);
     void SingleExpand(QTreeWidgetItem* chosen);
     void FitToContent();
+    void ChooseScrollBars();
 
+    QScrollArea* scroll_ = nullptr;
+    QWidget* content_ = nullptr; ///< the pages and the tree, scrolled by scroll_
     int current_ = -1;
     bool placed_ = false;
     QTreeWidgetItem* selected_ = nullptr;

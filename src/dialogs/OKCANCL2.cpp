@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTreeWidget>
 
@@ -23,6 +22,7 @@
 #include "platform/FileIO.h"
 #include "platform/Platform.h"
 #include "platform/QtCanvas.h"
+#include "platform/WorkArea.h"
 
 namespace zelm {
 
@@ -206,14 +206,9 @@ void TOptiesVenster::FormCreate(const FontDesc& mainFont, ColorRef mainColor) {
     }
     VerbergPaginas();
     FitToControls();
-    if (const QScreen* s = QApplication::primaryScreen()) {
-        // As designed, but never off the screen.
-        const QRect work = s->availableGeometry();
-        move(std::clamp(DesignedPosition.x(), work.left(),
-                        std::max(work.left(), work.right() + 1 - width())),
-             std::clamp(DesignedPosition.y(), work.top(),
-                        std::max(work.top(), work.bottom() + 1 - height())));
-    }
+    // As designed, but never off the screen.
+    move(DesignedPosition);
+    KeepInWorkArea(*this);
 }
 
 void TOptiesVenster::SplitFontEntries() {
@@ -234,7 +229,8 @@ QString TOptiesVenster::OptiesPath() const {
 void TOptiesVenster::LeesOpties() {
     std::string bytes;
     try {
-        bytes = ReadWholeFile(NativePath(OptiesPath()));
+        // Only the record counts; whatever follows it is never read.
+        bytes = ReadFilePrefix(NativePath(OptiesPath()), OptiesSize);
     } catch (...) {
         Opties = DecodeOpties({}); // the dialog's state starts zero-filled
         throw;

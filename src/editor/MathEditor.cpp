@@ -38,6 +38,11 @@ void Beep() {
         QApplication::beep();
 }
 
+// The line that shows the pointer marker; only lines make themselves its owner.
+TMathEditor* MarkerLine() {
+    return static_cast<TMathEditor*>(const_cast<void*>(EditorState().pointerMarkerOwner));
+}
+
 } // namespace
 
 TMathEditor::TMathEditor(QWidget* owner)
@@ -172,6 +177,11 @@ void TMathEditor::focusOutEvent(QFocusEvent* e) {
     QWidget::focusOutEvent(e);
     caretTimer_.stop();
     update();
+    // A menu or another window takes the pointer along, and no line hears it leave: the marker
+    // would stay behind as a second caret, wherever it was.
+    if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason) {
+        if (TMathEditor* marked = MarkerLine()) marked->RemovePointerMarker();
+    }
     if (Onexit) Onexit(*this);
 }
 
@@ -224,6 +234,7 @@ void TMathEditor::mouseMoveEvent(QMouseEvent* e) {
     }
     // Our own I-beam, as tall as the part under the pointer, replaces the screen pointer.
     EditorGlobals& g = EditorState();
+    if (TMathEditor* previous = MarkerLine(); previous && previous != this) previous->update();
     g.pointerMarker = IBeamMarker(line_->PartList()[part], pt.x);
     g.pointerMarkerShown = true;
     g.pointerMarkerOwner = this;

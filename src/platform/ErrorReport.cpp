@@ -2,11 +2,19 @@
 #include <QMessageBox>
 
 #include "platform/Platform.h"
+#include "platform/WorkArea.h"
 
 namespace zelm {
 
+void ShowMessageBox(QWidget* parent, const QString& message, bool error) {
+    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information,
+                    QApplication::applicationName(), message, QMessageBox::Ok, parent);
+    KeepInWorkArea(box);
+    box.exec();
+}
+
 void ShowErrorMessage(const QString& message) {
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(), message);
+    ShowMessageBox(QApplication::activeWindow(), message, true);
 }
 
 } // namespace zelm

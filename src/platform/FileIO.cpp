@@ -362,3 +362,26 @@ bool FileExists(const std::string& path) {
 }
 
 } // namespace zelm
+
+namespace zelm {
+
+std::string ReadFilePrefix(const std::string& path, std::size_t count) {
+    struct stat st;
+    FileDescriptor fd(OpenRegularFile(path, st));
+    if (fd.Get() < 0) ThrowIoError(errno);
+    std::string bytes(count, '\0');
+    std::size_t done = 0;
+    while (done < count) {
+        const ssize_t n = ::read(fd.Get(), bytes.data() + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ThrowIoError(errno);
+        }
+        if (n == 0) break;
+        done += std::size_t(n);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+} // namespace zelm

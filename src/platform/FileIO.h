@@ -86,4 +86,8 @@ void SetWriteFault(std::function<int(const std::string& target)> fault);
 /// True when `path` names an existing entry that is not a folder.
 bool FileExists(const std::string& path);
 
+/// At most the first `count` bytes of the regular file at `path`, refusing what ReadWholeFile
+/// refuses; fewer when the file is shorter. The rest of the file is never read.
+std::string ReadFilePrefix(const std::string& path, std::size_t count);
+
 } // namespace zelm

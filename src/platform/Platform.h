@@ -7,6 +7,7 @@
 #include <string>
 
 class QCoreApplication;
+class QWidget;
 
 namespace zelm {
 
@@ -46,6 +47,9 @@ void OnTerminationSignal(std::function<void()> handler);
 
 /// The application's standard error report: the message in a box; the program goes on.
 void ShowErrorMessage(const QString& message);
+
+/// A message box with an OK button over `parent`, kept on the screen; an error shows as one.
+void ShowMessageBox(QWidget* parent, const QString& message, bool error = false);
 
 /// Loads Qt's Dutch translations of its standard dialogs (Debian qt6-translations-l10n) into
 /// `app`; false when they are not installed, and the dialogs stay English.

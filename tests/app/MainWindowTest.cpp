@@ -18,6 +18,7 @@
 #include <random>
 
 #include "app/MathEdit.h"
+#include "platform/WorkArea.h"
 #include "support/FixedLines.h"
 
 namespace zelm {
@@ -231,7 +232,7 @@ TEST(PlaceInWorkArea, TheWindowMovesLeftAndUpJustEnoughToFit) {
         {"left of and above the work area", {-50, 10, 400, 200}, {0, 24, 1024, 744}, {0, 24}},
     };
     for (const Row& r : rows) {
-        const QRect placed = TBasisMath::PlaceInWorkArea(r.frame, r.work);
+        const QRect placed = PlaceInWorkArea(r.frame, r.work);
         EXPECT_EQ(placed.topLeft(), r.expected) << r.name;
         EXPECT_EQ(placed.size(), r.frame.size()) << r.name;
     }

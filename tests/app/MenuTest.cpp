@@ -140,7 +140,7 @@ TEST_F(MenuTest, ItemsAsDesigned) {
     }
     EXPECT_TRUE(w.PopupMenu1->actions()[10]->isSeparator());
     EXPECT_EQ(w.PopupMenu1->actions().size(), 12);
-    EXPECT_EQ(w.menuBar()->actions().size(), 8);
+    EXPECT_EQ(qobject_cast<WrappingMenuBar*>(w.menuBar())->Items().size(), 8);
     EXPECT_EQ(w.PopupMenu2->actions().size(), 2);
     EXPECT_TRUE(MenuPicture(2).isNull());
     // The pictures are drawn, not empty, and at any size.
@@ -156,6 +156,47 @@ TEST_F(MenuTest, ItemsAsDesigned) {
     EXPECT_EQ(w.plText->text(), "PlainText");
     w.PopFont->setText("F&ont");
     EXPECT_EQ(w.PopFont->text(), "&Font");
+}
+
+// At the designed width of 480 pixels the bar's eight items do not fit side by side: they wrap
+// onto a second row, every one of them shown in full, none hidden behind "»".
+TEST_F(MenuTest, TheMenuBarWrapsItsItemsOntoASecondRow) {
+    TBasisMath& w = Start();
+    Settle();
+    ASSERT_EQ(w.width(), 480);
+    QMenuBar* bar = w.menuBar();
+    QList<QMenuBar*> rows = bar->findChildren<QMenuBar*>();
+    rows.prepend(bar);
+    QList<QRect> shown; // in the window's coordinates
+    for (QMenuBar* row : rows) {
+        if (!row->isVisible()) continue;
+        for (QAction* item : row->actions()) {
+            const QRect r = row->actionGeometry(item);
+            if (!r.isEmpty() && row->rect().contains(r))
+                shown << r.translated(row->mapTo(&w, QPoint(0, 0)));
+        }
+    }
+    ASSERT_EQ(shown.size(), 8);
+    EXPECT_GT(shown.back().top(), shown.front().bottom()); // a second row
+    for (const QRect& r : shown)
+        EXPECT_TRUE(bar->geometry().contains(r));
+}
+
+// "&Vorige" and "&Terug" show their shortcuts as the line menu's items do, also on a desktop
+// that keeps shortcuts out of menus not opened from a menu bar: the menus are as wide there.
+TEST_F(MenuTest, ItemsShowTheirShortcutsOnEveryDesktop) {
+    TBasisMath& w = Start();
+    const bool desktop = QCoreApplication::testAttribute(Qt::AA_DontShowShortcutsInContextMenus);
+    for (QMenu* menu : {w.Herstel1, w.PopupMenu1}) {
+        auto widthWhere = [&](bool hidden) {
+            QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus, hidden);
+            QMenu fresh; // measured anew
+            fresh.addActions(menu->actions());
+            return fresh.sizeHint().width();
+        };
+        EXPECT_EQ(widthWhere(true), widthWhere(false)) << menu->title().toStdString();
+    }
+    QCoreApplication::setAttribute(Qt::AA_DontShowShortcutsInContextMenus, desktop);
 }
 
 // With the desktop hiding accelerator letters, the owner-drawn items still underline theirs:
@@ -208,13 +249,15 @@ TEST_F(MenuTest, OwnerDrawnItemsAlwaysUnderline) {
     // The menu bar: its owner-drawn items likewise, "&Instellingen" as the desktop says.
     QMenuBar* bar = w.menuBar();
     bar->setStyle(&underlining);
-    bar->adjustSize();
-    for (QAction* item : bar->actions()) {
-        QStyleOptionMenuItem option;
-        option.rect = bar->actionGeometry(item);
-        EXPECT_EQ(bool(underlining.styleHint(QStyle::SH_UnderlineShortcut, &option, bar)),
-                  item != w.Instellingen1)
-            << item->text().toStdString();
+    QList<QMenuBar*> rows = bar->findChildren<QMenuBar*>(); // the rows it wraps onto
+    for (QMenuBar* row : rows << bar) {
+        for (QAction* item : row->actions()) {
+            QStyleOptionMenuItem option;
+            option.rect = row->actionGeometry(item);
+            EXPECT_EQ(bool(underlining.styleHint(QStyle::SH_UnderlineShortcut, &option, row)),
+                      item != w.Instellingen1)
+                << item->text().toStdString();
+        }
     }
     bar->setStyle(w.menuStyle);
 }
@@ -264,6 +307,8 @@ TEST_F(MenuTest, ClearingAndAddingLines) {
         EXPECT_EQ(tops, s.tops);
         EXPECT_TRUE(w.Lines().back()->hasFocus());
         EXPECT_EQ(w.Lines().back()->LineIndex(), int(s.tops.size()) - 1);
+        // As wide as the window, so that a right click beside the text is on the line.
+        EXPECT_EQ(w.Lines().back()->width(), w.ClientSize().width());
     }
     // A right click outside the lines opens the window menu; on the menu bar it does not.
     QContextMenuEvent outside(QContextMenuEvent::Mouse, QPoint(10, w.height() - 5),

@@ -152,6 +152,28 @@ TEST_F(OptiesVensterTest, CreationReadsTheSettingsFileOnce) {
     EXPECT_TRUE(messages.isEmpty());
 }
 
+/// Bytes this process has read through read() and its kin so far.
+long long BytesReadSoFar() {
+    QFile io("/proc/self/io");
+    if (!io.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("rchar:")) return line.mid(6).trimmed().toLongLong();
+    return -1;
+}
+
+// A settings file of a gigabyte (sparse: it takes no disk) costs its record and no more.
+TEST_F(OptiesVensterTest, AHugeSettingsFileIsReadNoFurtherThanItsRecord) {
+    WriteFile(HandWritten("Arial", 20, 0x000000FF, 0, 3, 0));
+    ASSERT_TRUE(QFile::resize(FilePath(), qint64(1) << 30));
+    TOptiesVenster& d = Create();
+    EXPECT_EQ(d.Opties, (TOpties{{"Arial", 20, 0xFF, 0, 3}, false}));
+    const long long before = BytesReadSoFar();
+    ASSERT_GE(before, 0);
+    d.LeesOpties();
+    // The record, and the few hundred bytes of the first look into /proc.
+    EXPECT_LT(BytesReadSoFar() - before, 4096);
+}
+
 // OK stores the preview's font and mode; only with "Save Opties" checked is the file written,
 // 272 bytes byte for byte.
 TEST_F(OptiesVensterTest, OkStoresThePreviewAndWritesTheFileWhenAsked) {

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTest>
 #include <QVBoxLayout>
@@ -382,6 +383,38 @@ TEST_F(MathEditorTest, ThePointerMarkerIsAnIBeamAsTallAsThePart) {
     QApplication::sendEvent(e, &leave);
     EXPECT_FALSE(g.pointerMarkerShown);
     EXPECT_EQ(e->cursor().shape(), Qt::ArrowCursor);
+}
+
+// A menu or a dialog takes the pointer away unheard by the lines; the marker goes with it, also
+// from a line without the focus, so that afterwards the focused line's caret is the only bar.
+TEST_F(MathEditorTest, AMenuOrDialogTakesThePointerMarkerAlong) {
+    TMathEditor* focused = EditorWith(" ab");
+    TMathEditor* hovered = EditorWith(" ab");
+    hovered->move(0, 50);
+    const EditorGlobals& g = EditorState();
+    for (const bool byMenu : {true, false}) {
+        SCOPED_TRACE(byMenu ? "menu" : "dialog");
+        Focus(focused);
+        QTest::mouseMove(hovered, QPoint(byMenu ? 10 : 12, 10)); // a move each time
+        ASSERT_TRUE(g.pointerMarkerShown);
+        QMenu menu;
+        menu.addAction("x");
+        QWidget dialog;
+        if (byMenu) {
+            menu.popup(window->mapToGlobal(QPoint(0, 0)));
+        } else {
+            dialog.show();
+            QApplication::setActiveWindow(&dialog);
+        }
+        QApplication::processEvents();
+        EXPECT_FALSE(g.pointerMarkerShown);
+        menu.hide();
+        dialog.hide();
+        QApplication::setActiveWindow(window.get());
+        QApplication::processEvents();
+        EXPECT_FALSE(g.pointerMarkerShown);
+        EXPECT_TRUE(focused->CaretShown());
+    }
 }
 
 TEST_F(MathEditorTest, PlainTextDropsTheMarkersAndBringsThemBack) {
