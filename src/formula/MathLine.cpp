@@ -30,14 +30,27 @@ MathLine::MathLine(Canvas& measure, int clientWidth, bool smoothing)
 // ---- The Text setter ----
 
 void MathLine::SetText(const Bytes& value) {
-    Bytes pending = value;
-    while (RunSetterOnce(pending)) {
+    auto& budget = Globals().retryBudget;
+    bool repaired = LayOutText(value);
+    while (repaired && budget > 0) {
+        --budget;
+        repaired = LayOutText(Bytes(text_));
     }
+    if (repaired) {
+        FinishRepairs();
+        throw ZelmError("Foutje");
+    }
+    budget = RetriesAfterCleanLayout;
+    TextToDisplay();
+    CaretCell(int(cursief_.size()));
+    if (OnGewijzigd) OnGewijzigd(*this);
+    ReportSize();
+    Repaint();
 }
 
-/// One run of the setter. Returns true when the layout repaired the text and `value` now holds
-/// the repaired text for the next run.
-bool MathLine::RunSetterOnce(Bytes& value) {
+/// The setter up to the layout. Returns true when the layout repaired the text, which then
+/// is `Text` for the next run.
+bool MathLine::LayOutText(const Bytes& value) {
     modified = true;
     text_ = value;
     ApplyWholeSelectionRule();
@@ -56,25 +69,18 @@ bool MathLine::RunSetterOnce(Bytes& value) {
     cursief_ = plainText_ ? text_ : MarkItalics(text_);
     textPlusCode_ = cursief_ + '\0' + codes_;
     LayOut();
-    if (parts_.Repaired()) {
-        auto& budget = Globals().retryBudget;
-        // Keep what the repairs achieved, so that the next change goes on from there.
-        text_ = StripItalicMarkers(cursief_);
-        if (budget == 0) {
-            ApplyEmptyRule(); // repairs that took every character leave the blank, as a retry
-            throw ZelmError("Foutje");
-        }
-        --budget;
-        value = text_;
-        return true;
-    }
-    Globals().retryBudget = RetriesAfterCleanLayout;
-    TextToDisplay();
-    CaretCell(int(cursief_.size()));
-    if (OnGewijzigd) OnGewijzigd(*this);
-    ReportSize();
-    Repaint();
-    return false;
+    if (!parts_.Repaired()) return false;
+    text_ = StripItalicMarkers(cursief_);
+    return true;
+}
+
+/// Out of retries, the repairs still run to their end before the error is raised: a text
+/// left halfway would be repaired further when it is loaded again, so a saved line would not
+/// come back as it was. Every pass mends what it meets; the bound only guards against repairs
+/// that never settle.
+void MathLine::FinishRepairs() {
+    for (int passes = 2 * int(text_.size()) + 8; passes > 0; --passes)
+        if (!LayOutText(Bytes(text_))) return;
 }
 
 /// Replacing the whole text leaves the blank that starts every line.

@@ -120,7 +120,8 @@ public:
     LineHooks hooks;
 
 private:
-    bool RunSetterOnce(Bytes& value);
+    bool LayOutText(const Bytes& value);
+    void FinishRepairs();
     void ApplyWholeSelectionRule();
     void ApplyEmptyRule();
     void EnterRing();

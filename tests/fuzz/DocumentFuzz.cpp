@@ -17,9 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const TLineRecord& record : records) {
         MathLine line(canvas, 300);
         line.Selstart = line.Seleinde = line.CaretPos = 1;
-        const bool clean = fuzz::LoadRecord(line, record);
+        // A line whose repairs gave up is kept, and the load goes on with the next one.
+        fuzz::LoadRecord(line, record);
         fuzz::CheckLine(line);
-        if (!clean) break; // a line whose repairs gave up ends the load
         fuzz::Paint(line);
         fuzz::CheckReloadsEqual(line);
     }
