@@ -133,6 +133,33 @@ TEST_F(RecoveryStore, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForTheNe
     EXPECT_EQ(TextsOf(*window_), twoSplits);
 }
 
+TEST_F(RecoveryStore, TerugRightAfterVorigeReturnsToTheStateVorigeSaved) {
+    window_->Lines()[0]->SetText(" x=1");
+    Key(0, VK::Return, 4); // at the end: a blank line below
+    window_->Lines()[1]->SetText(" y=2");
+    const Texts present = TextsOf(*window_);
+
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), Texts{" x=1"});
+    window_->mterugClick();
+    EXPECT_EQ(TextsOf(*window_), present);
+    EXPECT_EQ(window_->HerstelNummer, 1);
+}
+
+TEST_F(RecoveryStore, TheCaptionRestoredFromClosingKeepsItsOwnDigits) {
+    window_->setWindowTitle("stelling12");
+    window_->Lines()[0]->SetText(" p");
+    Key(0, VK::Return, 2);
+    EXPECT_TRUE(QFileInfo::exists(Herstel() + "stelling120.wes"));
+    window_->close();
+    EXPECT_EQ(RecoveryFiles(), QStringList{"stelling120.wes"});
+
+    window_ = Open();
+    window_->Herstel1Click();
+    EXPECT_EQ(window_->windowTitle(), "stelling12");
+    EXPECT_EQ(TextsOf(*window_), (Texts{" p", " "}));
+}
+
 // Each command that rewrites or replaces every line stores the document first, so that one
 // "&Vorige" brings it back; a state that cannot be stored stops the command.
 TEST_F(RecoveryStore, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
