@@ -62,17 +62,22 @@ inline void Paint(MathLine& line) {
 /// Loads a record into `line` the way the main window does (code string, then text, then the
 /// font); false when its repairs gave up ("Foutje").
 inline bool LoadRecord(MathLine& line, const TLineRecord& record) {
-    try {
-        line.SetPlainText(record.plainText);
-        line.SetCodes(record.codes);
-        line.SetText(record.text);
-        TFontRecord stored = record.font;
-        stored.size = std::clamp(stored.size, -1638, 1638);
-        line.SetFont(RecordToFont(stored).font, true);
-    } catch (const ZelmError&) {
-        return false;
-    }
-    return true;
+    // As the window loads: a line whose repairs give up still takes its font.
+    bool clean = true;
+    const auto step = [&](const auto& action) {
+        try {
+            action();
+        } catch (const ZelmError&) {
+            clean = false;
+        }
+    };
+    line.SetPlainText(record.plainText);
+    line.SetCodes(record.codes);
+    step([&] { line.SetText(record.text); });
+    TFontRecord stored = record.font;
+    stored.size = std::clamp(stored.size, -1638, 1638);
+    step([&] { line.SetFont(RecordToFont(stored).font, true); });
+    return clean;
 }
 
 /// Saving a clean line and loading the record into a fresh line gives back its text and code
