@@ -172,6 +172,7 @@ TMathEditor* TBasisMath::CreateEd() {
 // made at the top of the column would otherwise show there first, to hide again at its own top.
 TMathEditor* TBasisMath::NewLine() {
     auto* line = new TMathEditor(column_);
+    line->SetSprites(&sprites_);
     lines_.push_back(line);
     line->SetLineIndex(int(lines_.size()) - 1);
     line->OnHeightChange = [this](TMathEditor& e, int h) { Autoresize(e, h); };
