@@ -217,11 +217,12 @@ private:
 
 // The caches live for the whole process: a description is resolved once, whichever line
 // editor or printer asks for it, and a font file is read once for all its sizes. An id is an
-// index into detail::resolvedFonts, whose entries stay put even when the cache is cleared, so
-// that a canvas never holds a dangling font; it notices the new generation and resolves its
-// fonts again.
+// index into `fonts`, whose entries stay put even when the cache is cleared, so that a canvas
+// never holds a dangling font; it notices the new generation and resolves its fonts again.
 struct FontCache {
+    FontCache() { detail::resolvedFonts = &fonts; }
     FontIdTable ids;
+    std::vector<std::shared_ptr<const ResolvedFont>> fonts;
     std::map<FaceKey, FaceData> faces;
 };
 
@@ -305,13 +306,13 @@ std::shared_ptr<const ResolvedFont> Resolve(const FontDesc& d) {
 } // namespace
 
 int detail::fontCacheGeneration = 0;
-std::vector<std::shared_ptr<const ResolvedFont>> detail::resolvedFonts;
+std::vector<std::shared_ptr<const ResolvedFont>>* detail::resolvedFonts = nullptr;
 
 FontId ResolveFontId(const FontDesc& f) {
     FontCache& cache = Cache();
     if (const FontId known = cache.ids.Find(f); known >= 0) return known;
-    const FontId id = FontId(detail::resolvedFonts.size());
-    detail::resolvedFonts.push_back(Resolve(f));
+    const FontId id = FontId(cache.fonts.size());
+    cache.fonts.push_back(Resolve(f));
     cache.ids.Add(f, id);
     return id;
 }
@@ -324,7 +325,8 @@ QString FromCp1252(const std::string& bytes) {
 }
 
 std::shared_ptr<const ResolvedFont> ResolveFont(const FontDesc& f) {
-    return detail::resolvedFonts[std::size_t(ResolveFontId(f))];
+    const FontId id = ResolveFontId(f);
+    return Cache().fonts[std::size_t(id)];
 }
 
 FontMetrics MetricsOf(const FontDesc& f) {

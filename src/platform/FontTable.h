@@ -63,7 +63,8 @@ void ClearFontCache();
 namespace detail {
 // Read at every font selection: inline, and hidden so that they are reached directly.
 extern int fontCacheGeneration __attribute__((visibility("hidden")));
-extern std::vector<std::shared_ptr<const ResolvedFont>> resolvedFonts
+// The fonts of the table, which lives (and goes) as a function's static object.
+extern std::vector<std::shared_ptr<const ResolvedFont>>* resolvedFonts
     __attribute__((visibility("hidden")));
 } // namespace detail
 
@@ -75,7 +76,7 @@ inline int FontCacheGeneration() {
 
 /// The font of an id that ResolveFontId gave; it stays put also after the table was cleared.
 inline const ResolvedFont& ResolvedFontOf(FontId id) {
-    return *detail::resolvedFonts.at(std::size_t(id));
+    return *detail::resolvedFonts->at(std::size_t(id));
 }
 
 /// Cheaper than the == of the description: the sizes differ far more often than the faces.
