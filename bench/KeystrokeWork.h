@@ -99,9 +99,10 @@ inline void RunSetter(MathLine& line, const Formula& f) {
 }
 
 // The whole of one keystroke as the line editor does it: the setter, then a full paint (the
-// text changed, so the background is cleared) into an offscreen image.
-inline void PaintInto(QImage& surface, const MathLine& line) {
-    QtCanvas canvas(surface, line.BaseFont());
+// text changed, so the background is cleared) into an offscreen image, with the sprites of the
+// paints before it, as a window's lines have them.
+inline void PaintInto(QImage& surface, const MathLine& line, SpriteCache& sprites) {
+    QtCanvas canvas(surface, line.BaseFont(), &sprites);
     EditorState().eraseBackground = true;
     PaintLine(canvas, PaintInputOf(line, Rect{0, 0, surface.width(), surface.height()}));
 }

@@ -186,7 +186,7 @@ public:
         p_.setBrush(Qt::white);
         p_.drawRect(frame.adjusted(0, 0, -1, -1));
         {
-            zelm::QtCanvas canvas(p_, line.Model().BaseFont());
+            zelm::QtCanvas canvas(p_, line.Model().BaseFont(), &sprites_);
             canvas.SetBkColor(zelm::Rgb(255, 255, 255));
             canvas.SetTextColor(0);
             zelm::DrawLineParts(canvas, zelm::Point{x + 3, top + 2}, line.Model().PartList(),
@@ -204,6 +204,7 @@ public:
 
 private:
     QPainter& p_;
+    zelm::SpriteCache sprites_; // the formulas' canvases share it
     int lastRight_ = 0;
 };
 

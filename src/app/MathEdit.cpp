@@ -166,6 +166,7 @@ TMathEditor* TBasisMath::NewLine() {
     const int clientWidth = scroll_->viewport()->width();
     if (column_->width() < clientWidth) column_->resize(clientWidth, column_->height());
     auto* line = new TMathEditor(column_);
+    line->SetSprites(&sprites_);
     lines_.push_back(line);
     line->SetLineIndex(int(lines_.size()) - 1);
     line->OnHeightChange = [this](TMathEditor& e, int h) { Autoresize(e, h); };

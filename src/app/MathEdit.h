@@ -18,6 +18,7 @@
 #include "editor/MathEditor.h"
 #include "formula/Errors.h"
 #include "formula/Keys.h"
+#include "platform/SpriteCache.h"
 
 class QScrollArea;
 class QAction;
@@ -294,6 +295,8 @@ private:
     QScrollArea* scroll_ = nullptr;
     QWidget* column_ = nullptr;
     std::vector<TMathEditor*> lines_;
+    /// The sprites the lines paint from.
+    SpriteCache sprites_;
     /// Keeps the recovery folder marked as in use while the window lives.
     std::unique_ptr<FolderClaim> herstelClaim_;
     /// The recovery files this window wrote: all that closing may remove while another

@@ -70,7 +70,8 @@ void DrawOnDevice(QPaintDevice& device, const std::vector<ExportLine>& lines) {
 
 // A picture shows only the lines within its rows: the others are not drawn at all.
 void DrawOnImage(QImage& image, const std::vector<ExportLine>& lines) {
-    QtCanvas canvas(image, SurfaceFont(DefaultFace()));
+    SpriteCache sprites;
+    QtCanvas canvas(image, SurfaceFont(DefaultFace()), &sprites);
     DrawAllLines(canvas, lines, 0, image.height());
 }
 
@@ -96,12 +97,13 @@ void WritePngInBands(const std::vector<ExportLine>& lines, QSize size, const Byt
     PngStream png(width, height, write);
     const int rows = int(std::clamp(PngBandBytes / (4LL * width), 1LL, (long long)height));
     QImage band(width, rows, QImage::Format_RGB32);
+    SpriteCache sprites; // the bands' canvases share it
     for (int top = 0; top < height; top += rows) {
         band.fill(Qt::white);
         {
             QPainter painter(&band);
             painter.translate(0, -top);
-            QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
+            QtCanvas canvas(painter, SurfaceFont(DefaultFace()), &sprites);
             DrawAllLines(canvas, lines, top, top + rows);
         }
         for (int y = 0; y < rows && top + y < height; ++y)

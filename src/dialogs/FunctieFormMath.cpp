@@ -204,7 +204,7 @@ void TRooster::paintEvent(QPaintEvent*) {
             painter.save();
             painter.setClipRect(r);
             {
-                QtCanvas canvas(painter, GridFont());
+                QtCanvas canvas(painter, GridFont(), &sprites_);
                 DrawCell(canvas, col, row);
             }
             painter.restore();

@@ -13,6 +13,7 @@
 
 #include "formula/Canvas.h"
 #include "formula/Keys.h"
+#include "platform/SpriteCache.h"
 
 namespace zelm {
 
@@ -73,6 +74,7 @@ private:
     std::array<std::array<Bytes, RowCount>, ColCount> cells_;
     int col_ = 0;
     int row_ = FixedRows;
+    SpriteCache sprites_; // the cells' canvases share it
 };
 
 /// One key stroke of a choice: a key press of a character, or a key down of a virtual key

@@ -14,6 +14,7 @@ class QMenu;
 
 namespace zelm {
 
+class SpriteCache;
 class TFuncFormMath;
 
 class TMathEditor : public QWidget {
@@ -41,6 +42,9 @@ public:
     /// The line's 0-based place in the window's column; the window keeps it.
     int LineIndex() const { return lineIndex_; }
     void SetLineIndex(int i) { lineIndex_ = i; }
+    /// The sprites this line paints from, shared with the other lines of its window; none (the
+    /// default) paints everything directly.
+    void SetSprites(SpriteCache* sprites) { sprites_ = sprites; }
     int NeededWidth() const { return line_->NeededWidth; }
     int Offset() const { return 0; }
     bool AutoSelect = false;
@@ -128,6 +132,7 @@ private:
     QBasicTimer caretTimer_;
     bool caretShown_ = false;
     bool pressed_ = false;
+    SpriteCache* sprites_ = nullptr;
 };
 
 } // namespace zelm

@@ -133,28 +133,35 @@ public:
     /// Advance width of one character in the selected font (no extra spacing).
     virtual int CharWidth(unsigned char c) = 0;
     /// Extra spacing after every character; returns the previous value.
-    virtual int SetTextCharacterExtra(int extra) = 0;
-    virtual int TextCharacterExtra() const = 0;
+    virtual int SetTextCharacterExtra(int extra) { return std::exchange(extra_, extra); }
+    int TextCharacterExtra() const { return extra_; }
 
     // Text drawing.
-    virtual ColorRef SetTextColor(ColorRef c) = 0; ///< returns the previous colour
-    virtual ColorRef TextColor() const = 0;
-    virtual ColorRef SetBkColor(ColorRef c) = 0; ///< opaque text background; returns previous
+    /// The text's colour; returns the previous colour.
+    virtual ColorRef SetTextColor(ColorRef c) { return std::exchange(textColor_, c); }
+    ColorRef TextColor() const { return textColor_; }
+    /// The opaque text background; returns the previous colour.
+    virtual ColorRef SetBkColor(ColorRef c) { return std::exchange(bkColor_, c); }
+    ColorRef BkColor() const { return bkColor_; }
     /// Opaque (the default) or transparent text background; returns the previous mode.
     virtual BkMode SetBkMode(BkMode mode) { return std::exchange(bkMode_, mode); }
     /// The text background mode in force.
     BkMode CurrentBkMode() const { return bkMode_; }
     /// Baseline alignment with an advancing current position on or off; returns the previous.
-    virtual bool SetBaselineUpdateCP(bool on) = 0;
-    virtual void MoveTo(int x, int y) = 0;
-    virtual Point CurrentPosition() const = 0;
+    virtual bool SetBaselineUpdateCP(bool on) { return std::exchange(baselineCP_, on); }
+    bool BaselineUpdateCP() const { return baselineCP_; }
+    virtual void MoveTo(int x, int y) { pos_ = {x, y}; }
+    Point CurrentPosition() const { return pos_; }
     /// Draws `s` at the current position on its baseline and advances the position.
     virtual void TextOut(const Bytes& s) = 0;
 
-    // Shapes.
-    virtual RasterOp SetRop2(RasterOp op) = 0;     ///< returns the previous mode
-    virtual Pen SelectPen(const Pen& p) = 0;       ///< returns the previous pen
-    virtual Brush SelectBrush(const Brush& b) = 0; ///< returns the previous brush
+    // Shapes. Each setter returns what it replaces.
+    virtual RasterOp SetRop2(RasterOp op) { return std::exchange(rop_, op); }
+    RasterOp Rop2() const { return rop_; }
+    virtual Pen SelectPen(const Pen& p) { return std::exchange(pen_, p); }
+    Pen CurrentPen() const { return pen_; }
+    virtual Brush SelectBrush(const Brush& b) { return std::exchange(brush_, b); }
+    Brush CurrentBrush() const { return brush_; }
     virtual void FillRect(const Rect& r, ColorRef c) = 0;
     virtual void Polyline(const std::vector<Point>& pts) = 0;
     virtual void PolyPolyline(const std::vector<std::vector<Point>>& lines) = 0;
@@ -163,9 +170,21 @@ public:
     /// Ellipse inside the box, outlined with the pen and filled with the brush.
     virtual void Ellipse(const Rect& box) = 0;
 
+protected:
+    // The device context's state, kept here for every canvas; one that passes a change on
+    // (to a file, say) overrides the setter and calls this class's.
+    int extra_ = 0;
+    ColorRef textColor_ = Rgb(0, 0, 0);
+    ColorRef bkColor_ = Rgb(255, 255, 255);
+    BkMode bkMode_ = BkMode::Opaque;
+    bool baselineCP_ = false;
+    Point pos_;
+    RasterOp rop_ = RasterOp::CopyPen;
+    Pen pen_;
+    Brush brush_;
+
 private:
     std::vector<FontDesc> fontIds_; // the default id table: an id is an index
-    BkMode bkMode_ = BkMode::Opaque;
 };
 
 } // namespace zelm

@@ -259,23 +259,18 @@ int EmfCanvas::CharWidth(unsigned char c) {
 
 // The metafile has no record for the extra spacing: it goes into each text record's advances.
 int EmfCanvas::SetTextCharacterExtra(int extra) {
-    return measure_->SetTextCharacterExtra(extra);
-}
-
-int EmfCanvas::TextCharacterExtra() const {
-    return measure_->TextCharacterExtra();
+    measure_->SetTextCharacterExtra(extra); // measures the extents
+    return Canvas::SetTextCharacterExtra(extra);
 }
 
 ColorRef EmfCanvas::SetTextColor(ColorRef c) {
-    const ColorRef previous = textColor_;
-    textColor_ = c;
+    const ColorRef previous = Canvas::SetTextColor(c);
     out_->Simple(EmfRecord::SetTextColor, {FileColor(c)});
     return previous;
 }
 
 ColorRef EmfCanvas::SetBkColor(ColorRef c) {
-    const ColorRef previous = bkColor_;
-    bkColor_ = c;
+    const ColorRef previous = Canvas::SetBkColor(c);
     out_->Simple(EmfRecord::SetBkColor, {FileColor(c)});
     return previous;
 }
@@ -294,14 +289,13 @@ void EmfCanvas::WriteBkMode() {
 // Every text record carries its reference point, so the file's alignment is baseline without
 // a moving current position: readers that ignore the current position place text the same.
 bool EmfCanvas::SetBaselineUpdateCP(bool on) {
-    const bool previous = baselineCP_;
-    baselineCP_ = on;
+    const bool previous = Canvas::SetBaselineUpdateCP(on);
     out_->Simple(EmfRecord::SetTextAlign, {on ? TaBaseline : TaTop});
     return previous;
 }
 
 void EmfCanvas::MoveTo(int x, int y) {
-    pos_ = {x, y};
+    Canvas::MoveTo(x, y);
     out_->Begin(EmfRecord::MoveToEx);
     out_->Pt(pos_);
     out_->End();
@@ -345,8 +339,7 @@ void EmfCanvas::TextOut(const Bytes& s) {
 }
 
 RasterOp EmfCanvas::SetRop2(RasterOp op) {
-    const RasterOp previous = rop_;
-    rop_ = op;
+    const RasterOp previous = Canvas::SetRop2(op);
     switch (op) {
     case RasterOp::CopyPen:
         out_->Simple(EmfRecord::SetRop2, {R2CopyPen});
@@ -359,15 +352,13 @@ RasterOp EmfCanvas::SetRop2(RasterOp op) {
 }
 
 Pen EmfCanvas::SelectPen(const Pen& p) {
-    const Pen previous = pen_;
-    pen_ = p;
+    const Pen previous = Canvas::SelectPen(p);
     if (!(previous == p)) WritePen(p);
     return previous;
 }
 
 Brush EmfCanvas::SelectBrush(const Brush& b) {
-    const Brush previous = brush_;
-    brush_ = b;
+    const Brush previous = Canvas::SelectBrush(b);
     if (!(previous == b)) WriteBrush(b);
     return previous;
 }

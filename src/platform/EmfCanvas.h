@@ -59,16 +59,13 @@ public:
     Size TextExtent(const Bytes& s) override;
     int CharWidth(unsigned char c) override;
     int SetTextCharacterExtra(int extra) override;
-    int TextCharacterExtra() const override;
 
     ColorRef SetTextColor(ColorRef c) override;
-    ColorRef TextColor() const override { return textColor_; }
     ColorRef SetBkColor(ColorRef c) override;
     /// Writes the mode only when it changes: a picture starts transparent.
     BkMode SetBkMode(BkMode mode) override;
     bool SetBaselineUpdateCP(bool on) override;
     void MoveTo(int x, int y) override;
-    Point CurrentPosition() const override { return pos_; }
     void TextOut(const Bytes& s) override;
 
     RasterOp SetRop2(RasterOp op) override;
@@ -96,13 +93,6 @@ private:
     std::vector<std::uint32_t> freeHandles_;
     std::uint32_t handleCount_ = 1; // index 0 is the metafile itself
     std::uint32_t fontHandle_ = 0, penHandle_ = 0, brushHandle_ = 0;
-    ColorRef textColor_ = Rgb(0, 0, 0);
-    ColorRef bkColor_ = Rgb(255, 255, 255);
-    bool baselineCP_ = false;
-    Point pos_;
-    RasterOp rop_ = RasterOp::CopyPen;
-    Pen pen_;
-    Brush brush_;
 };
 
 } // namespace zelm

@@ -124,31 +124,8 @@ int SvgCanvas::CharWidth(unsigned char c) {
     return measure_->CharWidth(c);
 }
 int SvgCanvas::SetTextCharacterExtra(int extra) {
-    return measure_->SetTextCharacterExtra(extra);
-}
-int SvgCanvas::TextCharacterExtra() const {
-    return measure_->TextCharacterExtra();
-}
-ColorRef SvgCanvas::SetTextColor(ColorRef c) {
-    return std::exchange(textColor_, c);
-}
-ColorRef SvgCanvas::SetBkColor(ColorRef c) {
-    return std::exchange(bkColor_, c);
-}
-bool SvgCanvas::SetBaselineUpdateCP(bool on) {
-    return std::exchange(baselineCP_, on);
-}
-void SvgCanvas::MoveTo(int x, int y) {
-    pos_ = {x, y};
-}
-RasterOp SvgCanvas::SetRop2(RasterOp op) {
-    return std::exchange(rop_, op);
-}
-Pen SvgCanvas::SelectPen(const Pen& p) {
-    return std::exchange(pen_, p);
-}
-Brush SvgCanvas::SelectBrush(const Brush& b) {
-    return std::exchange(brush_, b);
+    measure_->SetTextCharacterExtra(extra); // measures the extents
+    return Canvas::SetTextCharacterExtra(extra);
 }
 
 void SvgCanvas::Rectangle(int x, int y, int w, int h, ColorRef c) {

@@ -37,20 +37,11 @@ public:
     Size TextExtent(const Bytes& s) override;
     int CharWidth(unsigned char c) override;
     int SetTextCharacterExtra(int extra) override;
-    int TextCharacterExtra() const override;
 
-    ColorRef SetTextColor(ColorRef c) override;
-    ColorRef TextColor() const override { return textColor_; }
-    ColorRef SetBkColor(ColorRef c) override;
-    bool SetBaselineUpdateCP(bool on) override;
-    void MoveTo(int x, int y) override;
-    Point CurrentPosition() const override { return pos_; }
     void TextOut(const Bytes& s) override;
 
-    /// An SVG has no inverting mode: such lines are drawn plainly, as on a printer.
-    RasterOp SetRop2(RasterOp op) override;
-    Pen SelectPen(const Pen& p) override;
-    Brush SelectBrush(const Brush& b) override;
+    // Shapes. An SVG has no inverting mode: lines set to invert are drawn plainly, as on a
+    // printer.
     void FillRect(const Rect& r, ColorRef c) override;
     void Polyline(const std::vector<Point>& pts) override;
     void PolyPolyline(const std::vector<std::vector<Point>>& lines) override;
@@ -65,13 +56,6 @@ private:
     std::unique_ptr<QtCanvas> measure_;
     Sink out_;
     std::string buffer_;
-    ColorRef textColor_ = Rgb(0, 0, 0);
-    ColorRef bkColor_ = Rgb(255, 255, 255);
-    bool baselineCP_ = false;
-    Point pos_;
-    RasterOp rop_ = RasterOp::CopyPen;
-    Pen pen_;
-    Brush brush_;
 };
 
 } // namespace zelm

@@ -13,11 +13,13 @@
 using namespace zelm;
 
 /// The counted part: callgrind collects inside this function only (--toggle-collect).
-extern "C" __attribute__((noinline)) void
-zelm_counted_keystrokes(MathLine& line, QImage& surface, const bench::Formula& f, int keystrokes) {
+extern "C" __attribute__((noinline)) void zelm_counted_keystrokes(MathLine& line, QImage& surface,
+                                                                  SpriteCache& sprites,
+                                                                  const bench::Formula& f,
+                                                                  int keystrokes) {
     for (int i = 0; i < keystrokes; ++i) {
         bench::RunSetter(line, f);
-        bench::PaintInto(surface, line);
+        bench::PaintInto(surface, line, sprites);
     }
 }
 
@@ -40,11 +42,12 @@ int main(int argc, char** argv) {
                    QImage::Format_RGB32);
     // The first keystrokes resolve the fonts and fill the glyph caches, as a running program
     // did long before.
+    SpriteCache sprites;
     for (int i = 0; i < 5; ++i) {
         bench::RunSetter(line, f);
-        bench::PaintInto(surface, line);
+        bench::PaintInto(surface, line, sprites);
     }
-    zelm_counted_keystrokes(line, surface, f, keystrokes);
+    zelm_counted_keystrokes(line, surface, sprites, f, keystrokes);
     CALLGRIND_STOP_INSTRUMENTATION;
     std::printf("%d keystrokes, %d parts\n", keystrokes, line.PartCount());
     return 0;

@@ -35,11 +35,6 @@ public:
     ReferenceCanvas(QPainter& painter, FontDesc start)
         : ReferenceInner(painter, start), ForwardingCanvas(qt), painter_(painter) {}
 
-    ColorRef SetBkColor(ColorRef c) override {
-        bk_ = c;
-        return inner_.SetBkColor(c);
-    }
-
     // Baseline alignment is on while the painter draws text.
     void TextOut(const Bytes& s) override {
         const auto f = ResolveFont(inner_.Font());
@@ -48,7 +43,7 @@ public:
         const int width = inner_.TextExtent(s).cx;
         const QColor ink = ToQColor(inner_.TextColor());
         painter_.save(); // the inner canvas keeps track of the painter's pen
-        painter_.fillRect(QRect(at.x, at.y - m.tmAscent, width, m.tmHeight), ToQColor(bk_));
+        painter_.fillRect(QRect(at.x, at.y - m.tmAscent, width, m.tmHeight), ToQColor(BkColor()));
         painter_.setFont(f->font);
         painter_.setPen(ink);
         int x = at.x;
@@ -63,12 +58,11 @@ public:
                 QRect(at.x, at.y - m.underscorePosition, width, std::max(1, m.underscoreSize)),
                 ink);
         painter_.restore();
-        inner_.MoveTo(at.x + width, at.y);
+        MoveTo(at.x + width, at.y);
     }
 
 private:
     QPainter& painter_;
-    ColorRef bk_ = Rgb(255, 255, 255);
 };
 
 // A line in formula mode: names, italic letters, a power over an index, a fraction with a
@@ -152,14 +146,12 @@ const Case cases[] = {
 
 class GlyphRunPaint : public ::testing::TestWithParam<Case> {
 protected:
-    void TearDown() override {
-        UseSprites(true);
-        EditorState().Reset();
-    }
+    void TearDown() override { EditorState().Reset(); }
 
     /// Paints on white, the window cleared first; or, `patterned`, over a background of many
     /// shades left in place, so that ink reaching out of a text's cell blends over each of them.
-    QImage Paint(MathLine& line, bool reference, bool patterned = false) {
+    /// The Qt canvas puts down what it can from `sprites`; without them it draws directly.
+    QImage Paint(MathLine& line, bool reference, bool patterned, SpriteCache* sprites) {
         QImage image(std::max(line.NeededWidth, 100) + 20, line.ClientHeight + 10,
                      QImage::Format_RGB32);
         image.fill(Qt::white);
@@ -178,7 +170,7 @@ protected:
             ReferenceCanvas canvas(painter, line.BaseFont());
             PaintLine(canvas, in);
         } else {
-            QtCanvas canvas(painter, line.BaseFont());
+            QtCanvas canvas(painter, line.BaseFont(), sprites);
             PaintLine(canvas, in);
         }
         return image;
@@ -202,14 +194,12 @@ TEST_P(GlyphRunPaint, GivesThePixelsOfDrawingCharacterByCharacter) {
 
     for (const bool patterned : {false, true}) {
         SCOPED_TRACE(patterned ? "over a patterned background" : "on white");
-        UseSprites(true);
-        ClearFontCache();                                    // no sprites from elsewhere
-        const QImage first = Paint(line, false, patterned);  // drawn directly, every run noted
-        const QImage second = Paint(line, false, patterned); // met again: sprites made, put down
-        const QImage fromSprites = Paint(line, false, patterned); // every run and shape from one
-        UseSprites(false);
-        const QImage glyphRuns = Paint(line, false, patterned);
-        const QImage reference = Paint(line, true, patterned);
+        SpriteCache sprites;                                           // no sprites from elsewhere
+        const QImage first = Paint(line, false, patterned, &sprites);  // drawn directly, noted
+        const QImage second = Paint(line, false, patterned, &sprites); // met again: made, put down
+        const QImage fromSprites = Paint(line, false, patterned, &sprites); // all from sprites
+        const QImage glyphRuns = Paint(line, false, patterned, nullptr);
+        const QImage reference = Paint(line, true, patterned, nullptr);
 
         int ink = 0, differFirst = 0, differSecond = 0, differSprites = 0, differRuns = 0;
         for (int y = 0; y < reference.height(); ++y)

@@ -485,13 +485,13 @@ TEST_F(QtCanvasDrawing, TextOutDrawsOnItsBackgroundAndAdvancesByTheExtent) {
 // At 1638 points, the largest font size, a run or a bracket would need a sprite of hundreds of
 // megabytes: it is drawn directly however often it is met.
 TEST_F(QtCanvasDrawing, RunsAndShapesAtTheLargestSizeGetNoSprite) {
-    ClearFontCache(); // no sprites from elsewhere
+    SpriteCache sprites; // no sprites from elsewhere
     for (int time = 0; time < 3; ++time) {
-        QtCanvas canvas(image, Face("Tahoma", -2184));
+        QtCanvas canvas(image, Face("Tahoma", -2184), &sprites);
         canvas.TextOut(" a+b");
         canvas.PolyBezier({{546, 0}, {0, 1092}, {0, 2184}, {546, 4368}});
     }
-    EXPECT_EQ(SpriteBytes(), 0);
+    EXPECT_EQ(sprites.ImageBytes(), 0);
 }
 
 TEST(QtCanvasMeasuringContext, TextOutOnlyMovesThePosition) {

@@ -32,7 +32,7 @@ public:
         const Point at = inner_.CurrentPosition();
         const FontMetrics m = inner_.Metrics();
         cells.emplace_back(at.x, at.y - m.tmAscent, inner_.TextExtent(s).cx, m.tmHeight);
-        inner_.TextOut(s);
+        ForwardingCanvas::TextOut(s);
     }
 };
 
@@ -83,19 +83,17 @@ void SetFormula(MathLine& line) {
 
 class TransparentText : public ::testing::TestWithParam<Case> {
 protected:
-    void TearDown() override {
-        UseSprites(true);
-        EditorState().Reset();
-    }
+    void TearDown() override { EditorState().Reset(); }
 
-    /// Draws the line on a picture filled with the case's colour; notes the text cells.
-    QImage Draw(MathLine& line, std::vector<QRect>& cells) {
+    /// Draws the line on a picture filled with the case's colour, from `sprites` where it can;
+    /// notes the text cells.
+    QImage Draw(MathLine& line, std::vector<QRect>& cells, SpriteCache* sprites) {
         const Case& c = GetParam();
         QImage image(line.NeededWidth + 20, line.ClientHeight + 10,
                      QImage::Format_ARGB32_Premultiplied);
         image.fill(c.under);
         QPainter painter(&image);
-        QtCanvas qt(painter, line.BaseFont());
+        QtCanvas qt(painter, line.BaseFont(), sprites);
         CellNotingCanvas canvas(qt);
         switch (c.painter) {
         case PainterKind::Export:
@@ -125,13 +123,13 @@ TEST_P(TransparentText, ExportLeavesTheGapsInTextCellsLineFillsThem) {
     SetFormula(line);
     ASSERT_GT(line.PartCount(), 4);
 
-    ClearFontCache(); // no sprites from elsewhere
-    UseSprites(c.sprites == Sprites::Blitted);
+    SpriteCache cache; // no sprites from elsewhere
+    SpriteCache* sprites = c.sprites == Sprites::Blitted ? &cache : nullptr;
     std::vector<QRect> cells;
-    QImage image = Draw(line, cells);
+    QImage image = Draw(line, cells, sprites);
     if (c.sprites == Sprites::Blitted) {
-        Draw(line, cells);         // met again: the sprites are made
-        image = Draw(line, cells); // every run from its sprite
+        Draw(line, cells, sprites);         // met again: the sprites are made
+        image = Draw(line, cells, sprites); // every run from its sprite
     }
     ASSERT_GE(cells.size(), 5u);
 
@@ -167,8 +165,7 @@ TEST_P(TransparentText, ExportLeavesTheGapsInTextCellsLineFillsThem) {
 
     // Blitted from sprites or drawn directly: the same pixels, whatever lies under them.
     if (c.sprites == Sprites::Blitted) {
-        UseSprites(false);
-        const QImage direct = Draw(line, cells);
+        const QImage direct = Draw(line, cells, nullptr);
         long differ = 0;
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)

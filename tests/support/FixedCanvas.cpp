@@ -77,31 +77,6 @@ Size FixedCanvas::TextExtent(const Bytes& s) {
     return {w, FixedMetrics(font_).tmHeight};
 }
 
-int FixedCanvas::SetTextCharacterExtra(int extra) {
-    return std::exchange(extra_, extra);
-}
-ColorRef FixedCanvas::SetTextColor(ColorRef c) {
-    return std::exchange(textColor_, c);
-}
-ColorRef FixedCanvas::SetBkColor(ColorRef c) {
-    return std::exchange(bkColor_, c);
-}
-bool FixedCanvas::SetBaselineUpdateCP(bool on) {
-    return std::exchange(baselineCP_, on);
-}
-void FixedCanvas::MoveTo(int x, int y) {
-    pos_ = {x, y};
-}
-RasterOp FixedCanvas::SetRop2(RasterOp op) {
-    return std::exchange(rop_, op);
-}
-Pen FixedCanvas::SelectPen(const Pen& p) {
-    return std::exchange(pen_, p);
-}
-Brush FixedCanvas::SelectBrush(const Brush& b) {
-    return std::exchange(brush_, b);
-}
-
 std::string HexColor(ColorRef c) {
     char buf[8];
     std::snprintf(buf, sizeof buf, "%02x%02x%02x", RedOf(c), GreenOf(c), BlueOf(c));

@@ -39,20 +39,9 @@ public:
     FontMetrics Metrics() override { return FixedMetrics(font_); }
     Size TextExtent(const Bytes& s) override;
     int CharWidth(unsigned char c) override { return FixedCharWidth(font_, c); }
-    int SetTextCharacterExtra(int extra) override;
-    int TextCharacterExtra() const override { return extra_; }
 
-    ColorRef SetTextColor(ColorRef c) override;
-    ColorRef TextColor() const override { return textColor_; }
-    ColorRef SetBkColor(ColorRef c) override;
-    bool SetBaselineUpdateCP(bool on) override;
-    void MoveTo(int x, int y) override;
-    Point CurrentPosition() const override { return pos_; }
     void TextOut(const Bytes& s) override;
 
-    RasterOp SetRop2(RasterOp op) override;
-    Pen SelectPen(const Pen& p) override;
-    Brush SelectBrush(const Brush& b) override;
     void FillRect(const Rect& r, ColorRef c) override;
     void Polyline(const std::vector<Point>& pts) override;
     void PolyPolyline(const std::vector<std::vector<Point>>& lines) override;
@@ -67,24 +56,9 @@ public:
     /// Number of SelectFont calls (fonts created) since construction.
     int fontsSelected = 0;
 
-    // The current state, so that a test can check that a painter put back what it changed.
-    Pen CurrentPen() const { return pen_; }
-    Brush CurrentBrush() const { return brush_; }
-    RasterOp Rop2() const { return rop_; }
-    bool BaselineUpdateCP() const { return baselineCP_; }
-    ColorRef BkColor() const { return bkColor_; }
-
 private:
     std::string PenText() const;
     FontDesc font_;
-    int extra_ = 0;
-    ColorRef textColor_ = 0;
-    ColorRef bkColor_ = 0xFFFFFF;
-    bool baselineCP_ = false;
-    Point pos_;
-    RasterOp rop_ = RasterOp::CopyPen;
-    Pen pen_;
-    Brush brush_;
 };
 
 /// A colour as six hex digits RRGGBB for the log.

@@ -1,5 +1,6 @@
 // A canvas that passes every call on to another one: a test derives from it to watch or change
-// the few calls it is about.
+// the few calls it is about. The device context's state set through it is kept in the base as
+// well, so that its accessors answer as the inner canvas's do.
 #pragma once
 
 #include "formula/Canvas.h"
@@ -17,22 +18,47 @@ public:
     FontMetrics Metrics() override { return inner_.Metrics(); }
     Size TextExtent(const Bytes& s) override { return inner_.TextExtent(s); }
     int CharWidth(unsigned char c) override { return inner_.CharWidth(c); }
-    int SetTextCharacterExtra(int extra) override { return inner_.SetTextCharacterExtra(extra); }
-    int TextCharacterExtra() const override { return inner_.TextCharacterExtra(); }
-    ColorRef SetTextColor(ColorRef c) override { return inner_.SetTextColor(c); }
-    ColorRef TextColor() const override { return inner_.TextColor(); }
-    ColorRef SetBkColor(ColorRef c) override { return inner_.SetBkColor(c); }
+    int SetTextCharacterExtra(int extra) override {
+        Canvas::SetTextCharacterExtra(extra);
+        return inner_.SetTextCharacterExtra(extra);
+    }
+    ColorRef SetTextColor(ColorRef c) override {
+        Canvas::SetTextColor(c);
+        return inner_.SetTextColor(c);
+    }
+    ColorRef SetBkColor(ColorRef c) override {
+        Canvas::SetBkColor(c);
+        return inner_.SetBkColor(c);
+    }
     BkMode SetBkMode(BkMode mode) override {
-        Canvas::SetBkMode(mode); // kept here too, for CurrentBkMode
+        Canvas::SetBkMode(mode);
         return inner_.SetBkMode(mode);
     }
-    bool SetBaselineUpdateCP(bool on) override { return inner_.SetBaselineUpdateCP(on); }
-    void MoveTo(int x, int y) override { inner_.MoveTo(x, y); }
-    Point CurrentPosition() const override { return inner_.CurrentPosition(); }
-    void TextOut(const Bytes& s) override { inner_.TextOut(s); }
-    RasterOp SetRop2(RasterOp op) override { return inner_.SetRop2(op); }
-    Pen SelectPen(const Pen& p) override { return inner_.SelectPen(p); }
-    Brush SelectBrush(const Brush& b) override { return inner_.SelectBrush(b); }
+    bool SetBaselineUpdateCP(bool on) override {
+        Canvas::SetBaselineUpdateCP(on);
+        return inner_.SetBaselineUpdateCP(on);
+    }
+    void MoveTo(int x, int y) override {
+        Canvas::MoveTo(x, y);
+        inner_.MoveTo(x, y);
+    }
+    /// Text advances the inner canvas's position: this one follows.
+    void TextOut(const Bytes& s) override {
+        inner_.TextOut(s);
+        pos_ = inner_.CurrentPosition();
+    }
+    RasterOp SetRop2(RasterOp op) override {
+        Canvas::SetRop2(op);
+        return inner_.SetRop2(op);
+    }
+    Pen SelectPen(const Pen& p) override {
+        Canvas::SelectPen(p);
+        return inner_.SelectPen(p);
+    }
+    Brush SelectBrush(const Brush& b) override {
+        Canvas::SelectBrush(b);
+        return inner_.SelectBrush(b);
+    }
     void FillRect(const Rect& r, ColorRef c) override { inner_.FillRect(r, c); }
     void Polyline(const std::vector<Point>& pts) override { inner_.Polyline(pts); }
     void PolyPolyline(const std::vector<std::vector<Point>>& lines) override {
