@@ -1,5 +1,7 @@
 #include "app/MenuStyle.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionEvent>
 #include <QApplication>
@@ -273,7 +275,10 @@ void WrappingMenuBar::Wrap() {
         for (QAction* item : bars[r]->actions())
             if (!wanted[r].contains(item)) bars[r]->removeAction(item);
     for (std::size_t r = 0; r < bars.size(); ++r) {
-        if (bars[r]->actions() == wanted[r]) continue;
+        // Not QList's ==: Qt 6.4 hands two empty lists' null data to memcmp.
+        const QList<QAction*> present = bars[r]->actions();
+        if (std::equal(present.begin(), present.end(), wanted[r].begin(), wanted[r].end()))
+            continue;
         for (QAction* item : bars[r]->actions())
             bars[r]->removeAction(item);
         bars[r]->addActions(wanted[r]);
