@@ -19,7 +19,7 @@
 
 #include "BenchDocuments.h"
 #include "app/MathEdit.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 
 namespace zelm {
 namespace {

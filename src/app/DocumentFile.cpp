@@ -14,10 +14,10 @@
 #include <optional>
 #include <string>
 
-#include "app/DocumentCodec.h"
 #include "app/MathEdit.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 #include "formula/Errors.h"
-#include "platform/FileIO.h"
 #include "platform/Platform.h"
 
 namespace zelm {
@@ -27,10 +27,6 @@ namespace {
 const QString DocumentFilter = "ZavoVudaVudu (*.mds)";
 const QString DocumentSuffix = "mds";
 const QString DocumentExtension = ".mds";
-
-// The largest size in points the font dialog offers. A damaged record may claim any int32;
-// laying a line out at millions of pixels would exhaust memory before it could be shown.
-constexpr std::int32_t LargestFontSize = 1638;
 
 // Qt keeps widget geometry within these bounds; a record from a damaged file may hold any
 // int32, and keeping positions inside them also keeps top + height from overflowing.
@@ -268,9 +264,7 @@ void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record,
     line.SetPlainText(record.plainText);
     line.Line().SetCodes(record.codes);
     step([&] { line.SetText(record.text); });
-    TFontRecord stored = record.font;
-    stored.size = std::clamp(stored.size, -LargestFontSize, LargestFontSize);
-    const RecordedFont font = RecordToFont(stored);
+    const RecordedFont font = RecordToFont(ClampFontSize(record.font));
     step([&] { line.SetFont(font.font, font.color); });
     line.move(line.x(), std::clamp(record.top, -LargestCoordinate, LargestCoordinate));
     const int width = std::clamp(record.width, 0, LargestCoordinate);

@@ -10,7 +10,7 @@
 
 #include "app/MathEdit.h"
 #include "app/PictureExport.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 #include "platform/Platform.h"
 
 namespace zelm {

@@ -18,7 +18,7 @@
 #include "dialogs/FunctieFormMath.h"
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 #include "platform/KeyCodes.h"
 #include "platform/Platform.h"
 #include "platform/WorkArea.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "dialogs/FontDialog.h"
 #include "editor/MathEditor.h"
 #include "formula/Errors.h"

@@ -20,13 +20,13 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
 #include "formula/Layout.h"
 #include "formula/Renderers.h"
 #include "platform/EmfCanvas.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 #include "platform/Platform.h"
 #include "platform/PngStream.h"
 #include "platform/QtCanvas.h"

@@ -12,7 +12,7 @@
 
 #include "formula/Canvas.h"
 #include "formula/Parts.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 
 namespace zelm {
 

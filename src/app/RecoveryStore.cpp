@@ -9,7 +9,7 @@
 #include <exception>
 
 #include "app/MathEdit.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 #include "platform/Platform.h"
 
 namespace zelm {

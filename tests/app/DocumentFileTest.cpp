@@ -17,7 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"

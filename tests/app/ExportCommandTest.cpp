@@ -12,10 +12,10 @@
 
 #include <sys/resource.h>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "platform/EmfCanvas.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 #include "support/EmfReader.h"
 
 namespace zelm {

@@ -16,10 +16,10 @@
 #include <memory>
 #include <random>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "app/SessionEnd.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 #include "platform/Platform.h"
 
 namespace zelm {

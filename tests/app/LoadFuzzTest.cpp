@@ -16,7 +16,7 @@
 #include <memory>
 #include <random>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"

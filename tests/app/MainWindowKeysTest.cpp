@@ -18,11 +18,11 @@
 #include <random>
 #include <set>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 #include "platform/FontMetricsTables.h"
 #include "platform/KeyCodes.h"
 #include "support/FixedLines.h"

@@ -17,10 +17,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "app/MathEdit.h"
 #include "formula/Errors.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 #include "platform/Platform.h"
 #include "support/FixedLines.h"
 

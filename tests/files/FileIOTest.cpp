@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 #include "formula/Errors.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 
 namespace zelm {
 namespace {
