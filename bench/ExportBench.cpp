@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "BenchDocuments.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "files/FileIO.h"
 
 namespace zelm {

@@ -17,7 +17,7 @@
 
 #include "BenchDocuments.h"
 #include "files/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "files/FileIO.h"
 
 namespace zelm {

@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 #include "formula/Errors.h"

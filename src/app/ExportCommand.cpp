@@ -8,7 +8,7 @@
 #include <cstring>
 #include <optional>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "app/PictureExport.h"
 #include "files/FileIO.h"
 #include "platform/Platform.h"

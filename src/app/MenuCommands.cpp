@@ -2,7 +2,7 @@
 #include <QAction>
 #include <QApplication>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "dialogs/OKCANCL2.h"
 
 namespace zelm {

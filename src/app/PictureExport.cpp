@@ -21,7 +21,7 @@
 #include <exception>
 
 #include "files/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "formula/Errors.h"
 #include "formula/Layout.h"
 #include "formula/Renderers.h"

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "files/FileIO.h"
 #include "platform/Platform.h"
 

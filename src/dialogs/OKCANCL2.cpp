@@ -17,7 +17,7 @@
 #include <exception>
 
 #include "dialogs/FontDialog.h"
-#include "editor/MathEditor.h"
+#include "editor/LineEditor.h"
 #include "files/FileIO.h"
 #include "files/SettingsFile.h"
 #include "formula/Errors.h"

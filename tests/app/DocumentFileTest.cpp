@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "files/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
 #include "support/FixedLines.h"

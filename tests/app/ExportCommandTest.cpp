@@ -13,7 +13,7 @@
 #include <sys/resource.h>
 
 #include "files/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "platform/EmfCanvas.h"
 #include "files/FileIO.h"
 #include "support/EmfReader.h"

@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "files/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "platform/Platform.h"
 #include "support/FixedLines.h"
 

@@ -17,7 +17,7 @@
 #include <random>
 
 #include "files/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "app/SessionEnd.h"
 #include "files/FileIO.h"
 #include "platform/Platform.h"

@@ -17,7 +17,7 @@
 #include <random>
 
 #include "files/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
 #include "support/TestVolume.h"

@@ -19,7 +19,7 @@
 #include <set>
 
 #include "files/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
 #include "files/FileIO.h"

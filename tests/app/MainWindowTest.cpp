@@ -17,7 +17,7 @@
 #include <memory>
 #include <random>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "platform/WorkArea.h"
 #include "support/FixedLines.h"
 

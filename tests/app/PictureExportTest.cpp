@@ -19,7 +19,7 @@
 #include <memory>
 #include <set>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "app/PictureExport.h"
 #include "formula/Layout.h"
 #include "formula/Renderers.h"

@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 #include "files/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "formula/Errors.h"
 #include "files/FileIO.h"
 #include "platform/Platform.h"

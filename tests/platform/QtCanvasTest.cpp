@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "platform/FontMetricsTables.h"
@@ -200,7 +201,13 @@ TEST_P(QtCanvasMetrics, EqualTheFontTablesScaledByTheRoundingRule) {
     EXPECT_EQ(canvas.TextExtent("").cy, c.expected.tmHeight);
 }
 
-INSTANTIATE_TEST_SUITE_P(Faces, QtCanvasMetrics, ::testing::ValuesIn(metricsCases));
+// "Tahoma_Character16" for a character height of 16, "Tahoma_Cell20" for a cell height of 20.
+INSTANTIATE_TEST_SUITE_P(Faces, QtCanvasMetrics, ::testing::ValuesIn(metricsCases),
+                         [](const auto& info) {
+                             const MetricsCase& c = info.param;
+                             return std::string(c.face) + (c.height < 0 ? "_Character" : "_Cell") +
+                                    std::to_string(std::abs(c.height));
+                         });
 
 TEST(QtCanvasFonts, TheProgramFacesAreRegisteredAndResolveToTheRightFiles) {
     EXPECT_TRUE(RegisterProgramFonts().isEmpty())

@@ -1,4 +1,4 @@
-#include "editor/MathEditor.h"
+#include "editor/LineEditor.h"
 
 #include <QApplication>
 #include <QMouseEvent>

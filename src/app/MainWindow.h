@@ -15,7 +15,7 @@
 
 #include "files/DocumentCodec.h"
 #include "dialogs/FontDialog.h"
-#include "editor/MathEditor.h"
+#include "editor/LineEditor.h"
 #include "formula/Errors.h"
 #include "formula/Keys.h"
 

@@ -1,4 +1,4 @@
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 
 #include <QAction>
 #include <QApplication>
