@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "BenchDocuments.h"
-#include "files/DocumentCodec.h"
 #include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 
 namespace zelm {

@@ -111,14 +111,15 @@ QString RunOpenDialog(QWidget* parent, const QString& proposed) {
 } // namespace
 
 void TBasisMath::Save(const QString& fileName) {
-    DocumentWriter writer(lines_.size());
+    const std::vector<TMathEditor*>& lines = Lines();
+    DocumentWriter writer(lines.size());
     // Neighbouring lines nearly always share their font: its record is made once for them.
     TFontRecord font = FontToRecord(FontDesc{}, 0);
     const FontDesc* fontOf = nullptr;
     ColorRef colorOf = 0;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        PrefetchAhead(lines_, i);
-        const TMathEditor* line = lines_[i];
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        PrefetchAhead(lines, i);
+        const TMathEditor* line = lines[i];
         if (!fontOf || !(*fontOf == line->Font()) || colorOf != line->FontColor()) {
             fontOf = &line->Font();
             colorOf = line->FontColor();
@@ -141,24 +142,26 @@ bool TBasisMath::Load(const QString& fileName) {
     if (!bytes.empty() && bytes.size() < LineRecordSize) throw ZelmError("Read beyond end of file");
     const std::vector<TLineRecord> records = DecodeDocument(bytes);
     TMathEditor* focused = CurrentLine();
-    std::vector<TMathEditor*> previous = SetLinesAside();
+    std::vector<TMathEditor*> previous = column_.SetAside();
     std::optional<std::string> lineFailure;
     bool built = false;
     try {
         built = BuildLines(records, lineFailure);
     } catch (...) {
         // Nothing but a line's own failure is expected here; the lines made so far stay.
-        DiscardLines(previous);
+        LineColumn::Discard(previous, *this);
         FitToLines();
         FocusFirstLine();
         throw;
     }
     if (!built) {
-        RemoveAllLines();
+        // The window keeps its width until the new lines are in: each new line takes it as the
+        // width it reports beyond, as a line created in the full window does.
+        column_.DiscardAll(*this);
         PutLinesBack(std::move(previous), focused);
         return false;
     }
-    DiscardLines(previous);
+    LineColumn::Discard(previous, *this);
     FitToLines();
     FocusFirstLine(); // typing goes on in the document just loaded
     if (lineFailure) throw LineLoadError(*lineFailure);
@@ -188,7 +191,7 @@ bool TBasisMath::LoadNamed(const QString& fileName, const QString& caption, cons
 }
 
 void TBasisMath::CheckRoomForLine() const {
-    if (int(lines_.size()) >= LargestDocumentLines) throw ZelmError(NoRoomForLine);
+    if (int(Lines().size()) >= LargestDocumentLines) throw ZelmError(NoRoomForLine);
 }
 
 // Makes a line for each record, with a progress dialog once this takes longer than a moment.
@@ -215,7 +218,7 @@ bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records,
         if (progress && progress->wasCanceled()) return false;
         TMathEditor& line = *NewLine();
         ApplyRecord(line, records[i], lineFailure);
-        ShowIfNearView(line, NearView());
+        column_.ShowIfNearView(line);
         if (onLineLoaded) onLineLoaded(int(i) + 1);
     }
     return !(progress && progress->wasCanceled());
@@ -233,19 +236,10 @@ std::unique_ptr<QProgressDialog> TBasisMath::MakeProgressDialog(int lines) {
     return progress;
 }
 
-// The lines leave the column but stay whole, so that a cancelled load can put them back.
-std::vector<TMathEditor*> TBasisMath::SetLinesAside() {
-    std::vector<TMathEditor*> previous;
-    previous.swap(lines_);
-    for (TMathEditor* line : previous)
-        line->hide();
-    return previous;
-}
-
 void TBasisMath::PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused) {
-    lines_ = std::move(previous);
+    column_.PutBack(std::move(previous));
     FitToLines();
-    ShowLinesNearView();
+    column_.ShowLinesNearView();
     if (focused) FocusLine(*focused);
 }
 
@@ -270,22 +264,6 @@ void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record,
     const int width = std::clamp(record.width, 0, LargestCoordinate);
     line.resize(width, line.height());
     line.Line().ClientWidth = width;
-}
-
-// The window keeps its width until the new lines are in: each new line takes it as the width
-// it reports beyond, as a line created in the full window does. The lines go once the event
-// that removed them is done, like any destroyed line.
-void TBasisMath::RemoveAllLines() {
-    DiscardLines(lines_);
-}
-
-void TBasisMath::DiscardLines(std::vector<TMathEditor*>& lines) {
-    for (TMathEditor* line : lines) {
-        line->removeEventFilter(this);
-        line->hide();
-        line->deleteLater();
-    }
-    lines.clear();
 }
 
 void TBasisMath::MSaveClick() {

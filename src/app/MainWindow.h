@@ -13,9 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "files/DocumentCodec.h"
+#include "app/LineColumn.h"
 #include "dialogs/FontDialog.h"
 #include "editor/LineEditor.h"
+#include "files/DocumentCodec.h"
 #include "formula/Errors.h"
 #include "formula/Keys.h"
 
@@ -33,14 +34,6 @@ class MenuStyle;
 class TOptiesVenster;
 class FolderClaim;
 
-/// A stretch of the column from `top` up to, not including, `bottom`.
-struct ColumnStretch {
-    int top = 0, bottom = 0;
-    bool Meets(const QWidget& w) const {
-        return w.y() < bottom && w.y() + std::max(w.height(), 1) > top;
-    }
-};
-
 /// The failure of a load that still put every line in place: a line's repairs gave up on the
 /// way. The message is shown; the document is there.
 class LineLoadError : public ZelmError {
@@ -48,10 +41,7 @@ public:
     using ZelmError::ZelmError;
 };
 
-/// Asks ahead for the lines a pass over `lines` at index `k` reaches next.
-void PrefetchAhead(const std::vector<TMathEditor*>& lines, std::size_t k);
-
-class TBasisMath : public QMainWindow {
+class TBasisMath : public QMainWindow, public LineOwner {
     Q_OBJECT
 public:
     /// `programDir` is the folder of the program file (the recovery folder goes there);
@@ -65,17 +55,25 @@ public:
     /// Creates a line at the bottom of the column with the window's defaults.
     TMathEditor* CreateEd();
     /// The lines in column order.
-    const std::vector<TMathEditor*>& Lines() const { return lines_; }
+    const std::vector<TMathEditor*>& Lines() const { return column_.Lines(); }
     /// The line with the keyboard focus, or nullptr.
     TMathEditor* CurrentLine() const;
     /// Gives `line` the focus, showing it first when it lies far out of view.
     void FocusLine(TMathEditor& line);
 
-    // Handlers of the lines' events.
+    // Handlers of the lines' events, and the calls of LineOwner that reach them.
     void Autoresize(TMathEditor& editor, int newHeight);
     void Widthresize(TMathEditor& editor, int newWidth);
     void OpNeer(TMathEditor& editor, unsigned short direction);
     void EditorEnter(TMathEditor& sender);
+    void HeightChanged(TMathEditor& line, int newHeight) override { Autoresize(line, newHeight); }
+    void WidthChanged(TMathEditor& line, int newWidth) override { Widthresize(line, newWidth); }
+    void UpDown(TMathEditor& line, unsigned short direction) override { OpNeer(line, direction); }
+    void Entered(TMathEditor& line) override { EditorEnter(line); }
+    /// A far line shows only while it has the focus.
+    void Exited(TMathEditor& line) override;
+    /// The focused line's caret is kept in view.
+    void CaretMoved(TMathEditor& line) override;
     /// The hint text of a line.
     QString HintFor(const TMathEditor& line) const;
     /// A help request: shows the help window; the platform's help is never asked.
@@ -208,9 +206,6 @@ public:
 
 private:
     void CreateMainMenu();
-    void RemoveAllLines();
-    void DiscardLines(std::vector<TMathEditor*>& lines);
-    std::vector<TMathEditor*> SetLinesAside();
     void PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused);
     bool BuildLines(const std::vector<TLineRecord>& records,
                     std::optional<std::string>& lineFailure);
@@ -241,7 +236,7 @@ public:
     Bytes CopiedText, CopiedCodes;
 
     /// The extent of the lines: the widest line and the bottom of the lowest.
-    QSize LinesExtent() const;
+    QSize LinesExtent() const { return column_.Extent(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
@@ -260,40 +255,18 @@ private:
     TMathEditor* NewLine();
     void FitToLines();
     bool fitPending_ = false; ///< a refit is queued
-    /// Shows each scroll bar exactly when the column does not fit that way.
-    void ChooseScrollBars();
     /// The height the menu bar takes in a window `width` wide.
     int MenuBarHeight(int width) const;
-    /// The line that has the window's focus (also while the window is not active), or nullptr.
-    TMathEditor* LineInFocus() const;
     /// Gives the first line the focus, as at start-up.
     void FocusFirstLine();
-    /// Scrolls the column so that `line` and its caret are visible.
-    void KeepInView(TMathEditor& line);
     void CreatePopupMenu1();
     void CreatePopupMenu2();
     void StyleMenus();
     void DestroyLine(TMathEditor* line);
-    /// Moves the lines from index `first` on by `dy` and adds `indexStep` to their LineIndex.
-    void ShiftLinesFrom(std::size_t first, int dy, int indexStep);
-    /// Moves `line` to `y`; a line in `inView` moves as one that is painted again, and the
-    /// line shows or hides as it comes near `near` or leaves it.
-    void MoveLine(TMathEditor& line, int y, const QRect& inView, const ColumnStretch& near);
-    /// The part of the column the scroll area shows, in the column's coordinates.
-    QRect ColumnInView() const;
-    /// The stretch of the column whose lines are shown: the view and a view's height above
-    /// and below it.
-    ColumnStretch NearView() const;
-    /// Shows the lines near the view and hides the others; the focused line always shows.
-    void ShowLinesNearView();
-    void ShowIfNearView(TMathEditor& line, const ColumnStretch& near);
-    int IndexOf(const TMathEditor& line) const;
 
     QString programDir_;
     std::function<void(const QString&)> showMessage_;
-    QScrollArea* scroll_ = nullptr;
-    QWidget* column_ = nullptr;
-    std::vector<TMathEditor*> lines_;
+    LineColumn column_;
     /// Keeps the recovery folder marked as in use while the window lives.
     std::unique_ptr<FolderClaim> herstelClaim_;
     /// The recovery files this window wrote: all that closing may remove while another

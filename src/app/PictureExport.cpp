@@ -20,13 +20,13 @@
 #include <algorithm>
 #include <exception>
 
-#include "files/DocumentCodec.h"
 #include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 #include "formula/Errors.h"
 #include "formula/Layout.h"
 #include "formula/Renderers.h"
 #include "platform/EmfCanvas.h"
-#include "files/FileIO.h"
 #include "platform/Platform.h"
 #include "platform/PngStream.h"
 #include "platform/QtCanvas.h"
@@ -321,7 +321,7 @@ QString TBasisMath::SaveToDesktop(const QString& name) const {
 }
 
 void TBasisMath::MjpgClick() {
-    const QImage picture = RenderPicture(ExportLinesOf(lines_), ClientSize());
+    const QImage picture = RenderPicture(ExportLinesOf(Lines()), ClientSize());
     WritePictureFile(SaveToDesktop(windowTitle() + ".jpg"), JpegBytes(picture));
     WritePictureFile(QDir::current().filePath(BitmapName), BmpBytes(picture));
     auto* data = new QMimeData;
@@ -332,7 +332,7 @@ void TBasisMath::MjpgClick() {
 }
 
 void TBasisMath::MWMFClick() {
-    const std::vector<ExportLine> lines = ExportLinesOf(lines_);
+    const std::vector<ExportLine> lines = ExportLinesOf(Lines());
     const QSize size = ClientSize();
     CheckWholePicture(size, "PNG", PngStream::MaxSide);
     const QByteArray metafile = MetafileBytes(lines, size);
@@ -359,7 +359,7 @@ void TBasisMath::MPrintClick() {
     {
         QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
         const int dpi = printer.resolution();
-        PrintLines(canvas, ExportLinesOf(lines_), printer.pageRect(QPrinter::DevicePixel).width(),
+        PrintLines(canvas, ExportLinesOf(Lines()), printer.pageRect(QPrinter::DevicePixel).width(),
                    PrinterScale(dpi, logicalDpiY()), dpi);
     }
     painter.end();

@@ -10,9 +10,9 @@
 #include <limits>
 #include <vector>
 
+#include "files/FileIO.h"
 #include "formula/Canvas.h"
 #include "formula/Parts.h"
-#include "files/FileIO.h"
 
 namespace zelm {
 

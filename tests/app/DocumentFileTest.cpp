@@ -17,8 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "files/DocumentCodec.h"
 #include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
 #include "support/FixedLines.h"

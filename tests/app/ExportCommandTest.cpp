@@ -12,10 +12,10 @@
 
 #include <sys/resource.h>
 
-#include "files/DocumentCodec.h"
 #include "app/MainWindow.h"
-#include "platform/EmfCanvas.h"
+#include "files/DocumentCodec.h"
 #include "files/FileIO.h"
+#include "platform/EmfCanvas.h"
 #include "support/EmfReader.h"
 
 namespace zelm {

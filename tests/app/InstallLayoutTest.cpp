@@ -16,9 +16,9 @@
 #include <memory>
 #include <random>
 
-#include "files/DocumentCodec.h"
 #include "app/MainWindow.h"
 #include "app/SessionEnd.h"
+#include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 #include "platform/Platform.h"
 

@@ -18,11 +18,11 @@
 #include <random>
 #include <set>
 
-#include "files/DocumentCodec.h"
 #include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
-#include "files/FileIO.h"
 #include "platform/FontMetricsTables.h"
 #include "platform/KeyCodes.h"
 #include "support/FixedLines.h"

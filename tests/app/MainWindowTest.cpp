@@ -127,8 +127,7 @@ TEST_F(MainWindowTest, NewLinesTakeTheWindowDefaults) {
     EXPECT_EQ(first->LineIndex(), 0);
     EXPECT_EQ(first->focusPolicy(), Qt::ClickFocus); // no tab stop
     EXPECT_EQ(first->popupmenu, w.PopupMenu1);
-    EXPECT_TRUE(bool(first->OnHeightChange) && bool(first->OnWidthChange) &&
-                bool(first->OnUpDownKeys) && bool(first->Onenter));
+    EXPECT_EQ(first->Owner(), static_cast<LineOwner*>(&w)); // heights, widths, keys, focus
 
     EditorState().plainTextDefault = false;
     w.WindowFont = FontDesc{"Arial", -20};

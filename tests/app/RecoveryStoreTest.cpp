@@ -17,10 +17,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "files/DocumentCodec.h"
 #include "app/MainWindow.h"
-#include "formula/Errors.h"
+#include "files/DocumentCodec.h"
 #include "files/FileIO.h"
+#include "formula/Errors.h"
 #include "platform/Platform.h"
 #include "support/FixedLines.h"
 

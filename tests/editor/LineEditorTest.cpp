@@ -23,6 +23,7 @@
 
 #include "editor/LineEditor.h"
 #include "support/FixedLines.h"
+#include "support/RecordingLineOwner.h"
 
 namespace zelm {
 namespace {
@@ -32,7 +33,8 @@ const Bytes kOff(1, Code::ItalicOff);
 
 class LineEditorTest : public ::testing::Test {
 protected:
-    test::FixedLines fixedLines; // first: outlives the widgets below
+    test::FixedLines fixedLines;    // first: outlives the widgets below
+    test::RecordingLineOwner owner; // outlives the lines that report to it
     void SetUp() override {
         window = std::make_unique<QWidget>();
         window->resize(300, 200);
@@ -139,19 +141,19 @@ TEST_F(LineEditorTest, AClickPutsTheCaretInFrontOfTheCharacterUnderThePointer) {
 
 TEST_F(LineEditorTest, AClickEntersTheFocusAgainAndFiresOnclick) {
     TMathEditor* e = EditorWith(" ab");
-    int enters = 0, clicks = 0;
-    e->Onenter = [&](TMathEditor&) { ++enters; };
+    int clicks = 0;
+    e->SetOwner(&owner);
     e->Onclick = [&](TMathEditor&) { ++clicks; };
     QTest::mouseClick(e, Qt::LeftButton, Qt::NoModifier, QPoint(6, 10));
     EXPECT_EQ(clicks, 1);
-    const int entersAfterFirst = enters;
+    const int entersAfterFirst = owner.Count("enter");
     EXPECT_GE(entersAfterFirst, 1);
     // A click on the focused line takes a fresh focus snapshot.
     Caret(*e, 3);
     e->SetText(" abc");
     QTest::mouseClick(e, Qt::LeftButton, Qt::NoModifier, QPoint(6, 10));
     EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(enters, entersAfterFirst + 1);
+    EXPECT_EQ(owner.Count("enter"), entersAfterFirst + 1);
     EXPECT_EQ(e->Line().snapshotText, " abc");
     // A right click is no click.
     QTest::mouseClick(e, Qt::RightButton, Qt::NoModifier, QPoint(6, 10));
@@ -207,11 +209,10 @@ TEST_F(LineEditorTest, ARightClickGivesTheFocusButKeepsTheCaret) {
     Focus(other);
     Caret(*e, 3);
     e->Line().TextToDisplay();
-    int enters = 0;
-    e->Onenter = [&](TMathEditor&) { ++enters; };
+    e->SetOwner(&owner);
     QTest::mouseClick(e, Qt::RightButton, Qt::NoModifier, QPoint(6, 10));
     EXPECT_TRUE(e->hasFocus());
-    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(owner.Count("enter"), 1);
     EXPECT_EQ(TextPositions(*e), (std::array<int, 3>{3, 3, 3}));
     EXPECT_EQ(e->Line().DispCaret, 5);
 }
@@ -319,20 +320,19 @@ TEST_F(LineEditorTest, AFontChangeLaysTheLineOutAgainAndReports) {
     window->resize(40, 200);
     TMathEditor* e = EditorWith(" ab"); // needs 24 + 10 = 34, inside the reference width 40
     ASSERT_EQ(e->Line().Tag, 40);
-    std::vector<std::string> events;
     int heightDuringReport = -1;
-    e->OnGewijzigd = [&](TMathEditor&) { events.push_back("gewijzigd"); };
-    e->OnHeightChange = [&](TMathEditor& s, int h) {
-        events.push_back("height " + std::to_string(h));
-        heightDuringReport = s.height();
+    e->SetOwner(&owner);
+    e->OnGewijzigd = [&](TMathEditor&) { owner.calls.push_back("gewijzigd"); };
+    owner.onCall = [&](TMathEditor& s) {
+        if (owner.calls.back().starts_with("height")) heightDuringReport = s.height();
     };
-    e->OnWidthChange = [&](TMathEditor&, int w) { events.push_back("width " + std::to_string(w)); };
+    const auto events = [&] { return owner.Of({"gewijzigd", "height", "width"}); };
 
     // Height -32: c = 32, top margin 32 / 8 = 4, tmHeight 32 + 8 = 40, so 4 + 40 + 4 = 48
     // high. Widths ' ' 8, italic 'a' 'b' 16 + 2 each: the line ends at 8 + 36 = 44; the end
     // caret is 32 * 2 / 3 = 21 wide: needed 65, beyond the reference width 40.
     e->SetFont(FontDesc{"Tahoma", -32}, Rgb(0, 0, 255));
-    EXPECT_EQ(events, (std::vector<std::string>{"gewijzigd", "height 48", "width 65"}));
+    EXPECT_EQ(events(), (std::vector<std::string>{"gewijzigd", "height 48", "width 65"}));
     EXPECT_EQ(heightDuringReport, 24); // reported before the line takes it
     EXPECT_EQ(e->height(), 48);
     EXPECT_EQ(e->width(), 65);
@@ -343,9 +343,9 @@ TEST_F(LineEditorTest, AFontChangeLaysTheLineOutAgainAndReports) {
     EXPECT_EQ(e->Text(), " ab");
 
     // Back to -16: the height shrinks and is reported; 34 needs no width report.
-    events.clear();
+    owner.calls.clear();
     e->SetFont(FontDesc{}, 0);
-    EXPECT_EQ(events, (std::vector<std::string>{"gewijzigd", "height 24"}));
+    EXPECT_EQ(events(), (std::vector<std::string>{"gewijzigd", "height 24"}));
     EXPECT_EQ(e->height(), 24);
 }
 
