@@ -1,6 +1,5 @@
-// The document file of the main window: saving and loading the column of lines as 792-byte
-// line records, the two file commands with their dialogs, and the document named on the
-// command line.
+#include "app/DocumentFile.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -34,14 +33,14 @@ constexpr int LargestCoordinate = QWIDGETSIZE_MAX;
 
 // The largest file a document may be: its whole records and a cut-off rest, which is ignored.
 constexpr std::size_t LargestDocumentBytes =
-    std::size_t(TBasisMath::LargestDocumentLines + 1) * LineRecordSize - 1;
+    std::size_t(DocumentFile::LargestDocumentLines + 1) * LineRecordSize - 1;
 
 const std::string TooManyLines = "Dit document is te groot om te openen: het heeft meer dan " +
-                                 std::to_string(TBasisMath::LargestDocumentLines) + " regels.";
+                                 std::to_string(DocumentFile::LargestDocumentLines) + " regels.";
 
 // A document the program writes must open again: it never grows past what a load accepts.
 const std::string NoRoomForLine = "Dit document heeft al " +
-                                  std::to_string(TBasisMath::LargestDocumentLines) +
+                                  std::to_string(DocumentFile::LargestDocumentLines) +
                                   " regels, meer dan dat opent het programma niet.";
 
 // Milliseconds between two updates of a load's progress dialog, and its width.
@@ -110,8 +109,8 @@ QString RunOpenDialog(QWidget* parent, const QString& proposed) {
 
 } // namespace
 
-void TBasisMath::Save(const QString& fileName) {
-    const std::vector<TMathEditor*>& lines = Lines();
+void DocumentFile::Save(const QString& fileName) {
+    const std::vector<TMathEditor*>& lines = window_.Lines();
     DocumentWriter writer(lines.size());
     // Neighbouring lines nearly always share their font: its record is made once for them.
     TFontRecord font = FontToRecord(FontDesc{}, 0);
@@ -132,7 +131,7 @@ void TBasisMath::Save(const QString& fileName) {
     WriteFileAtomically(NativePath(fileName), writer.Take());
 }
 
-bool TBasisMath::Load(const QString& fileName) {
+bool DocumentFile::Load(const QString& fileName) {
     // Everything is read before the first line goes: a file that cannot be read leaves the
     // window as it was.
     const std::string bytes =
@@ -141,44 +140,46 @@ bool TBasisMath::Load(const QString& fileName) {
     // one: it must not cost the user the lines on the screen.
     if (!bytes.empty() && bytes.size() < LineRecordSize) throw ZelmError("Read beyond end of file");
     const std::vector<TLineRecord> records = DecodeDocument(bytes);
-    TMathEditor* focused = CurrentLine();
-    std::vector<TMathEditor*> previous = column_.SetAside();
+    TMathEditor* focused = window_.CurrentLine();
+    LineColumn& column = window_.column_;
+    std::vector<TMathEditor*> previous = column.SetAside();
     std::optional<std::string> lineFailure;
     bool built = false;
     try {
         built = BuildLines(records, lineFailure);
     } catch (...) {
         // Nothing but a line's own failure is expected here; the lines made so far stay.
-        LineColumn::Discard(previous, *this);
-        FitToLines();
-        FocusFirstLine();
+        LineColumn::Discard(previous, window_);
+        window_.FitToLines();
+        window_.FocusFirstLine();
         throw;
     }
     if (!built) {
         // The window keeps its width until the new lines are in: each new line takes it as the
         // width it reports beyond, as a line created in the full window does.
-        column_.DiscardAll(*this);
+        column.DiscardAll(window_);
         PutLinesBack(std::move(previous), focused);
         return false;
     }
-    LineColumn::Discard(previous, *this);
-    FitToLines();
-    FocusFirstLine(); // typing goes on in the document just loaded
+    LineColumn::Discard(previous, window_);
+    window_.FitToLines();
+    window_.FocusFirstLine(); // typing goes on in the document just loaded
     if (lineFailure) throw LineLoadError(*lineFailure);
     return true;
 }
 
-bool TBasisMath::LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
-                           bool storeStateFirst) {
-    const QString oldCaption = windowTitle(), oldFolder = DocDir;
+bool DocumentFile::LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
+                             bool storeStateFirst) {
+    QString& DocDir = window_.DocDir;
+    const QString oldCaption = window_.windowTitle(), oldFolder = DocDir;
     const auto restore = [&] {
-        setWindowTitle(oldCaption);
+        window_.setWindowTitle(oldCaption);
         DocDir = oldFolder;
     };
-    setWindowTitle(caption);
+    window_.setWindowTitle(caption);
     DocDir = folder;
     try {
-        if (storeStateFirst) SaveHerstel();
+        if (storeStateFirst) window_.SaveHerstel();
         if (Load(fileName)) return true;
     } catch (const LineLoadError&) {
         throw; // the document is in place, under its name
@@ -190,14 +191,14 @@ bool TBasisMath::LoadNamed(const QString& fileName, const QString& caption, cons
     return false;
 }
 
-void TBasisMath::CheckRoomForLine() const {
-    if (int(Lines().size()) >= LargestDocumentLines) throw ZelmError(NoRoomForLine);
+void DocumentFile::CheckRoomForLine() const {
+    if (int(window_.Lines().size()) >= LargestDocumentLines) throw ZelmError(NoRoomForLine);
 }
 
 // Makes a line for each record, with a progress dialog once this takes longer than a moment.
 // False when the user cancelled.
-bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records,
-                            std::optional<std::string>& lineFailure) {
+bool DocumentFile::BuildLines(const std::vector<TLineRecord>& records,
+                              std::optional<std::string>& lineFailure) {
     // A quick load makes no dialog and lets no event in; the dialog comes once the load has
     // taken loadProgressDelay milliseconds.
     std::unique_ptr<QProgressDialog> progress;
@@ -216,17 +217,17 @@ bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records,
             lastUpdate = clock.elapsed();
         }
         if (progress && progress->wasCanceled()) return false;
-        TMathEditor& line = *NewLine();
+        TMathEditor& line = *window_.NewLine();
         ApplyRecord(line, records[i], lineFailure);
-        column_.ShowIfNearView(line);
+        window_.column_.ShowIfNearView(line);
         if (onLineLoaded) onLineLoaded(int(i) + 1);
     }
     return !(progress && progress->wasCanceled());
 }
 
-std::unique_ptr<QProgressDialog> TBasisMath::MakeProgressDialog(int lines) {
+std::unique_ptr<QProgressDialog> DocumentFile::MakeProgressDialog(int lines) {
     auto progress =
-        std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines, this);
+        std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines, &window_);
     progress->setWindowModality(Qt::WindowModal);
     progress->setWindowTitle(QApplication::applicationName());
     progress->setMinimumWidth(ProgressWidth); // wide enough for the title
@@ -236,18 +237,18 @@ std::unique_ptr<QProgressDialog> TBasisMath::MakeProgressDialog(int lines) {
     return progress;
 }
 
-void TBasisMath::PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused) {
-    column_.PutBack(std::move(previous));
-    FitToLines();
-    column_.ShowLinesNearView();
-    if (focused) FocusLine(*focused);
+void DocumentFile::PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused) {
+    window_.column_.PutBack(std::move(previous));
+    window_.FitToLines();
+    window_.column_.ShowLinesNearView();
+    if (focused) window_.FocusLine(*focused);
 }
 
 // The steps of one loaded line, in their order: the code string goes before the text because
 // the setter checks the one against the other. A line whose repairs give up keeps what they
 // reached and still takes its font and place: one such line must not cost the lines after it.
-void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record,
-                             std::optional<std::string>& lineFailure) {
+void DocumentFile::ApplyRecord(TMathEditor& line, const TLineRecord& record,
+                               std::optional<std::string>& lineFailure) {
     const auto step = [&](const auto& action) {
         try {
             action();
@@ -266,10 +267,11 @@ void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record,
     line.Line().ClientWidth = width;
 }
 
-void TBasisMath::MSaveClick() {
-    const QString proposed = DocDir + windowTitle() + DocumentExtension;
+void DocumentFile::MSaveClick() {
+    QString& DocDir = window_.DocDir;
+    const QString proposed = DocDir + window_.windowTitle() + DocumentExtension;
     const QString chosen =
-        chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(this, proposed);
+        chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(&window_, proposed);
     if (chosen.isEmpty()) return;
     DocDir = FolderOf(chosen);
     // Saves killed halfway leave their temporary files beside the document.
@@ -277,38 +279,40 @@ void TBasisMath::MSaveClick() {
     Save(chosen);
 }
 
-void TBasisMath::MLoadClick() {
-    const QString proposed = DocDir + "*" + DocumentExtension;
+void DocumentFile::MLoadClick() {
+    const QString proposed = window_.DocDir + "*" + DocumentExtension;
     const QString chosen =
-        chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(this, proposed);
+        chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(&window_, proposed);
     if (chosen.isEmpty()) return;
     // The lines on the screen are stored first, under the new caption, where the next
     // "&Vorige" looks for them.
     LoadNamed(chosen, CaptionOf(chosen), FolderOf(chosen), true);
 }
 
-bool TBasisMath::OpenDialogCanClose(const QString& fileName) {
+bool DocumentFile::OpenDialogCanClose(const QString& fileName) {
     return FileExists(NativePath(fileName));
 }
 
-void TBasisMath::OpenCommandLineDocument(const QStringList& arguments) {
+void DocumentFile::OpenCommandLineDocument(const QStringList& arguments) {
+    QString& DocDir = window_.DocDir;
     const QString document = arguments.value(0);
     // Compared byte for byte: "x.MDS" is not a document.
     if (ExtensionOf(document) != DocumentExtension) {
-        DocDir = HerstelDir;
+        DocDir = window_.HerstelDir;
         return;
     }
     DocDir = FolderOf(document);
     try {
         if (!Load(document)) return;
     } catch (const LineLoadError& error) {
-        showMessage_(QString::fromLocal8Bit(error.what())); // the document is there all the same
+        window_.showMessage_(
+            QString::fromLocal8Bit(error.what())); // the document is there all the same
     } catch (const std::exception& error) {
         // Start-up runs before the event loop, whose handler reports the other failures.
-        showMessage_(QString::fromLocal8Bit(error.what()));
+        window_.showMessage_(QString::fromLocal8Bit(error.what()));
         return;
     }
-    setWindowTitle(CaptionOf(document));
+    window_.setWindowTitle(CaptionOf(document));
 }
 
 } // namespace zelm

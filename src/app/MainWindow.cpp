@@ -2,21 +2,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
 #include <QHelpEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QToolTip>
 #include <QWindow>
 
 #include "dialogs/FunctieFormMath.h"
-#include "files/FileIO.h"
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
 #include "platform/KeyCodes.h"
@@ -29,8 +27,6 @@ namespace {
 
 // The hint's word for a line's mode, indexed by its PlainText.
 const char* const ModeNames[2] = {"Zelm", "Plain"};
-
-const QString RecoveryFolderMade = "Er is een Herstel directorie gemaakt: ";
 
 // The designed position of the window on the screen.
 const QPoint DesignedPosition(800, 125);
@@ -57,7 +53,7 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     CreatePopupMenu1();
     CreateMainMenu();
     FormCreate();
-    OpenCommandLineDocument(arguments);
+    document_.OpenCommandLineDocument(arguments);
 }
 
 // The lines go only once the window's own part is gone; the line with the focus then reports
@@ -73,15 +69,15 @@ void TBasisMath::FormCreate() {
     CreateEd();
     FitToLines();
     FocusFirstLine();
-    MakeRecoveryFolder();
-    StartCounter();
+    recovery_.MakeRecoveryFolder(programDir_, showMessage_);
+    recovery_.StartCounter();
     // The window manager's frame, and a screen of another scale, are known only once the
     // window is on the screen: fit again then.
     QMetaObject::invokeMethod(this, &TBasisMath::FitToLines, Qt::QueuedConnection);
     if (QWindow* w = windowHandle())
         connect(w, &QWindow::screenChanged, this, &TBasisMath::FitToLines);
     // Saves killed halfway leave their temporary files; the first instance clears them.
-    herstelClaim_ = std::make_unique<FolderClaim>(NativePath(HerstelDir));
+    recovery_.ClaimFolder();
 }
 
 void TBasisMath::FocusFirstLine() {
@@ -92,31 +88,6 @@ void TBasisMath::FocusFirstLine() {
 void TBasisMath::FocusLine(TMathEditor& line) {
     if (line.isHidden()) line.show();
     line.setFocus(Qt::OtherFocusReason);
-}
-
-// The recovery folder lives next to the program; a program folder we may not write to (a
-// read-only install) gets it in the user's data folder instead, so splitting and joining
-// lines keep working. An installed program always keeps it per user: its folder is shared by
-// every user, even where one of them (root) may write there.
-void TBasisMath::MakeRecoveryFolder() {
-    const QString beside = QDir(programDir_).absolutePath() + "/Herstel/";
-    const QString perUser =
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Herstel/";
-    QStringList folders = {perUser};
-    if (InstalledDataFolder(programDir_).isEmpty()) folders.prepend(beside);
-    for (const QString& folder : folders) {
-        QFileInfo info(folder);
-        if (info.isDir() && info.isWritable()) {
-            HerstelDir = folder;
-            return;
-        }
-        if (!info.exists() && QDir().mkpath(folder) && QFileInfo(folder).isWritable()) {
-            HerstelDir = folder;
-            showMessage_(RecoveryFolderMade + folder);
-            return;
-        }
-    }
-    HerstelDir = beside; // neither is usable: later writes report their own errors
 }
 
 TMathEditor* TBasisMath::CreateEd() {
@@ -268,6 +239,15 @@ void TBasisMath::FitToLines() {
     if (TMathEditor* line = column_.LineInFocus()) column_.KeepInView(*line);
 }
 
+QSize TBasisMath::ClientSize() const {
+    return centralWidget()->size();
+}
+
+QSize TBasisMath::DocumentSize() const {
+    const int menu = menuBar()->sizeHint().height();
+    return LinesExtent().expandedTo({minimumWidth(), std::max(1, minimumHeight() - menu)});
+}
+
 int TBasisMath::MenuBarHeight(int width) const {
     const QWidget* bar = menuWidget();
     if (!bar || bar->isHidden()) return 0;
@@ -296,6 +276,17 @@ bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {
         if (hasCode && key == 0) return true; // consumed: the line never sees it
     }
     return QMainWindow::eventFilter(watched, e);
+}
+
+void TBasisMath::closeEvent(QCloseEvent* e) {
+    // Closing never asks and is never refused: a state that cannot be stored is reported and
+    // the window closes all the same.
+    try {
+        FormClose();
+    } catch (const std::exception& error) {
+        ReportFailure(error);
+    }
+    QMainWindow::closeEvent(e);
 }
 
 // Keys reach the window itself only while no line has the focus (after a load, say); Alt+F4

@@ -13,7 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "app/DocumentFile.h"
 #include "app/LineColumn.h"
+#include "app/PictureExport.h"
+#include "app/RecoveryStore.h"
 #include "dialogs/FontDialog.h"
 #include "editor/LineEditor.h"
 #include "files/DocumentCodec.h"
@@ -24,22 +27,11 @@ class QScrollArea;
 class QAction;
 class QMenu;
 class QCloseEvent;
-class QPrinter;
-class QProgressDialog;
-class QUrl;
 
 namespace zelm {
 
 class MenuStyle;
 class TOptiesVenster;
-class FolderClaim;
-
-/// The failure of a load that still put every line in place: a line's repairs gave up on the
-/// way. The message is shown; the document is there.
-class LineLoadError : public ZelmError {
-public:
-    using ZelmError::ZelmError;
-};
 
 class TBasisMath : public QMainWindow, public LineOwner {
     Q_OBJECT
@@ -97,77 +89,43 @@ public:
     /// The key preview: sees every key down before the focused line. Sets `key` to 0 when it
     /// consumed the key.
     void FormKeyDown(TMathEditor& current, int& key, ShiftState shift);
-    // The document file and the recovery store
-    /// Writes every line, in column order, to `fileName`, replacing the file atomically.
-    void Save(const QString& fileName);
-    /// Replaces every line by the lines stored in `fileName`. The whole file is read first,
-    /// so a file that cannot be read leaves the lines as they were. A long load shows its
-    /// progress; false when the user cancelled it, which also leaves the lines as they were.
-    /// A line whose repairs give up is reported with LineLoadError once every line is in.
-    bool Load(const QString& fileName);
-    /// Refuses a new line, with a message, once the document has as many as a load accepts.
-    void CheckRoomForLine() const;
-    /// The most lines a document may have (a line takes about 5 KB once on the screen).
-    static constexpr int LargestDocumentLines = 20000;
-    /// Milliseconds a load runs before its progress dialog shows (tests make it 0).
-    int loadProgressDelay = 500;
-    /// Called after each line a load has made, with the count so far (tests watch the dialog).
-    std::function<void(int loaded)> onLineLoaded;
-    /// "Op&slaan": asks for a file name and saves there; the caption stays.
-    void MSaveClick();
-    /// "&Openen": asks for an existing file, takes its folder and name, and loads it.
-    void MLoadClick();
-    /// The open dialog may close only on a file that exists.
-    static bool OpenDialogCanClose(const QString& fileName);
-    /// Loads the first program argument when its extension is exactly ".mds"; sets DocDir.
-    void OpenCommandLineDocument(const QStringList& arguments);
-    /// The dialogs of the file commands: given the proposed name, they return the chosen
-    /// path or an empty string when cancelled. Tests replace them.
-    std::function<QString(const QString&proposed)> chooseSaveFile, chooseOpenFile;
+    // The document file, the recovery store and the picture commands are parts of their own;
+    // their handlers are reached here as well.
+    DocumentFile& Document() { return document_; }
+    RecoveryStore& Recovery() { return recovery_; }
+    PictureExport& Pictures() { return pictures_; }
+    static constexpr int LargestDocumentLines = DocumentFile::LargestDocumentLines;
+    void Save(const QString& fileName) { document_.Save(fileName); }
+    bool Load(const QString& fileName) { return document_.Load(fileName); }
+    void CheckRoomForLine() const { document_.CheckRoomForLine(); }
+    void MSaveClick() { document_.MSaveClick(); }
+    void MLoadClick() { document_.MLoadClick(); }
+    static bool OpenDialogCanClose(const QString& fileName) {
+        return DocumentFile::OpenDialogCanClose(fileName);
+    }
+    QString HerstelFileName(int n) const { return recovery_.HerstelFileName(n); }
+    void SaveHerstel() { recovery_.SaveHerstel(); }
+    void Herstel1Click() { recovery_.Herstel1Click(); }
+    void mterugClick() { recovery_.mterugClick(); }
+    static void ClearDir(const QString& folder, const QString& keep = {}) {
+        RecoveryStore::ClearDir(folder, keep);
+    }
+    void FormClose() { recovery_.FormClose(); }
+    void MjpgClick() { pictures_.MjpgClick(); }
+    void MWMFClick() { pictures_.MWMFClick(); }
+    void MPrintClick() { pictures_.MPrintClick(); }
+    void MWattsAppClick() { pictures_.MWattsAppClick(); }
     /// Shows the message of a failed menu command (the application's error report).
     std::function<void(const QString&)> showError;
-    /// The name of recovery state `n`: HerstelDir + caption + n + ".wes".
-    QString HerstelFileName(int n) const;
-    /// Stores the document as the next recovery state (before a split or join).
-    void SaveHerstel();
-    /// "&Vorige": one recovery state back, or the state left by the last closing.
-    void Herstel1Click();
-    /// "&Terug": one recovery state forward, when it exists.
-    void mterugClick();
-    /// Deletes every "*.wes" file of `folder` but the one named `keep`; what cannot be deleted
-    /// stays, silently.
-    static void ClearDir(const QString& folder, const QString& keep = {});
-    /// The file steps of closing: store the document as state 0, then clear the other states
-    /// (a failed store keeps them all).
-    void FormClose();
     QAction* MSave = nullptr;
     QAction* MLoad = nullptr;
     QMenu* Herstel1 = nullptr;
     QAction* mVorige = nullptr;
     QAction* mterug = nullptr;
-    // Pictures, printing and the messaging program (PictureExport.cpp)
-    /// "JPG": the lines on a white picture of the client size, as caption + ".jpg" on the
-    /// desktop, "tt.bmp" in the working folder and on the clipboard.
-    void MjpgClick();
-    /// "Metafile": the lines as an enhanced metafile "Meta.wmf" on the desktop and on the
-    /// clipboard (with SVG and PNG renderings).
-    void MWMFClick();
-    /// "&Print": the lines on one page, each across the page width.
-    void MPrintClick();
-    /// "&WhatsAppWeb": starts the messaging program, or opens its web version.
-    void MWattsAppClick();
-    /// The desktop folder (made when missing) followed by `name`.
-    QString SaveToDesktop(const QString& name) const;
     /// The client area below the menu bar.
     QSize ClientSize() const;
     /// The client size the window takes for its lines when the screen does not limit it.
     QSize DocumentSize() const;
-    QString desktopFolder; ///< empty: the platform's desktop folder (tests set their own)
-    QString WhatsAppExe;   ///< found on first use and kept for the run
-    /// The print dialog, the program start and the browser; tests replace them.
-    std::function<bool(QPrinter&)> choosePrinter;
-    std::function<void(const QString& program)> startProgram;
-    std::function<void(const QUrl&)> openUrl;
 
     // The rest of the main menu, the window menu and the font and settings commands.
     QMenu* MSchrijven = nullptr; ///< "&Kopiëren"
@@ -206,17 +164,6 @@ public:
 
 private:
     void CreateMainMenu();
-    void PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused);
-    bool BuildLines(const std::vector<TLineRecord>& records,
-                    std::optional<std::string>& lineFailure);
-    std::unique_ptr<QProgressDialog> MakeProgressDialog(int lines);
-    void ApplyRecord(TMathEditor& line, const TLineRecord& record,
-                     std::optional<std::string>& lineFailure);
-    /// Loads `fileName` as the document `caption` in `folder`, taking that name first (recovery
-    /// states carry the caption) and storing the present lines as a recovery state first when
-    /// asked. A load that fails or is cancelled gives the window its old name back.
-    bool LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
-                   bool storeStateFirst);
     void RunReportingFailure(void (TBasisMath::*command)());
     void ReportFailure(const std::exception& error);
 
@@ -248,9 +195,6 @@ protected:
 
 private:
     void FormCreate();
-    void MakeRecoveryFolder();
-    /// The first number of this run's recovery states.
-    void StartCounter();
     /// A line as CreateEd makes it, not yet shown: its caller places it, then shows it.
     TMathEditor* NewLine();
     void FitToLines();
@@ -267,11 +211,11 @@ private:
     QString programDir_;
     std::function<void(const QString&)> showMessage_;
     LineColumn column_;
-    /// Keeps the recovery folder marked as in use while the window lives.
-    std::unique_ptr<FolderClaim> herstelClaim_;
-    /// The recovery files this window wrote: all that closing may remove while another
-    /// instance holds the folder.
-    std::set<QString> writtenStates_;
+    DocumentFile document_{*this};
+    RecoveryStore recovery_{*this};
+    PictureExport pictures_{*this};
+    // The document file builds the column anew and reports on the window's behalf.
+    friend class DocumentFile;
 };
 
 } // namespace zelm

@@ -303,16 +303,7 @@ QString FindWhatsApp(const QString& currentDir, const QString& dataDir) {
     return {};
 }
 
-QSize TBasisMath::ClientSize() const {
-    return centralWidget()->size();
-}
-
-QSize TBasisMath::DocumentSize() const {
-    const int menu = menuBar()->sizeHint().height();
-    return LinesExtent().expandedTo({minimumWidth(), std::max(1, minimumHeight() - menu)});
-}
-
-QString TBasisMath::SaveToDesktop(const QString& name) const {
+QString PictureExport::SaveToDesktop(const QString& name) const {
     const QString folder = desktopFolder.isEmpty()
                                ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
                                : desktopFolder;
@@ -320,9 +311,9 @@ QString TBasisMath::SaveToDesktop(const QString& name) const {
     return QDir(folder).filePath(name);
 }
 
-void TBasisMath::MjpgClick() {
-    const QImage picture = RenderPicture(ExportLinesOf(Lines()), ClientSize());
-    WritePictureFile(SaveToDesktop(windowTitle() + ".jpg"), JpegBytes(picture));
+void PictureExport::MjpgClick() {
+    const QImage picture = RenderPicture(ExportLinesOf(window_.Lines()), window_.ClientSize());
+    WritePictureFile(SaveToDesktop(window_.windowTitle() + ".jpg"), JpegBytes(picture));
     WritePictureFile(QDir::current().filePath(BitmapName), BmpBytes(picture));
     auto* data = new QMimeData;
     data->setImageData(picture);
@@ -331,9 +322,9 @@ void TBasisMath::MjpgClick() {
     Clipboard().setMimeData(data);
 }
 
-void TBasisMath::MWMFClick() {
-    const std::vector<ExportLine> lines = ExportLinesOf(Lines());
-    const QSize size = ClientSize();
+void PictureExport::MWMFClick() {
+    const std::vector<ExportLine> lines = ExportLinesOf(window_.Lines());
+    const QSize size = window_.ClientSize();
     CheckWholePicture(size, "PNG", PngStream::MaxSide);
     const QByteArray metafile = MetafileBytes(lines, size);
     WritePictureFile(SaveToDesktop(MetafileName), metafile);
@@ -349,23 +340,25 @@ void TBasisMath::MWMFClick() {
     Clipboard().setMimeData(data);
 }
 
-void TBasisMath::MPrintClick() {
+void PictureExport::MPrintClick() {
     QPrinter printer(QPrinter::HighResolution);
-    const bool chosen = choosePrinter ? choosePrinter(printer)
-                                      : QPrintDialog(&printer, this).exec() == QDialog::Accepted;
+    const bool chosen = choosePrinter
+                            ? choosePrinter(printer)
+                            : QPrintDialog(&printer, &window_).exec() == QDialog::Accepted;
     if (!chosen) return;
     QPainter painter;
     if (!painter.begin(&printer)) throw ZelmError("Printer selected is not valid");
     {
         QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
         const int dpi = printer.resolution();
-        PrintLines(canvas, ExportLinesOf(Lines()), printer.pageRect(QPrinter::DevicePixel).width(),
-                   PrinterScale(dpi, logicalDpiY()), dpi);
+        PrintLines(canvas, ExportLinesOf(window_.Lines()),
+                   printer.pageRect(QPrinter::DevicePixel).width(),
+                   PrinterScale(dpi, window_.logicalDpiY()), dpi);
     }
     painter.end();
 }
 
-void TBasisMath::MWattsAppClick() {
+void PictureExport::MWattsAppClick() {
     if (WhatsAppExe.isEmpty())
         WhatsAppExe =
             FindWhatsApp(QDir::currentPath(),

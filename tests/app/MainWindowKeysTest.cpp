@@ -464,7 +464,7 @@ TEST_F(MainWindowKeysTest, TypingGoesOnInALoadedDocument) {
     const std::vector<std::pair<const char*, std::function<void()>>> roads = {
         {"Openen",
          [&] {
-             window->chooseOpenFile = [&](const QString&) { return path; };
+             window->Document().chooseOpenFile = [&](const QString&) { return path; };
              window->MLoadClick();
          }},
         {"the command line",

@@ -262,7 +262,7 @@ TEST_F(MainWindowTest, TheClientAreaHoldsTheLinesExactly) {
 
     const QString file = programDir.filePath("tien.mds");
     w.Save(file);
-    w.chooseOpenFile = [&](const QString&) { return file; };
+    w.Document().chooseOpenFile = [&](const QString&) { return file; };
     w.MLoadClick();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(w.Lines().size(), 10u);
