@@ -14,6 +14,7 @@
 
 #include <csignal>
 #include <memory>
+#include <ostream>
 #include <random>
 
 #include "app/MainWindow.h"
@@ -64,6 +65,10 @@ struct LayoutCase {
     QString tangerine;          // where Tangerine is found; empty: nowhere (its bare name)
     bool recoveryPerUser;       // else the recovery folder is beside the program
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const LayoutCase layoutCases[] = {
     {"BuildFolderTakesFontsBesideIt",

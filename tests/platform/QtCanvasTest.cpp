@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <utility>
 
@@ -54,6 +55,10 @@ struct MetricsCase {
     int num, den; // the scale of this height
     FontMetrics expected;
 };
+
+void PrintTo(const MetricsCase& c, std::ostream* os) {
+    *os << c.face << " " << c.height;
+}
 
 // The x and y sizes of super- and subscript, and their x offsets (0 in all three fonts),
 // follow the same arithmetic; the fields spelled out below are the ones that differ.
