@@ -170,14 +170,14 @@ bool DocumentFile::Load(const QString& fileName) {
 
 bool DocumentFile::LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
                              bool storeStateFirst) {
-    QString& DocDir = window_.DocDir;
-    const QString oldCaption = window_.windowTitle(), oldFolder = DocDir;
+    QString& docDir = window_.DocDir;
+    const QString oldCaption = window_.windowTitle(), oldFolder = docDir;
     const auto restore = [&] {
         window_.setWindowTitle(oldCaption);
-        DocDir = oldFolder;
+        docDir = oldFolder;
     };
     window_.setWindowTitle(caption);
-    DocDir = folder;
+    docDir = folder;
     try {
         if (storeStateFirst) window_.SaveHerstel();
         if (Load(fileName)) return true;
@@ -268,14 +268,14 @@ void DocumentFile::ApplyRecord(TMathEditor& line, const TLineRecord& record,
 }
 
 void DocumentFile::MSaveClick() {
-    QString& DocDir = window_.DocDir;
-    const QString proposed = DocDir + window_.windowTitle() + DocumentExtension;
+    QString& docDir = window_.DocDir;
+    const QString proposed = docDir + window_.windowTitle() + DocumentExtension;
     const QString chosen =
         chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(&window_, proposed);
     if (chosen.isEmpty()) return;
-    DocDir = FolderOf(chosen);
+    docDir = FolderOf(chosen);
     // Saves killed halfway leave their temporary files beside the document.
-    RemoveStaleTemporaries(NativePath(DocDir));
+    RemoveStaleTemporaries(NativePath(docDir));
     Save(chosen);
 }
 
@@ -294,14 +294,14 @@ bool DocumentFile::OpenDialogCanClose(const QString& fileName) {
 }
 
 void DocumentFile::OpenCommandLineDocument(const QStringList& arguments) {
-    QString& DocDir = window_.DocDir;
+    QString& docDir = window_.DocDir;
     const QString document = arguments.value(0);
     // Compared byte for byte: "x.MDS" is not a document.
     if (ExtensionOf(document) != DocumentExtension) {
-        DocDir = window_.HerstelDir;
+        docDir = window_.HerstelDir;
         return;
     }
-    DocDir = FolderOf(document);
+    docDir = FolderOf(document);
     try {
         if (!Load(document)) return;
     } catch (const LineLoadError& error) {

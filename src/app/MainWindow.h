@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -23,7 +22,6 @@
 #include "formula/Errors.h"
 #include "formula/Keys.h"
 
-class QScrollArea;
 class QAction;
 class QMenu;
 class QCloseEvent;

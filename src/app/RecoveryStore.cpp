@@ -36,7 +36,7 @@ RecoveryStore::~RecoveryStore() = default;
 // every user, even where one of them (root) may write there.
 void RecoveryStore::MakeRecoveryFolder(const QString& programDir,
                                        const std::function<void(const QString&)>& showMessage) {
-    QString& HerstelDir = window_.HerstelDir;
+    QString& herstelDir = window_.HerstelDir;
     const QString beside = QDir(programDir).absolutePath() + "/Herstel/";
     const QString perUser =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Herstel/";
@@ -45,16 +45,16 @@ void RecoveryStore::MakeRecoveryFolder(const QString& programDir,
     for (const QString& folder : folders) {
         QFileInfo info(folder);
         if (info.isDir() && info.isWritable()) {
-            HerstelDir = folder;
+            herstelDir = folder;
             return;
         }
         if (!info.exists() && QDir().mkpath(folder) && QFileInfo(folder).isWritable()) {
-            HerstelDir = folder;
+            herstelDir = folder;
             showMessage(RecoveryFolderMade + folder);
             return;
         }
     }
-    HerstelDir = beside; // neither is usable: later writes report their own errors
+    herstelDir = beside; // neither is usable: later writes report their own errors
 }
 
 void RecoveryStore::ClaimFolder() {
@@ -67,38 +67,38 @@ QString RecoveryStore::HerstelFileName(int n) const {
 
 void RecoveryStore::SaveHerstel() {
     // The counter moves only once the state is safely on disk; a failure stops the caller.
-    int& HerstelNummer = window_.HerstelNummer;
-    const QString name = HerstelFileName(HerstelNummer);
+    int& nummer = window_.HerstelNummer;
+    const QString name = HerstelFileName(nummer);
     window_.Save(name);
     writtenStates_.insert(QFileInfo(name).fileName());
-    ++HerstelNummer;
+    ++nummer;
 }
 
 void RecoveryStore::Herstel1Click() {
-    int& HerstelNummer = window_.HerstelNummer;
-    const QString& HerstelDir = window_.HerstelDir;
-    if (HerstelNummer > 0) {
+    int& nummer = window_.HerstelNummer;
+    const QString& herstelDir = window_.HerstelDir;
+    if (nummer > 0) {
         SaveHerstel(); // the present state, so that "&Terug" can come back to it
-        HerstelNummer -= 2;
-        if (!window_.Load(HerstelFileName(HerstelNummer))) HerstelNummer += 2; // cancelled
+        nummer -= 2;
+        if (!window_.Load(HerstelFileName(nummer))) nummer += 2; // cancelled
         return;
     }
     // At the start of a run: the state the previous run left on closing, under its caption.
     const std::vector<std::string> names =
-        ListFiles(NativePath(HerstelDir), RecoveryExtension.toStdString());
+        ListFiles(NativePath(herstelDir), RecoveryExtension.toStdString());
     if (names.empty()) return;
     const QString name = DecodeFileName(names.front());
-    window_.Document().LoadNamed(HerstelDir + name,
+    window_.Document().LoadNamed(herstelDir + name,
                                  name.chopped(std::min(ClosingSuffixLength, name.size())),
                                  window_.DocDir, false);
 }
 
 void RecoveryStore::mterugClick() {
-    int& HerstelNummer = window_.HerstelNummer;
-    const QString next = HerstelFileName(HerstelNummer + 1);
+    int& nummer = window_.HerstelNummer;
+    const QString next = HerstelFileName(nummer + 1);
     if (!FileExists(NativePath(next))) return;
-    ++HerstelNummer;
-    if (!window_.Load(next)) --HerstelNummer; // cancelled
+    ++nummer;
+    if (!window_.Load(next)) --nummer; // cancelled
 }
 
 void RecoveryStore::ClearDir(const QString& folder, const QString& keep) {
@@ -109,16 +109,16 @@ void RecoveryStore::ClearDir(const QString& folder, const QString& keep) {
 // go. A closing save that fails thus keeps every earlier state for the next run. While another
 // instance holds the folder, its states stay: it may still be stepping through them.
 void RecoveryStore::FormClose() {
-    const QString& HerstelDir = window_.HerstelDir;
+    const QString& herstelDir = window_.HerstelDir;
     const QString closing = HerstelFileName(0);
     window_.Save(closing);
     const QString keep = QFileInfo(closing).fileName();
     if (!herstelClaim_ || !herstelClaim_->HeldByOthers()) {
-        ClearDir(HerstelDir, keep);
+        ClearDir(herstelDir, keep);
         return;
     }
     for (const QString& name : writtenStates_)
-        if (name != keep) QFile::remove(HerstelDir + name);
+        if (name != keep) QFile::remove(herstelDir + name);
 }
 
 void RecoveryStore::StartCounter() {
