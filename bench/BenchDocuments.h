@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 
 namespace zelm::bench {
 

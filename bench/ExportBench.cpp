@@ -18,8 +18,8 @@
 #include <unistd.h>
 
 #include "BenchDocuments.h"
-#include "app/MathEdit.h"
-#include "platform/FileIO.h"
+#include "app/MainWindow.h"
+#include "files/FileIO.h"
 
 namespace zelm {
 namespace {
@@ -37,7 +37,7 @@ void BM_Jpg40Lines(benchmark::State& state) {
     TBasisMath window(folder.path(), [](const QString&) {});
     window.Load(document);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    window.desktopFolder = folder.filePath("Bureaublad");
+    window.Pictures().desktopFolder = folder.filePath("Bureaublad");
     const QString old = QDir::currentPath();
     QDir::setCurrent(folder.path());
     for (auto _ : state)

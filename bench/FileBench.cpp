@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "BenchDocuments.h"
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
-#include "platform/FileIO.h"
+#include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 
 namespace zelm {
 namespace {

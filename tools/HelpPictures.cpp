@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <functional>
 
-#include "editor/MathEditor.h"
+#include "editor/LineEditor.h"
 #include "formula/Renderers.h"
 #include "platform/Platform.h"
 #include "platform/QtCanvas.h"

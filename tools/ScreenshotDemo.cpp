@@ -6,7 +6,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -1,6 +1,5 @@
-// The document file of the main window: saving and loading the column of lines as 792-byte
-// line records, the two file commands with their dialogs, and the document named on the
-// command line.
+#include "app/DocumentFile.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,10 +13,10 @@
 #include <optional>
 #include <string>
 
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 #include "formula/Errors.h"
-#include "platform/FileIO.h"
 #include "platform/Platform.h"
 
 namespace zelm {
@@ -28,24 +27,20 @@ const QString DocumentFilter = "ZavoVudaVudu (*.mds)";
 const QString DocumentSuffix = "mds";
 const QString DocumentExtension = ".mds";
 
-// The largest size in points the font dialog offers. A damaged record may claim any int32;
-// laying a line out at millions of pixels would exhaust memory before it could be shown.
-constexpr std::int32_t LargestFontSize = 1638;
-
 // Qt keeps widget geometry within these bounds; a record from a damaged file may hold any
 // int32, and keeping positions inside them also keeps top + height from overflowing.
 constexpr int LargestCoordinate = QWIDGETSIZE_MAX;
 
 // The largest file a document may be: its whole records and a cut-off rest, which is ignored.
 constexpr std::size_t LargestDocumentBytes =
-    std::size_t(TBasisMath::LargestDocumentLines + 1) * LineRecordSize - 1;
+    std::size_t(DocumentFile::LargestDocumentLines + 1) * LineRecordSize - 1;
 
 const std::string TooManyLines = "Dit document is te groot om te openen: het heeft meer dan " +
-                                 std::to_string(TBasisMath::LargestDocumentLines) + " regels.";
+                                 std::to_string(DocumentFile::LargestDocumentLines) + " regels.";
 
 // A document the program writes must open again: it never grows past what a load accepts.
 const std::string NoRoomForLine = "Dit document heeft al " +
-                                  std::to_string(TBasisMath::LargestDocumentLines) +
+                                  std::to_string(DocumentFile::LargestDocumentLines) +
                                   " regels, meer dan dat opent het programma niet.";
 
 // Milliseconds between two updates of a load's progress dialog, and its width.
@@ -114,15 +109,16 @@ QString RunOpenDialog(QWidget* parent, const QString& proposed) {
 
 } // namespace
 
-void TBasisMath::Save(const QString& fileName) {
-    DocumentWriter writer(lines_.size());
+void DocumentFile::Save(const QString& fileName) {
+    const std::vector<TMathEditor*>& lines = window_.Lines();
+    DocumentWriter writer(lines.size());
     // Neighbouring lines nearly always share their font: its record is made once for them.
     TFontRecord font = FontToRecord(FontDesc{}, 0);
     const FontDesc* fontOf = nullptr;
     ColorRef colorOf = 0;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        PrefetchAhead(lines_, i);
-        const TMathEditor* line = lines_[i];
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        PrefetchAhead(lines, i);
+        const TMathEditor* line = lines[i];
         if (!fontOf || !(*fontOf == line->Font()) || colorOf != line->FontColor()) {
             fontOf = &line->Font();
             colorOf = line->FontColor();
@@ -135,7 +131,7 @@ void TBasisMath::Save(const QString& fileName) {
     WriteFileAtomically(NativePath(fileName), writer.Take());
 }
 
-bool TBasisMath::Load(const QString& fileName) {
+bool DocumentFile::Load(const QString& fileName) {
     // Everything is read before the first line goes: a file that cannot be read leaves the
     // window as it was.
     const std::string bytes =
@@ -144,42 +140,46 @@ bool TBasisMath::Load(const QString& fileName) {
     // one: it must not cost the user the lines on the screen.
     if (!bytes.empty() && bytes.size() < LineRecordSize) throw ZelmError("Read beyond end of file");
     const std::vector<TLineRecord> records = DecodeDocument(bytes);
-    TMathEditor* focused = CurrentLine();
-    std::vector<TMathEditor*> previous = SetLinesAside();
+    TMathEditor* focused = window_.CurrentLine();
+    LineColumn& column = window_.column_;
+    std::vector<TMathEditor*> previous = column.SetAside();
     std::optional<std::string> lineFailure;
     bool built = false;
     try {
         built = BuildLines(records, lineFailure);
     } catch (...) {
         // Nothing but a line's own failure is expected here; the lines made so far stay.
-        DiscardLines(previous);
-        FitToLines();
-        FocusFirstLine();
+        LineColumn::Discard(previous, window_);
+        window_.FitToLines();
+        window_.FocusFirstLine();
         throw;
     }
     if (!built) {
-        RemoveAllLines();
+        // The window keeps its width until the new lines are in: each new line takes it as the
+        // width it reports beyond, as a line created in the full window does.
+        column.DiscardAll(window_);
         PutLinesBack(std::move(previous), focused);
         return false;
     }
-    DiscardLines(previous);
-    FitToLines();
-    FocusFirstLine(); // typing goes on in the document just loaded
+    LineColumn::Discard(previous, window_);
+    window_.FitToLines();
+    window_.FocusFirstLine(); // typing goes on in the document just loaded
     if (lineFailure) throw LineLoadError(*lineFailure);
     return true;
 }
 
-bool TBasisMath::LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
-                           bool storeStateFirst) {
-    const QString oldCaption = windowTitle(), oldFolder = DocDir;
+bool DocumentFile::LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
+                             bool storeStateFirst) {
+    QString& docDir = window_.DocDir;
+    const QString oldCaption = window_.windowTitle(), oldFolder = docDir;
     const auto restore = [&] {
-        setWindowTitle(oldCaption);
-        DocDir = oldFolder;
+        window_.setWindowTitle(oldCaption);
+        docDir = oldFolder;
     };
-    setWindowTitle(caption);
-    DocDir = folder;
+    window_.setWindowTitle(caption);
+    docDir = folder;
     try {
-        if (storeStateFirst) SaveHerstel();
+        if (storeStateFirst) window_.SaveHerstel();
         if (Load(fileName)) return true;
     } catch (const LineLoadError&) {
         throw; // the document is in place, under its name
@@ -191,14 +191,14 @@ bool TBasisMath::LoadNamed(const QString& fileName, const QString& caption, cons
     return false;
 }
 
-void TBasisMath::CheckRoomForLine() const {
-    if (int(lines_.size()) >= LargestDocumentLines) throw ZelmError(NoRoomForLine);
+void DocumentFile::CheckRoomForLine() const {
+    if (int(window_.Lines().size()) >= LargestDocumentLines) throw ZelmError(NoRoomForLine);
 }
 
 // Makes a line for each record, with a progress dialog once this takes longer than a moment.
 // False when the user cancelled.
-bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records,
-                            std::optional<std::string>& lineFailure) {
+bool DocumentFile::BuildLines(const std::vector<TLineRecord>& records,
+                              std::optional<std::string>& lineFailure) {
     // A quick load makes no dialog and lets no event in; the dialog comes once the load has
     // taken loadProgressDelay milliseconds.
     std::unique_ptr<QProgressDialog> progress;
@@ -217,17 +217,17 @@ bool TBasisMath::BuildLines(const std::vector<TLineRecord>& records,
             lastUpdate = clock.elapsed();
         }
         if (progress && progress->wasCanceled()) return false;
-        TMathEditor& line = *NewLine();
+        TMathEditor& line = *window_.NewLine();
         ApplyRecord(line, records[i], lineFailure);
-        ShowIfNearView(line, NearView());
+        window_.column_.ShowIfNearView(line);
         if (onLineLoaded) onLineLoaded(int(i) + 1);
     }
     return !(progress && progress->wasCanceled());
 }
 
-std::unique_ptr<QProgressDialog> TBasisMath::MakeProgressDialog(int lines) {
+std::unique_ptr<QProgressDialog> DocumentFile::MakeProgressDialog(int lines) {
     auto progress =
-        std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines, this);
+        std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines, &window_);
     progress->setWindowModality(Qt::WindowModal);
     progress->setWindowTitle(QApplication::applicationName());
     progress->setMinimumWidth(ProgressWidth); // wide enough for the title
@@ -237,27 +237,18 @@ std::unique_ptr<QProgressDialog> TBasisMath::MakeProgressDialog(int lines) {
     return progress;
 }
 
-// The lines leave the column but stay whole, so that a cancelled load can put them back.
-std::vector<TMathEditor*> TBasisMath::SetLinesAside() {
-    std::vector<TMathEditor*> previous;
-    previous.swap(lines_);
-    for (TMathEditor* line : previous)
-        line->hide();
-    return previous;
-}
-
-void TBasisMath::PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused) {
-    lines_ = std::move(previous);
-    FitToLines();
-    ShowLinesNearView();
-    if (focused) FocusLine(*focused);
+void DocumentFile::PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused) {
+    window_.column_.PutBack(std::move(previous));
+    window_.FitToLines();
+    window_.column_.ShowLinesNearView();
+    if (focused) window_.FocusLine(*focused);
 }
 
 // The steps of one loaded line, in their order: the code string goes before the text because
 // the setter checks the one against the other. A line whose repairs give up keeps what they
 // reached and still takes its font and place: one such line must not cost the lines after it.
-void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record,
-                             std::optional<std::string>& lineFailure) {
+void DocumentFile::ApplyRecord(TMathEditor& line, const TLineRecord& record,
+                               std::optional<std::string>& lineFailure) {
     const auto step = [&](const auto& action) {
         try {
             action();
@@ -268,9 +259,7 @@ void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record,
     line.SetPlainText(record.plainText);
     line.Line().SetCodes(record.codes);
     step([&] { line.SetText(record.text); });
-    TFontRecord stored = record.font;
-    stored.size = std::clamp(stored.size, -LargestFontSize, LargestFontSize);
-    const RecordedFont font = RecordToFont(stored);
+    const RecordedFont font = RecordToFont(ClampFontSize(record.font));
     step([&] { line.SetFont(font.font, font.color); });
     line.move(line.x(), std::clamp(record.top, -LargestCoordinate, LargestCoordinate));
     const int width = std::clamp(record.width, 0, LargestCoordinate);
@@ -278,65 +267,52 @@ void TBasisMath::ApplyRecord(TMathEditor& line, const TLineRecord& record,
     line.Line().ClientWidth = width;
 }
 
-// The window keeps its width until the new lines are in: each new line takes it as the width
-// it reports beyond, as a line created in the full window does. The lines go once the event
-// that removed them is done, like any destroyed line.
-void TBasisMath::RemoveAllLines() {
-    DiscardLines(lines_);
-}
-
-void TBasisMath::DiscardLines(std::vector<TMathEditor*>& lines) {
-    for (TMathEditor* line : lines) {
-        line->removeEventFilter(this);
-        line->hide();
-        line->deleteLater();
-    }
-    lines.clear();
-}
-
-void TBasisMath::MSaveClick() {
-    const QString proposed = DocDir + windowTitle() + DocumentExtension;
+void DocumentFile::MSaveClick() {
+    QString& docDir = window_.DocDir;
+    const QString proposed = docDir + window_.windowTitle() + DocumentExtension;
     const QString chosen =
-        chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(this, proposed);
+        chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(&window_, proposed);
     if (chosen.isEmpty()) return;
-    DocDir = FolderOf(chosen);
+    docDir = FolderOf(chosen);
     // Saves killed halfway leave their temporary files beside the document.
-    RemoveStaleTemporaries(NativePath(DocDir));
+    RemoveStaleTemporaries(NativePath(docDir));
     Save(chosen);
 }
 
-void TBasisMath::MLoadClick() {
-    const QString proposed = DocDir + "*" + DocumentExtension;
+void DocumentFile::MLoadClick() {
+    const QString proposed = window_.DocDir + "*" + DocumentExtension;
     const QString chosen =
-        chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(this, proposed);
+        chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(&window_, proposed);
     if (chosen.isEmpty()) return;
     // The lines on the screen are stored first, under the new caption, where the next
     // "&Vorige" looks for them.
     LoadNamed(chosen, CaptionOf(chosen), FolderOf(chosen), true);
 }
 
-bool TBasisMath::OpenDialogCanClose(const QString& fileName) {
+bool DocumentFile::OpenDialogCanClose(const QString& fileName) {
     return FileExists(NativePath(fileName));
 }
 
-void TBasisMath::OpenCommandLineDocument(const QStringList& arguments) {
+void DocumentFile::OpenCommandLineDocument(const QStringList& arguments) {
+    QString& docDir = window_.DocDir;
     const QString document = arguments.value(0);
     // Compared byte for byte: "x.MDS" is not a document.
     if (ExtensionOf(document) != DocumentExtension) {
-        DocDir = HerstelDir;
+        docDir = window_.HerstelDir;
         return;
     }
-    DocDir = FolderOf(document);
+    docDir = FolderOf(document);
     try {
         if (!Load(document)) return;
     } catch (const LineLoadError& error) {
-        showMessage_(QString::fromLocal8Bit(error.what())); // the document is there all the same
+        window_.showMessage_(
+            QString::fromLocal8Bit(error.what())); // the document is there all the same
     } catch (const std::exception& error) {
         // Start-up runs before the event loop, whose handler reports the other failures.
-        showMessage_(QString::fromLocal8Bit(error.what()));
+        window_.showMessage_(QString::fromLocal8Bit(error.what()));
         return;
     }
-    setWindowTitle(CaptionOf(document));
+    window_.setWindowTitle(CaptionOf(document));
 }
 
 } // namespace zelm

@@ -8,9 +8,9 @@
 #include <cstring>
 #include <optional>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "app/PictureExport.h"
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 #include "platform/Platform.h"
 
 namespace zelm {

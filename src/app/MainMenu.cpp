@@ -8,7 +8,7 @@
 
 #include <exception>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "app/MenuStyle.h"
 #include "platform/Platform.h"
 

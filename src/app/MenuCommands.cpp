@@ -2,7 +2,7 @@
 #include <QAction>
 #include <QApplication>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "dialogs/OKCANCL2.h"
 
 namespace zelm {
@@ -27,7 +27,7 @@ void TBasisMath::Font1Click() {
         WindowFontColor = chosen->color;
     }
     // Confirmed or not, every line takes the window's font.
-    for (TMathEditor* line : lines_)
+    for (TMathEditor* line : Lines())
         line->SetFont(WindowFont, WindowFontColor);
 }
 
@@ -39,13 +39,13 @@ void TBasisMath::plTextClick() {
         throw;
     }
     EditorState().plainTextDefault = plText->isChecked();
-    for (TMathEditor* line : lines_)
+    for (TMathEditor* line : Lines())
         line->SetPlainText(EditorState().plainTextDefault);
 }
 
 void TBasisMath::Alleswissen1Click() {
     SaveHerstel();
-    RemoveAllLines();
+    column_.DiscardAll(*this);
     TMathEditor* line = CreateEd();
     FitToLines();
     FocusLine(*line);
@@ -53,7 +53,7 @@ void TBasisMath::Alleswissen1Click() {
 
 void TBasisMath::Nieuweregel1Click() {
     CheckRoomForLine();
-    const TMathEditor* last = lines_.empty() ? nullptr : lines_.back();
+    const TMathEditor* last = Lines().empty() ? nullptr : Lines().back();
     const int top = last ? last->y() + last->height() : 0;
     TMathEditor* line = CreateEd();
     line->move(0, top);
@@ -64,8 +64,8 @@ void TBasisMath::Nieuweregel1Click() {
 void TBasisMath::UseOptiesVenster(TOptiesVenster& dialog) {
     OptiesVenster = &dialog;
     dialog.FirstLineTextPlusCode = [this]() -> std::optional<Bytes> {
-        if (lines_.empty()) return std::nullopt;
-        return lines_.front()->TextPlusCode();
+        if (Lines().empty()) return std::nullopt;
+        return Lines().front()->TextPlusCode();
     };
     if (Instellingen1) Instellingen1->setEnabled(true);
 }

@@ -20,13 +20,13 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 #include "formula/Errors.h"
 #include "formula/Layout.h"
 #include "formula/Renderers.h"
 #include "platform/EmfCanvas.h"
-#include "platform/FileIO.h"
 #include "platform/Platform.h"
 #include "platform/PngStream.h"
 #include "platform/QtCanvas.h"
@@ -305,16 +305,7 @@ QString FindWhatsApp(const QString& currentDir, const QString& dataDir) {
     return {};
 }
 
-QSize TBasisMath::ClientSize() const {
-    return centralWidget()->size();
-}
-
-QSize TBasisMath::DocumentSize() const {
-    const int menu = menuBar()->sizeHint().height();
-    return LinesExtent().expandedTo({minimumWidth(), std::max(1, minimumHeight() - menu)});
-}
-
-QString TBasisMath::SaveToDesktop(const QString& name) const {
+QString PictureExport::SaveToDesktop(const QString& name) const {
     const QString folder = desktopFolder.isEmpty()
                                ? QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
                                : desktopFolder;
@@ -322,9 +313,9 @@ QString TBasisMath::SaveToDesktop(const QString& name) const {
     return QDir(folder).filePath(name);
 }
 
-void TBasisMath::MjpgClick() {
-    const QImage picture = RenderPicture(ExportLinesOf(lines_), ClientSize());
-    WritePictureFile(SaveToDesktop(windowTitle() + ".jpg"), JpegBytes(picture));
+void PictureExport::MjpgClick() {
+    const QImage picture = RenderPicture(ExportLinesOf(window_.Lines()), window_.ClientSize());
+    WritePictureFile(SaveToDesktop(window_.windowTitle() + ".jpg"), JpegBytes(picture));
     WritePictureFile(QDir::current().filePath(BitmapName), BmpBytes(picture));
     auto* data = new QMimeData;
     data->setImageData(picture);
@@ -333,9 +324,9 @@ void TBasisMath::MjpgClick() {
     Clipboard().setMimeData(data);
 }
 
-void TBasisMath::MWMFClick() {
-    const std::vector<ExportLine> lines = ExportLinesOf(lines_);
-    const QSize size = ClientSize();
+void PictureExport::MWMFClick() {
+    const std::vector<ExportLine> lines = ExportLinesOf(window_.Lines());
+    const QSize size = window_.ClientSize();
     CheckWholePicture(size, "PNG", PngStream::MaxSide);
     const QByteArray metafile = MetafileBytes(lines, size);
     WritePictureFile(SaveToDesktop(MetafileName), metafile);
@@ -351,23 +342,25 @@ void TBasisMath::MWMFClick() {
     Clipboard().setMimeData(data);
 }
 
-void TBasisMath::MPrintClick() {
+void PictureExport::MPrintClick() {
     QPrinter printer(QPrinter::HighResolution);
-    const bool chosen = choosePrinter ? choosePrinter(printer)
-                                      : QPrintDialog(&printer, this).exec() == QDialog::Accepted;
+    const bool chosen = choosePrinter
+                            ? choosePrinter(printer)
+                            : QPrintDialog(&printer, &window_).exec() == QDialog::Accepted;
     if (!chosen) return;
     QPainter painter;
     if (!painter.begin(&printer)) throw ZelmError("Printer selected is not valid");
     {
         QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
         const int dpi = printer.resolution();
-        PrintLines(canvas, ExportLinesOf(lines_), printer.pageRect(QPrinter::DevicePixel).width(),
-                   PrinterScale(dpi, logicalDpiY()), dpi);
+        PrintLines(canvas, ExportLinesOf(window_.Lines()),
+                   printer.pageRect(QPrinter::DevicePixel).width(),
+                   PrinterScale(dpi, window_.logicalDpiY()), dpi);
     }
     painter.end();
 }
 
-void TBasisMath::MWattsAppClick() {
+void PictureExport::MWattsAppClick() {
     if (WhatsAppExe.isEmpty())
         WhatsAppExe =
             FindWhatsApp(QDir::currentPath(),

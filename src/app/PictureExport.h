@@ -1,22 +1,27 @@
 // The column of lines as a picture (JPEG and bitmap, enhanced metafile, SVG, PNG, PDF), on one
-// printed page, and the search for the messaging program. The commands themselves are members
-// of TBasisMath (PictureExport.cpp); what they share and what the tests check lives here.
+// printed page, and the search for the messaging program: the main window's picture commands
+// and what they share with the command-line export.
 #pragma once
 
 #include <QByteArray>
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QUrl>
+#include <functional>
 #include <limits>
 #include <vector>
 
+#include "files/FileIO.h"
 #include "formula/Canvas.h"
 #include "formula/Parts.h"
-#include "platform/FileIO.h"
+
+class QPrinter;
 
 namespace zelm {
 
 class TMathEditor;
+class TBasisMath;
 
 /// One line as the pictures and the printed page draw it.
 struct ExportLine {
@@ -86,5 +91,34 @@ void PrintLines(Canvas& printer, const std::vector<ExportLine>& lines, int pageW
 /// The messaging program: "Whatsapp.exe" in `currentDir` (then the bare name), else in the
 /// "WhatsApp" folder of `dataDir` (then the full path), else empty.
 QString FindWhatsApp(const QString& currentDir, const QString& dataDir);
+
+/// The picture commands of the main window.
+class PictureExport {
+public:
+    explicit PictureExport(TBasisMath& window) : window_(window) {}
+
+    /// "JPG": the lines on a white picture of the client size, as caption + ".jpg" on the
+    /// desktop, "tt.bmp" in the working folder and on the clipboard.
+    void MjpgClick();
+    /// "Metafile": the lines as an enhanced metafile "Meta.wmf" on the desktop and on the
+    /// clipboard (with SVG and PNG renderings).
+    void MWMFClick();
+    /// "&Print": the lines on one page, each across the page width.
+    void MPrintClick();
+    /// "&WhatsAppWeb": starts the messaging program, or opens its web version.
+    void MWattsAppClick();
+    /// The desktop folder (made when missing) followed by `name`.
+    QString SaveToDesktop(const QString& name) const;
+
+    QString desktopFolder; ///< empty: the platform's desktop folder (tests set their own)
+    QString WhatsAppExe;   ///< found on first use and kept for the run
+    /// The print dialog, the program start and the browser; tests replace them.
+    std::function<bool(QPrinter&)> choosePrinter;
+    std::function<void(const QString& program)> startProgram;
+    std::function<void(const QUrl&)> openUrl;
+
+private:
+    TBasisMath& window_;
+};
 
 } // namespace zelm

@@ -2,7 +2,7 @@
 #include <QIcon>
 
 #include "app/ExportCommand.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "app/SessionEnd.h"
 #include "dialogs/HelpForm.h"
 #include "dialogs/OKCANCL2.h"

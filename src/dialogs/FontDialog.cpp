@@ -13,7 +13,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "formula/DeclMath.h"
 #include "platform/FontMetricsTables.h"
 #include "platform/KeyCodes.h"

@@ -9,7 +9,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "editor/MathEditor.h"
+#include "editor/LineEditor.h"
 #include "formula/DeclMath.h"
 #include "formula/LineKeys.h"
 #include "formula/Renderers.h"

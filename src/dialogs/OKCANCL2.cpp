@@ -17,9 +17,10 @@
 #include <exception>
 
 #include "dialogs/FontDialog.h"
-#include "editor/MathEditor.h"
+#include "editor/LineEditor.h"
+#include "files/FileIO.h"
+#include "files/SettingsFile.h"
 #include "formula/Errors.h"
-#include "platform/FileIO.h"
 #include "platform/Platform.h"
 #include "platform/QtCanvas.h"
 #include "platform/WorkArea.h"
@@ -27,8 +28,6 @@
 namespace zelm {
 
 namespace {
-
-constexpr std::size_t PlainTextAt = 268;
 
 // The dialog as designed, in pixels at 96 dpi.
 constexpr QPoint DesignedPosition{1029, 386};
@@ -45,9 +44,6 @@ constexpr int RadioGroupHeight = 49;
 constexpr int ComboHeight = 21;
 constexpr int KleurboxHeight = 22;
 constexpr int KleurEntryHeight = 16;
-// The largest size in points the font dialog offers. A damaged file may claim any size;
-// laying the preview out at millions of pixels would exhaust memory before it could be shown.
-constexpr std::int32_t LargestFontSize = 1638;
 
 // The font list as designed: shown name "=" face name.
 const QStringList LetterEntries = {"officieel=Tahoma", "Handgeschreven=Tangerine", "Netjes=Arial"};
@@ -63,22 +59,6 @@ bool Inside(const QWidget* w, const QWidget* control) {
 }
 
 } // namespace
-
-Bytes EncodeOpties(const TOpties& opties) {
-    Bytes out = EncodeFont(opties.font);
-    out.resize(OptiesSize, '\0');
-    out[PlainTextAt] = opties.plainText ? 1 : 0;
-    return out;
-}
-
-TOpties DecodeOpties(std::string_view bytes) {
-    Bytes record(bytes.substr(0, std::min(bytes.size(), OptiesSize)));
-    record.resize(OptiesSize, '\0');
-    TOpties opties;
-    opties.font = DecodeFont(std::string_view(record).substr(0, FontRecordSize));
-    opties.plainText = record[PlainTextAt] != 0;
-    return opties;
-}
 
 TOptiesVenster::TOptiesVenster(const FontDesc& mainFont, ColorRef mainColor,
                                const QString& herstelDir, QWidget* parent,
@@ -226,21 +206,13 @@ QString TOptiesVenster::OptiesPath() const {
     return herstelDir_ + OptiesFileName;
 }
 
+// A file that cannot be read leaves the dialog's state zero-filled.
 void TOptiesVenster::LeesOpties() {
-    std::string bytes;
-    try {
-        // Only the record counts; whatever follows it is never read.
-        bytes = ReadFilePrefix(NativePath(OptiesPath()), OptiesSize);
-    } catch (...) {
-        Opties = DecodeOpties({}); // the dialog's state starts zero-filled
-        throw;
-    }
-    Opties = DecodeOpties(bytes);
-    if (bytes.size() < OptiesSize) throw ZelmError(ReadBeyondEndMessage);
+    ReadOpties(NativePath(OptiesPath()), Opties);
 }
 
 void TOptiesVenster::SchrijfOpties() {
-    WriteFileAtomically(NativePath(OptiesPath()), EncodeOpties(Opties));
+    WriteOpties(NativePath(OptiesPath()), Opties);
 }
 
 int TOptiesVenster::ShowModal() {
@@ -400,9 +372,7 @@ void TOptiesVenster::OKBtnClick() {
 void TOptiesVenster::ZetVoorbeeld(const TOpties& record) {
     FontDesc font = VoorbeeldEditor->Font();
     ColorRef color = VoorbeeldEditor->FontColor();
-    TFontRecord stored = record.font;
-    stored.size = std::clamp(stored.size, -LargestFontSize, LargestFontSize);
-    ApplyFontRecord(stored, font, color);
+    ApplyFontRecord(ClampFontSize(record.font), font, color);
     SetPreviewFont(font, color);
     VoorbeeldEditor->SetPlainText(record.plainText);
 }

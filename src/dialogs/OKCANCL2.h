@@ -1,6 +1,6 @@
 // TOptiesVenster, the settings dialog: font, size, colour and input mode for the lines the main
 // window creates from now on, previewed in a live formula line, and stored on request in the
-// settings file "Instellingen.ops" (one 272-byte record).
+// settings file "Instellingen.ops" (files/SettingsFile).
 #pragma once
 
 #include <QDialog>
@@ -8,9 +8,8 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
-#include <string_view>
 
-#include "app/DocumentCodec.h"
+#include "files/SettingsFile.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -23,24 +22,6 @@ class QTreeWidgetItem;
 namespace zelm {
 
 class TMathEditor;
-
-/// Size in bytes of the settings record.
-constexpr std::size_t OptiesSize = 272;
-
-/// The settings: the font for new lines and their mode.
-struct TOpties {
-    TFontRecord font;
-    bool plainText = false; ///< byte 268: 1 "Eenvoudige Text", 0 "Wiskundige Invoer"
-    bool operator==(const TOpties&) const = default;
-};
-
-/// The 272 bytes of the settings file; padding is written as zeros.
-Bytes EncodeOpties(const TOpties& opties);
-/// Reads the first 272 bytes; what is missing of a shorter input reads as zeros.
-TOpties DecodeOpties(std::string_view bytes);
-
-/// The name of the settings file inside the recovery folder.
-inline const QString OptiesFileName = "Instellingen.ops";
 
 class TOptiesVenster : public QDialog {
     Q_OBJECT

@@ -17,8 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
 #include "support/FixedLines.h"
@@ -44,7 +44,7 @@ std::vector<StoredLine> Snapshot(const TBasisMath& window) {
     return lines;
 }
 
-class DocumentFile : public ::testing::Test {
+class DocumentFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(programDir_.isValid());
@@ -95,7 +95,7 @@ protected:
     std::unique_ptr<TBasisMath> window_;
 };
 
-TEST_F(DocumentFile, ThreeLinesMakeThreeRecordsAndComeBackAsTheyWere) {
+TEST_F(DocumentFileTest, ThreeLinesMakeThreeRecordsAndComeBackAsTheyWere) {
     MakeThreeLines();
     ASSERT_EQ(window_->Lines()[1]->Line().Codes(), "\x13"); // "sin" was recognised
     const std::vector<StoredLine> saved = Snapshot(*window_);
@@ -119,7 +119,7 @@ TEST_F(DocumentFile, ThreeLinesMakeThreeRecordsAndComeBackAsTheyWere) {
     EXPECT_EQ(a.readAll(), b.readAll());
 }
 
-TEST_F(DocumentFile, LinesNarrowerThanTheWindowKeepTheirStoredWidth) {
+TEST_F(DocumentFileTest, LinesNarrowerThanTheWindowKeepTheirStoredWidth) {
     // A short line before a longer one: the longer one must not narrow the first to its own
     // needed width while the document comes in.
     Plant("smal.mds", Record(" a") + Record(" een veel langere regel met tekst"));
@@ -130,7 +130,7 @@ TEST_F(DocumentFile, LinesNarrowerThanTheWindowKeepTheirStoredWidth) {
     EXPECT_EQ(window_->Lines()[1]->width(), 480);
 }
 
-TEST_F(DocumentFile, LongLinesKeepTheirFirst255CharactersWithTheirOwnCodeBytes) {
+TEST_F(DocumentFileTest, LongLinesKeepTheirFirst255CharactersWithTheirOwnCodeBytes) {
     TMathEditor* plain = window_->Lines()[0];
     plain->SetText(" " + Bytes(254, 'a')); // exactly 255: stored whole
     TMathEditor* longPlain = window_->CreateEd();
@@ -158,7 +158,7 @@ TEST_F(DocumentFile, LongLinesKeepTheirFirst255CharactersWithTheirOwnCodeBytes) 
     EXPECT_EQ(lines[2]->Line().Codes(), Bytes(64, '\x13'));
 }
 
-TEST_F(DocumentFile, ASaveThatFailsMidwayLeavesTheOldFileWhole) {
+TEST_F(DocumentFileTest, ASaveThatFailsMidwayLeavesTheOldFileWhole) {
     window_->Save(Path("doc.mds"));
     MakeThreeLines();
 
@@ -178,7 +178,7 @@ TEST_F(DocumentFile, ASaveThatFailsMidwayLeavesTheOldFileWhole) {
     EXPECT_EQ(QDir(programDir_.path()).entryList(QDir::Files), QStringList{"doc.mds"});
 }
 
-TEST_F(DocumentFile, AFileThatCannotBeReadLeavesTheLinesAsTheyWere) {
+TEST_F(DocumentFileTest, AFileThatCannotBeReadLeavesTheLinesAsTheyWere) {
     MakeThreeLines();
     const std::vector<StoredLine> before = Snapshot(*window_);
     const std::vector<TMathEditor*> widgets = window_->Lines();
@@ -191,7 +191,7 @@ TEST_F(DocumentFile, AFileThatCannotBeReadLeavesTheLinesAsTheyWere) {
     EXPECT_EQ(Snapshot(*window_), before);
 }
 
-TEST_F(DocumentFile, WholeRecordsAreLoadedAndTheRestIsIgnored) {
+TEST_F(DocumentFileTest, WholeRecordsAreLoadedAndTheRestIsIgnored) {
     Plant("leeg.mds", {});
     Plant("kort.mds", QByteArray(500, 'x'));
     Plant("een.mds", Record(" eerste") + QByteArray(208, 'x')); // 1000 bytes
@@ -224,10 +224,10 @@ TEST_F(DocumentFile, WholeRecordsAreLoadedAndTheRestIsIgnored) {
     EXPECT_EQ(QFileInfo(Path("niets.mds")).size(), 0);
 }
 
-TEST_F(DocumentFile, SavingProposesTheCaptionInDocDirAndKeepsTheCaption) {
+TEST_F(DocumentFileTest, SavingProposesTheCaptionInDocDirAndKeepsTheCaption) {
     QStringList proposed;
     QString answer;
-    window_->chooseSaveFile = [&](const QString& p) {
+    window_->Document().chooseSaveFile = [&](const QString& p) {
         proposed << p;
         return answer;
     };
@@ -254,12 +254,12 @@ TEST_F(DocumentFile, SavingProposesTheCaptionInDocDirAndKeepsTheCaption) {
     EXPECT_EQ(proposed.last(), Path("docs/ZelmEditor.mds"));
 }
 
-TEST_F(DocumentFile, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
+TEST_F(DocumentFileTest, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
     QDir(programDir_.path()).mkdir("docs");
     Plant("docs/algebra.mds", Record(" a+b") + Record(" c"));
     QStringList proposed;
     QString answer;
-    window_->chooseOpenFile = [&](const QString& p) {
+    window_->Document().chooseOpenFile = [&](const QString& p) {
         proposed << p;
         return answer;
     };
@@ -288,7 +288,7 @@ TEST_F(DocumentFile, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
     EXPECT_FALSE(TBasisMath::OpenDialogCanClose(Path("docs")));
 }
 
-TEST_F(DocumentFile, TheFirstArgumentIsADocumentOnlyWithTheExactExtension) {
+TEST_F(DocumentFileTest, TheFirstArgumentIsADocumentOnlyWithTheExactExtension) {
     QDir(programDir_.path()).mkdir("docs");
     Plant("docs/meet.mds", Record(" x") + Record(" y"));
     Plant("docs/HOOFD.MDS", Record(" x") + Record(" y"));

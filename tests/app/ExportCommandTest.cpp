@@ -12,10 +12,10 @@
 
 #include <sys/resource.h>
 
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 #include "platform/EmfCanvas.h"
-#include "platform/FileIO.h"
 #include "support/EmfReader.h"
 
 namespace zelm {

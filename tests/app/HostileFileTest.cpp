@@ -17,8 +17,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
 #include "platform/Platform.h"
 #include "support/FixedLines.h"
 
@@ -128,9 +128,9 @@ TEST_F(HostileFile, NamesThatAreNoDocumentAreRefusedWithoutBlocking) {
 
 TEST_F(HostileFile, TheLargestDocumentLoadsWithinItsMemoryBound) {
     Plant("groot.mds", Records(TBasisMath::LargestDocumentLines) + std::string(791, 'x'));
-    window_->loadProgressDelay = 0;
+    window_->Document().loadProgressDelay = 0;
     bool shown = false;
-    window_->onLineLoaded = [&](int) {
+    window_->Document().onLineLoaded = [&](int) {
         if (auto* dialog = window_->findChild<QProgressDialog*>()) shown |= dialog->isVisible();
     };
     ASSERT_TRUE(window_->Load(dir_.filePath("groot.mds")));
@@ -163,16 +163,16 @@ TEST_F(HostileFile, ACancelledLoadLeavesTheLinesAsTheyWere) {
     const std::vector<Bytes> before = TextsOf(*window_);
     const std::vector<TMathEditor*> widgets = window_->Lines();
     window_->Lines()[1]->setFocus();
-    window_->loadProgressDelay = 0;
+    window_->Document().loadProgressDelay = 0;
     bool shown = false;
-    window_->onLineLoaded = [&](int loaded) {
+    window_->Document().onLineLoaded = [&](int loaded) {
         QThread::msleep(2); // a slow disk or a slow machine
         auto* dialog = window_->findChild<QProgressDialog*>();
         ASSERT_NE(dialog, nullptr);
         shown |= dialog->isVisible();
         if (loaded == 120) dialog->cancel();
     };
-    window_->chooseOpenFile = [&](const QString&) { return dir_.filePath("lang.mds"); };
+    window_->Document().chooseOpenFile = [&](const QString&) { return dir_.filePath("lang.mds"); };
     window_->MLoadClick();
     EXPECT_TRUE(shown);
     EXPECT_EQ(window_->Lines(), widgets);
@@ -182,7 +182,7 @@ TEST_F(HostileFile, ACancelledLoadLeavesTheLinesAsTheyWere) {
         EXPECT_FALSE(line->isHidden());
 
     // Without a cancel the same file loads whole.
-    window_->onLineLoaded = nullptr;
+    window_->Document().onLineLoaded = nullptr;
     window_->MLoadClick();
     EXPECT_EQ(window_->Lines().size(), 300u);
     EXPECT_EQ(window_->windowTitle(), "lang");

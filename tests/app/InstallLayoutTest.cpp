@@ -14,12 +14,13 @@
 
 #include <csignal>
 #include <memory>
+#include <ostream>
 #include <random>
 
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "app/SessionEnd.h"
-#include "platform/FileIO.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 #include "platform/Platform.h"
 
 namespace zelm {
@@ -64,6 +65,10 @@ struct LayoutCase {
     QString tangerine;          // where Tangerine is found; empty: nowhere (its bare name)
     bool recoveryPerUser;       // else the recovery folder is beside the program
 };
+
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const LayoutCase layoutCases[] = {
     {"BuildFolderTakesFontsBesideIt",

@@ -16,8 +16,8 @@
 #include <memory>
 #include <random>
 
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
 #include "support/TestVolume.h"

@@ -18,11 +18,11 @@
 #include <random>
 #include <set>
 
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
-#include "platform/FileIO.h"
 #include "platform/FontMetricsTables.h"
 #include "platform/KeyCodes.h"
 #include "support/FixedLines.h"
@@ -464,7 +464,7 @@ TEST_F(MainWindowKeysTest, TypingGoesOnInALoadedDocument) {
     const std::vector<std::pair<const char*, std::function<void()>>> roads = {
         {"Openen",
          [&] {
-             window->chooseOpenFile = [&](const QString&) { return path; };
+             window->Document().chooseOpenFile = [&](const QString&) { return path; };
              window->MLoadClick();
          }},
         {"the command line",

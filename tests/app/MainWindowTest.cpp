@@ -17,7 +17,7 @@
 #include <memory>
 #include <random>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "platform/WorkArea.h"
 #include "support/FixedLines.h"
 
@@ -127,8 +127,7 @@ TEST_F(MainWindowTest, NewLinesTakeTheWindowDefaults) {
     EXPECT_EQ(first->LineIndex(), 0);
     EXPECT_EQ(first->focusPolicy(), Qt::ClickFocus); // no tab stop
     EXPECT_EQ(first->popupmenu, w.PopupMenu1);
-    EXPECT_TRUE(bool(first->OnHeightChange) && bool(first->OnWidthChange) &&
-                bool(first->OnUpDownKeys) && bool(first->Onenter));
+    EXPECT_EQ(first->Owner(), static_cast<LineOwner*>(&w)); // heights, widths, keys, focus
 
     EditorState().plainTextDefault = false;
     w.WindowFont = FontDesc{"Arial", -20};
@@ -263,7 +262,7 @@ TEST_F(MainWindowTest, TheClientAreaHoldsTheLinesExactly) {
 
     const QString file = programDir.filePath("tien.mds");
     w.Save(file);
-    w.chooseOpenFile = [&](const QString&) { return file; };
+    w.Document().chooseOpenFile = [&](const QString&) { return file; };
     w.MLoadClick();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(w.Lines().size(), 10u);

@@ -16,7 +16,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "app/MenuStyle.h"
 #include "dialogs/FontDialog.h"
 #include "dialogs/OKCANCL2.h"

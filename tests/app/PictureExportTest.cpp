@@ -19,7 +19,7 @@
 #include <memory>
 #include <set>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "app/PictureExport.h"
 #include "formula/Layout.h"
 #include "formula/Renderers.h"
@@ -43,7 +43,7 @@ void Write(const QString& path, const QByteArray& bytes) {
     f.write(bytes);
 }
 
-class PictureExport : public ::testing::Test {
+class PictureExportTest : public ::testing::Test {
 protected:
     test::FixedLines fixedLines; // first: outlives the window
     void SetUp() override {
@@ -51,7 +51,7 @@ protected:
         oldCurrent = QDir::currentPath();
         QDir::setCurrent(work.path());
         window = std::make_unique<TBasisMath>(programDir.path(), [](const QString&) {});
-        window->desktopFolder = desktop.path();
+        window->Pictures().desktopFolder = desktop.path();
         window->Lines()[0]->SetText(" 12 ab");
         QApplication::processEvents();
     }
@@ -79,7 +79,7 @@ std::vector<std::string> DrawnTexts(const TBasisMath& window) {
     return texts;
 }
 
-TEST_F(PictureExport, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithoutAsking) {
+TEST_F(PictureExportTest, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithoutAsking) {
     // Each row: the caption the window has, then the files and the clipboard after "JPG".
     window->Save(work.filePath("algebra.mds"));
     struct Row {
@@ -95,7 +95,9 @@ TEST_F(PictureExport, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithoutAski
          },
          "ZelmEditor.jpg"},
         {[&] {
-             window->chooseOpenFile = [&](const QString&) { return work.filePath("algebra.mds"); };
+             window->Document().chooseOpenFile = [&](const QString&) {
+                 return work.filePath("algebra.mds");
+             };
              window->MLoadClick();
              QApplication::processEvents();
          },
@@ -133,7 +135,7 @@ TEST_F(PictureExport, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithoutAski
 
 // The JPEG is baseline, full colour, and its luminance table is the standard one at quality 90:
 // each entry (base x 20 + 50) div 100, at least 1.
-TEST_F(PictureExport, TheJpegIsBaselineFullColourAtQuality90) {
+TEST_F(PictureExportTest, TheJpegIsBaselineFullColourAtQuality90) {
     const QByteArray jpeg = JpegBytes(RenderPicture(ExportLinesOf(window->Lines()), {64, 32}));
     const int naturalLuminance[64] = {16,  11,  10,  16,  24, 40, 51,  61,  12,  12,  14,  19,  26,
                                       58,  60,  55,  14,  13, 16, 24,  40,  57,  69,  56,  14,  17,
@@ -170,9 +172,9 @@ TEST_F(PictureExport, TheJpegIsBaselineFullColourAtQuality90) {
     EXPECT_EQ(components, 3);
 }
 
-TEST_F(PictureExport, ADesktopThatCannotBeWrittenStopsTheCommandBeforeBitmapAndClipboard) {
+TEST_F(PictureExportTest, ADesktopThatCannotBeWrittenStopsTheCommandBeforeBitmapAndClipboard) {
     Write(work.filePath("plain-file"), "not a folder");
-    window->desktopFolder = work.filePath("plain-file/Desktop");
+    window->Pictures().desktopFolder = work.filePath("plain-file/Desktop");
     QGuiApplication::clipboard()->setText("voor");
     const QString path = work.filePath("plain-file/Desktop/ZelmEditor.jpg");
     const QString message = test::MessageOf([&] { window->MjpgClick(); });
@@ -187,7 +189,7 @@ TEST_F(PictureExport, ADesktopThatCannotBeWrittenStopsTheCommandBeforeBitmapAndC
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "voor");
 }
 
-TEST_F(PictureExport, TheMetafileHoldsEveryTextRunAndGoesOnTheClipboardWithRenderings) {
+TEST_F(PictureExportTest, TheMetafileHoldsEveryTextRunAndGoesOnTheClipboardWithRenderings) {
     TMathEditor* formula = window->CreateEd();
     formula->SetPlainText(false);
     formula->SetText(" sin x+y");
@@ -276,7 +278,7 @@ double UnmatchedInk(const QImage& a, const QImage& b) {
 TEST(PictureFaces, EachTextNamesTheFaceThatMeasuredIt) {
     QTemporaryDir programDir, desktop, work;
     TBasisMath window(programDir.path(), [](const QString&) {});
-    window.desktopFolder = desktop.path();
+    window.Pictures().desktopFolder = desktop.path();
     struct Row {
         const char* face;
         bool plain;
@@ -393,12 +395,12 @@ TEST(PrintLines, EachLineIsLaidOutAgainInItsPrinterSize) {
 }
 
 // The real command prints to a PDF file in place of a printer; a cancelled dialog prints nothing.
-TEST_F(PictureExport, PrintingGoesThroughTheChosenPrinter) {
+TEST_F(PictureExportTest, PrintingGoesThroughTheChosenPrinter) {
     const QString pdf = work.filePath("afdruk.pdf");
-    window->choosePrinter = [](QPrinter&) { return false; };
+    window->Pictures().choosePrinter = [](QPrinter&) { return false; };
     window->MPrintClick();
     EXPECT_FALSE(QFile::exists(pdf));
-    window->choosePrinter = [&](QPrinter& printer) {
+    window->Pictures().choosePrinter = [&](QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         return true;
@@ -432,13 +434,13 @@ TEST(FindWhatsApp, TheWorkingFolderComesFirstThenTheDataFolder) {
     }
 }
 
-TEST_F(PictureExport, TheMessagingProgramIsFoundOnceAndStartedWithoutAShell) {
+TEST_F(PictureExportTest, TheMessagingProgramIsFoundOnceAndStartedWithoutAShell) {
     // The web version while there is no program; the search is repeated next time.
     std::vector<QUrl> opened;
-    window->openUrl = [&](const QUrl& url) { opened.push_back(url); };
+    window->Pictures().openUrl = [&](const QUrl& url) { opened.push_back(url); };
     window->MWattsAppClick();
     EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://web.whatsapp.com/")}));
-    EXPECT_TRUE(window->WhatsAppExe.isEmpty());
+    EXPECT_TRUE(window->Pictures().WhatsAppExe.isEmpty());
 
     // A folder whose name a shell would take apart; the program writes a mark beside itself.
     const QString folder = work.filePath("a b;touch pwned");
@@ -448,7 +450,7 @@ TEST_F(PictureExport, TheMessagingProgramIsFoundOnceAndStartedWithoutAShell) {
     Write(program, "#!/bin/sh\necho gestart > \"$(dirname \"$0\")/mark\"\n");
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     window->MWattsAppClick();
-    EXPECT_EQ(window->WhatsAppExe, "Whatsapp.exe");
+    EXPECT_EQ(window->Pictures().WhatsAppExe, "Whatsapp.exe");
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return QFile::exists(QDir(folder).filePath("mark")); }, 5000));
     EXPECT_FALSE(QFile::exists(QDir(folder).filePath("pwned")));
@@ -457,7 +459,7 @@ TEST_F(PictureExport, TheMessagingProgramIsFoundOnceAndStartedWithoutAShell) {
     // Found once, the path is kept for the run even when the program goes.
     QFile::remove(program);
     QStringList started;
-    window->startProgram = [&](const QString& p) { started << p; };
+    window->Pictures().startProgram = [&](const QString& p) { started << p; };
     window->MWattsAppClick();
     EXPECT_EQ(started, QStringList{program});
     EXPECT_EQ(opened.size(), 1u);

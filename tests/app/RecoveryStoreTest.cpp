@@ -17,10 +17,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/DocumentCodec.h"
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
+#include "files/DocumentCodec.h"
+#include "files/FileIO.h"
 #include "formula/Errors.h"
-#include "platform/FileIO.h"
 #include "platform/Platform.h"
 #include "support/FixedLines.h"
 
@@ -36,7 +36,7 @@ Texts TextsOf(const TBasisMath& window) {
     return texts;
 }
 
-class RecoveryStore : public ::testing::Test {
+class RecoveryStoreTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(programDir_.isValid());
@@ -73,7 +73,7 @@ protected:
     std::unique_ptr<TBasisMath> window_;
 };
 
-TEST_F(RecoveryStore, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForTheNextRun) {
+TEST_F(RecoveryStoreTest, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForTheNextRun) {
     EXPECT_EQ(Herstel(), QDir(programDir_.path()).absolutePath() + "/Herstel/");
     EXPECT_EQ(messages_, QStringList{"Er is een Herstel directorie gemaakt: " + Herstel()});
     window_->Lines()[0]->SetText(" a+b");
@@ -162,7 +162,7 @@ TEST_F(RecoveryStore, TheCaptionRestoredFromClosingKeepsItsOwnDigits) {
 
 // Each command that rewrites or replaces every line stores the document first, so that one
 // "&Vorige" brings it back; a state that cannot be stored stops the command.
-TEST_F(RecoveryStore, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
+TEST_F(RecoveryStoreTest, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
     const auto shown = [&] { // text, mode and face of each line
         Texts lines;
         for (const TMathEditor* l : window_->Lines())
@@ -176,7 +176,7 @@ TEST_F(RecoveryStore, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
     window_->CreateEd()->SetText(" tekst");
     window_->Save(start);
     const Texts before = shown();
-    window_->chooseOpenFile = [&](const QString&) { return other; };
+    window_->Document().chooseOpenFile = [&](const QString&) { return other; };
     window_->chooseFont = [](const FontDesc&, ColorRef) { return std::optional<ChosenFont>(); };
     QStringList errors;
     window_->showError = [&](const QString& m) { errors << m; };
@@ -206,7 +206,7 @@ TEST_F(RecoveryStore, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
 }
 
 // Two instances share the folder: the one that closes first leaves the other's states alone.
-TEST_F(RecoveryStore, ClosingBesideAnotherInstanceRemovesOnlyItsOwnStates) {
+TEST_F(RecoveryStoreTest, ClosingBesideAnotherInstanceRemovesOnlyItsOwnStates) {
     Key(0, VK::Return, 1);
     std::unique_ptr<TBasisMath> second = Open();
     second->setWindowTitle("tweede");
@@ -219,7 +219,7 @@ TEST_F(RecoveryStore, ClosingBesideAnotherInstanceRemovesOnlyItsOwnStates) {
     EXPECT_EQ(RecoveryFiles(), QStringList{"ZelmEditor0.wes"});
 }
 
-TEST_F(RecoveryStore, VorigeWithNothingStoredOrAMissingStateKeepsTheLines) {
+TEST_F(RecoveryStoreTest, VorigeWithNothingStoredOrAMissingStateKeepsTheLines) {
     window_->Lines()[0]->SetText(" eerst");
     window_->Herstel1Click(); // an empty folder: nothing happens
     EXPECT_EQ(TextsOf(*window_), Texts{" eerst"});
@@ -244,7 +244,7 @@ TEST_F(RecoveryStore, VorigeWithNothingStoredOrAMissingStateKeepsTheLines) {
     EXPECT_EQ(TextsOf(*window_), present);
 }
 
-TEST_F(RecoveryStore, AStateThatCannotBeStoredStopsTheSplitOrJoinAndKeepsTheCounter) {
+TEST_F(RecoveryStoreTest, AStateThatCannotBeStoredStopsTheSplitOrJoinAndKeepsTheCounter) {
     window_->Lines()[0]->SetText(" een");
     window_->CreateEd()->SetText(" twee");
     const Texts before = TextsOf(*window_);
@@ -269,7 +269,7 @@ TEST_F(RecoveryStore, AStateThatCannotBeStoredStopsTheSplitOrJoinAndKeepsTheCoun
 
 // The closing state is written before anything is cleared: when that write fails (disk full at
 // the rename here, through the file layer's fault seam), the session's states all stay.
-TEST_F(RecoveryStore, AClosingSaveThatFailsKeepsEveryEarlierState) {
+TEST_F(RecoveryStoreTest, AClosingSaveThatFailsKeepsEveryEarlierState) {
     window_->Lines()[0]->SetText(" a+b");
     Key(0, VK::Return, 2);
     Key(1, VK::Return, 1);
@@ -290,7 +290,7 @@ TEST_F(RecoveryStore, AClosingSaveThatFailsKeepsEveryEarlierState) {
 
 // Saves killed halfway leave ".zelm-save-XXXXXX" behind; the first instance to start removes
 // them, while an instance that is running (holding the folder) may be writing its own.
-TEST_F(RecoveryStore, StaleSaveTemporariesGoAtStartUnlessAnotherInstanceHoldsTheFolder) {
+TEST_F(RecoveryStoreTest, StaleSaveTemporariesGoAtStartUnlessAnotherInstanceHoldsTheFolder) {
     window_.reset();
     const QStringList planted{".zelm-save-Ab3xZ9",  ".zelm-save-000000",  ".zelm-save-abc",
                               ".zelm-save-abcdefg", "x.zelm-save-Ab3xZ9", "ZelmEditor0.wes"};
@@ -323,7 +323,7 @@ TEST_F(RecoveryStore, StaleSaveTemporariesGoAtStartUnlessAnotherInstanceHoldsThe
     EXPECT_EQ(entries(), others);
 }
 
-TEST_F(RecoveryStore, ClearDirDeletesRecoveryFilesOnly) {
+TEST_F(RecoveryStoreTest, ClearDirDeletesRecoveryFilesOnly) {
     for (const char* name : {"a0.wes", "b12.wes", "doc.mds", "Instellingen.ops", "x.wes.bak"})
         QFile(Herstel() + name).open(QIODevice::WriteOnly);
     QDir(Herstel()).mkdir("map.wes");
@@ -334,7 +334,7 @@ TEST_F(RecoveryStore, ClearDirDeletesRecoveryFilesOnly) {
 
 // On a read-only install the recovery folder moves to the user's data folder, and Enter keeps
 // working.
-TEST_F(RecoveryStore, AProgramFolderThatCannotHoldTheStoreFallsBackToTheUsersDataFolder) {
+TEST_F(RecoveryStoreTest, AProgramFolderThatCannotHoldTheStoreFallsBackToTheUsersDataFolder) {
     QTemporaryDir dataHome;
     const QByteArray savedDataHome = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", dataHome.path().toLocal8Bit());
@@ -365,7 +365,7 @@ TEST_F(RecoveryStore, AProgramFolderThatCannotHoldTheStoreFallsBackToTheUsersDat
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-TEST_F(RecoveryStore, MenuItemsAndTheirShortcutsReachTheCommands) {
+TEST_F(RecoveryStoreTest, MenuItemsAndTheirShortcutsReachTheCommands) {
     const QList<QAction*> bar = window_->menuBar()->actions();
     // The bar reads "&Kopiëren", "Op&slaan", "&Openen", "&Print", "&Alles", "&Herstel", ...
     ASSERT_GE(bar.size(), 6);
@@ -406,7 +406,7 @@ TEST_F(RecoveryStore, MenuItemsAndTheirShortcutsReachTheCommands) {
     EXPECT_EQ(window_->HerstelNummer, 1);
 }
 
-TEST_F(RecoveryStore, AltF4ClosesLikeTheCloseBox) {
+TEST_F(RecoveryStoreTest, AltF4ClosesLikeTheCloseBox) {
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     QFile(Herstel() + "ZelmEditor5.wes").open(QIODevice::WriteOnly);

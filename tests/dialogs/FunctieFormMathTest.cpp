@@ -14,7 +14,7 @@
 #include <random>
 #include <vector>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "dialogs/FunctieFormMath.h"
 #include "formula/FormulaText.h"
 #include "support/FixedLines.h"

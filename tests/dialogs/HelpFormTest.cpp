@@ -16,7 +16,7 @@
 #include <memory>
 #include <random>
 
-#include "app/MathEdit.h"
+#include "app/MainWindow.h"
 #include "dialogs/HelpForm.h"
 #include "support/FixedLines.h"
 

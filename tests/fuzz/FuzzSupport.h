@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
 #include "formula/MathLine.h"

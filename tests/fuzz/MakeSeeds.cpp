@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 #include "formula/DeclMath.h"
 
 using namespace zelm;

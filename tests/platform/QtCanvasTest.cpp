@@ -13,6 +13,8 @@
 #include <QPainter>
 #include <QPalette>
 #include <cstdlib>
+#include <ostream>
+#include <string>
 #include <utility>
 
 #include "platform/FontMetricsTables.h"
@@ -53,6 +55,10 @@ struct MetricsCase {
     int num, den; // the scale of this height
     FontMetrics expected;
 };
+
+void PrintTo(const MetricsCase& c, std::ostream* os) {
+    *os << c.face << " " << c.height;
+}
 
 // The x and y sizes of super- and subscript, and their x offsets (0 in all three fonts),
 // follow the same arithmetic; the fields spelled out below are the ones that differ.
@@ -200,7 +206,13 @@ TEST_P(QtCanvasMetrics, EqualTheFontTablesScaledByTheRoundingRule) {
     EXPECT_EQ(canvas.TextExtent("").cy, c.expected.tmHeight);
 }
 
-INSTANTIATE_TEST_SUITE_P(Faces, QtCanvasMetrics, ::testing::ValuesIn(metricsCases));
+// "Tahoma_Character16" for a character height of 16, "Tahoma_Cell20" for a cell height of 20.
+INSTANTIATE_TEST_SUITE_P(Faces, QtCanvasMetrics, ::testing::ValuesIn(metricsCases),
+                         [](const auto& info) {
+                             const MetricsCase& c = info.param;
+                             return std::string(c.face) + (c.height < 0 ? "_Character" : "_Cell") +
+                                    std::to_string(std::abs(c.height));
+                         });
 
 TEST(QtCanvasFonts, TheProgramFacesAreRegisteredAndResolveToTheRightFiles) {
     EXPECT_TRUE(RegisterProgramFonts().isEmpty())

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "editor/MathEditor.h"
+#include "editor/LineEditor.h"
 #include "formula/Errors.h"
 #include "support/FixedCanvas.h"
 #include "support/TestBytes.h"

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+#include "editor/LineOwner.h"
 #include "formula/MathLine.h"
 
 class QMenu;
@@ -69,17 +70,17 @@ public:
     /// The help context of every line.
     static constexpr int HelpContext = 3;
 
+    /// The window the line reports its height, width, arrow keys, focus and caret to; nullptr
+    /// for none.
+    LineOwner* Owner() const { return owner_; }
+    void SetOwner(LineOwner* owner) { owner_ = owner; }
+
     // Events.
-    std::function<void(TMathEditor&)> Onenter, Onexit, Onclick, OnGewijzigd;
-    std::function<void(TMathEditor&, int newHeight)> OnHeightChange;
-    std::function<void(TMathEditor&, int newWidth)> OnWidthChange;
-    std::function<void(TMathEditor&, unsigned short direction)> OnUpDownKeys;
+    std::function<void(TMathEditor&)> Onclick, OnGewijzigd;
     /// A key the line passed on, with the key already set to 0.
     std::function<void(TMathEditor&, int& key, ShiftState shift)> Onkeydown;
     /// A character below 32 that the line passed on.
     std::function<void(TMathEditor&, unsigned char& c)> Onkeypress;
-    /// The caret was placed anew (typing, keys, a click); the window keeps it in view.
-    std::function<void(TMathEditor&)> OnCaretMove;
 
     /// Makes the measuring context of new lines; tests put a fixed-metrics canvas here.
     static std::function<std::unique_ptr<Canvas>()> measureFactory;
@@ -127,6 +128,7 @@ private:
     void RemovePointerMarker();
     void RestartCaretBlink();
 
+    LineOwner* owner_ = nullptr;
     std::unique_ptr<Canvas> measure_;
     std::unique_ptr<MathLine> line_;
     QBasicTimer caretTimer_;

@@ -1,4 +1,4 @@
-#include "platform/FileIO.h"
+#include "files/FileIO.h"
 
 #include <algorithm>
 #include <cerrno>

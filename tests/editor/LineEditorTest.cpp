@@ -21,8 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "editor/MathEditor.h"
+#include "editor/LineEditor.h"
 #include "support/FixedLines.h"
+#include "support/RecordingLineOwner.h"
 
 namespace zelm {
 namespace {
@@ -30,9 +31,10 @@ namespace {
 const Bytes kOn(1, Code::ItalicOn);
 const Bytes kOff(1, Code::ItalicOff);
 
-class MathEditorTest : public ::testing::Test {
+class LineEditorTest : public ::testing::Test {
 protected:
-    test::FixedLines fixedLines; // first: outlives the widgets below
+    test::FixedLines fixedLines;    // first: outlives the widgets below
+    test::RecordingLineOwner owner; // outlives the lines that report to it
     void SetUp() override {
         window = std::make_unique<QWidget>();
         window->resize(300, 200);
@@ -75,7 +77,7 @@ protected:
     QLineEdit* other = nullptr;
 };
 
-TEST_F(MathEditorTest, ANewControlHoldsOneBlankAtPositionZero) {
+TEST_F(LineEditorTest, ANewControlHoldsOneBlankAtPositionZero) {
     TMathEditor* e = NewEditor();
     EXPECT_EQ(e->Text(), " ");
     EXPECT_EQ(e->Cursieftext(), " ");
@@ -93,7 +95,7 @@ TEST_F(MathEditorTest, ANewControlHoldsOneBlankAtPositionZero) {
     EXPECT_EQ(e->Offset(), 0);
 }
 
-TEST_F(MathEditorTest, PositionsConvertAroundTheItalicMarkers) {
+TEST_F(LineEditorTest, PositionsConvertAroundTheItalicMarkers) {
     TMathEditor* e = EditorWith(" ab");
     ASSERT_EQ(e->Cursieftext(), " " + kOn + "ab" + kOff);
     MathLine& m = e->Line();
@@ -113,7 +115,7 @@ TEST_F(MathEditorTest, PositionsConvertAroundTheItalicMarkers) {
     EXPECT_EQ(TextPositions(*e), (std::array<int, 3>{1, 1, 3}));
 }
 
-TEST_F(MathEditorTest, AClickPutsTheCaretInFrontOfTheCharacterUnderThePointer) {
+TEST_F(LineEditorTest, AClickPutsTheCaretInFrontOfTheCharacterUnderThePointer) {
     TMathEditor* e = EditorWith(" ab");
     // The italic 'a' measures 4..13 and 'b' 13..22 (9 each with the extra pixel).
     struct Row {
@@ -137,28 +139,28 @@ TEST_F(MathEditorTest, AClickPutsTheCaretInFrontOfTheCharacterUnderThePointer) {
     EXPECT_EQ(e->Line().CaretPos, 2);
 }
 
-TEST_F(MathEditorTest, AClickEntersTheFocusAgainAndFiresOnclick) {
+TEST_F(LineEditorTest, AClickEntersTheFocusAgainAndFiresOnclick) {
     TMathEditor* e = EditorWith(" ab");
-    int enters = 0, clicks = 0;
-    e->Onenter = [&](TMathEditor&) { ++enters; };
+    int clicks = 0;
+    e->SetOwner(&owner);
     e->Onclick = [&](TMathEditor&) { ++clicks; };
     QTest::mouseClick(e, Qt::LeftButton, Qt::NoModifier, QPoint(6, 10));
     EXPECT_EQ(clicks, 1);
-    const int entersAfterFirst = enters;
+    const int entersAfterFirst = owner.Count("enter");
     EXPECT_GE(entersAfterFirst, 1);
     // A click on the focused line takes a fresh focus snapshot.
     Caret(*e, 3);
     e->SetText(" abc");
     QTest::mouseClick(e, Qt::LeftButton, Qt::NoModifier, QPoint(6, 10));
     EXPECT_EQ(clicks, 2);
-    EXPECT_EQ(enters, entersAfterFirst + 1);
+    EXPECT_EQ(owner.Count("enter"), entersAfterFirst + 1);
     EXPECT_EQ(e->Line().snapshotText, " abc");
     // A right click is no click.
     QTest::mouseClick(e, Qt::RightButton, Qt::NoModifier, QPoint(6, 10));
     EXPECT_EQ(clicks, 2);
 }
 
-TEST_F(MathEditorTest, DraggingMovesTheStartLeftAndTheEndRight) {
+TEST_F(LineEditorTest, DraggingMovesTheStartLeftAndTheEndRight) {
     // " abcd": " " 5 "abcd" 6; the italic run starts at display 2, x 4, and its characters
     // measure 9 each, so display boundaries 2, 3, 4, 5, 6 lie at x 4, 13, 22, 31, 40. While
     // dragging the nearest boundary counts: x - 4 + 9 / 2 = x divided by 9 characters.
@@ -202,21 +204,20 @@ TEST_F(MathEditorTest, DraggingMovesTheStartLeftAndTheEndRight) {
     EXPECT_EQ(Disp(*e), (std::array<int, 3>{4, 4, 4}));
 }
 
-TEST_F(MathEditorTest, ARightClickGivesTheFocusButKeepsTheCaret) {
+TEST_F(LineEditorTest, ARightClickGivesTheFocusButKeepsTheCaret) {
     TMathEditor* e = EditorWith(" ab");
     Focus(other);
     Caret(*e, 3);
     e->Line().TextToDisplay();
-    int enters = 0;
-    e->Onenter = [&](TMathEditor&) { ++enters; };
+    e->SetOwner(&owner);
     QTest::mouseClick(e, Qt::RightButton, Qt::NoModifier, QPoint(6, 10));
     EXPECT_TRUE(e->hasFocus());
-    EXPECT_EQ(enters, 1);
+    EXPECT_EQ(owner.Count("enter"), 1);
     EXPECT_EQ(TextPositions(*e), (std::array<int, 3>{3, 3, 3}));
     EXPECT_EQ(e->Line().DispCaret, 5);
 }
 
-TEST_F(MathEditorTest, ADoubleClickSelectsThePartUnderTheCaret) {
+TEST_F(LineEditorTest, ADoubleClickSelectsThePartUnderTheCaret) {
     // " ab+1": " " 5 "ab" 6 "+1"; parts " " (display 0, 0..4), "ab" (display 2..3, 4..24)
     // and "+1" (display 5..6, 24..36).
     TMathEditor* e = EditorWith(" ab+1");
@@ -251,7 +252,7 @@ TEST_F(MathEditorTest, ADoubleClickSelectsThePartUnderTheCaret) {
     EXPECT_GE(e->Line().DispSelEnd, int(e->Cursieftext().size()));
 }
 
-TEST_F(MathEditorTest, SelectAllReachesOnePastTheEnd) {
+TEST_F(LineEditorTest, SelectAllReachesOnePastTheEnd) {
     TMathEditor* e = EditorWith(" ab");
     e->SelectAll();
     EXPECT_EQ(TextPositions(*e), (std::array<int, 3>{0, 4, 4}));
@@ -260,7 +261,7 @@ TEST_F(MathEditorTest, SelectAllReachesOnePastTheEnd) {
     EXPECT_EQ(e->Text(), " ab");
 }
 
-TEST_F(MathEditorTest, TheCaretLiesUnderTheNextCharacterAndThickensForRawSymbols) {
+TEST_F(LineEditorTest, TheCaretLiesUnderTheNextCharacterAndThickensForRawSymbols) {
     TMathEditor* e = EditorWith(" ab");
     Focus(e);
     auto cellAt = [&](int caretPos) {
@@ -286,7 +287,7 @@ TEST_F(MathEditorTest, TheCaretLiesUnderTheNextCharacterAndThickensForRawSymbols
     EXPECT_EQ(cellAt(2), (CaretRect{13, 22, 9, 1}));
 }
 
-TEST_F(MathEditorTest, TheFocusedLineInvertsItsCaretCell) {
+TEST_F(LineEditorTest, TheFocusedLineInvertsItsCaretCell) {
     TMathEditor* e = EditorWith(" ab");
     Focus(e);
     Caret(*e, 3);
@@ -302,7 +303,7 @@ TEST_F(MathEditorTest, TheFocusedLineInvertsItsCaretCell) {
     EXPECT_EQ(unfocused.pixelColor(30, 22), unfocused.pixelColor(30, 23));
 }
 
-TEST_F(MathEditorTest, AutoSelectSelectsOnlyOnTheFirstFocus) {
+TEST_F(LineEditorTest, AutoSelectSelectsOnlyOnTheFirstFocus) {
     TMathEditor* e = EditorWith(" ab");
     Focus(other);
     e->AutoSelect = true;
@@ -315,24 +316,23 @@ TEST_F(MathEditorTest, AutoSelectSelectsOnlyOnTheFirstFocus) {
     EXPECT_EQ(TextPositions(*e), (std::array<int, 3>{2, 2, 2}));
 }
 
-TEST_F(MathEditorTest, AFontChangeLaysTheLineOutAgainAndReports) {
+TEST_F(LineEditorTest, AFontChangeLaysTheLineOutAgainAndReports) {
     window->resize(40, 200);
     TMathEditor* e = EditorWith(" ab"); // needs 24 + 10 = 34, inside the reference width 40
     ASSERT_EQ(e->Line().Tag, 40);
-    std::vector<std::string> events;
     int heightDuringReport = -1;
-    e->OnGewijzigd = [&](TMathEditor&) { events.push_back("gewijzigd"); };
-    e->OnHeightChange = [&](TMathEditor& s, int h) {
-        events.push_back("height " + std::to_string(h));
-        heightDuringReport = s.height();
+    e->SetOwner(&owner);
+    e->OnGewijzigd = [&](TMathEditor&) { owner.calls.push_back("gewijzigd"); };
+    owner.onCall = [&](TMathEditor& s) {
+        if (owner.calls.back().starts_with("height")) heightDuringReport = s.height();
     };
-    e->OnWidthChange = [&](TMathEditor&, int w) { events.push_back("width " + std::to_string(w)); };
+    const auto events = [&] { return owner.Of({"gewijzigd", "height", "width"}); };
 
     // Height -32: c = 32, top margin 32 / 8 = 4, tmHeight 32 + 8 = 40, so 4 + 40 + 4 = 48
     // high. Widths ' ' 8, italic 'a' 'b' 16 + 2 each: the line ends at 8 + 36 = 44; the end
     // caret is 32 * 2 / 3 = 21 wide: needed 65, beyond the reference width 40.
     e->SetFont(FontDesc{"Tahoma", -32}, Rgb(0, 0, 255));
-    EXPECT_EQ(events, (std::vector<std::string>{"gewijzigd", "height 48", "width 65"}));
+    EXPECT_EQ(events(), (std::vector<std::string>{"gewijzigd", "height 48", "width 65"}));
     EXPECT_EQ(heightDuringReport, 24); // reported before the line takes it
     EXPECT_EQ(e->height(), 48);
     EXPECT_EQ(e->width(), 65);
@@ -343,13 +343,13 @@ TEST_F(MathEditorTest, AFontChangeLaysTheLineOutAgainAndReports) {
     EXPECT_EQ(e->Text(), " ab");
 
     // Back to -16: the height shrinks and is reported; 34 needs no width report.
-    events.clear();
+    owner.calls.clear();
     e->SetFont(FontDesc{}, 0);
-    EXPECT_EQ(events, (std::vector<std::string>{"gewijzigd", "height 24"}));
+    EXPECT_EQ(events(), (std::vector<std::string>{"gewijzigd", "height 24"}));
     EXPECT_EQ(e->height(), 24);
 }
 
-TEST_F(MathEditorTest, ThePointerMarkerIsAnIBeamAsTallAsThePart) {
+TEST_F(LineEditorTest, ThePointerMarkerIsAnIBeamAsTallAsThePart) {
     TMathEditor* e = EditorWith(" ab");
     Focus(e);
     // Over 'a' at x 10: the italic run's rectangle is 4..24 by 2..22, font height -16, so the
@@ -387,7 +387,7 @@ TEST_F(MathEditorTest, ThePointerMarkerIsAnIBeamAsTallAsThePart) {
 
 // A menu or a dialog takes the pointer away unheard by the lines; the marker goes with it, also
 // from a line without the focus, so that afterwards the focused line's caret is the only bar.
-TEST_F(MathEditorTest, AMenuOrDialogTakesThePointerMarkerAlong) {
+TEST_F(LineEditorTest, AMenuOrDialogTakesThePointerMarkerAlong) {
     TMathEditor* focused = EditorWith(" ab");
     TMathEditor* hovered = EditorWith(" ab");
     hovered->move(0, 50);
@@ -417,7 +417,7 @@ TEST_F(MathEditorTest, AMenuOrDialogTakesThePointerMarkerAlong) {
     }
 }
 
-TEST_F(MathEditorTest, PlainTextDropsTheMarkersAndBringsThemBack) {
+TEST_F(LineEditorTest, PlainTextDropsTheMarkersAndBringsThemBack) {
     TMathEditor* e = EditorWith(" ab");
     e->SetPlainText(true);
     EXPECT_EQ(e->Cursieftext(), " ab");

@@ -5,6 +5,7 @@
 // padding written as zeros and ignored when read.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -78,6 +79,15 @@ int PointsToHeight(std::int32_t points);
 
 /// The stored form of a font drawn in `color`.
 TFontRecord FontToRecord(const FontDesc& font, ColorRef color);
+
+/// The largest size in points the font dialog offers. A damaged record may claim any int32;
+/// laying a line out at millions of pixels would exhaust memory before it could be shown.
+constexpr std::int32_t LargestFontSize = 1638;
+/// `record` with its size kept within LargestFontSize either way.
+inline TFontRecord ClampFontSize(TFontRecord record) {
+    record.size = std::clamp(record.size, -LargestFontSize, LargestFontSize);
+    return record;
+}
 
 /// A font and its colour as read back from a record.
 struct RecordedFont {

@@ -13,8 +13,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "files/FileIO.h"
 #include "formula/Errors.h"
-#include "platform/FileIO.h"
 
 namespace zelm {
 namespace {

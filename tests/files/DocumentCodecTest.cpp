@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 
 namespace zelm {
 namespace {

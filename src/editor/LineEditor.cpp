@@ -1,4 +1,4 @@
-#include "editor/MathEditor.h"
+#include "editor/LineEditor.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -87,20 +87,20 @@ void TMathEditor::ConnectModel() {
     line_->hooks.placeCaret = [this] {
         RestartCaretBlink();
         update();
-        if (OnCaretMove) OnCaretMove(*this);
+        if (owner_) owner_->CaretMoved(*this);
     };
     line_->hooks.resize = [this](int w, int h) { resize(w, h); };
     line_->OnGewijzigd = [this](MathLine&) {
         if (OnGewijzigd) OnGewijzigd(*this);
     };
     line_->OnHeightChange = [this](MathLine&, int h) {
-        if (OnHeightChange) OnHeightChange(*this, h);
+        if (owner_) owner_->HeightChanged(*this, h);
     };
     line_->OnWidthChange = [this](MathLine&, int w) {
-        if (OnWidthChange) OnWidthChange(*this, w);
+        if (owner_) owner_->WidthChanged(*this, w);
     };
     line_->OnUpDownKeys = [this](MathLine&, int direction) {
-        if (OnUpDownKeys) OnUpDownKeys(*this, (unsigned short)direction);
+        if (owner_) owner_->UpDown(*this, (unsigned short)direction);
     };
     line_->Onkeydown = [this](MathLine&, int& key, ShiftState shift) {
         if (Onkeydown) Onkeydown(*this, key, shift);
@@ -182,12 +182,12 @@ void TMathEditor::focusOutEvent(QFocusEvent* e) {
     if (e->reason() == Qt::PopupFocusReason || e->reason() == Qt::ActiveWindowFocusReason) {
         if (TMathEditor* marked = MarkerLine()) marked->RemovePointerMarker();
     }
-    if (Onexit) Onexit(*this);
+    if (owner_) owner_->Exited(*this);
 }
 
 void TMathEditor::EnterFocus() {
     line_->EnterFocus();
-    if (Onenter) Onenter(*this);
+    if (owner_) owner_->Entered(*this);
     if (AutoSelect) {
         SelectAll();
         AutoSelect = false;
@@ -208,7 +208,7 @@ void TMathEditor::mouseReleaseEvent(QMouseEvent* e) {
     pressed_ = false;
     if (Onclick) Onclick(*this);
     // The click hands the focus to the parent and back, which enters the focus once more:
-    // a fresh focus snapshot, the caret, Onenter.
+    // a fresh focus snapshot, the caret, Entered.
     if (hasFocus())
         EnterFocus();
     else

@@ -1,4 +1,4 @@
-#include "app/DocumentCodec.h"
+#include "files/DocumentCodec.h"
 
 #include <algorithm>
 #include <limits>

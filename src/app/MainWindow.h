@@ -1,0 +1,222 @@
+// TBasisMath: the main window, a column of formula lines that sizes itself to them.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/DocumentFile.h"
+#include "app/LineColumn.h"
+#include "app/PictureExport.h"
+#include "app/RecoveryStore.h"
+#include "dialogs/FontDialog.h"
+#include "editor/LineEditor.h"
+#include "files/DocumentCodec.h"
+#include "formula/Errors.h"
+#include "formula/Keys.h"
+#include "platform/SpriteCache.h"
+
+class QAction;
+class QMenu;
+class QCloseEvent;
+
+namespace zelm {
+
+class MenuStyle;
+class TOptiesVenster;
+
+class TBasisMath : public QMainWindow, public LineOwner {
+    Q_OBJECT
+public:
+    /// `programDir` is the folder of the program file (the recovery folder goes there);
+    /// `showMessage` shows a message box (tests replace it).
+    /// `arguments` are the program's arguments without the program name.
+    explicit TBasisMath(QString programDir = {},
+                        std::function<void(const QString&)> showMessage = {},
+                        QStringList arguments = {});
+    ~TBasisMath() override;
+
+    /// Creates a line at the bottom of the column with the window's defaults.
+    TMathEditor* CreateEd();
+    /// The lines in column order.
+    const std::vector<TMathEditor*>& Lines() const { return column_.Lines(); }
+    /// The line with the keyboard focus, or nullptr.
+    TMathEditor* CurrentLine() const;
+    /// Gives `line` the focus, showing it first when it lies far out of view.
+    void FocusLine(TMathEditor& line);
+
+    // Handlers of the lines' events, and the calls of LineOwner that reach them.
+    void Autoresize(TMathEditor& editor, int newHeight);
+    void Widthresize(TMathEditor& editor, int newWidth);
+    void OpNeer(TMathEditor& editor, unsigned short direction);
+    void EditorEnter(TMathEditor& sender);
+    void HeightChanged(TMathEditor& line, int newHeight) override { Autoresize(line, newHeight); }
+    void WidthChanged(TMathEditor& line, int newWidth) override { Widthresize(line, newWidth); }
+    void UpDown(TMathEditor& line, unsigned short direction) override { OpNeer(line, direction); }
+    void Entered(TMathEditor& line) override { EditorEnter(line); }
+    /// A far line shows only while it has the focus.
+    void Exited(TMathEditor& line) override;
+    /// The focused line's caret is kept in view.
+    void CaretMoved(TMathEditor& line) override;
+    /// The hint text of a line.
+    QString HintFor(const TMathEditor& line) const;
+    /// A help request: shows the help window; the platform's help is never asked.
+    bool FormHelp();
+
+    QString HerstelDir;
+    QString DocDir;
+    int HerstelNummer = 0;
+    /// The window's font for new lines, and its colour.
+    FontDesc WindowFont{"Tahoma", -16, 0, 400, 0, 0, 0, 1}; // default character set (1)
+    ColorRef WindowFontColor = 0;
+    /// Shows the help window; set by start-up once the help window exists.
+    std::function<void()> showHelp;
+    /// The line menu's "Plain&Text" item, whose check mark follows PlainTextDefault.
+    QAction* popPlainText = nullptr;
+
+    /// Creates a line directly below `current`; the lines further down move down.
+    TMathEditor* InsertLineBelow(TMathEditor& current);
+    /// Takes `line` out of the column and closes the gap; the caller destroys it.
+    void RemoveLine(TMathEditor& line);
+    /// The key preview: sees every key down before the focused line. Sets `key` to 0 when it
+    /// consumed the key.
+    void FormKeyDown(TMathEditor& current, int& key, ShiftState shift);
+    // The document file, the recovery store and the picture commands are parts of their own;
+    // their handlers are reached here as well.
+    DocumentFile& Document() { return document_; }
+    RecoveryStore& Recovery() { return recovery_; }
+    PictureExport& Pictures() { return pictures_; }
+    static constexpr int LargestDocumentLines = DocumentFile::LargestDocumentLines;
+    void Save(const QString& fileName) { document_.Save(fileName); }
+    bool Load(const QString& fileName) { return document_.Load(fileName); }
+    void CheckRoomForLine() const { document_.CheckRoomForLine(); }
+    void MSaveClick() { document_.MSaveClick(); }
+    void MLoadClick() { document_.MLoadClick(); }
+    static bool OpenDialogCanClose(const QString& fileName) {
+        return DocumentFile::OpenDialogCanClose(fileName);
+    }
+    QString HerstelFileName(int n) const { return recovery_.HerstelFileName(n); }
+    void SaveHerstel() { recovery_.SaveHerstel(); }
+    void Herstel1Click() { recovery_.Herstel1Click(); }
+    void mterugClick() { recovery_.mterugClick(); }
+    static void ClearDir(const QString& folder, const QString& keep = {}) {
+        RecoveryStore::ClearDir(folder, keep);
+    }
+    void FormClose() { recovery_.FormClose(); }
+    void MjpgClick() { pictures_.MjpgClick(); }
+    void MWMFClick() { pictures_.MWMFClick(); }
+    void MPrintClick() { pictures_.MPrintClick(); }
+    void MWattsAppClick() { pictures_.MWattsAppClick(); }
+    /// Shows the message of a failed menu command (the application's error report).
+    std::function<void(const QString&)> showError;
+    QAction* MSave = nullptr;
+    QAction* MLoad = nullptr;
+    QMenu* Herstel1 = nullptr;
+    QAction* mVorige = nullptr;
+    QAction* mterug = nullptr;
+    /// The client area below the menu bar.
+    QSize ClientSize() const;
+    /// The client size the window takes for its lines when the screen does not limit it.
+    QSize DocumentSize() const;
+
+    // The rest of the main menu, the window menu and the font and settings commands.
+    QMenu* MSchrijven = nullptr; ///< "&Kopiëren"
+    QAction* Mjpg = nullptr;
+    QAction* MWMF = nullptr;
+    QAction* MPrint = nullptr;
+    QMenu* MDocument = nullptr; ///< "&Alles"
+    QAction* Font1 = nullptr;
+    QAction* plText = nullptr;
+    QAction* Nieuw1 = nullptr;
+    QAction* MWattsApp = nullptr;
+    QAction* Instellingen1 = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    QAction* Alleswissen1 = nullptr;
+    QAction* Nieuweregel1 = nullptr;
+    QAction* PopFont = nullptr;
+    /// The style of the main menu and the line menu.
+    MenuStyle* menuStyle = nullptr;
+    /// "Font" in "&Alles": the window's font for every line.
+    void Font1Click();
+    /// "PlainText" in "&Alles": the item's check state for the default and every line.
+    void plTextClick();
+    /// "Nieuw" and "Alles wissen": one empty line instead of all lines.
+    void Alleswissen1Click();
+    /// "Nieuweregel": a new line at the bottom.
+    void Nieuweregel1Click();
+    /// "&Instellingen": the settings dialog; OK applies its settings to lines made later.
+    void Instellingen1Click();
+    /// "&Font": the font of the line with the focus.
+    void PopFontClick();
+    /// The settings dialog that "&Instellingen" shows; the item works once it is given.
+    void UseOptiesVenster(TOptiesVenster& dialog);
+    TOptiesVenster* OptiesVenster = nullptr;
+    /// The font dialog: the choice, or nothing when cancelled. Tests replace it.
+    std::function<std::optional<ChosenFont>(const FontDesc&, ColorRef)> chooseFont;
+
+private:
+    void CreateMainMenu();
+    void RunReportingFailure(void (TBasisMath::*command)());
+    void ReportFailure(const std::exception& error);
+
+public:
+    // The line menu and its commands, on the line that has the focus.
+    QMenu* PopupMenu1 = nullptr;
+    void PopPlTextClick();
+    void PopAllClick();
+    void PopRedoClick();
+    void PopcopyClick();
+    void PopKnippenClick();
+    void PopPlakkenClick();
+    void popMarkerenClick();
+    /// "Functie&Lijst": shows the target line's own function list beside it.
+    void PopFunctieLijstClick();
+    /// The window's own clipboard for line fragments, shared by all lines.
+    Bytes CopiedText, CopiedCodes;
+
+    /// The extent of the lines: the widest line and the bottom of the lowest.
+    QSize LinesExtent() const { return column_.Extent(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    /// Closing (close box, system menu, Alt+F4) runs FormClose.
+    void closeEvent(QCloseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    /// A right click outside the lines opens the window menu.
+    void contextMenuEvent(QContextMenuEvent* e) override;
+
+private:
+    void FormCreate();
+    /// A line as CreateEd makes it, not yet shown: its caller places it, then shows it.
+    TMathEditor* NewLine();
+    void FitToLines();
+    bool fitPending_ = false; ///< a refit is queued
+    /// The height the menu bar takes in a window `width` wide.
+    int MenuBarHeight(int width) const;
+    /// Gives the first line the focus, as at start-up.
+    void FocusFirstLine();
+    void CreatePopupMenu1();
+    void CreatePopupMenu2();
+    void StyleMenus();
+    void DestroyLine(TMathEditor* line);
+
+    QString programDir_;
+    std::function<void(const QString&)> showMessage_;
+    LineColumn column_;
+    /// The sprites the lines paint from.
+    SpriteCache sprites_;
+    DocumentFile document_{*this};
+    RecoveryStore recovery_{*this};
+    PictureExport pictures_{*this};
+    // The document file builds the column anew and reports on the window's behalf.
+    friend class DocumentFile;
+};
+
+} // namespace zelm
