@@ -133,7 +133,7 @@ TEST_F(RecoveryStoreTest, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForT
     EXPECT_EQ(TextsOf(*window_), twoSplits);
 }
 
-TEST_F(RecoveryStore, TerugRightAfterVorigeReturnsToTheStateVorigeSaved) {
+TEST_F(RecoveryStoreTest, TerugRightAfterVorigeReturnsToTheStateVorigeSaved) {
     window_->Lines()[0]->SetText(" x=1");
     Key(0, VK::Return, 4); // at the end: a blank line below
     window_->Lines()[1]->SetText(" y=2");
@@ -146,7 +146,7 @@ TEST_F(RecoveryStore, TerugRightAfterVorigeReturnsToTheStateVorigeSaved) {
     EXPECT_EQ(window_->HerstelNummer, 1);
 }
 
-TEST_F(RecoveryStore, TheCaptionRestoredFromClosingKeepsItsOwnDigits) {
+TEST_F(RecoveryStoreTest, TheCaptionRestoredFromClosingKeepsItsOwnDigits) {
     window_->setWindowTitle("stelling12");
     window_->Lines()[0]->SetText(" p");
     Key(0, VK::Return, 2);
