@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Checks that need no build, run before anything is compiled: the formatting, and the layering
-# of the source folders. (Warnings are errors in the build itself.)
+# Checks that need no build, run before anything is compiled: the formatting, the layering of
+# the source folders, the size of a source file, and names. (Warnings are errors in the build
+# itself: ZELM_WERROR.)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 status=0
@@ -24,4 +25,12 @@ fi
 if grep -rlE '^#include *"app/' src/dialogs src/files 2>/dev/null; then
     fail "dialogs/ or files/ include app/"
 fi
+# A file a reader takes in whole: the layout is one algorithm and stays in one piece.
+for f in $(git ls-files 'src/*.cpp' 'src/*.h'); do
+    [ "$f" = src/formula/Layout.cpp ] && continue
+    lines=$(wc -l <"$f")
+    [ "$lines" -le 650 ] || fail "$f has $lines lines (at most 650)"
+done
+# Structure kinds are named after what they are.
+if git grep -nwE 'D18|D19|D21' -- src tests; then fail "a structure kind without a name"; fi
 exit $status
