@@ -121,8 +121,8 @@ Rect BoundsOf(const std::vector<Point>& pts) {
 } // namespace
 
 EmfCanvas::EmfCanvas(int width, int height, FontDesc start)
-    : width_(std::max(1, width)), height_(std::max(1, height)),
-      measure_(std::make_unique<QtCanvas>(start)), out_(std::make_unique<Writer>()) {
+    : MeasuringCanvas(start), width_(std::max(1, width)), height_(std::max(1, height)),
+      out_(std::make_unique<Writer>()) {
     // The picture's background is transparent, and so is text's unless a caller asks otherwise.
     Canvas::SetBkMode(BkMode::Transparent);
     WriteBkMode();
@@ -235,32 +235,10 @@ void EmfCanvas::WriteBrush(const Brush& b) {
     ReplaceObject(brushHandle_, h);
 }
 
-FontDesc EmfCanvas::Font() const {
-    return measure_->Font();
-}
-
 FontDesc EmfCanvas::SelectFont(const FontDesc& f) {
-    const FontDesc previous = measure_->SelectFont(f);
+    const FontDesc previous = MeasuringCanvas::SelectFont(f);
     if (!(previous == f)) WriteFont(f);
     return previous;
-}
-
-FontMetrics EmfCanvas::Metrics() {
-    return measure_->Metrics();
-}
-
-Size EmfCanvas::TextExtent(const Bytes& s) {
-    return measure_->TextExtent(s);
-}
-
-int EmfCanvas::CharWidth(unsigned char c) {
-    return measure_->CharWidth(c);
-}
-
-// The metafile has no record for the extra spacing: it goes into each text record's advances.
-int EmfCanvas::SetTextCharacterExtra(int extra) {
-    measure_->SetTextCharacterExtra(extra); // measures the extents
-    return Canvas::SetTextCharacterExtra(extra);
 }
 
 ColorRef EmfCanvas::SetTextColor(ColorRef c) {

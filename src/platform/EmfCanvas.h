@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "formula/Canvas.h"
+#include "platform/MeasuringCanvas.h"
 
 namespace zelm {
-
-class QtCanvas;
 
 /// EMF record types this canvas writes.
 namespace EmfRecord {
@@ -41,7 +39,7 @@ constexpr std::uint32_t ExtTextOutW = 84;
 /// Size of the header record this canvas writes.
 constexpr int EmfHeaderSize = 108;
 
-class EmfCanvas final : public Canvas {
+class EmfCanvas final : public MeasuringCanvas {
 public:
     /// A picture of `width` x `height` pixels on a 96 pixels-per-inch reference device with a
     /// transparent background; `start` is the surface's own font.
@@ -53,12 +51,7 @@ public:
     /// The complete metafile: header, the records drawn so far, end record.
     std::string Finish() const;
 
-    FontDesc Font() const override;
     FontDesc SelectFont(const FontDesc& f) override;
-    FontMetrics Metrics() override;
-    Size TextExtent(const Bytes& s) override;
-    int CharWidth(unsigned char c) override;
-    int SetTextCharacterExtra(int extra) override;
 
     ColorRef SetTextColor(ColorRef c) override;
     ColorRef SetBkColor(ColorRef c) override;
@@ -88,7 +81,6 @@ private:
     void PointsRecord(std::uint32_t type, const std::vector<Point>& pts);
 
     int width_, height_;
-    std::unique_ptr<QtCanvas> measure_;
     std::unique_ptr<Writer> out_;
     std::vector<std::uint32_t> freeHandles_;
     std::uint32_t handleCount_ = 1; // index 0 is the metafile itself

@@ -53,6 +53,8 @@ int ValidSequence(const std::string& bytes, std::size_t i, char32_t& cp) {
     return lead.length;
 }
 
+} // namespace
+
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += char(cp);
@@ -70,8 +72,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
         out += char(0x80 | (cp & 0x3F));
     }
 }
-
-} // namespace
 
 QString DecodeFileName(const std::string& bytes) {
     QString name;

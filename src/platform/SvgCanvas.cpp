@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/Platform.h"
 #include "platform/QtCanvas.h"
 
 namespace zelm {
@@ -20,24 +21,6 @@ std::string Number(double v) {
 
 std::string Colour(ColorRef c) {
     return ToQColor(c).name(QColor::HexRgb).toStdString();
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
 }
 
 void AppendEscaped(std::string& out, char32_t c) {
@@ -86,7 +69,7 @@ bool Shows(char32_t c) {
 } // namespace
 
 SvgCanvas::SvgCanvas(int width, int height, FontDesc start, Sink out)
-    : measure_(std::make_unique<QtCanvas>(std::move(start))), out_(std::move(out)) {
+    : MeasuringCanvas(std::move(start)), out_(std::move(out)) {
     Canvas::SetBkMode(BkMode::Transparent);
     const std::string w = std::to_string(std::max(1, width));
     const std::string h = std::to_string(std::max(1, height));
@@ -106,26 +89,6 @@ void SvgCanvas::Flush(bool always) {
 void SvgCanvas::Finish() {
     buffer_ += "</svg>\n";
     Flush(true);
-}
-
-FontDesc SvgCanvas::Font() const {
-    return measure_->Font();
-}
-FontDesc SvgCanvas::SelectFont(const FontDesc& f) {
-    return measure_->SelectFont(f);
-}
-FontMetrics SvgCanvas::Metrics() {
-    return measure_->Metrics();
-}
-Size SvgCanvas::TextExtent(const Bytes& s) {
-    return measure_->TextExtent(s);
-}
-int SvgCanvas::CharWidth(unsigned char c) {
-    return measure_->CharWidth(c);
-}
-int SvgCanvas::SetTextCharacterExtra(int extra) {
-    measure_->SetTextCharacterExtra(extra); // measures the extents
-    return Canvas::SetTextCharacterExtra(extra);
 }
 
 void SvgCanvas::Rectangle(int x, int y, int w, int h, ColorRef c) {

@@ -10,13 +10,11 @@
 #include <string>
 #include <string_view>
 
-#include "formula/Canvas.h"
+#include "platform/MeasuringCanvas.h"
 
 namespace zelm {
 
-class QtCanvas;
-
-class SvgCanvas final : public Canvas {
+class SvgCanvas final : public MeasuringCanvas {
 public:
     /// Takes the picture's text piece by piece.
     using Sink = std::function<void(std::string_view piece)>;
@@ -30,13 +28,6 @@ public:
 
     /// Closes the picture and hands out what is left; nothing may be drawn after it.
     void Finish();
-
-    FontDesc Font() const override;
-    FontDesc SelectFont(const FontDesc& f) override;
-    FontMetrics Metrics() override;
-    Size TextExtent(const Bytes& s) override;
-    int CharWidth(unsigned char c) override;
-    int SetTextCharacterExtra(int extra) override;
 
     void TextOut(const Bytes& s) override;
 
@@ -53,7 +44,6 @@ private:
     std::string StrokeAttributes(bool fill) const;
     void Flush(bool always);
 
-    std::unique_ptr<QtCanvas> measure_;
     Sink out_;
     std::string buffer_;
 };
