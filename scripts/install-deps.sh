@@ -6,7 +6,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
-    build-essential cmake pkg-config clang-format
+    build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
     libjpeg62-turbo-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev

@@ -173,7 +173,7 @@ TEST_F(ExportCommand, OnlyItsOwnMessagesAndAFailedWriteNamesTheOutput) {
 // PNG is drawn in bands and SVG written as it is drawn, each within a few hundred megabytes;
 // JPEG cannot be that high and is refused with one line that names its limit.
 TEST(ExportLarge, TwentyThousandLinesStayWithinAFewHundredMegabytes) {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(ZELM_SANITIZED)
     GTEST_SKIP() << "the address sanitizer's shadow memory is not the program's";
 #endif
     QTemporaryDir dir;

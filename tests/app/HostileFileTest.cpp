@@ -137,7 +137,7 @@ TEST_F(HostileFile, TheLargestDocumentLoadsWithinItsMemoryBound) {
     EXPECT_TRUE(shown);
     ASSERT_EQ(int(window_->Lines().size()), TBasisMath::LargestDocumentLines);
     EXPECT_EQ(window_->Lines().back()->Text(), " regel 19999");
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(ZELM_SANITIZED)
     // 300 MB for the program and its libraries, and 5 KB for each line.
     rusage usage;
     ASSERT_EQ(::getrusage(RUSAGE_SELF, &usage), 0);
