@@ -212,8 +212,7 @@ private:
             Item(item);
     }
 
-    /// The rows of a structure in braces, `open` before the first and `between` before each
-    /// next one.
+    /// The item just written is an atom that takes both scripts.
     void Fresh() { atom_ = {true, false, false}; }
 
     void Item(const MathNode& n) {

@@ -157,7 +157,7 @@ TEST(FormulaExchangeTest, RepairsAgreeWithTheLayout) {
     std::mt19937 rng(2202);
     const auto below = [&](int n) { return int(rng() % unsigned(n)); };
     FixedCanvas canvas;
-    for (int n = Volume(20000); n > 0; --n) {
+    for (int n = Volume(10000); n > 0; --n) {
         FreshGlobals fresh;
         Bytes text = " ", codes;
         for (int length = below(40); length > 0; --length) {
