@@ -1,0 +1,300 @@
+// Presentation MathML (MathML Core elements) of the structure model.
+#include <algorithm>
+#include <string_view>
+
+#include "formula/MathWriters.h"
+#include "formula/WriterText.h"
+
+namespace zelm {
+namespace {
+
+/// Appends `u` to `out`, escaped for XML text and attribute values.
+void AppendEscaped(std::string& out, char32_t u) {
+    switch (u) {
+    case '&':
+        out += "&amp;";
+        return;
+    case '<':
+        out += "&lt;";
+        return;
+    case '>':
+        out += "&gt;";
+        return;
+    case '"':
+        out += "&quot;";
+        return;
+    default:
+        writer::AppendUtf8(out, u);
+    }
+}
+
+class MathMLWriter {
+public:
+    std::string Write(const MathTree& tree) {
+        out_.reserve(24 * std::size_t(tree.root.end) + 64);
+        out_ = "<math xmlns=\"http://www.w3.org/1998/Math/MathML\">";
+        if (tree.plainText) {
+            out_ += "<mtext>";
+            for (const char c : ToPlainText(tree))
+                if (c == '&' || c == '<' || c == '>' || c == '"')
+                    AppendEscaped(out_, char32_t(c));
+                else
+                    out_ += c;
+            out_ += "</mtext>";
+        } else {
+            Row(tree.root);
+        }
+        out_ += "</math>";
+        return std::move(out_);
+    }
+
+private:
+    static constexpr std::size_t None = std::string::npos;
+
+    /// The item that scripts attach to, written last: where its element starts in the output
+    /// and where its scripts do. Its script element is put around it when the next item
+    /// begins; `after` follows the whole (the function application of a name).
+    struct Atom {
+        std::size_t start = None, sub = None, sup = None;
+        std::string_view after;
+        bool underOver = false; ///< limits below and above (a sum)
+        bool full = false;      ///< takes no further scripts
+        bool number = false;    ///< an `mn` that further digits join
+    };
+
+    static const MathNode& Child(const MathNode& n, std::size_t i) {
+        static const MathNode empty;
+        return i < n.children.size() ? n.children[i] : empty;
+    }
+
+    /// The items of a row, wrapped in one `mrow`.
+    void RowElement(const MathNode& row) {
+        const Atom saved = atom_;
+        atom_ = {};
+        out_ += "<mrow>";
+        Row(row);
+        out_ += "</mrow>";
+        atom_ = saved;
+    }
+
+    void Row(const MathNode& row) {
+        for (const MathNode& item : row.children)
+            Item(item);
+        Flush();
+    }
+
+    /// Puts the script element around the pending atom.
+    void Flush() {
+        if (atom_.start == None) return;
+        const bool sub = atom_.sub != None, sup = atom_.sup != None;
+        const std::string_view element = sub && sup ? (atom_.underOver ? "munderover" : "msubsup")
+                                         : sub      ? "msub"
+                                         : sup      ? "msup"
+                                                    : "";
+        if (!element.empty()) {
+            std::string open = "<";
+            open += element;
+            open += '>';
+            out_.insert(atom_.start, open);
+            out_ += "</";
+            out_ += element;
+            out_ += '>';
+        }
+        out_ += atom_.after;
+        atom_ = {};
+    }
+
+    /// A new item, whose element the caller writes: the one before it is complete.
+    void Begin(std::string_view element, std::string_view after) {
+        Flush();
+        atom_.start = out_.size();
+        atom_.after = after;
+        out_ += element;
+    }
+
+    void Token(std::string_view tag, char32_t u) {
+        out_ += '<';
+        out_ += tag;
+        out_ += '>';
+        AppendEscaped(out_, u);
+        out_ += "</";
+        out_ += tag;
+        out_ += '>';
+    }
+
+    /// Letters are identifiers, digits numbers (digits in a row make one), the rest operators.
+    void Character(char32_t u) {
+        const bool digit = u >= '0' && u <= '9';
+        if (digit && atom_.number && atom_.sub == None && atom_.sup == None) {
+            out_.insert(out_.size() - 5, 1, char(u)); // in front of "</mn>"
+            return;
+        }
+        if (u == ' ') {
+            Begin("<mspace width=\"0.25em\"/>", {});
+        } else {
+            Begin({}, {});
+            Token(digit ? "mn" : writer::IsLetter(u) ? "mi" : "mo", u);
+        }
+        atom_.number = digit;
+    }
+
+    void Item(const MathNode& n) {
+        switch (n.kind) {
+        case NodeKind::Row:
+            Row(n);
+            return;
+        case NodeKind::Char:
+            if (const char32_t u = writer::TextChar(n.value)) Character(u);
+            return;
+        case NodeKind::Name:
+            Name(n);
+            return;
+        case NodeKind::Reference:
+            if (const std::string name = writer::NodeName(n); !name.empty()) {
+                Begin("<mi mathvariant=\"bold\">", {});
+                Escaped(name);
+                out_ += "</mi>";
+            }
+            return;
+        case NodeKind::Symbol:
+            if (const char32_t u = writer::SymbolChar(n.value)) Character(u);
+            return;
+        case NodeKind::Sign:
+            Sign(n.value);
+            return;
+        case NodeKind::Switch:
+            return;
+        case NodeKind::Power:
+        case NodeKind::Index:
+            Script(n);
+            return;
+        case NodeKind::Fraction:
+        case NodeKind::Slanted:
+            Begin(n.kind == NodeKind::Fraction ? "<mfrac>" : "<mfrac bevelled=\"true\">", {});
+            RowElement(Child(n, 0));
+            RowElement(Child(n, 1));
+            out_ += "</mfrac>";
+            return;
+        case NodeKind::Root:
+            if (Child(n, 0).children.empty()) {
+                Begin("<msqrt>", {});
+                RowElement(Child(n, 1));
+                out_ += "</msqrt>";
+            } else {
+                Begin("<mroot>", {});
+                RowElement(Child(n, 1));
+                RowElement(Child(n, 0));
+                out_ += "</mroot>";
+            }
+            return;
+        case NodeKind::Bracket:
+            Begin("<mrow><mo fence=\"true\" stretchy=\"true\">(</mo>", {});
+            RowElement(Child(n, 0));
+            out_ += "<mo fence=\"true\" stretchy=\"true\">)</mo></mrow>";
+            return;
+        case NodeKind::Integral:
+        case NodeKind::Sum: {
+            const bool sum = n.kind == NodeKind::Sum;
+            Begin(sum ? "<mo>\u2211</mo>" : "<mo>\u222B</mo>", {});
+            Script(Child(n, 0), atom_.sub);
+            Script(Child(n, 1), atom_.sup);
+            atom_.underOver = sum;
+            atom_.full = true;
+            return;
+        }
+        case NodeKind::Log:
+            Begin("<mi>log</mi>", "<mo>\u2061</mo>");
+            if (!Child(n, 0).children.empty()) Script(Child(n, 0), atom_.sub);
+            return;
+        case NodeKind::Underline:
+            Begin("<munder accentunder=\"true\">", {});
+            RowElement(Child(n, 0));
+            out_ += "<mo>_</mo></munder>";
+            return;
+        case NodeKind::Colour:
+            // The colour a line shows for coloured text in black: RGB 200, 0, 0.
+            Begin("<mstyle mathcolor=\"#C80000\">", {});
+            RowElement(Child(n, 0));
+            out_ += "</mstyle>";
+            return;
+        }
+    }
+
+    /// Windows-1252 bytes of a name, escaped.
+    void Escaped(std::string_view bytes) {
+        for (const char c : bytes)
+            if (const char32_t u = writer::TextChar(static_cast<unsigned char>(c)))
+                AppendEscaped(out_, u);
+    }
+
+    void Name(const MathNode& n) {
+        const std::string_view name = NameOfNode(n);
+        if (name.empty()) return;
+        const bool sign = (n.value & 0x7F) < FirstRecognisedName;
+        Begin(sign ? "<mo>" : "<mi mathvariant=\"normal\">", sign ? "" : "<mo>\u2061</mo>");
+        Escaped(name);
+        out_ += sign ? "</mo>" : "</mi>";
+    }
+
+    void Sign(unsigned char kind) {
+        switch (kind) {
+        case 18:
+        case 19:
+        case 21:
+            Begin("<mi mathvariant=\"normal\">d</mi>", {});
+            return;
+        case 32:
+            Begin("<mi>\u03C0</mi>", {});
+            return;
+        case 33:
+            Begin("<mi mathvariant=\"normal\">e</mi>", {});
+            return;
+        case 34:
+            Begin("<mo>\u00D7</mo>", {});
+            return;
+        case 35:
+            Begin("<mo>\u22C5</mo>", {});
+            return;
+        case 37:
+            Begin("<mo>|</mo>", {});
+            return;
+        default:
+            return;
+        }
+    }
+
+    /// A power or index on the item before it; an empty `mrow` stands in for a missing or
+    /// full one.
+    void Script(const MathNode& n) {
+        const bool power = n.kind == NodeKind::Power;
+        if (atom_.start == None || atom_.full || (power ? atom_.sup : atom_.sub) != None)
+            Begin("<mrow/>", {});
+        Script(Child(n, 0), power ? atom_.sup : atom_.sub);
+    }
+
+    /// Writes `row` as the script at `slot` of the pending atom; a subscript goes in front of
+    /// a superscript written before it.
+    void Script(const MathNode& row, std::size_t& slot) {
+        slot = out_.size();
+        RowElement(row);
+        if (&slot == &atom_.sub && atom_.sup != None) {
+            std::rotate(out_.begin() + std::ptrdiff_t(atom_.sup),
+                        out_.begin() + std::ptrdiff_t(atom_.sub), out_.end());
+            const std::size_t supLength = atom_.sub - atom_.sup;
+            atom_.sub = atom_.sup;
+            atom_.sup = out_.size() - supLength;
+        }
+        atom_.number = false;
+    }
+
+    std::string out_;
+    Atom atom_;
+};
+
+} // namespace
+
+std::string ToMathML(const MathTree& tree) {
+    return MathMLWriter().Write(tree);
+}
+
+} // namespace zelm
