@@ -91,11 +91,15 @@ const Reading Readings[] = {
     {" <y68><y112><y163>2<y112> <n20>(<y97>)<y187><s32>",
      "grote delta pi is kleiner dan of gelijk aan 2 pi tangens haakje openen alfa haakje sluiten "
      "is ongeveer gelijk aan pi"},
+    {" <s12><s25>x+1<s13>", "wortel uit x plus 1"},
+    {" <r1>=<s38>2<s32>r<s7>2<s8><s38>", "Opp is gelijk aan 2 pi r kwadraat"},
     {" ", "lege regel"},
 };
 
 TEST(Speech, ReadingsOfTheHelpPagesAndBenchmarksFormulas) {
     test::FreshGlobals fresh;
+    const FormulaSource area{"Opp"};
+    Globals().references.push_back(&area);
     for (const Reading& r : Readings)
         EXPECT_EQ(SpeakLine(TreeOf(r.line, r.plain)), r.speech) << r.line;
 }
