@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 #include <QtEndian>
 
 #include <sys/resource.h>
@@ -132,6 +133,82 @@ TEST_F(ExportCommand, EveryFormatIsWrittenWithoutADisplay) {
     EXPECT_NE(texts.find(char(242)), std::string::npos) << "the integral sign";
 }
 
+// The notes as documents: one display formula per formula line, in a page each reader takes.
+TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownAndMathML) {
+    struct Row {
+        QString name;
+        std::vector<std::pair<const char*, int>> counts; // a piece and how often it occurs
+        bool xml;
+    } rows[] = {
+        {"drie.tex",
+         {{"\\usepackage{amsmath}", 1},
+          {"\\begin{document}", 1},
+          {"\\[", 3},
+          {"\\frac{a+b}{c}", 1},
+          {"\\sqrt[3]{x+1}", 1},
+          {"\\int_{0}^{x}", 1},
+          {"xcolor", 0}},
+         false},
+        {"drie.html",
+         {{"<meta charset=\"utf-8\"/>", 1},
+          {"display=\"block\"", 3},
+          {"<mfrac>", 1},
+          {"<mroot>", 1},
+          {"<script", 0}},
+         true},
+        {"drie.md", {{"$$", 6}, {"\\frac{a+b}{c}", 1}, {"\\sqrt[3]{x+1}", 1}}, false},
+        {"drie.mml", {{"<?xml", 1}, {"<math", 1}, {"<mtr>", 3}, {"<mfrac>", 1}}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name.toStdString());
+        const ProcessResult run = Export({"--export", dir.filePath(row.name), Document()});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        QByteArray content = Read(dir.filePath(row.name));
+        if (row.xml) {
+            QXmlStreamReader xml(content);
+            while (!xml.atEnd())
+                xml.readNext();
+            EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+        }
+        content.replace(" ", "");
+        for (const auto& [piece, count] : row.counts)
+            EXPECT_EQ(content.count(piece), count) << piece << "\n" << content.toStdString();
+    }
+}
+
+// A long document on A4 pages: the lines at their screen height, a page break between lines;
+// without "--pages" the PDF stays one page of the window's size.
+TEST(ExportPages, ALongDocumentFillsPagesLineByLine) {
+    QTemporaryDir dir;
+    std::vector<TLineRecord> lines(150);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        lines[i].font = FontToRecord(FontDesc{}, 0);
+        lines[i].text = " Regel " + std::to_string(i);
+        lines[i].plainText = true;
+        lines[i].top = int(i) * 24;
+        lines[i].width = 480;
+    }
+    const QString document = dir.filePath("lang.mds");
+    WriteFileAtomically(document.toStdString(), EncodeDocument(lines));
+    int height = 0;
+    {
+        TBasisMath window(dir.path(), [](const QString&) {});
+        ASSERT_TRUE(window.Load(document));
+        height = window.Lines()[0]->height();
+    }
+    ASSERT_GT(height, 0);
+    const int a4 = int(297 / 25.4 * 96), perPage = (a4 - 2 * PageMargin) / height;
+    const auto pages = [&](const QStringList& options) {
+        const ProcessResult run = Export(QStringList{"--export", dir.filePath("lang.pdf")} +
+                                         options + QStringList{document});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        const QByteArray pdf = Read(dir.filePath("lang.pdf"));
+        return pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page/");
+    };
+    EXPECT_EQ(pages({"--pages"}), (150 + perPage - 1) / perPage);
+    EXPECT_EQ(pages({}), 1);
+}
+
 TEST_F(ExportCommand, FailuresGiveOneLineAndANonZeroStatus) {
     QFile(dir.filePath("bestand")).open(QIODevice::WriteOnly);
     const QStringList cases[] = {
@@ -139,12 +216,13 @@ TEST_F(ExportCommand, FailuresGiveOneLineAndANonZeroStatus) {
         {"--export", dir.filePath("bestand/uit.png"), Document()},
         {"--export", dir.filePath("uit.gif"), Document()},
         {"--export", dir.filePath("uit.png")},
+        {"--export", dir.filePath("uit.tex"), "--pages", Document()},
     };
     for (const QStringList& arguments : cases) {
         const ProcessResult run = Export(arguments);
         EXPECT_GT(run.status, 0) << arguments.join(' ').toStdString();
         EXPECT_FALSE(run.err.isEmpty());
-        if (arguments.size() == 3) {
+        if (arguments.size() >= 3) {
             // One line of ours (Qt may add its own warnings about the environment).
             EXPECT_EQ(run.err.count("ZelmEditor: "), 1) << run.err.toStdString();
         }
