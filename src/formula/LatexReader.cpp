@@ -266,7 +266,7 @@ private:
             ++pos_;
             base = ParseArg(DPlace::Elsewhere);
         }
-        row.children.push_back(Node(NodeKind::Log, {std::move(base)}));
+        row.children.push_back(LogNode(std::move(base)));
     }
 
     void AppendName(MathNode& row, unsigned char index) {

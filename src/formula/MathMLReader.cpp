@@ -475,7 +475,7 @@ private:
             return;
         }
         if (e.name == "msub" && IsLog(*c[0], lossy_)) {
-            row.children.push_back(Node(NodeKind::Log, {RowOf(lower, DPlace::Elsewhere)}));
+            row.children.push_back(LogNode(RowOf(lower, DPlace::Elsewhere)));
             return;
         }
         if (e.name == "munder" && lower && lower->name == "mo") {

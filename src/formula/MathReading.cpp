@@ -152,8 +152,15 @@ std::optional<unsigned char> NameIndexOf(std::string_view name) {
     return std::nullopt;
 }
 
+MathNode LogNode(MathNode base) {
+    MathNode log = Node(NodeKind::Log, {});
+    log.value = NameLog;
+    log.children.push_back(std::move(base));
+    return log;
+}
+
 MathNode NameNode(unsigned char index) {
-    if (index == NameLog) return Node(NodeKind::Log, {Node(NodeKind::Row, {})});
+    if (index == NameLog) return LogNode(Node(NodeKind::Row, {}));
     return Leaf(NodeKind::Name, index);
 }
 

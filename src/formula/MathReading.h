@@ -41,6 +41,8 @@ MathNode DSign(DPlace place);
 
 /// The name-table index of `name`, or nothing.
 std::optional<unsigned char> NameIndexOf(std::string_view name);
+/// "log" with its base.
+MathNode LogNode(MathNode base);
 /// The node a function name makes: "log" owns its (empty) base region.
 MathNode NameNode(unsigned char index);
 
