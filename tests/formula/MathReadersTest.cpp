@@ -3,6 +3,7 @@
 // '@' and byte 4 as '$'.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,9 @@
 #include "formula/MathReaders.h"
 #include "formula/PasteFormula.h"
 #include "support/FixedCanvas.h"
+#include "support/ShadowPairs.h"
 #include "support/TestBytes.h"
+#include "support/TestVolume.h"
 
 namespace zelm {
 namespace {
@@ -216,6 +219,110 @@ TEST_F(Paste, RefusesALineLongerThanADocumentStores) {
     EXPECT_EQ(setterRuns, 0);
     EXPECT_TRUE(InsertStructures(line, ReadLatex(fits)->row));
     EXPECT_EQ(line.Text().size(), LongestStoredLine);
+}
+
+// Random LaTeX, well-formed or not, pasted over random selections of a line that lives on.
+// After every paste the line is the one the setter makes of the old text with the selection
+// replaced, character for character with their own parameters (the shadow), and its code
+// string is in step.
+TEST(PasteRandom, PastedLatexReplacesTheSelectionWithTheCodeStringInStep) {
+    static const std::vector<std::string> pieces = {"x",
+                                                    "2",
+                                                    "+",
+                                                    " ",
+                                                    "^",
+                                                    "_",
+                                                    "{",
+                                                    "}",
+                                                    "[",
+                                                    "]",
+                                                    "(",
+                                                    ")",
+                                                    "|",
+                                                    "$",
+                                                    "&",
+                                                    "\\\\",
+                                                    "\\",
+                                                    "\\frac",
+                                                    "\\sqrt",
+                                                    "\\left(",
+                                                    "\\right)",
+                                                    "\\left[",
+                                                    "\\right.",
+                                                    "\\int",
+                                                    "\\sum",
+                                                    "\\log",
+                                                    "\\sin",
+                                                    "\\alpha",
+                                                    "\\pi",
+                                                    "\\mathrm{d}",
+                                                    "\\mathrm{e}",
+                                                    "\\cdot",
+                                                    "\\times",
+                                                    "{}^{1}\\!/_{2}",
+                                                    "\\underline",
+                                                    "\\textcolor[RGB]{1,2,3}",
+                                                    "\\color{red}",
+                                                    "\\text{a b}",
+                                                    "\\begin{pmatrix}",
+                                                    "\\end{pmatrix}",
+                                                    "\\mathbb",
+                                                    "\\over",
+                                                    "\\foo",
+                                                    "\xc3\xa9",
+                                                    "\xe2\x88\x9e",
+                                                    "%",
+                                                    "\\,",
+                                                    "\\operatorname{log}",
+                                                    "sin",
+                                                    "normv"};
+    test::FreshGlobals fresh;
+    test::FixedCanvas canvas;
+    std::mt19937 random(22);
+    const auto below = [&](int n) { return int(random() % unsigned(n)); };
+    for (int l = test::Volume(200); l > 0; --l) {
+        MathLine line(canvas, 200);
+        line.Selstart = line.Seleinde = line.CaretPos = 1;
+        line.SetText(" ");
+        line.EnterFocus();
+        for (int step = 0; step < 10; ++step) {
+            std::string latex;
+            for (int n = below(12); n >= 0; --n)
+                latex += pieces[std::size_t(below(int(pieces.size())))];
+            SCOPED_TRACE(latex);
+            const auto read = ReadLatex(latex);
+            ASSERT_TRUE(read);
+            const int length = int(line.Text().size());
+            line.Selstart = 1 + below(length);
+            line.Seleinde = line.Selstart + below(length - line.Selstart + 1);
+            line.CaretPos = below(2) ? line.Selstart : line.Seleinde;
+            // The shadow: the old pairs with the selection's replaced by the pasted ones.
+            const LineBytes pasted = LineFromTree(read->row);
+            test::Pairs pairs = test::PairsOf(line.Text(), line.Codes());
+            const test::Pairs added = test::PairsOf(pasted.text, pasted.codes);
+            pairs.erase(pairs.begin() + line.Selstart, pairs.begin() + line.Seleinde);
+            pairs.insert(pairs.begin() + line.Selstart, added.begin(), added.end());
+            MathLine shadow(canvas, 200);
+            shadow.EnterFocus();
+            Bytes text, codes;
+            for (const auto& [c, parameter] : pairs) {
+                text += c;
+                if (parameter >= 0) codes += char(parameter);
+            }
+            shadow.SetCodes(codes);
+            shadow.Selstart = shadow.Seleinde = shadow.CaretPos = line.Selstart + int(added.size());
+            const bool fits = text.size() <= LongestStoredLine;
+            if (fits) {
+                ASSERT_NO_THROW(shadow.SetText(text));
+            }
+            ASSERT_EQ(InsertStructures(line, read->row), fits);
+            ASSERT_EQ(CountCodeChars(line.Text()), int(line.Codes().size()));
+            if (!fits) continue;
+            ASSERT_EQ(line.Text(), shadow.Text());
+            ASSERT_EQ(line.Codes(), shadow.Codes());
+            ASSERT_EQ(line.CaretPos, shadow.CaretPos);
+        }
+    }
 }
 
 } // namespace
