@@ -414,9 +414,10 @@ private:
 /// Marks the structures that cross another one: when a structure's middle or closer comes
 /// while structures opened inside it are still open, those become lone codes.
 void MarkCrossings(const std::vector<CodeRole>& roles, std::vector<Structure>& structures) {
+    // A structure never closed had its separators taken by another owner (the layout lets a
+    // root take a second one); a repaired line has no other open structures.
     for (Structure& s : structures)
-        if (s.middles > MiddlesOf(s.kind) || (s.closed && s.middles != MiddlesOf(s.kind)))
-            s.bad = true;
+        if (!s.closed || s.middles != MiddlesOf(s.kind)) s.bad = true;
     std::vector<int> open;
     std::vector<int> middles(structures.size(), 0);
     for (const CodeRole& r : roles) {
