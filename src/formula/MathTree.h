@@ -3,6 +3,7 @@
 // Every exchange format (LaTeX, MathML, UnicodeMath) and the spoken form start from this tree.
 #pragma once
 
+#include <string_view>
 #include <vector>
 
 #include "formula/Canvas.h"
@@ -13,22 +14,25 @@ namespace zelm {
 enum class NodeKind : unsigned char {
     Row,       ///< a sequence of items; children are the items in order
     Char,      ///< one ordinary Text byte (`value`): a letter, digit, operator or space
-    Name,      ///< a function name (code 1); `value` is its index in NameTable
+    Name,      ///< a function name (code 1); `value` is its parameter: the index in NameTable
+               ///< is its low 7 bits (NameOfNode gives the name)
     Reference, ///< a formula reference (code 2); `value` is its place in the reference list
     Symbol,    ///< one "Symbol" character (code 4); `value` is its Symbol-font code
-    Sign,      ///< a structure code that makes one sign (18, 19, 21, 32-35, 37); `value` is the kind
-    Power,     ///< children: {content}; raised after the item before it in the row
-    Index,     ///< children: {content}; lowered after the item before it in the row
-    Fraction,  ///< children: {numerator, denominator}
-    Slanted,   ///< children: {numerator, denominator}
-    Root,      ///< children: {index, radicand}; an empty index row is a square root
-    Bracket,   ///< children: {content}
-    Integral,  ///< children: {lower, upper}; the integrand follows in the row
-    Sum,       ///< children: {lower, upper}; the summand follows in the row
-    Log,       ///< "log" (name 23) with children: {base}
+    Sign,     ///< a structure code that makes one sign (18, 19, 21, 32-35, 37); `value` is the kind
+    Power,    ///< children: {content}; raised after the item before it in the row
+    Index,    ///< children: {content}; lowered after the item before it in the row
+    Fraction, ///< children: {numerator, denominator}
+    Slanted,  ///< children: {numerator, denominator}
+    Root,     ///< children: {index, radicand}; an empty index row is a square root
+    Bracket,  ///< children: {content}
+    Integral, ///< children: {lower, upper}; the integrand follows in the row
+    Sum,      ///< children: {lower, upper}; the summand follows in the row
+    Log,      ///< "log" (name 23; `value` its parameter) with children: {base}
     Underline, ///< children: {content}: the text between two underline switches (38) in one row
     Colour,    ///< children: {content}: the text between two colour switches (39) in one row
-    Switch,    ///< a lone switch (38 or 39, `value`) without a partner in its row
+    Switch,    ///< a lone structure code (`value` = its kind): a switch (38, 39) without a
+               ///< partner in its row, or a code of a structure that crosses another family's
+               ///< (the layout allows that; no tree holds it); it makes nothing of its own
 };
 
 /// One node. `begin`/`end` are the Text positions it covers (0-based: from the caret position
@@ -59,6 +63,9 @@ struct LineBytes {
     Bytes codes;
     bool operator==(const LineBytes&) const = default;
 };
+
+/// The name a Name node stands for (empty for a parameter past the name table).
+std::string_view NameOfNode(const MathNode& node);
 
 /// The Text and code string that make `node` (usually a Row): the inverse of BuildTree for
 /// every tree BuildTree makes.

@@ -1,6 +1,6 @@
 // Outline text metrics worked out from a font's own tables, the way the program's original
-// platform reports them, and the byte-to-character maps of the two encodings the canvas draws.
-// Plain C++: the Qt canvas hands in the raw table bytes.
+// platform reports them (the byte-to-character maps of the canvas's two encodings are in
+// formula/Charset.h, included here). Plain C++: the Qt canvas hands in the raw table bytes.
 //
 // Rounding rule, used for every scaled value: a value v in font units becomes
 // round-half-away-from-zero(v × num / den) pixels, where num / den is
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "formula/Canvas.h"
+#include "formula/Charset.h"
 
 namespace zelm {
 
@@ -69,12 +70,5 @@ private:
 
 /// The outline text metrics of a font with these tables at `height` (platform convention).
 FontMetrics ScaledMetrics(const FontTables& t, int height);
-
-/// The Unicode character of a Windows-1252 byte (the five unassigned bytes map to themselves).
-char32_t Cp1252ToUnicode(unsigned char b);
-
-/// The Unicode character the classic Symbol encoding puts at byte `b`; `b` itself where the
-/// encoding has nothing of its own.
-char32_t SymbolToUnicode(unsigned char b);
 
 } // namespace zelm

@@ -1,0 +1,24 @@
+// The two byte encodings of a formula line: Windows-1252 for its text and the classic Symbol
+// encoding for its "Symbol" characters, to and from Unicode.
+#pragma once
+
+#include <optional>
+
+namespace zelm {
+
+/// The Unicode character of a Windows-1252 byte (the five unassigned bytes map to themselves).
+char32_t Cp1252ToUnicode(unsigned char b);
+
+/// The Unicode character the classic Symbol encoding puts at byte `b`; `b` itself where the
+/// encoding has nothing of its own.
+char32_t SymbolToUnicode(unsigned char b);
+
+/// The Windows-1252 byte of `u`, or nothing when the code page lacks it.
+std::optional<unsigned char> UnicodeToCp1252(char32_t u);
+
+/// The Symbol byte whose own character is `u` (the lowest where two bytes share one), or
+/// nothing when `u` is not one of the encoding's own characters (digits, "+" and the other
+/// bytes that stand for themselves are not).
+std::optional<unsigned char> UnicodeToSymbol(char32_t u);
+
+} // namespace zelm

@@ -1,0 +1,495 @@
+// LaTeX (amsmath) of the structure model, as KaTeX, pandoc and pdflatex read it.
+#include <array>
+#include <utility>
+
+#include "formula/MathWriters.h"
+#include "formula/WriterText.h"
+
+namespace zelm {
+namespace {
+
+/// The command of each character of the Symbol font that LaTeX has one for.
+constexpr std::array<std::pair<char32_t, const char*>, 107> SymbolCommands = {{
+    {U'\u0391', "A"},
+    {U'\u0392', "B"},
+    {U'\u0393', "\\Gamma"},
+    {U'\u0394', "\\Delta"},
+    {U'\u0395', "E"},
+    {U'\u0396', "Z"},
+    {U'\u0397', "H"},
+    {U'\u0398', "\\Theta"},
+    {U'\u0399', "I"},
+    {U'\u039A', "K"},
+    {U'\u039B', "\\Lambda"},
+    {U'\u039C', "M"},
+    {U'\u039D', "N"},
+    {U'\u039E', "\\Xi"},
+    {U'\u039F', "O"},
+    {U'\u03A0', "\\Pi"},
+    {U'\u03A1', "P"},
+    {U'\u03A3', "\\Sigma"},
+    {U'\u03A4', "T"},
+    {U'\u03A5', "\\Upsilon"},
+    {U'\u03A6', "\\Phi"},
+    {U'\u03A7', "X"},
+    {U'\u03A8', "\\Psi"},
+    {U'\u03A9', "\\Omega"},
+    {U'\u03B1', "\\alpha"},
+    {U'\u03B2', "\\beta"},
+    {U'\u03B3', "\\gamma"},
+    {U'\u03B4', "\\delta"},
+    {U'\u03B5', "\\varepsilon"},
+    {U'\u03B6', "\\zeta"},
+    {U'\u03B7', "\\eta"},
+    {U'\u03B8', "\\theta"},
+    {U'\u03B9', "\\iota"},
+    {U'\u03BA', "\\kappa"},
+    {U'\u03BB', "\\lambda"},
+    {U'\u03BC', "\\mu"},
+    {U'\u03BD', "\\nu"},
+    {U'\u03BE', "\\xi"},
+    {U'\u03BF', "o"},
+    {U'\u03C0', "\\pi"},
+    {U'\u03C1', "\\rho"},
+    {U'\u03C2', "\\varsigma"},
+    {U'\u03C3', "\\sigma"},
+    {U'\u03C4', "\\tau"},
+    {U'\u03C5', "\\upsilon"},
+    {U'\u03C6', "\\varphi"},
+    {U'\u03C7', "\\chi"},
+    {U'\u03C8', "\\psi"},
+    {U'\u03C9', "\\omega"},
+    {U'\u03D1', "\\vartheta"},
+    {U'\u03D2', "\\Upsilon"},
+    {U'\u03D5', "\\phi"},
+    {U'\u03D6', "\\varpi"},
+    {U'\u00AC', "\\neg"},
+    {U'\u00B0', "^{\\circ}"},
+    {U'\u00B1', "\\pm"},
+    {U'\u00D7', "\\times"},
+    {U'\u00F7', "\\div"},
+    {U'\u2022', "\\bullet"},
+    {U'\u2026', "\\ldots"},
+    {U'\u2032', "\\prime"},
+    {U'\u2033', "\\prime\\prime"},
+    {U'\u2044', "/"},
+    {U'\u2111', "\\Im"},
+    {U'\u2118', "\\wp"},
+    {U'\u211C', "\\Re"},
+    {U'\u2135', "\\aleph"},
+    {U'\u2190', "\\leftarrow"},
+    {U'\u2191', "\\uparrow"},
+    {U'\u2192', "\\rightarrow"},
+    {U'\u2193', "\\downarrow"},
+    {U'\u2194', "\\leftrightarrow"},
+    {U'\u21B5', "\\hookleftarrow"},
+    {U'\u21D0', "\\Leftarrow"},
+    {U'\u21D1', "\\Uparrow"},
+    {U'\u21D2', "\\Rightarrow"},
+    {U'\u21D3', "\\Downarrow"},
+    {U'\u21D4', "\\Leftrightarrow"},
+    {U'\u2200', "\\forall"},
+    {U'\u2202', "\\partial"},
+    {U'\u2203', "\\exists"},
+    {U'\u2205', "\\emptyset"},
+    {U'\u2207', "\\nabla"},
+    {U'\u2208', "\\in"},
+    {U'\u2209', "\\notin"},
+    {U'\u220B', "\\ni"},
+    {U'\u220F', "\\prod"},
+    {U'\u2211', "\\sum"},
+    {U'\u2212', "-"},
+    {U'\u2217', "\\ast"},
+    {U'\u221A', "\\surd"},
+    {U'\u221D', "\\propto"},
+    {U'\u221E', "\\infty"},
+    {U'\u2220', "\\angle"},
+    {U'\u2227', "\\wedge"},
+    {U'\u2228', "\\vee"},
+    {U'\u2229', "\\cap"},
+    {U'\u222A', "\\cup"},
+    {U'\u222B', "\\int"},
+    {U'\u2234', "\\therefore"},
+    {U'\u223C', "\\sim"},
+    {U'\u2245', "\\cong"},
+    {U'\u2248', "\\approx"},
+    {U'\u2260', "\\neq"},
+    {U'\u2261', "\\equiv"},
+    {U'\u2264', "\\leq"},
+    {U'\u2265', "\\geq"},
+}};
+
+/// Commands of the characters beyond the first table (sets, circled operators, brackets).
+constexpr std::array<std::pair<char32_t, const char*>, 14> MoreSymbolCommands = {{
+    {U'\u2282', "\\subset"},
+    {U'\u2283', "\\supset"},
+    {U'\u2284', "\\not\\subset"},
+    {U'\u2286', "\\subseteq"},
+    {U'\u2287', "\\supseteq"},
+    {U'\u2295', "\\oplus"},
+    {U'\u2297', "\\otimes"},
+    {U'\u22A5', "\\perp"},
+    {U'\u22C5', "\\cdot"},
+    {U'\u2329', "\\langle"},
+    {U'\u232A', "\\rangle"},
+    {U'\u25CA', "\\diamond"},
+    {U'\u2660', "\\spadesuit"},
+    {U'\u2663', "\\clubsuit"},
+}};
+
+const char* SymbolCommand(char32_t u) {
+    for (const auto& [c, command] : SymbolCommands)
+        if (c == u) return command;
+    for (const auto& [c, command] : MoreSymbolCommands)
+        if (c == u) return command;
+    if (u == U'\u2665') return "\\heartsuit";
+    if (u == U'\u2666') return "\\diamondsuit";
+    return nullptr;
+}
+
+/// The names LaTeX has an operator of its own for.
+const char* NameCommand(std::string_view name) {
+    static constexpr std::array<std::pair<std::string_view, const char*>, 8> commands = {{
+        {"sin", "\\sin"},
+        {"cos", "\\cos"},
+        {"tan", "\\tan"},
+        {"arcsin", "\\arcsin"},
+        {"arctan", "\\arctan"},
+        {"ln", "\\ln"},
+        {"log", "\\log"},
+        {"exp", "\\exp"},
+    }};
+    for (const auto& [n, command] : commands)
+        if (n == name) return command;
+    return nullptr;
+}
+
+class LatexWriter {
+public:
+    std::string Write(const MathTree& tree) {
+        if (tree.plainText) {
+            WritePlainText(ToPlainText(tree));
+        } else {
+            Row(tree.root);
+        }
+        return std::move(out_);
+    }
+
+private:
+    /// What the last item of a row can still take: LaTeX refuses a second superscript or
+    /// subscript on one atom, and a script needs an atom.
+    struct Atom {
+        bool base = false, sub = false, sup = false;
+    };
+
+    /// Appends `s`, with a space where a control word would otherwise run into a letter.
+    void Put(std::string_view s) {
+        if (s.empty()) return;
+        if (afterControlWord_ && IsAsciiLetter(s[0])) out_ += ' ';
+        out_ += s;
+        afterControlWord_ = EndsWithControlWord(s);
+    }
+    void PutChar(char c) {
+        if (afterControlWord_ && IsAsciiLetter(c)) out_ += ' ';
+        out_ += c;
+        afterControlWord_ = false;
+    }
+
+    static bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+    static bool EndsWithControlWord(std::string_view s) {
+        std::size_t i = s.size();
+        while (i > 0 && IsAsciiLetter(s[i - 1]))
+            --i;
+        return i < s.size() && i > 0 && s[i - 1] == '\\';
+    }
+
+    void Row(const MathNode& row) {
+        atom_ = {};
+        for (const MathNode& item : row.children)
+            Item(item);
+    }
+
+    /// The rows of a structure in braces, `open` before the first and `between` before each
+    /// next one.
+    void Fresh() { atom_ = {true, false, false}; }
+
+    void Item(const MathNode& n) {
+        switch (n.kind) {
+        case NodeKind::Row:
+            Row(n);
+            return;
+        case NodeKind::Char:
+            if (TextByte(n.value)) Fresh();
+            return;
+        case NodeKind::Name:
+            Name(n);
+            return;
+        case NodeKind::Reference:
+            Reference(n);
+            return;
+        case NodeKind::Symbol:
+            if (const char32_t u = writer::SymbolChar(n.value)) {
+                if (const char* command = SymbolCommand(u))
+                    Put(command);
+                else
+                    Character(u);
+                Fresh();
+            }
+            return;
+        case NodeKind::Sign:
+            Sign(n.value);
+            return;
+        case NodeKind::Switch:
+            return;
+        case NodeKind::Power:
+        case NodeKind::Index:
+            Script(n);
+            return;
+        case NodeKind::Fraction:
+            Put("\\frac{");
+            Row(Child(n, 0));
+            Put("}{");
+            Row(Child(n, 1));
+            Put("}");
+            Fresh();
+            return;
+        case NodeKind::Slanted:
+            Put("{}^{");
+            Row(Child(n, 0));
+            Put("}\\!/_{");
+            Row(Child(n, 1));
+            Put("}");
+            atom_ = {true, true, false};
+            return;
+        case NodeKind::Root:
+            Root(n);
+            return;
+        case NodeKind::Bracket:
+            Put("\\left(");
+            Row(Child(n, 0));
+            Put("\\right)");
+            Fresh();
+            return;
+        case NodeKind::Integral:
+        case NodeKind::Sum:
+            Put(n.kind == NodeKind::Integral ? "\\int_{" : "\\sum_{");
+            Row(Child(n, 0));
+            Put("}^{");
+            Row(Child(n, 1));
+            Put("}");
+            atom_ = {true, true, true};
+            return;
+        case NodeKind::Log:
+            if (Child(n, 0).children.empty()) {
+                Put("\\log");
+                Fresh();
+                return;
+            }
+            Put("\\log_{");
+            Row(Child(n, 0));
+            Put("}");
+            atom_ = {true, true, false};
+            return;
+        case NodeKind::Underline:
+            Put("\\underline{");
+            Row(Child(n, 0));
+            Put("}");
+            Fresh();
+            return;
+        case NodeKind::Colour:
+            // The colour a line shows for coloured text in black: RGB 200, 0, 0.
+            Put("\\textcolor{red}{");
+            Row(Child(n, 0));
+            Put("}");
+            Fresh();
+            return;
+        }
+    }
+
+    static const MathNode& Child(const MathNode& n, std::size_t i) {
+        static const MathNode empty;
+        return i < n.children.size() ? n.children[i] : empty;
+    }
+
+    /// A power or an index on the atom before it; `{}` stands in for a missing or full atom.
+    void Script(const MathNode& n) {
+        const bool power = n.kind == NodeKind::Power;
+        if (!atom_.base || (power ? atom_.sup : atom_.sub)) {
+            Put("{}");
+            Fresh();
+        }
+        const Atom atom = atom_;
+        Put(power ? "^{" : "_{");
+        Row(Child(n, 0));
+        Put("}");
+        atom_ = atom;
+        (power ? atom_.sup : atom_.sub) = true;
+    }
+
+    void Root(const MathNode& n) {
+        const MathNode& index = Child(n, 0);
+        if (index.children.empty()) {
+            Put("\\sqrt{");
+        } else {
+            Put("\\sqrt[");
+            const std::size_t start = out_.size();
+            Row(index);
+            // A "]" of the index would end the optional argument.
+            if (out_.find(']', start) != std::string::npos) {
+                out_.insert(start, 1, '{');
+                out_ += '}';
+            }
+            Put("]{");
+        }
+        Row(Child(n, 1));
+        Put("}");
+        Fresh();
+    }
+
+    void Name(const MathNode& n) {
+        const std::string_view name = NameOfNode(n);
+        if (name.empty()) return;
+        if ((n.value & 0x7F) < FirstRecognisedName) {
+            // The operator signs of the name table are written as themselves.
+            for (char c : name)
+                TextByte(static_cast<unsigned char>(c));
+        } else if (const char* command = NameCommand(name)) {
+            Put(command);
+        } else {
+            Put("\\operatorname{");
+            Put(name);
+            Put("}");
+        }
+        Fresh();
+    }
+
+    void Reference(const MathNode& n) {
+        const std::string name = writer::NodeName(n);
+        if (name.empty()) return;
+        Put("\\mathbf{");
+        for (char c : name)
+            TextByte(static_cast<unsigned char>(c));
+        Put("}");
+        Fresh();
+    }
+
+    void Sign(unsigned char kind) {
+        switch (kind) {
+        case 18:
+        case 19:
+        case 21:
+            Put("\\mathrm{d}");
+            break;
+        case 32:
+            Put("\\pi");
+            break;
+        case 33:
+            Put("\\mathrm{e}");
+            break;
+        case 34:
+            Put("\\times");
+            break;
+        case 35:
+            Put("\\cdot");
+            break;
+        case 37:
+            Put("\\vert");
+            break;
+        default:
+            return;
+        }
+        Fresh();
+    }
+
+    /// One Text byte in maths; false for a control character, which writes nothing.
+    bool TextByte(unsigned char b) {
+        const char32_t u = writer::TextChar(b);
+        if (u == 0) return false;
+        Character(u);
+        return true;
+    }
+
+    void Character(char32_t u) {
+        switch (u) {
+        case ' ':
+            Put("\\ ");
+            return;
+        case '#':
+        case '$':
+        case '%':
+        case '&':
+        case '_':
+        case '{':
+        case '}':
+            out_ += '\\';
+            out_ += char(u);
+            afterControlWord_ = false;
+            return;
+        case '~':
+            Put("\\sim");
+            return;
+        case '^':
+            Put("\\text{\\textasciicircum}");
+            return;
+        case '\\':
+            Put("\\backslash");
+            return;
+        default:
+            break;
+        }
+        if (u < 0x80) {
+            PutChar(char(u));
+            return;
+        }
+        // Maths takes no characters beyond ASCII: text mode sets them as they are.
+        Put("\\text{");
+        writer::AppendUtf8(out_, u);
+        Put("}");
+    }
+
+    /// A plain-text line: its text in text mode.
+    void WritePlainText(const std::string& utf8) {
+        Put("\\text{");
+        for (char c : utf8) {
+            switch (c) {
+            case ' ':
+                out_ += "\\ ";
+                break;
+            case '#':
+            case '$':
+            case '%':
+            case '&':
+            case '_':
+            case '{':
+            case '}':
+                out_ += '\\';
+                out_ += c;
+                break;
+            case '\\':
+                out_ += "\\textbackslash{}";
+                break;
+            case '^':
+                out_ += "\\textasciicircum{}";
+                break;
+            case '~':
+                out_ += "\\textasciitilde{}";
+                break;
+            default:
+                out_ += c;
+            }
+        }
+        out_ += '}';
+    }
+
+    std::string out_;
+    Atom atom_;
+    bool afterControlWord_ = false;
+};
+
+} // namespace
+
+std::string ToLatex(const MathTree& tree) {
+    return LatexWriter().Write(tree);
+}
+
+} // namespace zelm

@@ -1,0 +1,193 @@
+// UnicodeMath linear format and plain text of the structure model, each character mapped back
+// to the caret position in front of what it stands for.
+#include "formula/MathWriters.h"
+#include "formula/WriterText.h"
+
+namespace zelm {
+namespace {
+
+class LinearWriter {
+public:
+    /// `unicodeMath`: the linear format; otherwise the text as a plain-text line shows it.
+    explicit LinearWriter(bool unicodeMath) : math_(unicodeMath) {}
+
+    LinearText Write(const MathNode& root) {
+        Row(root);
+        out_.caretAt.push_back(root.end);
+        return std::move(out_);
+    }
+
+private:
+    void Put(char32_t u, int caret) {
+        if (u == 0) return;
+        writer::AppendUtf8(out_.utf8, u);
+        out_.caretAt.push_back(caret);
+    }
+    void Put(std::u32string_view s, int caret) {
+        for (char32_t u : s)
+            Put(u, caret);
+    }
+    /// Windows-1252 bytes (a name), all at `caret`.
+    void PutBytes(std::string_view bytes, int caret) {
+        for (char c : bytes)
+            Put(writer::TextChar(static_cast<unsigned char>(c)), caret);
+    }
+
+    static const MathNode& Child(const MathNode& n, std::size_t i) {
+        static const MathNode empty;
+        return i < n.children.size() ? n.children[i] : empty;
+    }
+
+    void Row(const MathNode& row) {
+        for (const MathNode& item : row.children)
+            Item(item);
+    }
+
+    /// `open`, the row, `close`: the first character of `open` stands at the structure's
+    /// code, the rest inside the row, `close` at the code that ends the row.
+    void Group(std::u32string_view open, const MathNode& row, std::u32string_view close,
+               int openerCaret) {
+        if (!open.empty()) {
+            Put(open[0], openerCaret);
+            Put(open.substr(1), row.begin);
+        }
+        Row(row);
+        Put(close, row.end);
+    }
+
+    void Item(const MathNode& n) {
+        switch (n.kind) {
+        case NodeKind::Row:
+            Row(n);
+            return;
+        case NodeKind::Char:
+            Put(writer::TextChar(n.value), n.begin);
+            return;
+        case NodeKind::Name: {
+            const std::string_view name = NameOfNode(n);
+            PutBytes(name, n.begin);
+            if (math_ && !name.empty() && (n.value & 0x7F) >= FirstRecognisedName) Put(U' ', n.end);
+            return;
+        }
+        case NodeKind::Reference:
+            PutBytes(writer::NodeName(n), n.begin);
+            return;
+        case NodeKind::Symbol:
+            Put(writer::SymbolChar(n.value), n.begin);
+            return;
+        case NodeKind::Sign:
+            Put(SignShown(n.value), n.begin);
+            return;
+        case NodeKind::Switch:
+            return;
+        case NodeKind::Power:
+            Group(math_ ? U"^(" : U"", Child(n, 0), math_ ? U")" : U"", n.begin);
+            return;
+        case NodeKind::Index:
+            Group(math_ ? U"_(" : U"", Child(n, 0), math_ ? U")" : U"", n.begin);
+            return;
+        case NodeKind::Fraction:
+        case NodeKind::Slanted:
+            if (math_) {
+                Group(U"(", Child(n, 0), U")", n.begin);
+                Put(n.kind == NodeKind::Fraction ? U'/' : U'\u2215', Child(n, 0).end);
+                Group(U"(", Child(n, 1), U")", Child(n, 1).begin);
+            } else {
+                Row(Child(n, 0));
+                Put(U'/', Child(n, 0).end);
+                Row(Child(n, 1));
+            }
+            return;
+        case NodeKind::Root:
+            Root(n);
+            return;
+        case NodeKind::Bracket:
+            Group(U"(", Child(n, 0), U")", n.begin);
+            return;
+        case NodeKind::Integral:
+        case NodeKind::Sum:
+            Put(n.kind == NodeKind::Integral ? U'\u222B' : U'\u2211', n.begin);
+            Group(math_ ? U"_(" : U"", Child(n, 0), math_ ? U")" : U"", Child(n, 0).begin);
+            Group(math_ ? U"^(" : U"", Child(n, 1), math_ ? U")" : U"", Child(n, 1).begin);
+            return;
+        case NodeKind::Log:
+            if (math_) {
+                Put(U"log", n.begin);
+                if (!Child(n, 0).children.empty())
+                    Group(U"_(", Child(n, 0), U")", Child(n, 0).begin);
+                Put(U' ', n.end);
+            } else {
+                Row(Child(n, 0));
+                Put(U"log", Child(n, 0).end);
+            }
+            return;
+        case NodeKind::Underline:
+        case NodeKind::Colour:
+            Row(Child(n, 0));
+            return;
+        }
+    }
+
+    char32_t SignShown(unsigned char kind) const {
+        if (!math_) {
+            // As the line draws them: upright letters, a dot and a bar.
+            switch (kind) {
+            case 34:
+                return U'x';
+            case 35:
+                return U'\u00B7';
+            default:
+                return writer::SignChar(kind);
+            }
+        }
+        switch (kind) {
+        case 18:
+        case 19:
+        case 21:
+            return U'\u2146';
+        case 33:
+            return U'\u2147';
+        default:
+            return writer::SignChar(kind);
+        }
+    }
+
+    /// The root's index is written only when it is not the square root's.
+    void Root(const MathNode& n) {
+        const MathNode& index = Child(n, 0);
+        const MathNode& radicand = Child(n, 1);
+        if (!math_) {
+            Row(index);
+            Put(U'\u221A', index.end);
+            Row(radicand);
+            return;
+        }
+        const bool single = index.children.size() == 1 && index.children[0].kind == NodeKind::Char;
+        const unsigned char digit = single ? index.children[0].value : 0;
+        if (index.children.empty() || digit == '3' || digit == '4') {
+            const char32_t sign = digit == '3' ? U'\u221B' : digit == '4' ? U'\u221C' : U'\u221A';
+            Put(sign, n.begin);
+            Group(U"(", radicand, U")", radicand.begin);
+            return;
+        }
+        Put(U'\u221A', n.begin);
+        Group(U"(", index, U"&", index.begin);
+        Row(radicand);
+        Put(U')', radicand.end);
+    }
+
+    const bool math_;
+    LinearText out_;
+};
+
+} // namespace
+
+LinearText ToUnicodeMath(const MathTree& tree) {
+    return LinearWriter(!tree.plainText).Write(tree.root);
+}
+
+std::string ToPlainText(const MathTree& tree) {
+    return LinearWriter(false).Write(tree.root).utf8;
+}
+
+} // namespace zelm

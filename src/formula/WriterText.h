@@ -1,0 +1,88 @@
+// What the writers of the structure model share: the Unicode character of each byte of a line
+// and of each sign, and UTF-8.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "formula/Charset.h"
+#include "formula/FormulaText.h"
+#include "formula/MathTree.h"
+
+namespace zelm::writer {
+
+/// Appends `u` to `out` as UTF-8.
+inline void AppendUtf8(std::string& out, char32_t u) {
+    if (u < 0x80) {
+        out += char(u);
+    } else if (u < 0x800) {
+        out += char(0xC0 | (u >> 6));
+        out += char(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out += char(0xE0 | (u >> 12));
+        out += char(0x80 | ((u >> 6) & 0x3F));
+        out += char(0x80 | (u & 0x3F));
+    } else {
+        out += char(0xF0 | (u >> 18));
+        out += char(0x80 | ((u >> 12) & 0x3F));
+        out += char(0x80 | ((u >> 6) & 0x3F));
+        out += char(0x80 | (u & 0x3F));
+    }
+}
+
+/// True for control characters, which draw nothing in a line and which XML cannot hold: they
+/// are left out of every written form.
+inline bool IsControl(char32_t u) {
+    return u < 0x20 || (u >= 0x7F && u < 0xA0);
+}
+
+/// The character a Text byte shows, or 0 for a control character.
+inline char32_t TextChar(unsigned char b) {
+    const char32_t u = Cp1252ToUnicode(b);
+    return IsControl(u) ? 0 : u;
+}
+
+/// The character a "Symbol" character shows, or 0 for a control character.
+inline char32_t SymbolChar(unsigned char b) {
+    const char32_t u = SymbolToUnicode(b);
+    return IsControl(u) ? 0 : u;
+}
+
+/// A letter of the Latin, Greek or Windows-1252 repertoire (what maths sets as an identifier).
+inline bool IsLetter(char32_t u) {
+    if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z')) return true;
+    if (u >= 0xC0 && u <= 0x24F) return u != 0xD7 && u != 0xF7;
+    if (u >= 0x391 && u <= 0x3F6) return true;
+    return u == 0xAA || u == 0xB5 || u == 0xBA;
+}
+
+/// The character a sign (structure kinds 18-37) stands for in maths: the upright d and e as
+/// the differential and exponential, the bold x as the times sign.
+inline char32_t SignChar(unsigned char kind) {
+    switch (kind) {
+    case 18:
+    case 19:
+    case 21:
+        return U'd';
+    case 32:
+        return U'\u03C0';
+    case 33:
+        return U'e';
+    case 34:
+        return U'\u00D7';
+    case 35:
+        return U'\u22C5';
+    case 37:
+        return U'|';
+    default:
+        return 0;
+    }
+}
+
+/// The name a Name or Reference node shows.
+inline std::string NodeName(const MathNode& node) {
+    if (node.kind == NodeKind::Name) return std::string(NameOfNode(node));
+    return NameForCode(Code::Reference, node.value);
+}
+
+} // namespace zelm::writer
