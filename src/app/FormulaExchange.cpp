@@ -88,9 +88,10 @@ void FormulaExchange::KopieerFormuleClick() {
     const TMathEditor* line = window_.CurrentLine();
     if (!line) return;
     const MathLine& m = line->Line();
-    MathTree tree = BuildTree(m.Text(), m.Codes(), m.PlainText());
-    if (m.Selstart != m.Seleinde) tree = SelectedTree(tree, m.Selstart, m.Seleinde);
-    Clipboard().setMimeData(FormulaMimeData(tree));
+    const MathTree tree = BuildTree(m.Text(), m.Codes(), m.PlainText());
+    Clipboard().setMimeData(FormulaMimeData(m.Selstart != m.Seleinde
+                                                ? SelectedTree(tree, m.Selstart, m.Seleinde)
+                                                : LineContent(tree, int(m.Text().size()))));
 }
 
 void FormulaExchange::PlakFormuleClick() {

@@ -17,7 +17,7 @@ bool HoldsNothing(const NoteLine& line) {
 }
 
 MathTree TreeOf(const NoteLine& line) {
-    return BuildTree(line.text, line.codes, line.plainText);
+    return LineContent(BuildTree(line.text, line.codes, line.plainText), int(line.text.size()));
 }
 
 /// What lies between a `<math ...>` start tag and its end tag.
@@ -232,6 +232,10 @@ std::optional<NotesFormat> NotesFormatOf(std::string_view suffix) {
 
 // A row's positions hold its items' positions: the row holding the whole selection is found
 // by descending through the one item that holds it.
+MathTree LineContent(const MathTree& tree, int length) {
+    return SelectedTree(tree, 1, length);
+}
+
 MathTree SelectedTree(const MathTree& tree, int from, int to) {
     if (from > to) std::swap(from, to);
     const MathNode* row = &tree.root;

@@ -29,6 +29,9 @@ std::optional<NotesFormat> NotesFormatOf(std::string_view suffix);
 /// the innermost row holding the whole selection gives the items it touches.
 MathTree SelectedTree(const MathTree& tree, int from, int to);
 
+/// What a line of `length` Text characters holds: all but the blank that starts every line.
+MathTree LineContent(const MathTree& tree, int length);
+
 /// `math` (a `<math>` element) in the MathML namespace; `block` shows it as a display.
 std::string MathElement(const std::string& math, bool block = false);
 
