@@ -42,6 +42,12 @@ QByteArray Utf8(const std::string& s) {
     return QByteArray::fromStdString(s);
 }
 
+// "LaTeX (*.tex)" -> "tex".
+QString SuffixOf(const QString& filter) {
+    const qsizetype dot = filter.indexOf("*.") + 2;
+    return filter.mid(dot, filter.indexOf(')', dot) - dot);
+}
+
 bool IsMathMLText(const QByteArray& text) {
     const QByteArray start = text.trimmed().left(5);
     return start == "<math" || start == "<?xml";
@@ -132,14 +138,18 @@ void FormulaExchange::MExporterenClick() {
     if (chooseExportFile) {
         path = chooseExportFile(suggested);
     } else {
-        QString filter;
-        path =
-            QFileDialog::getSaveFileName(&window_, "Exporteren", suggested, ExportTypes, &filter);
-        // A name typed without a type takes the type of the chosen filter.
-        if (!path.isEmpty() && QFileInfo(path).suffix().isEmpty()) {
-            const qsizetype dot = filter.indexOf("*.");
-            path += filter.mid(dot + 1, filter.indexOf(')', dot) - dot - 1);
-        }
+        QFileDialog dialog(&window_, "Exporteren", suggested, ExportTypes);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The name follows the chosen type; a name typed without a type takes it too.
+        dialog.setDefaultSuffix("tex");
+        QObject::connect(&dialog, &QFileDialog::filterSelected, [&](const QString& filter) {
+            const QString suffix = SuffixOf(filter);
+            dialog.setDefaultSuffix(suffix);
+            const QStringList chosen = dialog.selectedFiles();
+            if (!chosen.isEmpty())
+                dialog.selectFile(QFileInfo(chosen.front()).completeBaseName() + "." + suffix);
+        });
+        if (dialog.exec() == QDialog::Accepted) path = dialog.selectedFiles().value(0);
     }
     if (path.isEmpty()) return;
     const QString suffix = QFileInfo(path).suffix().toLower();
