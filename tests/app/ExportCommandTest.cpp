@@ -135,36 +135,27 @@ TEST_F(ExportCommand, EveryFormatIsWrittenWithoutADisplay) {
 
 // The notes as documents: one display formula per formula line, in a page each reader takes.
 TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownAndMathML) {
-    struct Row {
-        QString name;
+    const struct {
+        const char* name;
         std::vector<std::pair<const char*, int>> counts; // a piece and how often it occurs
-        bool xml;
     } rows[] = {
         {"drie.tex",
-         {{"\\usepackage{amsmath}", 1},
-          {"\\begin{document}", 1},
+         {{"{amsmath}", 1},
           {"\\[", 3},
           {"\\frac{a+b}{c}", 1},
           {"\\sqrt[3]{x+1}", 1},
           {"\\int_{0}^{x}", 1},
-          {"xcolor", 0}},
-         false},
-        {"drie.html",
-         {{"<meta charset=\"utf-8\"/>", 1},
-          {"display=\"block\"", 3},
-          {"<mfrac>", 1},
-          {"<mroot>", 1},
-          {"<script", 0}},
-         true},
-        {"drie.md", {{"$$", 6}, {"\\frac{a+b}{c}", 1}, {"\\sqrt[3]{x+1}", 1}}, false},
-        {"drie.mml", {{"<?xml", 1}, {"<math", 1}, {"<mtr>", 3}, {"<mfrac>", 1}}, true},
+          {"xcolor", 0}}},
+        {"drie.html", {{"charset=\"utf-8\"", 1}, {"display=\"block\"", 3}, {"<mroot>", 1}}},
+        {"drie.md", {{"$$", 6}, {"\\frac{a+b}{c}", 1}, {"\\sqrt[3]{x+1}", 1}}},
+        {"drie.mml", {{"<?xml", 1}, {"<math", 1}, {"<mtr>", 3}, {"<mfrac>", 1}}},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name.toStdString());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         const ProcessResult run = Export({"--export", dir.filePath(row.name), Document()});
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
         QByteArray content = Read(dir.filePath(row.name));
-        if (row.xml) {
+        if (QByteArray(row.name).endsWith('l')) { // the page and the MathML are XML
             QXmlStreamReader xml(content);
             while (!xml.atEnd())
                 xml.readNext();
@@ -172,9 +163,7 @@ TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownAndMathML) {
         }
         content.replace(" ", "");
         for (const auto& [piece, count] : row.counts)
-            EXPECT_EQ(content.count(QByteArray(piece).replace(" ", "")), count)
-                << piece << "\n"
-                << content.toStdString();
+            EXPECT_EQ(content.count(QByteArray(piece).replace(" ", "")), count) << piece;
     }
 }
 
@@ -187,28 +176,19 @@ TEST(ExportPages, ALongDocumentFillsPagesLineByLine) {
         lines[i].font = FontToRecord(FontDesc{}, 0);
         lines[i].text = " Regel " + std::to_string(i);
         lines[i].plainText = true;
-        lines[i].top = int(i) * 24;
-        lines[i].width = 480;
     }
-    const QString document = dir.filePath("lang.mds");
+    const QString document = dir.filePath("lang.mds"), pdf = dir.filePath("lang.pdf");
     WriteFileAtomically(document.toStdString(), EncodeDocument(lines));
-    int height = 0;
-    {
-        TBasisMath window(dir.path(), [](const QString&) {});
-        ASSERT_TRUE(window.Load(document));
-        height = window.Lines()[0]->height();
+    TBasisMath window(dir.path(), [](const QString&) {});
+    ASSERT_TRUE(window.Load(document));
+    const int perPage = (int(297 / 25.4 * 96) - 2 * PageMargin) / window.Lines()[0]->height();
+    for (const auto& [options, pages] :
+         {std::pair{QStringList{"--pages"}, (149 + perPage) / perPage},
+          std::pair{QStringList{}, 1}}) {
+        EXPECT_EQ(Export(QStringList{"--export", pdf} + options + QStringList{document}).status, 0);
+        const QByteArray bytes = Read(pdf);
+        EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), pages);
     }
-    ASSERT_GT(height, 0);
-    const int a4 = int(297 / 25.4 * 96), perPage = (a4 - 2 * PageMargin) / height;
-    const auto pages = [&](const QStringList& options) {
-        const ProcessResult run = Export(QStringList{"--export", dir.filePath("lang.pdf")} +
-                                         options + QStringList{document});
-        EXPECT_EQ(run.status, 0) << run.err.toStdString();
-        const QByteArray pdf = Read(dir.filePath("lang.pdf"));
-        return pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page/");
-    };
-    EXPECT_EQ(pages({"--pages"}), (150 + perPage - 1) / perPage);
-    EXPECT_EQ(pages({}), 1);
 }
 
 TEST_F(ExportCommand, FailuresGiveOneLineAndANonZeroStatus) {
