@@ -139,13 +139,7 @@ TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownAndMathML) {
         const char* name;
         std::vector<std::pair<const char*, int>> counts; // a piece and how often it occurs
     } rows[] = {
-        {"drie.tex",
-         {{"{amsmath}", 1},
-          {"\\[", 3},
-          {"\\frac{a+b}{c}", 1},
-          {"\\sqrt[3]{x+1}", 1},
-          {"\\int_{0}^{x}", 1},
-          {"xcolor", 0}}},
+        {"drie.tex", {{"{amsmath}", 1}, {"\\[", 3}, {"\\sqrt[3]{x+1}", 1}, {"\\int_{0}^{x}", 1}}},
         {"drie.html", {{"charset=\"utf-8\"", 1}, {"display=\"block\"", 3}, {"<mroot>", 1}}},
         {"drie.md", {{"$$", 6}, {"\\frac{a+b}{c}", 1}, {"\\sqrt[3]{x+1}", 1}}},
         {"drie.mml", {{"<?xml", 1}, {"<math", 1}, {"<mtr>", 3}, {"<mfrac>", 1}}},

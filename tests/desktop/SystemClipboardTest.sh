@@ -8,12 +8,10 @@ for tool in xvfb-run xdotool xclip xmllint; do
     command -v $tool >/dev/null || { echo "SKIP: no $tool (scripts/install-deps.sh)"; exit 77; }
 done
 [ -n "${ZELM_ON_XVFB:-}" ] || exec env ZELM_ON_XVFB=1 xvfb-run -a bash "$0" "$@"
-
 work=$(mktemp -d)
 trap 'kill -TERM $pid 2>/dev/null; wait $pid 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
-
 # Its recovery folder already beside it: no message about a new one takes the focus.
 mkdir -p "$work/bin/Herstel"
 cp "$program" "$work/bin/ZelmEditor"
@@ -27,18 +25,16 @@ sleep 0.3
 xdotool key --delay 20 ctrl+t alt+Up type --delay 20 "a+b"
 xdotool key --delay 20 Down c ctrl+alt+c
 sleep 0.3
-
 clip() { timeout 5 xclip -selection clipboard -t "$1" -o || true; }
 targets=$(clip TARGETS)
-for type in text/plain text/html application/mathml+xml application/mathml-presentation+xml \
-    text/x-unicodemath; do
+for type in text/plain text/html application/mathml{,-presentation}+xml text/x-unicodemath; do
     grep -qx "$type" <<<"$targets" || fail "$type not offered: $(echo $targets)"
 done
 latex=$(clip text/plain)
 [ "${latex// /}" = '\frac{a+b}{c}' ] || fail "text/plain is '$latex'"
 html=$(clip text/html)
 [[ $html == "<math"*"<mfrac>"*"</math>" ]] || fail "text/html is '$html'"
-for type in application/mathml+xml application/mathml-presentation+xml; do
+for type in application/mathml{,-presentation}+xml; do
     clip $type >"$work/f.xml"
     grep -q '^<?xml version="1.0" encoding="UTF-8"?>' "$work/f.xml" || fail "$type: no declaration"
     xmllint --noout "$work/f.xml" && grep -q "<mfrac>" "$work/f.xml" || fail "$type: $(cat "$work/f.xml")"
