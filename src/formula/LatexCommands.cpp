@@ -113,7 +113,7 @@ constexpr Command Commands[] = {
     {"Uparrow", Act::Symbol, 0xDD},
     {"Downarrow", Act::Symbol, 0xDF},
     {"propto", Act::Symbol, 0xB5},
-    {"sim", Act::Symbol, 0x7E},
+    {"sim", Act::Char, '~'}, // as typed; the font's tilde operator is written alike
     {"cong", Act::Symbol, 0x40},
     {"perp", Act::Symbol, 0x5E},
     {"bot", Act::Symbol, 0x5E},

@@ -538,7 +538,8 @@ bool EndsWith(std::string_view s, std::string_view p) {
 std::string_view WithoutDelimiters(std::string_view s) {
     while (!s.empty() && IsSpace(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && IsSpace(s.back()))
+    // A space behind a backslash is the formula's own.
+    while (!s.empty() && IsSpace(s.back()) && !(s.size() > 1 && s[s.size() - 2] == '\\'))
         s.remove_suffix(1);
     constexpr std::array<std::pair<std::string_view, std::string_view>, 4> pairs = {
         {{"$$", "$$"}, {"\\[", "\\]"}, {"\\(", "\\)"}, {"$", "$"}}};

@@ -486,9 +486,17 @@ private:
             }
         }
         if (under || over) lossy_ = true; // limits under or over anything else: as scripts
+        // Scripts on nothing follow an item whose script of one kind was taken: that kind
+        // came first, or it would have gone there.
+        const bool powerFirst = Elements(*c[0]).empty() && c[0]->name == "mrow" &&
+                                !row.children.empty() &&
+                                row.children.back().kind == NodeKind::Power;
         Item(*c[0], row, d);
+        if (upper && powerFirst)
+            row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
         if (lower) row.children.push_back(Node(NodeKind::Index, {RowOf(lower, DPlace::Elsewhere)}));
-        if (upper) row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
+        if (upper && !powerFirst)
+            row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
     }
 
     void Item(const XmlNode& e, MathNode& row, DPlace d) {
