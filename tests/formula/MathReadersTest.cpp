@@ -9,11 +9,10 @@
 
 #include "formula/FormulaText.h"
 #include "formula/MathReaders.h"
-#include "formula/MathWriters.h"
 #include "formula/PasteFormula.h"
-#include "formula/WriterText.h"
 #include "support/FixedCanvas.h"
 #include "support/FormulaCorpus.h"
+#include "support/RoundTrip.h"
 #include "support/ShadowPairs.h"
 #include "support/TestBytes.h"
 #include "support/TestVolume.h"
@@ -49,57 +48,6 @@ void ExpectReads(const std::optional<ReadResult>& read, const ReadRow& row) {
     EXPECT_EQ(line.text, T(row.text));
     EXPECT_EQ(line.codes, Codes(row.codes));
     EXPECT_EQ(read->lossy, row.lossy);
-}
-
-using Writer = std::string (*)(const MathTree&);
-using Reader = std::optional<ReadResult> (*)(std::string_view);
-
-/// MathML with neighbouring numbers joined (digits of the font are numbers of their own).
-std::string Joined(std::string written) {
-    for (auto at = written.find("</mn><mn>"); at != std::string::npos;
-         at = written.find("</mn><mn>"))
-        written.erase(at, 9);
-    return written;
-}
-
-/// The tree as the written forms hold it: what they leave out (lone switches, names past the
-/// table, control characters) gone, the font's characters that are ASCII as those characters.
-void Canonical(MathNode& node) {
-    std::vector<MathNode> kept;
-    for (MathNode& c : node.children) {
-        if (c.kind == NodeKind::Symbol && writer::SymbolChar(c.value) < 0x80) {
-            c.kind = NodeKind::Char;
-            c.value = static_cast<unsigned char>(writer::SymbolChar(c.value));
-        }
-        const bool nothing = c.kind == NodeKind::Switch ||
-                             (c.kind == NodeKind::Name && NameOfNode(c).empty()) ||
-                             (c.kind == NodeKind::Char && writer::TextChar(c.value) == 0) ||
-                             (c.kind == NodeKind::Symbol && writer::SymbolChar(c.value) == 0);
-        if (nothing) continue;
-        Canonical(c);
-        kept.push_back(std::move(c));
-    }
-    node.children = std::move(kept);
-}
-
-/// A line through a writer and its reader: it comes back as the written forms hold it, unless
-/// they cannot tell the two apart (both write the same: a "d" away from a fraction's bar, pi
-/// as a sign or as a character).
-void ExpectRoundTrip(const test::CorpusLine& c) {
-    MathTree tree = BuildTree(c.line.text, c.line.codes, c.plainText);
-    if (!c.plainText) Canonical(tree.root);
-    const LineBytes expected = LineFromTree(tree.root);
-    for (const auto& [write, read] : {std::pair<Writer, Reader>{ToLatex, ReadLatex},
-                                      std::pair<Writer, Reader>{ToMathML, ReadMathML}}) {
-        const std::string written = write(tree);
-        const auto back = read(written);
-        ASSERT_TRUE(back) << written;
-        EXPECT_FALSE(back->lossy) << written;
-        const LineBytes line = LineFromTree(back->row);
-        if (line == expected) continue;
-        ASSERT_EQ(Joined(write(BuildTree(line.text, line.codes, c.plainText))), Joined(written))
-            << testing::PrintToString(c.line.text) << " " << testing::PrintToString(c.line.codes);
-    }
 }
 
 TEST(LatexReader, ReadsTheWritersLatexAndTheUsualVariants) {
@@ -381,7 +329,7 @@ TEST(PasteRandom, PastedLatexReplacesTheSelectionWithTheCodeStringInStep) {
 
 TEST(FormulaRoundTrip, TypedLinesComeBackThroughLatexAndMathML) {
     for (const test::CorpusLine& c : test::RandomTypedLines(test::Volume(3000), 2203))
-        ExpectRoundTrip(c);
+        test::ExpectRoundTrip(c);
 }
 
 } // namespace
