@@ -28,7 +28,7 @@ run: build
 	./$(BUILD)/ZelmEditor $(ARGS)
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZELM_ORACLES_REQUIRED=1 ctest --output-on-failure -j $(JOBS)
 
 # The same tests once more with AddressSanitizer and UndefinedBehaviorSanitizer. The randomized
 # tests run a short volume here (percent of their full count): `make test` runs them in full.
