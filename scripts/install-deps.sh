@@ -15,6 +15,7 @@ packages=(
     xvfb xauth imagemagick librsvg2-bin
     xdotool xclip
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
+    w3c-sgml-lib
     file
     valgrind
     clang libclang-rt-14-dev
@@ -44,4 +45,11 @@ if [ ! -d "$font_dir/files" ]; then
     echo "Installing @fontsource/tangerine"
     mkdir -p "$here/.deps"
     npm install --silent --no-audit --no-fund --prefix "$here/.deps" @fontsource/tangerine@5 >/dev/null
+fi
+
+# KaTeX, the test that every LaTeX the writer makes renders, from the npm registry (MIT).
+if [ ! -f "$here/.deps/node_modules/katex/package.json" ]; then
+    echo "Installing katex"
+    mkdir -p "$here/.deps"
+    npm install --silent --no-audit --no-fund --prefix "$here/.deps" katex@0.19 >/dev/null
 fi

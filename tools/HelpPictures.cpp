@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "HelpFormulas.h"
 #include "editor/LineEditor.h"
 #include "formula/Renderers.h"
 #include "platform/Platform.h"
@@ -46,9 +47,7 @@ QFont Prose(int pixels, bool bold = false, bool italic = false) {
     return f;
 }
 
-/// Replays a key script into a line in formula mode. Plain characters are typed; braces name
-/// other keys, optionally with modifiers S (Shift), C (Ctrl), A (Alt) before a dash:
-/// "{S-Up}", "{C-I}", "{CS-2}", "{Scroll}", "{End}".
+/// A line in formula mode (or text mode) with a key script typed into it.
 class FormulaLine {
 public:
     FormulaLine(const char* keys, int fontHeight, bool plainText) : line_(&host_) {
@@ -58,48 +57,12 @@ public:
         // As the main window makes a new line: the caret behind the leading blank.
         line_.Line().Selstart = line_.Line().Seleinde = line_.Line().CaretPos = 1;
         line_.SetText(" ");
-        Replay(keys);
+        zelm::help::ReplayKeys(line_, keys);
     }
     const zelm::MathLine& Model() const { return line_.Line(); }
     QSize Extent() const { return {Model().PartList()[0].Left, Model().PartList()[0].Top}; }
 
 private:
-    void Replay(const char* keys) {
-        const QString script = QString::fromUtf8(keys);
-        for (int i = 0; i < script.size(); ++i) {
-            if (script[i] != '{') {
-                QTest::keyClicks(&line_, QString(script[i]));
-                continue;
-            }
-            const int end = script.indexOf('}', i);
-            NamedKey(script.mid(i + 1, end - i - 1));
-            i = end;
-        }
-    }
-    void NamedKey(const QString& token) {
-        Qt::KeyboardModifiers mods;
-        QString name = token;
-        if (const int dash = token.indexOf('-'); dash > 0 && dash + 1 < token.size()) {
-            for (QChar m : token.left(dash)) {
-                if (m == 'S') mods |= Qt::ShiftModifier;
-                if (m == 'C') mods |= Qt::ControlModifier;
-                if (m == 'A') mods |= Qt::AltModifier;
-            }
-            name = token.mid(dash + 1);
-        }
-        static const QMap<QString, Qt::Key> named = {{"Up", Qt::Key_Up},
-                                                     {"Down", Qt::Key_Down},
-                                                     {"Left", Qt::Key_Left},
-                                                     {"Right", Qt::Key_Right},
-                                                     {"Home", Qt::Key_Home},
-                                                     {"End", Qt::Key_End},
-                                                     {"Scroll", Qt::Key_ScrollLock},
-                                                     {"Minus", Qt::Key_Minus}};
-        const Qt::Key key =
-            named.contains(name) ? named[name] : Qt::Key(name[0].toUpper().unicode());
-        QTest::keyClick(&line_, key, mods);
-    }
-
     QWidget host_;
     zelm::TMathEditor line_;
 };
@@ -219,9 +182,7 @@ void Inleiding(Composer& c) {
         "In de formulemodus herkent het programma namen als sin, cos, log en ln terwijl "
         "u typt, zet het letters schuin en maakt u met een paar toetsen machten, "
         "breuken, wortels, haakjes, integralen en sommen:");
-    c.Formula(40, y + 4,
-              "f(x)=x{S-Up}2{Right}+{A-Up}{C-Up}x+1{Right}{Down}2{Right}+{C-S}{Left}{Left}"
-              "k=1{Right}n{Right}{C-0}{A-Up}x{Down}k");
+    c.Formula(40, y + 4, zelm::help::IntroFormula);
     y += 52;
     c.Paragraph(10, y, 505,
                 "U bewaart uw werk als .mds-bestand, als plaatje of op papier. Kies links een "
@@ -267,25 +228,11 @@ void Gebruik(Composer& c) {
     y += 3;
     const int col[3] = {8, 262, 516};
     const int rowH = 37;
-    struct Row {
-        const char* caption;
-        const char* keys;
-    };
-    const Row rows[3][4] = {{{"Shift+\u2191 macht", "x{S-Up}2{Right}+y{S-Up}n"},
-                             {"Shift+\u2193 index", "a{S-Down}n{Right}+a{S-Down}n+1"},
-                             {"Alt+\u2191 breuk", "{A-Up}a+b{Down}c"},
-                             {"/ schuine breuk", "1/2+3/4"}},
-                            {{"Ctrl+\u2191 wortel", "r={C-Up}x+1{Right}+{C-Up}{Left}3{Right}8"},
-                             {"Ctrl+0 haakjes", "2{C-0}{A-Up}a{Down}b{End}"},
-                             {"Ctrl+D afgeleide", "{C-D}f"},
-                             {"Ctrl+P pi, Ctrl+E e", "2{C-P}r+{C-E}{S-Up}x"}},
-                            {{"Ctrl+I integraal", "{C-I}t{S-Up}2{End}"},
-                             {"Ctrl+S som", "{C-S}{Left}{Left}k=0{Right}n{Right}k{S-Up}2"},
-                             {"Ctrl+Shift+2 macht", "e{CS-X}+x{CS-2}"},
-                             {"Shift+Alt+n index", "x{SA-N}+y{SA-0}"}}};
     for (int k = 0; k < 3; ++k)
         for (int r = 0; r < 4; ++r)
-            c.KeyedFormula(col[k], y + r * rowH, 118, rows[k][r].caption, rows[k][r].keys);
+            c.KeyedFormula(col[k], y + r * rowH, 118,
+                           QString::fromUtf8(zelm::help::KeyTable[k][r].caption),
+                           zelm::help::KeyTable[k][r].keys);
     // The sentence that leads on to recovery; the window's hot spot lies over its last words.
     c.LineEndingAt(UseHotSpot.left() + 1, 203,
                    "Enter splitst een regel, Backspace en Delete voegen regels samen. Iets "
@@ -302,13 +249,12 @@ void Herstellen(Composer& c) {
                     "terug en Terug (Ctrl+Shift+T) weer een stand vooruit.");
     y += 3;
     c.Line(8, y + 7, "stand 1", Prose(11, true));
-    const QRect a = c.Formula(60, y, "a{S-Up}2{Right}+b{S-Up}2{Right}=c{S-Up}2", -15);
+    const QRect a = c.Formula(60, y, zelm::help::StateOne, -15);
     const QFont small = Prose(11);
     c.Line(a.right() + 14, y, "Terug (Ctrl+Shift+T) \u2192", small);
     c.Line(a.right() + 14, y + 14, "\u2190 Vorige (Ctrl+Shift+Z)", small);
     c.Line(a.right() + 170, y + 7, "stand 2", Prose(11, true));
-    const QRect b =
-        c.Formula(a.right() + 222, y, "a{S-Up}2{Right}+b{S-Up}2{Right}=c{S-Up}2{Right}, c=5", -15);
+    const QRect b = c.Formula(a.right() + 222, y, zelm::help::StateTwo, -15);
     y = std::max(a.bottom(), b.bottom()) + 5;
     c.Paragraph(8, y, 630,
                 "Bij het sluiten bewaart het programma het document als stand 0; na de "
@@ -324,14 +270,14 @@ void Invoer(Composer& c) {
                     "(Zelm). Dezelfde toetsen geven dan:");
     y += 2;
     c.Line(8, y + 6, "tekst:");
-    const QRect plain = c.Formula(52, y, "y=sin(x)+a.b", -15, true);
+    const QRect plain = c.Formula(52, y, zelm::help::BothModes, -15, true);
     c.Line(plain.right() + 16, y + 6, "formule:");
-    const QRect formula = c.Formula(plain.right() + 70, y, "y=sin(x)+a.b", -15);
+    const QRect formula = c.Formula(plain.right() + 70, y, zelm::help::BothModes, -15);
     y = std::max(plain.bottom(), formula.bottom()) + 5;
     y = c.Paragraph(8, y, 570,
                     "Griekse letters: druk op Scroll Lock en typ één letter; a wordt alfa, "
                     "b bèta, p pi, s sigma. De letter daarna is weer gewoon.");
-    c.Formula(40, y + 2, "{Scroll}a+{Scroll}b={Scroll}g{S-Up}2", -15);
+    c.Formula(40, y + 2, zelm::help::GreekLetters, -15);
     y += 32;
     y = c.Paragraph(8, y, 570,
                     "De functielijst (Ctrl+L, FunctieLijst in het regelmenu) toont alle namen, "
@@ -344,7 +290,7 @@ void Invoer(Composer& c) {
 
 void Doorgeven(Composer& c) {
     int y = c.Heading(8, 4, "Een formule doorgeven");
-    c.Formula(470, 8, "x={A-Up}-b+{C-Up}b{S-Up}2{Right}-4ac{Down}2a", -16);
+    c.Formula(470, 8, zelm::help::QuadraticFormula, -16);
     y = c.Paragraph(8, y, 450,
                     "Kopiëren \u2192 JPG maakt van alle regels één plaatje: het komt op het "
                     "klembord en als bestand (de venstertitel met .jpg) op het bureaublad.");

@@ -24,6 +24,10 @@ bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+bool IsDegree(const MathNode& n) {
+    return n.kind == NodeKind::Symbol && n.value == 0xB0;
+}
+
 /// Environments that hold one formula, perhaps aligned over several rows.
 bool IsFormulaEnvironment(std::string_view env) {
     static constexpr std::array<std::string_view, 16> names = {
@@ -212,10 +216,10 @@ private:
         return '?';
     }
 
-    void ParseLeft(MathNode& row, DPlace d) {
+    void ParseLeft(MathNode& row) {
         const char32_t open = ReadDelimiter();
         ++lefts_;
-        MathNode content = ParseRow(d);
+        MathNode content = ParseRow(DPlace::Elsewhere);
         --lefts_;
         char32_t close = ')';
         if (CommandAt(pos_) == "right") {
@@ -254,6 +258,12 @@ private:
                 break;
             }
         }
+        if (!haveLower && !haveUpper) {
+            // Without limits the writer's sign is the font's character.
+            row.children.push_back(
+                Leaf(NodeKind::Symbol, kind == StructKind::Integral ? 0xF2 : 0xE5));
+            return;
+        }
         const NodeKind node = kind == StructKind::Integral ? NodeKind::Integral : NodeKind::Sum;
         row.children.push_back(Node(node, {std::move(lower), std::move(upper)}));
     }
@@ -285,19 +295,19 @@ private:
         MathNode numerator = ParseArg(DPlace::Elsewhere);
         const std::size_t afterPower = pos_;
         SkipSpace();
-        while (CommandAt(pos_) == "!" || CommandAt(pos_) == ",") {
+        if (CommandAt(pos_) == "!") {
             pos_ += 2;
             SkipSpace();
-        }
-        if (Peek() == '/') {
-            ++pos_;
-            SkipSpace();
-            if (Peek() == '_') {
+            if (Peek() == '/') {
                 ++pos_;
-                MathNode denominator = ParseArg(DPlace::Elsewhere);
-                row.children.push_back(
-                    Node(NodeKind::Slanted, {std::move(numerator), std::move(denominator)}));
-                return true;
+                SkipSpace();
+                if (Peek() == '_') {
+                    ++pos_;
+                    MathNode denominator = ParseArg(DPlace::Elsewhere);
+                    row.children.push_back(
+                        Node(NodeKind::Slanted, {std::move(numerator), std::move(denominator)}));
+                    return true;
+                }
             }
         }
         pos_ = afterPower;
@@ -327,7 +337,7 @@ private:
             return;
         }
         pos_ += name.size() + 1;
-        if (name == "left") return ParseLeft(row, d);
+        if (name == "left") return ParseLeft(row);
         if (name == "begin") return ParseEnvironment(row, d);
         if (name == "\\" || name == "right" || name == "end" || name == "middle") {
             // A row break, or a closer of nothing: the line has one row.
@@ -335,6 +345,15 @@ private:
             if (name == "end") ReadRaw();
             if (name == "\\") row.children.push_back(Leaf(NodeKind::Char, ' '));
             lossy_ = true;
+            return;
+        }
+        if (name == "not") { // only the negated subset is a character of the font
+            if (CommandAt(pos_) == "subset") {
+                pos_ += 7;
+                row.children.push_back(Leaf(NodeKind::Symbol, 0xCB));
+            } else {
+                lossy_ = true;
+            }
             return;
         }
         const Command* cmd = FindCommand(name);
@@ -462,6 +481,11 @@ private:
         case '_': {
             ++pos_;
             MathNode script = ParseArg(DPlace::Elsewhere);
+            if (c == '^' && script.children.size() == 1 && IsDegree(script.children[0])) {
+                // `^{\circ}`: the degree sign the font has.
+                row.children.push_back(std::move(script.children[0]));
+                return;
+            }
             const NodeKind kind = c == '^' ? NodeKind::Power : NodeKind::Index;
             row.children.push_back(Node(kind, {std::move(script)}));
             return;
@@ -480,6 +504,10 @@ private:
             return;
         case '$': // math shifts inside the formula: the formula goes on
             ++pos_;
+            return;
+        case '|': // the bar sign is \vert; a bar as it is stays a character
+            ++pos_;
+            row.children.push_back(Leaf(NodeKind::Char, '|'));
             return;
         default:
             break;
@@ -510,7 +538,8 @@ bool EndsWith(std::string_view s, std::string_view p) {
 std::string_view WithoutDelimiters(std::string_view s) {
     while (!s.empty() && IsSpace(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && IsSpace(s.back()))
+    // A space behind a backslash is the formula's own.
+    while (!s.empty() && IsSpace(s.back()) && !(s.size() > 1 && s[s.size() - 2] == '\\'))
         s.remove_suffix(1);
     constexpr std::array<std::pair<std::string_view, std::string_view>, 4> pairs = {
         {{"$$", "$$"}, {"\\[", "\\]"}, {"\\(", "\\)"}, {"$", "$"}}};

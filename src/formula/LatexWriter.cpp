@@ -167,6 +167,7 @@ const char* NameCommand(std::string_view name) {
 class LatexWriter {
 public:
     std::string Write(const MathTree& tree) {
+        out_.reserve(4 * std::size_t(tree.root.end) + 16);
         if (tree.plainText) {
             WritePlainText(ToPlainText(tree));
         } else {
@@ -188,11 +189,13 @@ private:
         if (afterControlWord_ && IsAsciiLetter(s[0])) out_ += ' ';
         out_ += s;
         afterControlWord_ = EndsWithControlWord(s);
+        afterPrime_ = false;
     }
     void PutChar(char c) {
         if (afterControlWord_ && IsAsciiLetter(c)) out_ += ' ';
         out_ += c;
         afterControlWord_ = false;
+        afterPrime_ = false;
     }
 
     static bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -219,7 +222,7 @@ private:
             Row(n);
             return;
         case NodeKind::Char:
-            if (TextByte(n.value)) Fresh();
+            TextByte(n.value);
             return;
         case NodeKind::Name:
             Name(n);
@@ -334,8 +337,10 @@ private:
             Put("\\sqrt[");
             const std::size_t start = out_.size();
             Row(index);
-            // A "]" of the index would end the optional argument.
-            if (out_.find(']', start) != std::string::npos) {
+            // A "]" of the index would end the optional argument, and KaTeX takes a "{" at its
+            // start for braces around the whole of it.
+            if (out_.find(']', start) != std::string::npos ||
+                (start < out_.size() && out_[start] == '{')) {
                 out_.insert(start, 1, '{');
                 out_ += '}';
             }
@@ -409,7 +414,17 @@ private:
         return true;
     }
 
+    /// One character as an atom of its own; a prime is a superscript of the atom before it.
     void Character(char32_t u) {
+        if (u == '\'') {
+            const bool more = afterPrime_;
+            if (!more && (!atom_.base || atom_.sup)) Put("{}");
+            PutChar('\'');
+            afterPrime_ = true;
+            atom_.base = atom_.sup = true;
+            return;
+        }
+        Fresh();
         switch (u) {
         case ' ':
             Put("\\ ");
@@ -423,7 +438,7 @@ private:
         case '}':
             out_ += '\\';
             out_ += char(u);
-            afterControlWord_ = false;
+            afterControlWord_ = afterPrime_ = false;
             return;
         case '~':
             Put("\\sim");
@@ -450,7 +465,26 @@ private:
     /// A plain-text line: its text in text mode.
     void WritePlainText(const std::string& utf8) {
         Put("\\text{");
-        for (char c : utf8) {
+        for (std::size_t i = 0; i < utf8.size();) {
+            const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+            if (lead >= 0x80) {
+                // Text mode sets letters beyond ASCII; signs of maths go in maths.
+                const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+                char32_t u = lead & (0x3F >> (length - 1));
+                for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k)
+                    u = (u << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+                const char* command = SymbolCommand(u);
+                if (command && (u >= 0x100 || !writer::IsLetter(u))) {
+                    out_ += '$';
+                    out_ += command;
+                    out_ += '$';
+                } else {
+                    out_.append(utf8, i, length);
+                }
+                i += length;
+                continue;
+            }
+            const char c = utf8[i++];
             switch (c) {
             case ' ':
                 out_ += "\\ ";
@@ -484,6 +518,7 @@ private:
     std::string out_;
     Atom atom_;
     bool afterControlWord_ = false;
+    bool afterPrime_ = false;
 };
 
 } // namespace

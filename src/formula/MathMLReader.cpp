@@ -422,32 +422,32 @@ private:
                 return row.children.push_back(NameNode(*index));
             if (!variant.empty() && variant != "normal" && variant != "italic") lossy_ = true;
         }
-        if (e.name == "mo") {
-            if (text == U"\u222B" || text == U"\u2211") {
-                const NodeKind kind = text == U"\u222B" ? NodeKind::Integral : NodeKind::Sum;
-                return row.children.push_back(
-                    Node(kind, {Node(NodeKind::Row, {}), Node(NodeKind::Row, {})}));
-            }
-        }
         if (e.name == "mtext" || e.name == "ms") {
-            for (char32_t u : text)
-                AppendCharacter(row, u, lossy_);
+            // Text keeps its spaces, as a plain-text line holds them.
+            std::string raw;
+            for (const XmlNode& c : e.children)
+                if (c.isText) raw += c.text;
+            for (char32_t u : Decode(raw))
+                if (u != '\n' && u != '\r' && u != '\t') AppendCharacter(row, u, lossy_);
             return;
         }
         for (char32_t u : text)
             AppendMathCharacter(row, u, lossy_);
     }
 
-    /// Whether `e` is an operator of a growing bracket with `shape`.
-    static bool IsFence(const XmlNode* e, char32_t shape, bool& lossy) {
-        return e && e->name == "mo" && e->Attribute("stretchy") != "false" &&
-               TokenText(*e, lossy) == std::u32string(1, shape);
+    /// Whether `e` is an operator with `shape`: the opening one of a growing bracket says it
+    /// is a fence or stretches (a bracket as it is stays a character), the closing one only
+    /// must not refuse to stretch.
+    static bool IsFence(const XmlNode* e, char32_t shape, bool opening, bool& lossy) {
+        if (!e || e->name != "mo" || e->Attribute("stretchy") == "false") return false;
+        const bool says = e->Attribute("stretchy") == "true" || e->Attribute("fence") == "true";
+        return (says || !opening) && TokenText(*e, lossy) == std::u32string(1, shape);
     }
 
     void Row(const XmlNode& e, MathNode& row, DPlace d) {
         const std::vector<const XmlNode*> items = Elements(e);
-        if (items.size() >= 2 && IsFence(items.front(), '(', lossy_) &&
-            IsFence(items.back(), ')', lossy_)) {
+        if (items.size() >= 2 && IsFence(items.front(), '(', true, lossy_) &&
+            IsFence(items.back(), ')', false, lossy_)) {
             Level level(*this);
             MathNode content = Node(NodeKind::Row, {});
             for (std::size_t i = 1; i + 1 < items.size() && !refused_; ++i)
@@ -486,9 +486,17 @@ private:
             }
         }
         if (under || over) lossy_ = true; // limits under or over anything else: as scripts
+        // Scripts on nothing follow an item whose script of one kind was taken: that kind
+        // came first, or it would have gone there.
+        const bool powerFirst = Elements(*c[0]).empty() && c[0]->name == "mrow" &&
+                                !row.children.empty() &&
+                                row.children.back().kind == NodeKind::Power;
         Item(*c[0], row, d);
+        if (upper && powerFirst)
+            row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
         if (lower) row.children.push_back(Node(NodeKind::Index, {RowOf(lower, DPlace::Elsewhere)}));
-        if (upper) row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
+        if (upper && !powerFirst)
+            row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
     }
 
     void Item(const XmlNode& e, MathNode& row, DPlace d) {
@@ -498,6 +506,8 @@ private:
         if (n == "mi" || n == "mn" || n == "mo" || n == "mtext" || n == "ms")
             return Token(e, row, d);
         if (n == "mrow" || n == "math" || n == "mpadded") return Row(e, row, d);
+        if (n == "mspace" && e.Attribute("width") == "0.25em") // the writer's space
+            return row.children.push_back(Leaf(NodeKind::Char, ' '));
         if (n == "mspace" || n == "annotation" || n == "annotation-xml" || n == "none" ||
             n == "mprescripts")
             return;

@@ -92,7 +92,6 @@ void Splice(MathNode& row, MathNode&& from) {
 }
 
 void AppendCharacter(MathNode& row, char32_t u, bool& lossy) {
-    if (u == 0x2212) u = '-'; // the minus sign of MathML and Unicode text
     if (u == 0xA0) u = ' ';
     if (u < 0x20 || u == 0x7F) {
         lossy = true;

@@ -11,6 +11,8 @@
 #include "formula/MathReaders.h"
 #include "formula/PasteFormula.h"
 #include "support/FixedCanvas.h"
+#include "support/FormulaCorpus.h"
+#include "support/RoundTrip.h"
 #include "support/ShadowPairs.h"
 #include "support/TestBytes.h"
 #include "support/TestVolume.h"
@@ -68,7 +70,7 @@ TEST(LatexReader, ReadsTheWritersLatexAndTheUsualVariants) {
         {"\\alpha+\\Omega \\leq \\infty", "$+$$$", {'a', 'W', 0xA3, 0xA5}},
         {"\\pi r^2", "#r#2#", {32, 7, 8}},
         {"\\mathrm{e}^{x}", "##x#", {33, 7, 8}},
-        {"\\vert x|", "#x#", {37, 37}},
+        {"\\vert x| \\int x \\pm 90^{\\circ}", "#x|$x$90$", {37, 0xF2, 0xB1, 0xB0}},
         {"\\underline{ab}", "#ab#", {38, 38}},
         {"\\textcolor[RGB]{255,0,0}{x}", "#x#", {39, 39}},
         {"\\text{\xc3\xa9 en \xc3\xbc}\\ 1~2", "\xe9 en \xfc 1 2", {}},
@@ -323,6 +325,11 @@ TEST(PasteRandom, PastedLatexReplacesTheSelectionWithTheCodeStringInStep) {
             ASSERT_EQ(line.CaretPos, shadow.CaretPos);
         }
     }
+}
+
+TEST(FormulaRoundTrip, TypedLinesComeBackThroughLatexAndMathML) {
+    for (const test::CorpusLine& c : test::RandomTypedLines(test::Volume(3000), 2203))
+        test::ExpectRoundTrip(c);
 }
 
 } // namespace
