@@ -41,7 +41,8 @@ bool IsFormulaEnvironment(std::string_view env) {
 
 class LatexParser {
 public:
-    explicit LatexParser(std::string_view s) : s_(s) {}
+    /// `depth`: the levels around `s` when it is mathematics inside text inside mathematics.
+    explicit LatexParser(std::string_view s, int depth = 0) : s_(s), depth_(depth) {}
 
     std::optional<ReadResult> Read() {
         // Closers of nothing end no row at the top level, so this reads the whole input.
@@ -171,8 +172,21 @@ private:
                 else if (!cmd || cmd->act != Act::Drop)
                     lossy_ = true;
                 i = end;
-            } else if (c == '$' || c == '~') {
-                if (c == '~') row.children.push_back(Leaf(NodeKind::Char, ' '));
+            } else if (c == '$') {
+                // Mathematics inside the text, as far as the next "$".
+                const std::size_t end = std::min(raw.find('$', i + 1), raw.size());
+                LatexParser inner(raw.substr(i + 1, end - i - 1), depth_ + 1);
+                inner.inText_ = true;
+                std::optional<ReadResult> math = inner.Read();
+                if (!math) {
+                    refused_ = true;
+                    return;
+                }
+                lossy_ = lossy_ || math->lossy;
+                Splice(row, std::move(math->row));
+                i = end + 1;
+            } else if (c == '~') {
+                row.children.push_back(Leaf(NodeKind::Char, ' '));
                 ++i;
             } else {
                 const char32_t u = NextCodePoint(raw, i);
@@ -368,6 +382,10 @@ private:
             row.children.push_back(Leaf(NodeKind::Symbol, cmd->value));
             return;
         case Act::Char:
+            // Within a text the tilde as typed is \textasciitilde; in its mathematics \sim is
+            // the font's character.
+            if (inText_ && name == "sim")
+                return row.children.push_back(Leaf(NodeKind::Symbol, 0x7E));
             row.children.push_back(Leaf(NodeKind::Char, cmd->value));
             return;
         case Act::Sign:
@@ -520,10 +538,11 @@ private:
 
     std::string_view s_;
     std::size_t pos_ = 0;
-    int depth_ = 0;
+    int depth_;
     int braces_ = 0, lefts_ = 0, envs_ = 0, brackets_ = 0, bracketDepth_ = -1;
     bool lossy_ = false;
     bool refused_ = false;
+    bool inText_ = false; ///< mathematics inside a text
 };
 
 bool StartsWith(std::string_view s, std::string_view p) {
