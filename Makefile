@@ -3,11 +3,13 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
-FUZZ_TARGETS := DocumentFuzz SetterFuzz KeysFuzz
+FUZZ_TARGETS := DocumentFuzz SetterFuzz KeysFuzz LatexFuzz MathMLFuzz
 # make fuzz: seconds per target. make fuzz-ci: executions per target (target:runs), about ten
 # seconds each on one core; a key input holds hundreds of keys, so it gets fewer.
 FUZZ_TIME ?= 60
-FUZZ_CI_RUNS ?= DocumentFuzz:10000 SetterFuzz:25000 KeysFuzz:2000
+FUZZ_CI_RUNS ?= DocumentFuzz:10000 SetterFuzz:25000 KeysFuzz:2000 LatexFuzz:3000 MathMLFuzz:10000
+# A target with a dictionary of its own (tests/fuzz/<target>.dict) takes it, the others zelm.dict.
+FUZZ_DICT = -dict=$$(test -f tests/fuzz/$$t.dict && echo tests/fuzz/$$t.dict || echo tests/fuzz/zelm.dict)
 JOBS ?= $(shell nproc)
 
 .PHONY: run test test-asan bench deps build screenshot format lint help-pictures install package \
@@ -60,7 +62,7 @@ fuzz-build: deps
 fuzz: fuzz-build
 	set -e; for t in $(FUZZ_TARGETS); do \
 	    mkdir -p $(FUZZ_BUILD)/corpus/$$t $(FUZZ_BUILD)/findings; \
-	    ./$(FUZZ_BUILD)/$$t -max_total_time=$(FUZZ_TIME) -dict=tests/fuzz/zelm.dict \
+	    ./$(FUZZ_BUILD)/$$t -max_total_time=$(FUZZ_TIME) $(FUZZ_DICT) \
 	        -artifact_prefix=$(FUZZ_BUILD)/findings/$$t- -print_final_stats=1 \
 	        $(FUZZ_BUILD)/corpus/$$t tests/fuzz/corpus/$$t; \
 	done
@@ -71,7 +73,7 @@ fuzz-ci: fuzz-build
 	pids=""; for entry in $(FUZZ_CI_RUNS); do \
 	    t=$${entry%%:*}; runs=$${entry##*:}; \
 	    rm -rf $(FUZZ_BUILD)/ci/$$t; mkdir -p $(FUZZ_BUILD)/ci/$$t; \
-	    ./$(FUZZ_BUILD)/$$t -runs=$$runs -seed=1 -dict=tests/fuzz/zelm.dict \
+	    ./$(FUZZ_BUILD)/$$t -runs=$$runs -seed=1 $(FUZZ_DICT) \
 	        -artifact_prefix=$(FUZZ_BUILD)/ci/$$t- -print_final_stats=1 \
 	        $(FUZZ_BUILD)/ci/$$t tests/fuzz/corpus/$$t > $(FUZZ_BUILD)/ci/$$t.log 2>&1 & \
 	    pids="$$pids $$!:$$t"; \

@@ -13,6 +13,7 @@ packages=(
     fonts-wine fonts-urw-base35 fonts-liberation2
     nodejs npm
     xvfb xauth imagemagick librsvg2-bin
+    xdotool xclip
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
     w3c-sgml-lib
     file

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <vector>
 
+#include "app/FormulaExchange.h"
 #include "app/MainWindow.h"
 #include "app/PictureExport.h"
 #include "files/FileIO.h"
@@ -23,10 +25,15 @@ constexpr int Misused = 2;
 const char* const Usage =
     "Gebruik: ZelmEditor [DOCUMENT.mds]\n"
     "         ZelmEditor --export UIT.{png,jpg,svg,pdf,emf} DOCUMENT.mds\n"
+    "         ZelmEditor --export UIT.{tex,html,md,mml} DOCUMENT.mds\n"
+    "         ZelmEditor --export UIT.pdf --pages DOCUMENT.mds\n"
     "\n"
     "  DOCUMENT.mds     opent het document in het venster\n"
     "  --export UIT DOC tekent het document zonder venster in een plaatje (png, jpg, svg,\n"
-    "                   pdf) of een enhanced metafile (emf), zo groot als het venster\n"
+    "                   pdf) of een enhanced metafile (emf), zo groot als het venster;\n"
+    "                   of schrijft het als LaTeX (tex), HTML met MathML (html), Markdown\n"
+    "                   (md) of MathML (mml): een formule per formuleregel\n"
+    "  --pages          met pdf: de regels op A4-pagina's, op hun schermgrootte\n"
     "  --help           toont deze tekst\n";
 
 void Fail(const QString& message) {
@@ -47,7 +54,13 @@ std::optional<PictureFormat> FormatOf(const QString& suffix) {
 // environment (no runtime folder under cron or in a container) mean nothing to its user.
 void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
 
-int Export(int argc, char** argv, const QString& target, const QString& document) {
+// What the export writes: a picture, a document of notes, or PDF pages (neither).
+struct ExportType {
+    std::optional<PictureFormat> picture;
+    std::optional<NotesFormat> notes;
+};
+
+int Export(int argc, char** argv, const QString& target, const QString& document, bool pages) {
     qInstallMessageHandler(DropQtMessages);
     // No window is shown, so no display is needed.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -55,9 +68,15 @@ int Export(int argc, char** argv, const QString& target, const QString& document
     QApplication::setApplicationName("TextverwerkerZelm");
     RegisterProgramFonts();
     const QString suffix = QFileInfo(target).suffix().toLower();
-    const std::optional<PictureFormat> format = FormatOf(suffix);
-    if (!format) {
-        Fail("onbekend plaatjesformaat \"" + suffix + "\" (png, jpg, svg, pdf of emf)");
+    ExportType type{FormatOf(suffix), NotesFormatOf(suffix.toStdString())};
+    if (pages) {
+        if (suffix != "pdf") {
+            Fail("--pages alleen met pdf, niet met \"" + suffix + "\"");
+            return Misused;
+        }
+        type.picture.reset();
+    } else if (!type.picture && !type.notes) {
+        Fail("onbekend formaat \"" + suffix + "\" (png, jpg, svg, pdf, emf, tex, html, md of mml)");
         return Misused;
     }
     // The window's recovery folder goes to a folder of its own that is gone afterwards.
@@ -69,11 +88,13 @@ int Export(int argc, char** argv, const QString& target, const QString& document
         Fail(document + ": " + QString::fromLocal8Bit(error.what()));
         return Failed;
     }
-    const std::vector<ExportLine> lines = ExportLinesOf(window.Lines());
-    const QSize size = window.DocumentSize();
     try {
         WriteFileAtomically(NativePath(target), [&](const ByteSink& write) {
-            WritePicture(*format, lines, size, write);
+            if (type.picture)
+                WritePicture(*type.picture, ExportLinesOf(window.Lines()), window.DocumentSize(),
+                             write);
+            else
+                WriteNotes(type.notes, window, QFileInfo(target).completeBaseName(), write);
         });
     } catch (const std::exception& error) {
         Fail(target + ": niet geschreven: " + QString::fromLocal8Bit(error.what()));
@@ -93,12 +114,22 @@ bool RunCommandLineTool(int argc, char** argv, int& status) {
         return true;
     }
     if (std::strcmp(option, "--export") != 0) return false;
-    if (argc != 4) {
+    // "--pages" may stand after the output or after the document.
+    std::vector<const char*> operands;
+    bool pages = false;
+    for (int i = 2; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--pages") == 0 && !pages)
+            pages = true;
+        else
+            operands.push_back(argv[i]);
+    }
+    if (operands.size() != 2) {
         std::fputs(Usage, stderr);
         status = Misused;
         return true;
     }
-    status = Export(argc, argv, QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    status = Export(argc, argv, QString::fromLocal8Bit(operands[0]),
+                    QString::fromLocal8Bit(operands[1]), pages);
     return true;
 }
 

@@ -28,6 +28,27 @@ void TBasisMath::CreateMainMenu() {
     command(Mjpg, &TBasisMath::MjpgClick);
     MWMF = MSchrijven->addAction("Metafile");
     command(MWMF, &TBasisMath::MWMFClick);
+    MLatex = MSchrijven->addAction("LaTeX");
+    command(MLatex, &TBasisMath::MLatexClick);
+    MMathML = MSchrijven->addAction("MathML");
+    command(MMathML, &TBasisMath::MMathMLClick);
+    MExporteren = MSchrijven->addAction(QString::fromUtf8("Exporteren…"));
+    command(MExporteren, &TBasisMath::MExporterenClick);
+    // The formula commands act on the focused line, as the line menu's do; Ctrl+Alt with a
+    // letter is no structure key of a line.
+    auto lineCommand = [&](const QString& caption, QKeyCombination key,
+                           void (TBasisMath::*handler)()) {
+        auto* item = new QAction(caption, this);
+        item->setShortcut(QKeySequence(key));
+        item->setShortcutContext(Qt::WindowShortcut);
+        addAction(item);
+        command(item, handler);
+        return item;
+    };
+    KopieerFormule = lineCommand(QString::fromUtf8("Kopiëren als formule"),
+                                 Qt::CTRL | Qt::ALT | Qt::Key_C, &TBasisMath::KopieerFormuleClick);
+    PlakFormule = lineCommand("Plakken als formule", Qt::CTRL | Qt::ALT | Qt::Key_V,
+                              &TBasisMath::PlakFormuleClick);
 
     // Bar items without a submenu run their command directly.
     MSave = bar->addAction("Op&slaan");

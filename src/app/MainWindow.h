@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/DocumentFile.h"
+#include "app/FormulaExchange.h"
 #include "app/LineColumn.h"
 #include "app/PictureExport.h"
 #include "app/RecoveryStore.h"
@@ -93,6 +94,7 @@ public:
     DocumentFile& Document() { return document_; }
     RecoveryStore& Recovery() { return recovery_; }
     PictureExport& Pictures() { return pictures_; }
+    FormulaExchange& Formulas() { return formulas_; }
     static constexpr int LargestDocumentLines = DocumentFile::LargestDocumentLines;
     void Save(const QString& fileName) { document_.Save(fileName); }
     bool Load(const QString& fileName) { return document_.Load(fileName); }
@@ -114,6 +116,11 @@ public:
     void MWMFClick() { pictures_.MWMFClick(); }
     void MPrintClick() { pictures_.MPrintClick(); }
     void MWattsAppClick() { pictures_.MWattsAppClick(); }
+    void KopieerFormuleClick() { formulas_.KopieerFormuleClick(); }
+    void PlakFormuleClick() { formulas_.PlakFormuleClick(); }
+    void MLatexClick() { formulas_.MLatexClick(); }
+    void MMathMLClick() { formulas_.MMathMLClick(); }
+    void MExporterenClick() { formulas_.MExporterenClick(); }
     /// Shows the message of a failed menu command (the application's error report).
     std::function<void(const QString&)> showError;
     QAction* MSave = nullptr;
@@ -130,6 +137,12 @@ public:
     QMenu* MSchrijven = nullptr; ///< "&Kopiëren"
     QAction* Mjpg = nullptr;
     QAction* MWMF = nullptr;
+    QAction* MLatex = nullptr;
+    QAction* MMathML = nullptr;
+    QAction* MExporteren = nullptr;
+    /// "Kopiëren als formule" and "Plakken als formule": window shortcuts of the focused line.
+    QAction* KopieerFormule = nullptr;
+    QAction* PlakFormule = nullptr;
     QAction* MPrint = nullptr;
     QMenu* MDocument = nullptr; ///< "&Alles"
     QAction* Font1 = nullptr;
@@ -215,6 +228,7 @@ private:
     DocumentFile document_{*this};
     RecoveryStore recovery_{*this};
     PictureExport pictures_{*this};
+    FormulaExchange formulas_{*this};
     // The document file builds the column anew and reports on the window's behalf.
     friend class DocumentFile;
 };

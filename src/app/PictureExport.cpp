@@ -18,6 +18,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "app/MainWindow.h"
@@ -159,6 +160,32 @@ void WritePdf(const std::vector<ExportLine>& lines, QSize size, const ByteSink& 
     device.RaiseFailure();
 }
 
+void WritePdfPagesTo(const std::vector<ExportLine>& lines, QPdfWriter& pdf) {
+    QPainter painter(&pdf);
+    const int width = pdf.width() - 2 * PageMargin, bottom = pdf.height() - PageMargin;
+    int y = PageMargin;
+    for (const ExportLine& line : lines) {
+        if (!line.parts) continue;
+        const double scale = std::min(1.0, width / double(std::max(1, line.parts->Width())));
+        const int height = int(std::ceil(line.parts->Height() * scale));
+        if (y + height > bottom && y > PageMargin) {
+            pdf.newPage();
+            y = PageMargin;
+        }
+        painter.save();
+        painter.translate(PageMargin, y);
+        painter.scale(scale, scale);
+        {
+            ExportLine placed = line;
+            placed.top = 0;
+            QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
+            DrawAllLines(canvas, {placed});
+        }
+        painter.restore();
+        y += height;
+    }
+}
+
 QClipboard& Clipboard() {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard) throw ZelmError("Cannot open clipboard");
@@ -257,6 +284,18 @@ void WritePicture(PictureFormat format, const std::vector<ExportLine>& lines, QS
         return;
     }
     }
+}
+
+void WritePdfPages(const std::vector<ExportLine>& lines, const ByteSink& write) {
+    SinkDevice device(write);
+    {
+        QPdfWriter pdf(&device);
+        pdf.setResolution(PictureDpi);
+        pdf.setPageSize(QPageSize(QPageSize::A4));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        WritePdfPagesTo(lines, pdf);
+    }
+    device.RaiseFailure();
 }
 
 void WritePictureFile(const QString& path, const QByteArray& bytes) {

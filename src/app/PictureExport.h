@@ -72,6 +72,13 @@ QByteArray SvgBytes(const std::vector<ExportLine>& lines, QSize size);
 void WritePicture(PictureFormat format, const std::vector<ExportLine>& lines, QSize size,
                   const ByteSink& write);
 
+/// Screen pixels between the lines and the edges of a PDF page.
+constexpr int PageMargin = 48;
+/// The lines one below the other on A4 pages of PDF at their screen size (a line wider than
+/// the page narrowed to fit), a line that does not fit in what is left of a page starting the
+/// next; handed to `write` as the pages are made.
+void WritePdfPages(const std::vector<ExportLine>& lines, const ByteSink& write);
+
 /// Replaces the file at `path` atomically; a failure raises "Cannot create file "path". why".
 void WritePictureFile(const QString& path, const QByteArray& bytes);
 

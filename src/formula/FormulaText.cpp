@@ -54,6 +54,23 @@ void DeleteCodeChar(Bytes& text, Bytes& codes, int p) {
     text.erase(std::size_t(p - 1), 1);
 }
 
+void InsertWithParameters(Bytes& text, Bytes& codes, int p, const Bytes& chars,
+                          const Bytes& parameters) {
+    p = std::clamp(p, 1, int(text.size()) + 1);
+    text.insert(std::size_t(p - 1), chars);
+    const auto at = std::min(std::size_t(CodeIndexAt(text, p)), codes.size());
+    codes.insert(at, parameters);
+}
+
+void DeleteRange(Bytes& text, Bytes& codes, int from, int to) {
+    from = std::clamp(from, 0, int(text.size()));
+    to = std::clamp(to, from, int(text.size()));
+    const auto firstParameter = std::size_t(CodeIndexAt(text, from + 1));
+    const auto parameters = std::size_t(CodeIndexAt(text, to + 1)) - firstParameter;
+    if (firstParameter < codes.size()) codes.erase(firstParameter, parameters);
+    text.erase(std::size_t(from), std::size_t(to - from));
+}
+
 void ReplaceName(Bytes& text, Bytes& codes, int p, int len, char c, char parameter) {
     text.erase(std::size_t(p - 1), std::size_t(len));
     InsertCodeChar(text, codes, p, c, parameter);

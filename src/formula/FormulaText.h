@@ -23,6 +23,14 @@ void InsertStructureCode(Bytes& text, Bytes& codes, int p, StructKind k);
 void InsertCodeChar(Bytes& text, Bytes& codes, int p, char c, char parameter);
 /// Deletes the character at 1-based position `p`, with its parameter when it has one.
 void DeleteCodeChar(Bytes& text, Bytes& codes, int p);
+/// Inserts `chars` at 1-based text position `p` (clamped into the text) and, in front of the
+/// parameters of the code characters behind them, the `parameters` of the code characters
+/// among them.
+void InsertWithParameters(Bytes& text, Bytes& codes, int p, const Bytes& chars,
+                          const Bytes& parameters);
+/// Deletes the characters between caret positions `from` and `to` (characters in front of
+/// the caret, clamped into the text) with the parameters of the code characters among them.
+void DeleteRange(Bytes& text, Bytes& codes, int from, int to);
 /// Replaces the `len` characters of a name at 1-based position `p` by code character `c`.
 void ReplaceName(Bytes& text, Bytes& codes, int p, int len, char c, char parameter);
 

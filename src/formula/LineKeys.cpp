@@ -42,16 +42,6 @@ void InsertPlain(Bytes& text, int p, const Bytes& chars) {
     text.insert(std::size_t(std::clamp(p - 1, 0, Length(text))), chars);
 }
 
-/// Inserts characters at text position p and, in front of the parameters of the code
-/// characters behind them, the parameters of the code characters among them.
-void InsertWithParameters(Bytes& text, Bytes& codes, int p, const Bytes& chars,
-                          const Bytes& parameters) {
-    p = std::clamp(p, 1, Length(text) + 1);
-    InsertPlain(text, p, chars);
-    const auto at = std::min(std::size_t(CodeIndexAt(text, p)), codes.size());
-    codes.insert(at, parameters);
-}
-
 /// Inserts `parameters` after the first `count` bytes of the code string.
 void InsertParametersAfter(Bytes& codes, int count, const Bytes& parameters) {
     codes.insert(std::size_t(std::clamp(count, 0, int(codes.size()))), parameters);
@@ -494,12 +484,7 @@ Bytes WithoutEmptyBrackets(Bytes text) {
 
 void DeleteSelection(MathLine& line) {
     Bytes text = line.Text(), codes = line.Codes();
-    const int from = std::clamp(line.Selstart, 0, Length(text));
-    const int to = std::clamp(line.Seleinde, from, Length(text));
-    const auto firstParameter = std::size_t(CodeIndexAt(text, from + 1));
-    const auto parameters = std::size_t(CodeIndexAt(text, to + 1)) - firstParameter;
-    if (firstParameter < codes.size()) codes.erase(firstParameter, parameters);
-    text.erase(std::size_t(from), std::size_t(to - from));
+    DeleteRange(text, codes, line.Selstart, line.Seleinde);
     Commit(line, text, codes);
     line.Seleinde = line.Selstart;
     line.CaretPos = line.Selstart;

@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QXmlStreamReader>
 #include <QtEndian>
 
 #include <sys/resource.h>
@@ -132,6 +133,58 @@ TEST_F(ExportCommand, EveryFormatIsWrittenWithoutADisplay) {
     EXPECT_NE(texts.find(char(242)), std::string::npos) << "the integral sign";
 }
 
+// The notes as documents: one display formula per formula line, in a page each reader takes.
+TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownAndMathML) {
+    const struct {
+        const char* name;
+        std::vector<std::pair<const char*, int>> counts; // a piece and how often it occurs
+    } rows[] = {
+        {"drie.tex", {{"{amsmath}", 1}, {"\\[", 3}, {"\\sqrt[3]{x+1}", 1}, {"\\int_{0}^{x}", 1}}},
+        {"drie.html", {{"charset=\"utf-8\"", 1}, {"display=\"block\"", 3}, {"<mroot>", 1}}},
+        {"drie.md", {{"$$", 6}, {"\\frac{a+b}{c}", 1}, {"\\sqrt[3]{x+1}", 1}}},
+        {"drie.mml", {{"<?xml", 1}, {"<math", 1}, {"<mtr>", 3}, {"<mfrac>", 1}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ProcessResult run = Export({"--export", dir.filePath(row.name), Document()});
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        QByteArray content = Read(dir.filePath(row.name));
+        if (QByteArray(row.name).endsWith('l')) { // the page and the MathML are XML
+            QXmlStreamReader xml(content);
+            while (!xml.atEnd())
+                xml.readNext();
+            EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+        }
+        content.replace(" ", "");
+        for (const auto& [piece, count] : row.counts)
+            EXPECT_EQ(content.count(QByteArray(piece).replace(" ", "")), count) << piece;
+    }
+}
+
+// A long document on A4 pages: the lines at their screen height, a page break between lines;
+// without "--pages" the PDF stays one page of the window's size.
+TEST(ExportPages, ALongDocumentFillsPagesLineByLine) {
+    QTemporaryDir dir;
+    std::vector<TLineRecord> lines(150);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        lines[i].font = FontToRecord(FontDesc{}, 0);
+        lines[i].text = " Regel " + std::to_string(i);
+        lines[i].plainText = true;
+    }
+    const QString document = dir.filePath("lang.mds"), pdf = dir.filePath("lang.pdf");
+    WriteFileAtomically(document.toStdString(), EncodeDocument(lines));
+    TBasisMath window(dir.path(), [](const QString&) {});
+    ASSERT_TRUE(window.Load(document));
+    const int perPage = (int(297 / 25.4 * 96) - 2 * PageMargin) / window.Lines()[0]->height();
+    for (const auto& [options, pages] :
+         {std::pair{QStringList{"--pages"}, (149 + perPage) / perPage},
+          std::pair{QStringList{}, 1}}) {
+        EXPECT_EQ(Export(QStringList{"--export", pdf} + options + QStringList{document}).status, 0);
+        const QByteArray bytes = Read(pdf);
+        EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), pages);
+    }
+}
+
 TEST_F(ExportCommand, FailuresGiveOneLineAndANonZeroStatus) {
     QFile(dir.filePath("bestand")).open(QIODevice::WriteOnly);
     const QStringList cases[] = {
@@ -139,12 +192,13 @@ TEST_F(ExportCommand, FailuresGiveOneLineAndANonZeroStatus) {
         {"--export", dir.filePath("bestand/uit.png"), Document()},
         {"--export", dir.filePath("uit.gif"), Document()},
         {"--export", dir.filePath("uit.png")},
+        {"--export", dir.filePath("uit.tex"), "--pages", Document()},
     };
     for (const QStringList& arguments : cases) {
         const ProcessResult run = Export(arguments);
         EXPECT_GT(run.status, 0) << arguments.join(' ').toStdString();
         EXPECT_FALSE(run.err.isEmpty());
-        if (arguments.size() == 3) {
+        if (arguments.size() >= 3) {
             // One line of ours (Qt may add its own warnings about the environment).
             EXPECT_EQ(run.err.count("ZelmEditor: "), 1) << run.err.toStdString();
         }

@@ -91,6 +91,11 @@ TEST_F(MenuTest, ItemsAsDesigned) {
         {w.MSchrijven->menuAction(), "&Kopiëren", "", -1, false, 0, true, true},
         {w.Mjpg, "JPG", "", -1, true, -1, false, true},
         {w.MWMF, "Metafile", "", -1, false, -1, false, true},
+        {w.MLatex, "LaTeX", "", -1, false, -1, false, true},
+        {w.MMathML, "MathML", "", -1, false, -1, false, true},
+        {w.MExporteren, "Exporteren…", "", -1, false, -1, false, true},
+        {w.KopieerFormule, "Kopiëren als formule", "Ctrl+Alt+C", -1, false, -1, false, true},
+        {w.PlakFormule, "Plakken als formule", "Ctrl+Alt+V", -1, false, -1, false, true},
         {w.MSave, "Op&slaan", "", -1, false, 1, true, true},
         {w.MLoad, "&Openen", "", -1, false, 1, true, true},
         {w.MPrint, "&Print", "", -1, false, 4, true, true},
@@ -117,6 +122,8 @@ TEST_F(MenuTest, ItemsAsDesigned) {
         {w.Alleswissen1, "Alles wissen", "", -1, false, -1, false, true},
         {w.Nieuweregel1, "Nieuweregel", "", -1, false, -1, false, true},
     };
+    EXPECT_EQ(w.MSchrijven->actions(),
+              (QList<QAction*>{w.Mjpg, w.MWMF, w.MLatex, w.MMathML, w.MExporteren}));
     for (const Row& r : rows) {
         SCOPED_TRACE(r.caption);
         ASSERT_NE(r.item, nullptr);

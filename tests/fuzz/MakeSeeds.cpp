@@ -102,14 +102,51 @@ void KeySeeds(const fs::path& dir) {
                                   key(9, 0) + Choice(7) + typed("e^x"));
 }
 
+// The paste targets: pieces separated by byte 0, each two (nonzero) bytes of selection and a
+// formula.
+void PasteSeeds(const fs::path& dir, const std::vector<std::string>& formulas) {
+    int n = 0;
+    for (const std::string& f : formulas)
+        Write(dir / ("formula-" + std::to_string(++n)), "\x01\x01" + f);
+    std::string all;
+    for (const std::string& f : formulas)
+        all += std::string(1, char(1 + all.size() % 255)) + '\x02' + f + '\0';
+    Write(dir / "several", all);
+}
+
+void LatexSeeds(const fs::path& dir) {
+    PasteSeeds(dir, {"x^{2}+y_{i}", "$$\\frac{a}{b}$$", "\\sqrt[3]{x+1}+\\sqrt{y}",
+                     "\\left( a \\right)", "\\int_{0}^{1} x\\,\\mathrm{d}x", "\\sum_{k=1}^{n} k",
+                     "\\log_{2} 8+\\sin x", "{}^{1}\\!/_{2}", "\\frac{\\mathrm{d}y}{\\mathrm{d}x}",
+                     "a \\cdot b \\times c \\vert", "\\alpha+\\pi r^2 \\leq \\infty",
+                     "\\underline{ab}", "\\textcolor[RGB]{255,0,0}{x}", "\\text{\xc3\xa9 en}",
+                     "\\begin{pmatrix} a & b \\\\ c & d \\end{pmatrix}", "\\mathbb{R}"});
+}
+
+void MathMLSeeds(const fs::path& dir) {
+    PasteSeeds(dir,
+               {"<?xml version=\"1.0\"?><math><msup><mi>x</mi><mn>2</mn></msup></math>",
+                "<math><mfrac><mi>a</mi><mi>b</mi></mfrac><mfrac bevelled=\"true\"><mn>1</mn>"
+                "<mn>2</mn></mfrac></math>",
+                "<math><msqrt><mi>x</mi></msqrt><mroot><mi>y</mi><mn>3</mn></mroot></math>",
+                "<math><mrow><mo>(</mo><mi>a</mi><mo>)</mo></mrow><msubsup><mo>&#x222B;</mo>"
+                "<mn>0</mn><mn>1</mn></msubsup><munderover><mo>&#8721;</mo><mi>k</mi><mi>n</mi>"
+                "</munderover></math>",
+                "<math><msub><mi>log</mi><mn>2</mn></msub><mstyle mathcolor=\"red\"><mi>x</mi>"
+                "</mstyle><munder><mi>y</mi><mo>_</mo></munder><mi>&#x3B1;</mi><mo>&lt;</mo>"
+                "</math>"});
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const fs::path root = argc > 1 ? argv[1] : "corpus";
-    for (const char* target : {"DocumentFuzz", "SetterFuzz", "KeysFuzz"})
+    for (const char* target : {"DocumentFuzz", "SetterFuzz", "KeysFuzz", "LatexFuzz", "MathMLFuzz"})
         fs::create_directories(root / target);
     DocumentSeeds(root / "DocumentFuzz");
     SetterSeeds(root / "SetterFuzz");
     KeySeeds(root / "KeysFuzz");
+    LatexSeeds(root / "LatexFuzz");
+    MathMLSeeds(root / "MathMLFuzz");
     return 0;
 }

@@ -1,0 +1,169 @@
+#include "app/FormulaExchange.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMimeData>
+#include <algorithm>
+
+#include "app/MainWindow.h"
+#include "app/PictureExport.h"
+#include "formula/Errors.h"
+#include "formula/MathWriters.h"
+#include "formula/PasteFormula.h"
+#include "platform/Platform.h"
+
+namespace zelm {
+
+namespace {
+
+const char* const MathMLType = "application/mathml+xml";
+const char* const PresentationType = "application/mathml-presentation+xml";
+const char* const UnicodeMathType = "text/x-unicodemath";
+const char* const ExportTypes = "LaTeX (*.tex);;HTML met MathML (*.html);;Markdown (*.md);;"
+                                "MathML (*.mml);;PDF, A4-pagina's (*.pdf)";
+
+QClipboard& Clipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) throw ZelmError("Cannot open clipboard");
+    return *clipboard;
+}
+
+void Beep() {
+    if (TMathEditor::beep)
+        TMathEditor::beep();
+    else
+        QApplication::beep();
+}
+
+QByteArray Utf8(const std::string& s) {
+    return QByteArray::fromStdString(s);
+}
+
+// "LaTeX (*.tex)" -> "tex".
+QString SuffixOf(const QString& filter) {
+    const qsizetype dot = filter.indexOf("*.") + 2;
+    return filter.mid(dot, filter.indexOf(')', dot) - dot);
+}
+
+bool IsMathMLText(const QByteArray& text) {
+    const QByteArray start = text.trimmed().left(5);
+    return start == "<math" || start == "<?xml";
+}
+
+} // namespace
+
+std::vector<NoteLine> NoteLinesOf(const std::vector<TMathEditor*>& lines) {
+    std::vector<NoteLine> out;
+    out.reserve(lines.size());
+    for (const TMathEditor* line : lines)
+        out.push_back({line->Text(), line->Line().Codes(), line->PlainText()});
+    return out;
+}
+
+QMimeData* FormulaMimeData(const MathTree& tree) {
+    const std::string math = ToMathML(tree);
+    const QByteArray document = Utf8(MathMLDocument(math));
+    auto* data = new QMimeData;
+    data->setData("text/plain", Utf8(ToLatex(tree)));
+    data->setData("text/html", Utf8(MathElement(math)));
+    data->setData(MathMLType, document);
+    data->setData(PresentationType, document);
+    data->setData(UnicodeMathType, Utf8(ToUnicodeMath(tree).utf8));
+    return data;
+}
+
+std::optional<ReadResult> ReadFormula(const QMimeData& data) {
+    for (const char* type : {PresentationType, MathMLType})
+        if (data.hasFormat(type)) return ReadMathML(data.data(type).toStdString());
+    if (!data.hasText()) return std::nullopt;
+    const QByteArray text = data.text().toUtf8();
+    if (IsMathMLText(text)) return ReadMathML(text.toStdString());
+    return ReadLatex(text.toStdString());
+}
+
+void WriteNotes(std::optional<NotesFormat> format, TBasisMath& window, const QString& title,
+                const ByteSink& write) {
+    if (!format) return WritePdfPages(ExportLinesOf(window.Lines()), write);
+    write(zelm::WriteNotes(*format, NoteLinesOf(window.Lines()), title.toStdString()));
+}
+
+void FormulaExchange::KopieerFormuleClick() {
+    const TMathEditor* line = window_.CurrentLine();
+    if (!line) return;
+    const MathLine& m = line->Line();
+    const MathTree tree = BuildTree(m.Text(), m.Codes(), m.PlainText());
+    Clipboard().setMimeData(FormulaMimeData(m.Selstart != m.Seleinde
+                                                ? SelectedTree(tree, m.Selstart, m.Seleinde)
+                                                : LineContent(tree, int(m.Text().size()))));
+}
+
+void FormulaExchange::PlakFormuleClick() {
+    TMathEditor* line = window_.CurrentLine();
+    if (!line) return;
+    const QMimeData* data = Clipboard().mimeData();
+    const std::optional<ReadResult> read = data ? ReadFormula(*data) : std::nullopt;
+    if (!read || !InsertStructures(line->Line(), read->row)) {
+        Beep();
+        return;
+    }
+    if (read->lossy) Beep();
+}
+
+void FormulaExchange::MLatexClick() {
+    auto* data = new QMimeData;
+    data->setData("text/plain", Utf8(LatexLines(NoteLinesOf(window_.Lines()))));
+    Clipboard().setMimeData(data);
+}
+
+void FormulaExchange::MMathMLClick() {
+    const QByteArray document =
+        Utf8(zelm::WriteNotes(NotesFormat::MathML, NoteLinesOf(window_.Lines()), {}));
+    auto* data = new QMimeData;
+    // As text too: MathML is asked for where its source is wanted.
+    data->setData("text/plain", document);
+    data->setData("text/html", document.mid(document.indexOf("<math")));
+    data->setData(MathMLType, document);
+    data->setData(PresentationType, document);
+    Clipboard().setMimeData(data);
+}
+
+void FormulaExchange::MExporterenClick() {
+    const QString suggested = window_.DocDir.isEmpty()
+                                  ? window_.windowTitle() + ".tex"
+                                  : QDir(window_.DocDir).filePath(window_.windowTitle() + ".tex");
+    QString path;
+    if (chooseExportFile) {
+        path = chooseExportFile(suggested);
+    } else {
+        QFileDialog dialog(&window_, "Exporteren", suggested, ExportTypes);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The name follows the chosen type; a name typed without a type takes it too.
+        dialog.setDefaultSuffix("tex");
+        QObject::connect(&dialog, &QFileDialog::filterSelected, [&](const QString& filter) {
+            const QString suffix = SuffixOf(filter);
+            dialog.setDefaultSuffix(suffix);
+            const QStringList chosen = dialog.selectedFiles();
+            if (!chosen.isEmpty())
+                dialog.selectFile(QFileInfo(chosen.front()).completeBaseName() + "." + suffix);
+        });
+        if (dialog.exec() == QDialog::Accepted) path = dialog.selectedFiles().value(0);
+    }
+    if (path.isEmpty()) return;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const std::optional<NotesFormat> format = NotesFormatOf(suffix.toStdString());
+    if (!format && suffix != "pdf")
+        throw ZelmError(
+            ("Onbekend type \"" + suffix + "\" (tex, html, md, mml of pdf)").toStdString());
+    try {
+        WriteFileAtomically(NativePath(path), [&](const ByteSink& write) {
+            WriteNotes(format, window_, QFileInfo(path).completeBaseName(), write);
+        });
+    } catch (const std::exception& error) {
+        throw ZelmError("Cannot create file \"" + path.toStdString() + "\". " + error.what());
+    }
+}
+
+} // namespace zelm

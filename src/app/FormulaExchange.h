@@ -1,0 +1,66 @@
+// Formulas as editable maths on the system clipboard and in files: copying a line or its
+// selection as LaTeX, MathML and UnicodeMath, pasting LaTeX or MathML into a line, the whole
+// document as LaTeX or MathML, and the export of the notes as .tex, .html, .md, .mml or PDF
+// pages.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "files/FileIO.h"
+#include "formula/MathReaders.h"
+#include "formula/NotesExport.h"
+
+class QMimeData;
+
+namespace zelm {
+
+class TBasisMath;
+class TMathEditor;
+
+/// The lines of a window in column order.
+std::vector<NoteLine> NoteLinesOf(const std::vector<TMathEditor*>& lines);
+
+/// The five clipboard flavours of `tree`: text/plain (LaTeX), text/html (a `<math>` element),
+/// application/mathml+xml and application/mathml-presentation+xml (XML documents) and
+/// text/x-unicodemath.
+QMimeData* FormulaMimeData(const MathTree& tree);
+
+/// What the clipboard holds as a formula: its MathML flavour, else its text as MathML when it
+/// is a `<math>` element, else its text as LaTeX. Nothing when it holds none or is refused.
+std::optional<ReadResult> ReadFormula(const QMimeData& data);
+
+/// Hands the window's lines to `write` in `format`, or as A4 pages of PDF when there is none;
+/// `title` names an HTML page.
+void WriteNotes(std::optional<NotesFormat> format, TBasisMath& window, const QString& title,
+                const ByteSink& write);
+
+/// The formula commands of the main window.
+class FormulaExchange {
+public:
+    explicit FormulaExchange(TBasisMath& window) : window_(window) {}
+
+    /// "Kopiëren als formule" (Ctrl+Alt+C): the focused line's selection, or the whole line
+    /// when nothing is selected, on the clipboard in the five flavours.
+    void KopieerFormuleClick();
+    /// "Plakken als formule" (Ctrl+Alt+V): the clipboard's formula in place of the focused
+    /// line's selection. One beep when something came in as its plain text; a beep and no
+    /// change when the clipboard holds nothing the line can take.
+    void PlakFormuleClick();
+    /// "LaTeX": the whole document, one formula a line, on the clipboard as text.
+    void MLatexClick();
+    /// "MathML": the whole document as one MathML document on the clipboard.
+    void MMathMLClick();
+    /// "Exporteren…": the notes in a file of the type the save dialog chooses.
+    void MExporterenClick();
+
+    /// The save dialog: the chosen file name, empty when cancelled. Tests replace it.
+    std::function<QString(const QString& suggested)> chooseExportFile;
+
+private:
+    TBasisMath& window_;
+};
+
+} // namespace zelm

@@ -1,0 +1,578 @@
+// The LaTeX reader: the LaTeX the writer makes and the usual variants, read into the structure
+// model. A recursive descent whose every level counts against DeepestPastedNesting, so no
+// input reaches deeper; what a line cannot hold comes in as its plain text, marked lossy.
+#include <array>
+#include <string>
+
+#include "formula/DeclMath.h"
+#include "formula/LatexCommands.h"
+#include "formula/MathReaders.h"
+#include "formula/MathReading.h"
+
+namespace zelm {
+
+namespace {
+
+using namespace reading;
+using namespace latex;
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+bool IsDegree(const MathNode& n) {
+    return n.kind == NodeKind::Symbol && n.value == 0xB0;
+}
+
+/// Environments that hold one formula, perhaps aligned over several rows.
+bool IsFormulaEnvironment(std::string_view env) {
+    static constexpr std::array<std::string_view, 16> names = {
+        "equation",  "equation*", "displaymath", "math",     "align", "align*",
+        "aligned",   "gather",    "gather*",     "gathered", "split", "multline",
+        "multline*", "flalign",   "flalign*",    "alignat"};
+    for (std::string_view n : names)
+        if (n == env) return true;
+    return false;
+}
+
+class LatexParser {
+public:
+    /// `depth`: the levels around `s` when it is mathematics inside text inside mathematics.
+    explicit LatexParser(std::string_view s, int depth = 0) : s_(s), depth_(depth) {}
+
+    std::optional<ReadResult> Read() {
+        // Closers of nothing end no row at the top level, so this reads the whole input.
+        MathNode row = ParseRow(DPlace::Elsewhere);
+        if (refused_) return std::nullopt;
+        return ReadResult{std::move(row), lossy_};
+    }
+
+private:
+    /// One level of nesting for as long as it lives; too deep refuses the whole input.
+    struct Level {
+        explicit Level(LatexParser& p) : p(p) {
+            if (++p.depth_ > DeepestPastedNesting) p.refused_ = true;
+        }
+        ~Level() { --p.depth_; }
+        LatexParser& p;
+    };
+
+    bool AtEnd() const { return pos_ >= s_.size(); }
+    char Peek() const { return AtEnd() ? '\0' : s_[pos_]; }
+
+    /// Skips white space and comments.
+    void SkipSpace() {
+        while (!AtEnd()) {
+            if (IsSpace(s_[pos_])) {
+                ++pos_;
+            } else if (s_[pos_] == '%') {
+                while (!AtEnd() && s_[pos_] != '\n')
+                    ++pos_;
+            } else {
+                return;
+            }
+        }
+    }
+
+    /// The name of the command at the backslash at pos_, without moving.
+    std::string_view CommandAt(std::size_t at) const {
+        if (at >= s_.size() || s_[at] != '\\' || at + 1 >= s_.size()) return {};
+        std::size_t end = at + 1;
+        while (end < s_.size() && IsLetter(s_[end]))
+            ++end;
+        if (end == at + 1) ++end; // a one-character command such as \, or \{
+        return s_.substr(at + 1, end - at - 1);
+    }
+
+    /// Whether the row being read ends here: a closer of a group, \left or environment that
+    /// is open, or the "]" of a root's index.
+    bool AtTerminator() const {
+        const char c = Peek();
+        if (c == '}') return braces_ > 0;
+        if (c == ']') return brackets_ > 0 && bracketDepth_ == depth_;
+        if (c != '\\') return false;
+        const std::string_view cmd = CommandAt(pos_);
+        return (cmd == "right" && lefts_ > 0) || (cmd == "end" && envs_ > 0);
+    }
+
+    MathNode ParseRow(DPlace d) {
+        Level level(*this);
+        MathNode row = Node(NodeKind::Row, {});
+        while (!refused_) {
+            SkipSpace();
+            if (AtEnd() || AtTerminator()) break;
+            ParseItem(row, d);
+        }
+        return row;
+    }
+
+    /// A group `{...}` at pos_, its closing brace consumed when it is there.
+    MathNode ParseGroup(DPlace d) {
+        ++pos_;
+        ++braces_;
+        MathNode row = ParseRow(d);
+        --braces_;
+        if (Peek() == '}') ++pos_;
+        return row;
+    }
+
+    /// A command's argument: a group, or a single character or command.
+    MathNode ParseArg(DPlace d) {
+        SkipSpace();
+        if (Peek() == '{') return ParseGroup(d);
+        Level level(*this);
+        MathNode row = Node(NodeKind::Row, {});
+        if (!refused_ && !AtEnd() && !AtTerminator()) ParseItem(row, d);
+        return row;
+    }
+
+    /// The raw text of a group `{...}` (nested braces kept) or of one character.
+    std::string_view ReadRaw() {
+        SkipSpace();
+        if (AtEnd()) return {};
+        if (Peek() != '{') {
+            std::size_t at = pos_;
+            NextCodePoint(s_, pos_);
+            return s_.substr(at, pos_ - at);
+        }
+        const std::size_t start = ++pos_;
+        int open = 1;
+        for (; !AtEnd(); ++pos_) {
+            if (s_[pos_] == '\\') {
+                ++pos_;
+                continue;
+            }
+            if (s_[pos_] == '{') ++open;
+            if (s_[pos_] == '}' && --open == 0) break;
+        }
+        const std::size_t end = std::min(pos_, s_.size());
+        if (!AtEnd()) ++pos_;
+        return s_.substr(start, end - start);
+    }
+
+    /// Text-mode characters of `raw`: spaces kept, the escaped specials as themselves.
+    void AppendTextMode(MathNode& row, std::string_view raw) {
+        std::size_t i = 0;
+        while (i < raw.size()) {
+            const char c = raw[i];
+            if (c == '{' || c == '}') {
+                ++i;
+            } else if (c == '\\' && i + 1 < raw.size()) {
+                std::size_t end = i + 1;
+                while (end < raw.size() && IsLetter(raw[end]))
+                    ++end;
+                if (end == i + 1) ++end;
+                const Command* cmd = FindCommand(raw.substr(i + 1, end - i - 1));
+                if (cmd && cmd->act == Act::Char)
+                    row.children.push_back(Leaf(NodeKind::Char, cmd->value));
+                else if (!cmd || cmd->act != Act::Drop)
+                    lossy_ = true;
+                i = end;
+            } else if (c == '$') {
+                // Mathematics inside the text, as far as the next "$".
+                const std::size_t end = std::min(raw.find('$', i + 1), raw.size());
+                LatexParser inner(raw.substr(i + 1, end - i - 1), depth_ + 1);
+                inner.inText_ = true;
+                std::optional<ReadResult> math = inner.Read();
+                if (!math) {
+                    refused_ = true;
+                    return;
+                }
+                lossy_ = lossy_ || math->lossy;
+                Splice(row, std::move(math->row));
+                i = end + 1;
+            } else if (c == '~') {
+                row.children.push_back(Leaf(NodeKind::Char, ' '));
+                ++i;
+            } else {
+                const char32_t u = NextCodePoint(raw, i);
+                AppendCharacter(row, u < 0x80 && IsSpace(char(u)) ? U' ' : u, lossy_);
+            }
+        }
+    }
+
+    /// An optional argument `[...]`; empty when there is none.
+    MathNode ParseOptional(DPlace d) {
+        SkipSpace();
+        if (Peek() != '[') return Node(NodeKind::Row, {});
+        ++pos_;
+        ++brackets_;
+        const int outer = bracketDepth_;
+        bracketDepth_ = depth_ + 1;
+        MathNode row = ParseRow(d);
+        bracketDepth_ = outer;
+        --brackets_;
+        if (Peek() == ']') ++pos_;
+        return row;
+    }
+
+    /// The delimiter after \left, \right or \middle: its character, 0 for ".".
+    char32_t ReadDelimiter() {
+        SkipSpace();
+        if (AtEnd()) return 0;
+        if (Peek() != '\\') {
+            const char32_t u = NextCodePoint(s_, pos_);
+            return u == '.' ? 0 : u;
+        }
+        const std::string_view cmd = CommandAt(pos_);
+        pos_ += cmd.size() + 1;
+        if (cmd == "{" || cmd == "lbrace") return '{';
+        if (cmd == "}" || cmd == "rbrace") return '}';
+        if (cmd == "vert" || cmd == "lvert" || cmd == "rvert") return '|';
+        if (cmd == "langle") return 0x27E8;
+        if (cmd == "rangle") return 0x27E9;
+        if (cmd == "lbrack") return '[';
+        if (cmd == "rbrack") return ']';
+        return '?';
+    }
+
+    void ParseLeft(MathNode& row) {
+        const char32_t open = ReadDelimiter();
+        ++lefts_;
+        MathNode content = ParseRow(DPlace::Elsewhere);
+        --lefts_;
+        char32_t close = ')';
+        if (CommandAt(pos_) == "right") {
+            pos_ += 6;
+            close = ReadDelimiter();
+        }
+        if (open == '(' && close == ')') {
+            row.children.push_back(Node(NodeKind::Bracket, {std::move(content)}));
+            return;
+        }
+        // A growing bracket of another shape: its characters around the content.
+        lossy_ = true;
+        if (open) AppendCharacter(row, open, lossy_);
+        Splice(row, std::move(content));
+        if (close) AppendCharacter(row, close, lossy_);
+    }
+
+    /// An integral or sum with its limits, in either order, \limits between them.
+    void ParseLimits(MathNode& row, StructKind kind) {
+        MathNode lower = Node(NodeKind::Row, {}), upper = Node(NodeKind::Row, {});
+        bool haveLower = false, haveUpper = false;
+        while (true) {
+            SkipSpace();
+            const std::string_view cmd = CommandAt(pos_);
+            if (cmd == "limits" || cmd == "nolimits" || cmd == "," || cmd == "!") {
+                pos_ += cmd.size() + 1;
+            } else if (Peek() == '_' && !haveLower) {
+                ++pos_;
+                lower = ParseArg(DPlace::Elsewhere);
+                haveLower = true;
+            } else if (Peek() == '^' && !haveUpper) {
+                ++pos_;
+                upper = ParseArg(DPlace::Elsewhere);
+                haveUpper = true;
+            } else {
+                break;
+            }
+        }
+        if (!haveLower && !haveUpper) {
+            // Without limits the writer's sign is the font's character.
+            row.children.push_back(
+                Leaf(NodeKind::Symbol, kind == StructKind::Integral ? 0xF2 : 0xE5));
+            return;
+        }
+        const NodeKind node = kind == StructKind::Integral ? NodeKind::Integral : NodeKind::Sum;
+        row.children.push_back(Node(node, {std::move(lower), std::move(upper)}));
+    }
+
+    /// "log" with its base, as `\log_{b}` writes it.
+    void ParseLog(MathNode& row) {
+        SkipSpace();
+        MathNode base = Node(NodeKind::Row, {});
+        if (Peek() == '_') {
+            ++pos_;
+            base = ParseArg(DPlace::Elsewhere);
+        }
+        row.children.push_back(LogNode(std::move(base)));
+    }
+
+    void AppendName(MathNode& row, unsigned char index) {
+        if (index == NameLog)
+            ParseLog(row);
+        else
+            row.children.push_back(NameNode(index));
+    }
+
+    /// After an empty group: `{}^{a}\!/_{b}`, the writer's slanted fraction, or else the
+    /// power that `{}^{a}` is. Nothing is read twice, so nested tries cost no more than one.
+    bool PowerOrSlanted(MathNode& row) {
+        SkipSpace();
+        if (Peek() != '^') return false;
+        ++pos_;
+        MathNode numerator = ParseArg(DPlace::Elsewhere);
+        const std::size_t afterPower = pos_;
+        SkipSpace();
+        if (CommandAt(pos_) == "!") {
+            pos_ += 2;
+            SkipSpace();
+            if (Peek() == '/') {
+                ++pos_;
+                SkipSpace();
+                if (Peek() == '_') {
+                    ++pos_;
+                    MathNode denominator = ParseArg(DPlace::Elsewhere);
+                    row.children.push_back(
+                        Node(NodeKind::Slanted, {std::move(numerator), std::move(denominator)}));
+                    return true;
+                }
+            }
+        }
+        pos_ = afterPower;
+        row.children.push_back(Node(NodeKind::Power, {std::move(numerator)}));
+        return true;
+    }
+
+    void ParseEnvironment(MathNode& row, DPlace d) {
+        const std::string_view env = ReadRaw();
+        const bool formula = IsFormulaEnvironment(env);
+        if (!formula) lossy_ = true; // matrices, cases and the like: their cells in a row
+        if (env == "array") ReadRaw();
+        ++envs_;
+        Splice(row, ParseRow(d));
+        --envs_;
+        if (CommandAt(pos_) == "end") {
+            pos_ += 4;
+            ReadRaw();
+        }
+    }
+
+    void ParseCommand(MathNode& row, DPlace d) {
+        const std::string_view name = CommandAt(pos_);
+        if (name.empty()) { // a backslash at the very end
+            ++pos_;
+            lossy_ = true;
+            return;
+        }
+        pos_ += name.size() + 1;
+        if (name == "left") return ParseLeft(row);
+        if (name == "begin") return ParseEnvironment(row, d);
+        if (name == "\\" || name == "right" || name == "end" || name == "middle") {
+            // A row break, or a closer of nothing: the line has one row.
+            if (name == "right" || name == "middle") ReadDelimiter();
+            if (name == "end") ReadRaw();
+            if (name == "\\") row.children.push_back(Leaf(NodeKind::Char, ' '));
+            lossy_ = true;
+            return;
+        }
+        if (name == "not") { // only the negated subset is a character of the font
+            if (CommandAt(pos_) == "subset") {
+                pos_ += 7;
+                row.children.push_back(Leaf(NodeKind::Symbol, 0xCB));
+            } else {
+                lossy_ = true;
+            }
+            return;
+        }
+        const Command* cmd = FindCommand(name);
+        if (!cmd) {
+            // An unknown command: its name as letters.
+            lossy_ = true;
+            AppendText(row, name, lossy_);
+            return;
+        }
+        switch (cmd->act) {
+        case Act::Symbol:
+            row.children.push_back(Leaf(NodeKind::Symbol, cmd->value));
+            return;
+        case Act::Char:
+            // Within a text the tilde as typed is \textasciitilde; in its mathematics \sim is
+            // the font's character.
+            if (inText_ && name == "sim")
+                return row.children.push_back(Leaf(NodeKind::Symbol, 0x7E));
+            row.children.push_back(Leaf(NodeKind::Char, cmd->value));
+            return;
+        case Act::Sign:
+            row.children.push_back(Leaf(NodeKind::Sign, cmd->value));
+            return;
+        case Act::Name:
+            return AppendName(row, cmd->value);
+        case Act::Drop:
+            return;
+        case Act::DropArg:
+            ReadRaw();
+            return;
+        case Act::Fraction: {
+            MathNode numerator = ParseArg(cmd->value ? DPlace::Elsewhere : DPlace::Numerator);
+            MathNode denominator = ParseArg(cmd->value ? DPlace::Elsewhere : DPlace::Denominator);
+            const NodeKind kind = cmd->value ? NodeKind::Slanted : NodeKind::Fraction;
+            row.children.push_back(Node(kind, {std::move(numerator), std::move(denominator)}));
+            return;
+        }
+        case Act::Root: {
+            MathNode index = ParseOptional(DPlace::Elsewhere);
+            MathNode radicand = ParseArg(DPlace::Elsewhere);
+            row.children.push_back(Node(NodeKind::Root, {std::move(index), std::move(radicand)}));
+            return;
+        }
+        case Act::Limits:
+            return ParseLimits(row, static_cast<StructKind>(cmd->value));
+        case Act::Upright: {
+            MathNode content = ParseArg(d);
+            if (content.children.size() == 1 && content.children[0].kind == NodeKind::Char) {
+                const unsigned char c = content.children[0].value;
+                if (c == 'd') return row.children.push_back(DSign(d));
+                if (c == 'e')
+                    return row.children.push_back(
+                        Leaf(NodeKind::Sign, static_cast<unsigned char>(StructKind::BoldE)));
+            }
+            return Splice(row, std::move(content));
+        }
+        case Act::Text:
+            return AppendTextMode(row, ReadRaw());
+        case Act::Operator: {
+            if (Peek() == '*') ++pos_;
+            const std::string_view text = ReadRaw();
+            if (const auto index = NameIndexOf(text); index && *index >= FirstRecognisedName)
+                return AppendName(row, *index);
+            lossy_ = true;
+            return AppendTextMode(row, text);
+        }
+        case Act::Content:
+            return Splice(row, ParseArg(d));
+        case Act::Lossy:
+            lossy_ = true;
+            return Splice(row, ParseArg(d));
+        case Act::Underline:
+            row.children.push_back(Node(NodeKind::Underline, {ParseArg(d)}));
+            return;
+        case Act::Colour:
+            SkipSpace();
+            if (Peek() == '[') ReadBracketRaw();
+            ReadRaw();
+            row.children.push_back(Node(NodeKind::Colour, {ParseArg(d)}));
+            return;
+        case Act::ColourRest:
+            ReadRaw();
+            row.children.push_back(Node(NodeKind::Colour, {ParseRow(d)}));
+            return;
+        case Act::Binomial: {
+            lossy_ = true;
+            MathNode top = ParseArg(DPlace::Elsewhere);
+            MathNode bottom = ParseArg(DPlace::Elsewhere);
+            row.children.push_back(Leaf(NodeKind::Char, '('));
+            Splice(row, std::move(top));
+            row.children.push_back(Leaf(NodeKind::Char, ','));
+            Splice(row, std::move(bottom));
+            row.children.push_back(Leaf(NodeKind::Char, ')'));
+            return;
+        }
+        case Act::Over: {
+            MathNode numerator = std::move(row);
+            MathNode denominator = ParseRow(DPlace::Denominator);
+            row = Node(NodeKind::Row,
+                       {Node(NodeKind::Fraction, {std::move(numerator), std::move(denominator)})});
+            return;
+        }
+        }
+    }
+
+    /// Skips `[...]` without reading it (the colour model of \textcolor).
+    void ReadBracketRaw() {
+        while (!AtEnd() && s_[pos_] != ']')
+            ++pos_;
+        if (!AtEnd()) ++pos_;
+    }
+
+    void ParseItem(MathNode& row, DPlace d) {
+        const char c = Peek();
+        switch (c) {
+        case '{': {
+            MathNode group = ParseGroup(d);
+            if (group.children.empty() && PowerOrSlanted(row)) return;
+            return Splice(row, std::move(group));
+        }
+        case '}':
+        case ']':
+            // Only when it closes nothing (a terminator ends the row before this).
+            if (c == '}') lossy_ = true;
+            if (c == ']') row.children.push_back(Leaf(NodeKind::Char, ']'));
+            ++pos_;
+            return;
+        case '^':
+        case '_': {
+            ++pos_;
+            MathNode script = ParseArg(DPlace::Elsewhere);
+            if (c == '^' && script.children.size() == 1 && IsDegree(script.children[0])) {
+                // `^{\circ}`: the degree sign the font has.
+                row.children.push_back(std::move(script.children[0]));
+                return;
+            }
+            const NodeKind kind = c == '^' ? NodeKind::Power : NodeKind::Index;
+            row.children.push_back(Node(kind, {std::move(script)}));
+            return;
+        }
+        case '\\':
+            return ParseCommand(row, d);
+        case '~':
+            ++pos_;
+            row.children.push_back(Leaf(NodeKind::Char, ' '));
+            return;
+        case '&':
+            // A cell boundary: within a formula's alignment nothing, between cells a space.
+            ++pos_;
+            row.children.push_back(Leaf(NodeKind::Char, ' '));
+            lossy_ = true;
+            return;
+        case '$': // math shifts inside the formula: the formula goes on
+            ++pos_;
+            return;
+        case '|': // the bar sign is \vert; a bar as it is stays a character
+            ++pos_;
+            row.children.push_back(Leaf(NodeKind::Char, '|'));
+            return;
+        default:
+            break;
+        }
+        const char32_t u = NextCodePoint(s_, pos_);
+        if (u == 0x222B) return ParseLimits(row, StructKind::Integral);
+        if (u == 0x2211) return ParseLimits(row, StructKind::Sum);
+        AppendMathCharacter(row, u, lossy_);
+    }
+
+    std::string_view s_;
+    std::size_t pos_ = 0;
+    int depth_;
+    int braces_ = 0, lefts_ = 0, envs_ = 0, brackets_ = 0, bracketDepth_ = -1;
+    bool lossy_ = false;
+    bool refused_ = false;
+    bool inText_ = false; ///< mathematics inside a text
+};
+
+bool StartsWith(std::string_view s, std::string_view p) {
+    return s.substr(0, p.size()) == p;
+}
+
+bool EndsWith(std::string_view s, std::string_view p) {
+    return s.size() >= p.size() && s.substr(s.size() - p.size()) == p;
+}
+
+/// The formula without the math delimiters around it.
+std::string_view WithoutDelimiters(std::string_view s) {
+    while (!s.empty() && IsSpace(s.front()))
+        s.remove_prefix(1);
+    // A space behind a backslash is the formula's own.
+    while (!s.empty() && IsSpace(s.back()) && !(s.size() > 1 && s[s.size() - 2] == '\\'))
+        s.remove_suffix(1);
+    constexpr std::array<std::pair<std::string_view, std::string_view>, 4> pairs = {
+        {{"$$", "$$"}, {"\\[", "\\]"}, {"\\(", "\\)"}, {"$", "$"}}};
+    for (const auto& [open, close] : pairs)
+        if (s.size() >= open.size() + close.size() && StartsWith(s, open) && EndsWith(s, close))
+            return s.substr(open.size(), s.size() - open.size() - close.size());
+    return s;
+}
+
+} // namespace
+
+std::optional<ReadResult> ReadLatex(std::string_view latex) {
+    if (latex.size() > LongestPastedFormula) return std::nullopt;
+    return LatexParser(WithoutDelimiters(latex)).Read();
+}
+
+} // namespace zelm

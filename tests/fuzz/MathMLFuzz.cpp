@@ -1,0 +1,7 @@
+// MathML pasted into a line: any bytes read as MathML and put in at the selection.
+#include "PasteFuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    zelm::fuzz::PasteEachPiece(data, size, zelm::ReadMathML);
+    return 0;
+}

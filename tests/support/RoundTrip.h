@@ -1,0 +1,77 @@
+// Lines through the writers and the readers and back, for the round-trip tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "formula/MathReaders.h"
+#include "formula/MathWriters.h"
+#include "formula/WriterText.h"
+#include "support/FormulaCorpus.h"
+
+namespace zelm::test {
+
+using Writer = std::string (*)(const MathTree&);
+using Reader = std::optional<ReadResult> (*)(std::string_view);
+
+/// MathML with neighbouring numbers joined (digits of the font are numbers of their own).
+inline std::string Joined(std::string written) {
+    for (auto at = written.find("</mn><mn>"); at != std::string::npos;
+         at = written.find("</mn><mn>"))
+        written.erase(at, 9);
+    return written;
+}
+
+/// The tree as the written forms hold it: what they leave out (lone switches, names past the
+/// table, control characters) gone, the font's characters that LaTeX writes as ASCII
+/// characters (its digits, its omicron) as those characters.
+inline void Canonical(MathNode& node) {
+    std::vector<MathNode> kept;
+    for (MathNode& c : node.children) {
+        if (c.kind == NodeKind::Symbol) {
+            const std::string latex = ToLatex(MathTree{MathNode{NodeKind::Row, 0, 0, 0, {c}}});
+            if (latex.size() == 1) {
+                c.kind = NodeKind::Char;
+                c.value = static_cast<unsigned char>(latex[0]);
+            }
+        }
+        const bool nothing = c.kind == NodeKind::Switch ||
+                             (c.kind == NodeKind::Name && NameOfNode(c).empty()) ||
+                             (c.kind == NodeKind::Char && writer::TextChar(c.value) == 0) ||
+                             (c.kind == NodeKind::Symbol && writer::SymbolChar(c.value) == 0);
+        if (nothing) continue;
+        Canonical(c);
+        kept.push_back(std::move(c));
+    }
+    node.children = std::move(kept);
+}
+
+/// A line through a writer and its reader: it comes back `exactly`, or else as the written
+/// forms hold it, unless they cannot tell the two apart (both write the same: a "d" away from
+/// a fraction's bar, pi as a sign or as a character).
+inline void ExpectRoundTrip(const CorpusLine& c, bool exactly = false) {
+    MathTree tree = BuildTree(c.line.text, c.line.codes, c.plainText);
+    if (!exactly) Canonical(tree.root);
+    const LineBytes expected = LineFromTree(tree.root);
+    for (const auto& [write, read] : {std::pair<Writer, Reader>{ToLatex, ReadLatex},
+                                      std::pair<Writer, Reader>{ToMathML, ReadMathML}}) {
+        const std::string written = write(tree);
+        const auto back = read(written);
+        ASSERT_TRUE(back) << written;
+        EXPECT_FALSE(back->lossy) << written;
+        const LineBytes line = LineFromTree(back->row);
+        if (line == expected) continue;
+        ASSERT_FALSE(exactly) << written << "\n"
+                              << testing::PrintToString(line.text) << " "
+                              << testing::PrintToString(line.codes);
+        ASSERT_EQ(Joined(write(BuildTree(line.text, line.codes, c.plainText))), Joined(written))
+            << testing::PrintToString(c.line.text) << " " << testing::PrintToString(c.line.codes);
+    }
+}
+
+} // namespace zelm::test
