@@ -25,12 +25,6 @@ const char* const UnicodeMathType = "text/x-unicodemath";
 const char* const ExportTypes = "LaTeX (*.tex);;HTML met MathML (*.html);;Markdown (*.md);;"
                                 "MathML (*.mml);;PDF, A4-pagina's (*.pdf)";
 
-QClipboard& Clipboard() {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) throw ZelmError("Cannot open clipboard");
-    return *clipboard;
-}
-
 void Beep() {
     if (TMathEditor::beep)
         TMathEditor::beep();
@@ -95,15 +89,15 @@ void FormulaExchange::KopieerFormuleClick() {
     if (!line) return;
     const MathLine& m = line->Line();
     const MathTree tree = BuildTree(m.Text(), m.Codes(), m.PlainText());
-    Clipboard().setMimeData(FormulaMimeData(m.Selstart != m.Seleinde
-                                                ? SelectedTree(tree, m.Selstart, m.Seleinde)
-                                                : LineContent(tree, int(m.Text().size()))));
+    SystemClipboard().setMimeData(FormulaMimeData(m.Selstart != m.Seleinde
+                                                      ? SelectedTree(tree, m.Selstart, m.Seleinde)
+                                                      : LineContent(tree, int(m.Text().size()))));
 }
 
 void FormulaExchange::PlakFormuleClick() {
     TMathEditor* line = window_.CurrentLine();
     if (!line) return;
-    const QMimeData* data = Clipboard().mimeData();
+    const QMimeData* data = SystemClipboard().mimeData();
     const std::optional<ReadResult> read = data ? ReadFormula(*data) : std::nullopt;
     if (!read || !InsertStructures(line->Line(), read->row)) {
         Beep();
@@ -115,7 +109,7 @@ void FormulaExchange::PlakFormuleClick() {
 void FormulaExchange::MLatexClick() {
     auto* data = new QMimeData;
     data->setData("text/plain", Utf8(LatexLines(NoteLinesOf(window_.Lines()))));
-    Clipboard().setMimeData(data);
+    SystemClipboard().setMimeData(data);
 }
 
 void FormulaExchange::MMathMLClick() {
@@ -127,7 +121,7 @@ void FormulaExchange::MMathMLClick() {
     data->setData("text/html", document.mid(document.indexOf("<math")));
     data->setData(MathMLType, document);
     data->setData(PresentationType, document);
-    Clipboard().setMimeData(data);
+    SystemClipboard().setMimeData(data);
 }
 
 void FormulaExchange::MExporterenClick() {

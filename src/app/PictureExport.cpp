@@ -186,12 +186,6 @@ void WritePdfPagesTo(const std::vector<ExportLine>& lines, QPdfWriter& pdf) {
     }
 }
 
-QClipboard& Clipboard() {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) throw ZelmError("Cannot open clipboard");
-    return *clipboard;
-}
-
 } // namespace
 
 std::vector<ExportLine> ExportLinesOf(const std::vector<TMathEditor*>& lines) {
@@ -360,7 +354,7 @@ void PictureExport::MjpgClick() {
     data->setImageData(picture);
     data->setData("image/png", PngBytes(picture));
     data->setData("image/bmp", BmpBytes(picture));
-    Clipboard().setMimeData(data);
+    SystemClipboard().setMimeData(data);
 }
 
 void PictureExport::MWMFClick() {
@@ -378,7 +372,7 @@ void PictureExport::MWMFClick() {
     data->setData("image/x-emf", metafile);
     data->setData("image/svg+xml", SvgBytes(lines, size));
     data->setData("image/png", PngBytes(transparent));
-    Clipboard().setMimeData(data);
+    SystemClipboard().setMimeData(data);
 }
 
 void PictureExport::MPrintClick() {

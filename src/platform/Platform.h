@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+class QClipboard;
 class QCoreApplication;
 class QWidget;
 
@@ -46,6 +47,9 @@ QStringList ProgramFontFiles(const QString& programDir);
 /// Calls `handler` from the event loop when the process receives SIGTERM, SIGINT or SIGHUP
 /// (the session ends, Ctrl+C, the terminal closes); an empty handler restores their defaults.
 void OnTerminationSignal(std::function<void()> handler);
+
+/// The system clipboard; raises "Cannot open clipboard" when there is none.
+QClipboard& SystemClipboard();
 
 /// The application's standard error report: the message in a box; the program goes on.
 void ShowErrorMessage(const QString& message);

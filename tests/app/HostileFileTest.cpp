@@ -21,16 +21,12 @@
 #include "files/DocumentCodec.h"
 #include "platform/Platform.h"
 #include "support/FixedLines.h"
+#include "support/WindowTexts.h"
 
 namespace zelm {
 namespace {
 
-std::vector<Bytes> TextsOf(const TBasisMath& window) {
-    std::vector<Bytes> texts;
-    for (const TMathEditor* l : window.Lines())
-        texts.push_back(l->Text());
-    return texts;
-}
+using test::TextsOf;
 
 std::string Records(int count) {
     std::string bytes;

@@ -23,18 +23,14 @@
 #include "formula/Errors.h"
 #include "platform/Platform.h"
 #include "support/FixedLines.h"
+#include "support/WindowTexts.h"
 
 namespace zelm {
 namespace {
 
 using Texts = std::vector<Bytes>;
 
-Texts TextsOf(const TBasisMath& window) {
-    Texts texts;
-    for (const TMathEditor* l : window.Lines())
-        texts.push_back(l->Text());
-    return texts;
-}
+using test::TextsOf;
 
 class RecoveryStoreTest : public ::testing::Test {
 protected:

@@ -129,23 +129,8 @@ void Replay(MathLine& line, const std::string& script) {
         Deliver(line, e);
 }
 
-/// An expected text: '#' stands for byte 3, '@' for byte 1, '$' for byte 4.
-Bytes T(const std::string& s) {
-    Bytes out = s;
-    for (char& c : out) {
-        if (c == '#') c = Code::Structure;
-        if (c == '@') c = Code::Name;
-        if (c == '$') c = Code::Symbol;
-    }
-    return out;
-}
-
-Bytes Codes(const std::vector<int>& v) {
-    Bytes out;
-    for (int b : v)
-        out += char(b);
-    return out;
-}
+using test::Codes;
+using test::T;
 
 using test::FreshGlobals;
 
@@ -534,7 +519,7 @@ std::vector<std::string> Reduce(std::vector<std::string> tokens, Outcome outcome
     return tokens;
 }
 
-int FuzzCount() {
+int KeyEpisodeCount() {
     return test::Volume(200000);
 }
 
@@ -591,7 +576,7 @@ TEST(KeysFuzz, RandomKeysKeepTheLineConsistent) {
         episode.clear();
     };
     Findings foutjes;
-    const int count = FuzzCount();
+    const int count = KeyEpisodeCount();
     for (int n = 0; n < count; ++n) {
         episode.push_back(vocabulary[pick(random)]);
         const test::Pairs before = test::PairsOf(line->Text(), line->Codes());

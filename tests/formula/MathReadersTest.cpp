@@ -20,19 +20,8 @@
 namespace zelm {
 namespace {
 
-Bytes T(const std::string& s) {
-    Bytes out = s;
-    for (char& c : out) {
-        if (c == '#') c = Code::Structure;
-        if (c == '@') c = Code::Name;
-        if (c == '$') c = Code::Symbol;
-    }
-    return out;
-}
-
-Bytes Codes(const std::vector<int>& v) {
-    return Bytes(v.begin(), v.end());
-}
+using test::Codes;
+using test::T;
 
 struct ReadRow {
     std::string input;

@@ -17,7 +17,7 @@
 namespace zelm {
 namespace {
 
-int FuzzCount() {
+int SetterInputCount() {
     return test::Volume(100000);
 }
 
@@ -114,7 +114,7 @@ TEST(SetterFuzz, EveryRunEndsConsistentOrWithFoutje) {
     Generator gen(20240611u);
     std::optional<Input> shortestFoutje;
     int foutjes = 0;
-    const int count = FuzzCount();
+    const int count = SetterInputCount();
     for (int run = 0; run < count; ++run) {
         const Input in = gen.Next();
         // Each input gets a full budget, so that a Foutje is its own and not a neighbour's.

@@ -39,18 +39,18 @@ public:
 enum class PainterKind { Export, Line };
 enum class Sprites { Direct, Blitted };
 
-struct Case {
+struct BackgroundCase {
     const char* name;
     PainterKind painter;
     QColor under; // the picture's pixels before the line is drawn
     Sprites sprites;
 };
 
-void PrintTo(const Case& c, std::ostream* os) {
+void PrintTo(const BackgroundCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-const Case cases[] = {
+const BackgroundCase backgroundCases[] = {
     {"ExportOnTransparent", PainterKind::Export, Qt::transparent, Sprites::Direct},
     {"ExportOnTransparentFromSprites", PainterKind::Export, Qt::transparent, Sprites::Blitted},
     {"ExportOnColour", PainterKind::Export, QColor(250, 200, 40), Sprites::Direct},
@@ -81,14 +81,14 @@ void SetFormula(MathLine& line) {
     line.SetText(text);
 }
 
-class TransparentText : public ::testing::TestWithParam<Case> {
+class TransparentText : public ::testing::TestWithParam<BackgroundCase> {
 protected:
     void TearDown() override { EditorState().Reset(); }
 
     /// Draws the line on a picture filled with the case's colour, from `sprites` where it can;
     /// notes the text cells.
     QImage Draw(MathLine& line, std::vector<QRect>& cells, SpriteCache* sprites) {
-        const Case& c = GetParam();
+        const BackgroundCase& c = GetParam();
         QImage image(line.NeededWidth + 20, line.ClientHeight + 10,
                      QImage::Format_ARGB32_Premultiplied);
         image.fill(c.under);
@@ -116,7 +116,7 @@ protected:
 };
 
 TEST_P(TransparentText, ExportLeavesTheGapsInTextCellsLineFillsThem) {
-    const Case& c = GetParam();
+    const BackgroundCase& c = GetParam();
     QtCanvas measure(FontDesc{"Tahoma", -20});
     MathLine line(measure, 600, false);
     line.fontColor = Rgb(20, 20, 90);
@@ -174,7 +174,7 @@ TEST_P(TransparentText, ExportLeavesTheGapsInTextCellsLineFillsThem) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backgrounds, TransparentText, ::testing::ValuesIn(cases),
+INSTANTIATE_TEST_SUITE_P(Backgrounds, TransparentText, ::testing::ValuesIn(backgroundCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

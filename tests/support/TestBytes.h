@@ -3,6 +3,8 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
+#include <vector>
 
 #include "formula/DeclMath.h"
 #include "formula/EditorGlobals.h"
@@ -20,6 +22,21 @@ inline Bytes B(std::initializer_list<Bytes> pieces) {
 /// One byte of value v (a parameter).
 inline Bytes P(int v) {
     return Bytes(1, char(v));
+}
+
+/// An expected text written readably: '#' stands for byte 3, '@' for byte 1, '$' for byte 4.
+inline Bytes T(const std::string& s) {
+    Bytes out = s;
+    for (char& c : out) {
+        if (c == '#') c = Code::Structure;
+        if (c == '@') c = Code::Name;
+        if (c == '$') c = Code::Symbol;
+    }
+    return out;
+}
+/// A code string from its parameter values.
+inline Bytes Codes(const std::vector<int>& v) {
+    return Bytes(v.begin(), v.end());
 }
 
 inline const Bytes kName(1, Code::Name);

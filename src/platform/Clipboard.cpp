@@ -1,0 +1,15 @@
+#include <QClipboard>
+#include <QGuiApplication>
+
+#include "formula/Errors.h"
+#include "platform/Platform.h"
+
+namespace zelm {
+
+QClipboard& SystemClipboard() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard) throw ZelmError("Cannot open clipboard");
+    return *clipboard;
+}
+
+} // namespace zelm
