@@ -8,6 +8,7 @@
 
 #include "dialogs/FunctieFormMath.h"
 #include "dialogs/HelpForm.h"
+#include "editor/LineAccessible.h"
 #include "formula/DeclMath.h"
 #include "formula/Speech.h"
 
@@ -245,7 +246,7 @@ QString SpokenCell(const TRooster& grid, int col, int row) {
 }
 
 void ReportCurrentCell(TRooster& grid) {
-    if (!QAccessible::isActive() || !grid.hasFocus()) return;
+    if (!Listening() || !grid.hasFocus()) return;
     QAccessibleEvent e(&grid, QAccessible::Focus);
     e.setChild(grid.Row() * Columns + grid.Col());
     QAccessible::updateAccessibility(&e);

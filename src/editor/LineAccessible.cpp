@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 #include "editor/LineEditor.h"
 #include "formula/LineGeometry.h"
@@ -12,7 +13,17 @@
 
 namespace zelm {
 
+std::optional<bool> listeningOverride;
+void (*eventSink)(QAccessibleEvent* event) = nullptr;
+
 namespace {
+
+void Send(QAccessibleEvent& e) {
+    if (eventSink)
+        eventSink(&e);
+    else
+        QAccessible::updateAccessibility(&e);
+}
 
 QAccessibleInterface* LineFactory(const QString&, QObject* object) {
     if (auto* line = qobject_cast<TMathEditor*>(object)) return new LineAccessible(line);
@@ -91,12 +102,16 @@ int LineReading::CaretOf(int offset) const {
 LineReading ReadLine(const Bytes& text, const Bytes& codes, bool plainText) {
     LineReading r;
     r.tree = BuildTree(text, codes, plainText);
-    const LinearText linear = ToUnicodeMath(r.tree);
+    LinearText linear = ToUnicodeMath(r.tree);
     r.text = QString::fromUtf8(linear.utf8.data(), qsizetype(linear.utf8.size()));
     // The writer maps code points; a character beyond the BMP takes two UTF-16 offsets.
     const auto caretOfPoint = [&](std::size_t cp) {
         return linear.caretAt.empty() ? 0 : linear.caretAt[std::min(cp, linear.caretAt.size() - 1)];
     };
+    if (std::size_t(r.text.size()) + 1 == linear.caretAt.size()) {
+        r.caretAt = std::move(linear.caretAt); // every character in the BMP: one offset each
+        return r;
+    }
     r.caretAt.reserve(std::size_t(r.text.size()) + 1);
     std::size_t cp = 0;
     for (QChar c : r.text) {
@@ -114,7 +129,8 @@ LineAccessible::LineAccessible(TMathEditor* line)
     const MathLine& m = line->Line();
     reportedText_ = now.text;
     reportedCaret_ = m.CaretPos;
-    reportedSelStart_ = reportedSelEnd_ = now.OffsetOf(m.CaretPos);
+    reportedCodes_ = m.Codes();
+    reportedSelStart_ = reportedSelEnd_ = -1;
     reportedContext_ = SpeakCaretContext(now.tree, m.CaretPos);
 }
 
@@ -269,7 +285,7 @@ QString LineAccessible::attributes(int offset, int* startOffset, int* endOffset)
 }
 
 void LineAccessible::ReportChanges() {
-    if (!QAccessible::isActive()) return;
+    if (!Listening()) return;
     QObject* line = &Editor();
     const LineReading& now = Current();
     const QString& before = reportedText_;
@@ -289,13 +305,13 @@ void LineAccessible::ReportChanges() {
         const QString inserted = after.mid(head, after.size() - head - tail);
         if (removed.isEmpty()) {
             QAccessibleTextInsertEvent e(line, head, inserted);
-            QAccessible::updateAccessibility(&e);
+            Send(e);
         } else if (inserted.isEmpty()) {
             QAccessibleTextRemoveEvent e(line, head, removed);
-            QAccessible::updateAccessibility(&e);
+            Send(e);
         } else {
             QAccessibleTextUpdateEvent e(line, head, removed, inserted);
-            QAccessible::updateAccessibility(&e);
+            Send(e);
         }
         reportedText_ = after;
     }
@@ -304,20 +320,23 @@ void LineAccessible::ReportChanges() {
     const int caret = now.OffsetOf(m.CaretPos);
     if (textChanged || m.CaretPos != reportedCaret_) {
         QAccessibleTextCursorEvent e(line, caret);
-        QAccessible::updateAccessibility(&e);
+        Send(e);
     }
-    int selStart = caret, selEnd = caret;
-    selection(0, &selStart, &selEnd);
-    if (selectionCount() == 0) selStart = selEnd = caret;
+    // No selection is -1 to -1: a caret move alone selects nothing.
+    int selStart = -1, selEnd = -1;
+    if (selectionCount() > 0) selection(0, &selStart, &selEnd);
     if (selStart != reportedSelStart_ || selEnd != reportedSelEnd_) {
-        QAccessibleTextSelectionEvent e(line, selStart, selEnd);
-        QAccessible::updateAccessibility(&e);
+        QAccessibleTextSelectionEvent e(line, selStart < 0 ? caret : selStart,
+                                        selEnd < 0 ? caret : selEnd);
+        Send(e);
         reportedSelStart_ = selStart;
         reportedSelEnd_ = selEnd;
     }
 
-    // Where the caret stands, only when that changed: "in de teller", "uit de wortel".
-    if (textChanged || m.CaretPos != reportedCaret_) {
+    // Where the caret stands, only when that changed: "in de teller", "uit de wortel". A
+    // change of ordinary characters leaves the caret in its structure.
+    const bool structureChanged = m.Codes() != reportedCodes_;
+    if (structureChanged || (!textChanged && m.CaretPos != reportedCaret_)) {
         std::string context = SpeakCaretContext(now.tree, m.CaretPos);
         std::string words;
         if (!textChanged)
@@ -328,6 +347,7 @@ void LineAccessible::ReportChanges() {
         if (!words.empty()) Announce(QString::fromStdString(words));
     }
     reportedCaret_ = m.CaretPos;
+    if (structureChanged) reportedCodes_ = m.Codes();
 }
 
 void LineAccessible::SpeakWholeLine() {
@@ -338,7 +358,7 @@ void LineAccessible::Announce(const QString& words) {
     QAccessibleInterface* notification = child(0);
     static_cast<LineNotification*>(notification)->words = words;
     QAccessibleEvent e(notification, QAccessible::ObjectShow);
-    QAccessible::updateAccessibility(&e);
+    Send(e);
 }
 
 namespace {
@@ -350,12 +370,12 @@ LineAccessible* InterfaceOf(TMathEditor& line) {
 } // namespace
 
 void ReportLineChanges(TMathEditor& line) {
-    if (!QAccessible::isActive()) return;
+    if (!Listening()) return;
     if (LineAccessible* a = InterfaceOf(line)) a->ReportChanges();
 }
 
 void SpeakWholeLine(TMathEditor& line) {
-    if (!QAccessible::isActive()) return;
+    if (!Listening()) return;
     if (LineAccessible* a = InterfaceOf(line)) a->SpeakWholeLine();
 }
 

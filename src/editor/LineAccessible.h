@@ -5,6 +5,7 @@
 
 #include <QAccessibleWidget>
 #include <QString>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,15 @@
 namespace zelm {
 
 class TMathEditor;
+
+/// Set by tests and benchmarks: offscreen, Qt never has a screen reader listening, and drops
+/// the events; `eventSink`, when set, receives them instead of the bus.
+extern std::optional<bool> listeningOverride;
+extern void (*eventSink)(QAccessibleEvent* event);
+/// Whether an assistive technology listens; nothing is computed for it while none does.
+inline bool Listening() {
+    return listeningOverride ? *listeningOverride : QAccessible::isActive();
+}
 
 /// Registers the line editor's accessibility factory with Qt; once per process.
 void InstallLineAccessibility();
@@ -79,6 +89,7 @@ private:
     QString reportedText_;
     int reportedCaret_ = 0, reportedSelStart_ = 0, reportedSelEnd_ = 0;
     std::string reportedContext_;
+    Bytes reportedCodes_;
     QAccessible::Id notification_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
+#include <utility>
 
 #include "editor/LineAccessible.h"
 #include "formula/LineGeometry.h"
@@ -134,9 +135,15 @@ void TMathEditor::SelectAll() {
 }
 
 // Reported once the event that changed the line is done: a keystroke runs the setter more
-// than once, and the screen reader hears of it once.
+// than once, and the screen reader hears of it once. A key reports as it ends; any other
+// change once the event loop comes round.
 void TMathEditor::AccessibleChange() {
-    if (!QAccessible::isActive() || accessiblePending_) return;
+    if (!Listening()) return;
+    if (inKey_) {
+        changedInKey_ = true;
+        return;
+    }
+    if (accessiblePending_) return;
     accessiblePending_ = true;
     QMetaObject::invokeMethod(
         this,
@@ -364,7 +371,20 @@ bool TMathEditor::event(QEvent* e) {
             return true;
         }
     }
-    return QWidget::event(e);
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::InputMethod) return QWidget::event(e);
+    const bool outer = !inKey_;
+    inKey_ = true;
+    bool handled = false;
+    try {
+        handled = QWidget::event(e);
+    } catch (...) {
+        inKey_ = !outer;
+        if (outer && std::exchange(changedInKey_, false)) AccessibleChange();
+        throw;
+    }
+    inKey_ = !outer;
+    if (outer && std::exchange(changedInKey_, false)) ReportLineChanges(*this);
+    return handled;
 }
 
 } // namespace zelm

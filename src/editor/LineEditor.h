@@ -137,6 +137,8 @@ private:
     bool caretShown_ = false;
     bool pressed_ = false;
     bool accessiblePending_ = false;
+    bool inKey_ = false;        // a key is being handled: it reports its changes at its end
+    bool changedInKey_ = false; // and it changed something
     SpriteCache* sprites_ = nullptr;
 };
 
