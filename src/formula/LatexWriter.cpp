@@ -167,6 +167,7 @@ const char* NameCommand(std::string_view name) {
 class LatexWriter {
 public:
     std::string Write(const MathTree& tree) {
+        out_.reserve(4 * std::size_t(tree.root.end) + 16);
         if (tree.plainText) {
             WritePlainText(ToPlainText(tree));
         } else {

@@ -1,4 +1,5 @@
 // Presentation MathML (MathML Core elements) of the structure model.
+#include <algorithm>
 #include <string_view>
 
 #include "formula/MathWriters.h"
@@ -30,6 +31,7 @@ void AppendEscaped(std::string& out, char32_t u) {
 class MathMLWriter {
 public:
     std::string Write(const MathTree& tree) {
+        out_.reserve(24 * std::size_t(tree.root.end) + 64);
         out_ = "<math xmlns=\"http://www.w3.org/1998/Math/MathML\">";
         if (tree.plainText) {
             out_ += "<mtext>";
@@ -47,10 +49,13 @@ public:
     }
 
 private:
-    /// The item that scripts attach to: its element, and the scripts it has taken so far.
-    /// `after` follows the scripted whole (the function application of a name).
+    static constexpr std::size_t None = std::string::npos;
+
+    /// The item that scripts attach to, written last: where its element starts in the output
+    /// and where its scripts do. Its script element is put around it when the next item
+    /// begins; `after` follows the whole (the function application of a name).
     struct Atom {
-        std::string base, sub, sup;
+        std::size_t start = None, sub = None, sup = None;
         std::string_view after;
         bool underOver = false; ///< limits below and above (a sum)
         bool full = false;      ///< takes no further scripts
@@ -63,17 +68,13 @@ private:
     }
 
     /// The items of a row, wrapped in one `mrow`.
-    std::string RowElement(const MathNode& row) {
-        std::string saved = std::move(out_);
-        Atom savedAtom = std::move(atom_);
-        out_ = "<mrow>";
+    void RowElement(const MathNode& row) {
+        const Atom saved = atom_;
         atom_ = {};
+        out_ += "<mrow>";
         Row(row);
         out_ += "</mrow>";
-        std::string element = std::move(out_);
-        out_ = std::move(saved);
-        atom_ = std::move(savedAtom);
-        return element;
+        atom_ = saved;
     }
 
     void Row(const MathNode& row) {
@@ -82,23 +83,19 @@ private:
         Flush();
     }
 
-    /// Writes the pending atom with its scripts.
+    /// Puts the script element around the pending atom.
     void Flush() {
-        if (atom_.base.empty()) return;
-        const bool sub = !atom_.sub.empty(), sup = !atom_.sup.empty();
-        const char* element = sub && sup ? (atom_.underOver ? "munderover" : "msubsup")
-                              : sub      ? "msub"
-                              : sup      ? "msup"
-                                         : nullptr;
-        if (element) {
-            out_ += '<';
-            out_ += element;
-            out_ += '>';
-        }
-        out_ += atom_.base;
-        out_ += atom_.sub;
-        out_ += atom_.sup;
-        if (element) {
+        if (atom_.start == None) return;
+        const bool sub = atom_.sub != None, sup = atom_.sup != None;
+        const std::string_view element = sub && sup ? (atom_.underOver ? "munderover" : "msubsup")
+                                         : sub      ? "msub"
+                                         : sup      ? "msup"
+                                                    : "";
+        if (!element.empty()) {
+            std::string open = "<";
+            open += element;
+            open += '>';
+            out_.insert(atom_.start, open);
             out_ += "</";
             out_ += element;
             out_ += '>';
@@ -107,31 +104,38 @@ private:
         atom_ = {};
     }
 
-    /// A new item: the one before it is complete.
-    void Begin(std::string element, std::string_view after = {}) {
+    /// A new item, whose element the caller writes: the one before it is complete.
+    void Begin(std::string_view element, std::string_view after) {
         Flush();
-        atom_.base = std::move(element);
+        atom_.start = out_.size();
         atom_.after = after;
+        out_ += element;
     }
 
-    static std::string Token(const char* tag, std::string_view attributes, char32_t u) {
-        std::string s = "<";
-        s += tag;
-        s += attributes;
-        s += '>';
-        AppendEscaped(s, u);
-        s += "</";
-        s += tag;
-        s += '>';
-        return s;
+    void Token(std::string_view tag, char32_t u) {
+        out_ += '<';
+        out_ += tag;
+        out_ += '>';
+        AppendEscaped(out_, u);
+        out_ += "</";
+        out_ += tag;
+        out_ += '>';
     }
 
-    /// Letters are identifiers, digits numbers, the rest operators.
-    static std::string CharElement(char32_t u) {
-        if (u == ' ') return "<mspace width=\"0.25em\"/>";
-        if (u >= '0' && u <= '9') return Token("mn", {}, u);
-        if (writer::IsLetter(u)) return Token("mi", {}, u);
-        return Token("mo", {}, u);
+    /// Letters are identifiers, digits numbers (digits in a row make one), the rest operators.
+    void Character(char32_t u) {
+        const bool digit = u >= '0' && u <= '9';
+        if (digit && atom_.number && atom_.sub == None && atom_.sup == None) {
+            out_.insert(out_.size() - 5, 1, char(u)); // in front of "</mn>"
+            return;
+        }
+        if (u == ' ') {
+            Begin("<mspace width=\"0.25em\"/>", {});
+        } else {
+            Begin({}, {});
+            Token(digit ? "mn" : writer::IsLetter(u) ? "mi" : "mo", u);
+        }
+        atom_.number = digit;
     }
 
     void Item(const MathNode& n) {
@@ -146,11 +150,14 @@ private:
             Name(n);
             return;
         case NodeKind::Reference:
-            if (const std::string name = writer::NodeName(n); !name.empty())
-                Begin("<mi mathvariant=\"bold\">" + Escaped(name) + "</mi>");
+            if (const std::string name = writer::NodeName(n); !name.empty()) {
+                Begin("<mi mathvariant=\"bold\">", {});
+                Escaped(name);
+                out_ += "</mi>";
+            }
             return;
         case NodeKind::Symbol:
-            if (const char32_t u = writer::SymbolChar(n.value)) Begin(CharElement(u));
+            if (const char32_t u = writer::SymbolChar(n.value)) Character(u);
             return;
         case NodeKind::Sign:
             Sign(n.value);
@@ -162,74 +169,71 @@ private:
             Script(n);
             return;
         case NodeKind::Fraction:
-            Begin("<mfrac>" + RowElement(Child(n, 0)) + RowElement(Child(n, 1)) + "</mfrac>");
-            return;
         case NodeKind::Slanted:
-            Begin("<mfrac bevelled=\"true\">" + RowElement(Child(n, 0)) + RowElement(Child(n, 1)) +
-                  "</mfrac>");
+            Begin(n.kind == NodeKind::Fraction ? "<mfrac>" : "<mfrac bevelled=\"true\">", {});
+            RowElement(Child(n, 0));
+            RowElement(Child(n, 1));
+            out_ += "</mfrac>";
             return;
         case NodeKind::Root:
-            if (Child(n, 0).children.empty())
-                Begin("<msqrt>" + RowElement(Child(n, 1)) + "</msqrt>");
-            else
-                Begin("<mroot>" + RowElement(Child(n, 1)) + RowElement(Child(n, 0)) + "</mroot>");
+            if (Child(n, 0).children.empty()) {
+                Begin("<msqrt>", {});
+                RowElement(Child(n, 1));
+                out_ += "</msqrt>";
+            } else {
+                Begin("<mroot>", {});
+                RowElement(Child(n, 1));
+                RowElement(Child(n, 0));
+                out_ += "</mroot>";
+            }
             return;
         case NodeKind::Bracket:
-            Begin("<mrow><mo fence=\"true\" stretchy=\"true\">(</mo>" + RowElement(Child(n, 0)) +
-                  "<mo fence=\"true\" stretchy=\"true\">)</mo></mrow>");
+            Begin("<mrow><mo fence=\"true\" stretchy=\"true\">(</mo>", {});
+            RowElement(Child(n, 0));
+            out_ += "<mo fence=\"true\" stretchy=\"true\">)</mo></mrow>";
             return;
         case NodeKind::Integral:
         case NodeKind::Sum: {
             const bool sum = n.kind == NodeKind::Sum;
-            Begin(sum ? "<mo>\u2211</mo>" : "<mo>\u222B</mo>");
-            atom_.sub = RowElement(Child(n, 0));
-            atom_.sup = RowElement(Child(n, 1));
+            Begin(sum ? "<mo>\u2211</mo>" : "<mo>\u222B</mo>", {});
+            Script(Child(n, 0), atom_.sub);
+            Script(Child(n, 1), atom_.sup);
             atom_.underOver = sum;
             atom_.full = true;
             return;
         }
         case NodeKind::Log:
             Begin("<mi>log</mi>", "<mo>\u2061</mo>");
-            if (!Child(n, 0).children.empty()) atom_.sub = RowElement(Child(n, 0));
+            if (!Child(n, 0).children.empty()) Script(Child(n, 0), atom_.sub);
             return;
         case NodeKind::Underline:
-            Begin("<munder accentunder=\"true\">" + RowElement(Child(n, 0)) +
-                  "<mo>_</mo></munder>");
+            Begin("<munder accentunder=\"true\">", {});
+            RowElement(Child(n, 0));
+            out_ += "<mo>_</mo></munder>";
             return;
         case NodeKind::Colour:
             // The colour a line shows for coloured text in black: RGB 200, 0, 0.
-            Begin("<mstyle mathcolor=\"#C80000\">" + RowElement(Child(n, 0)) + "</mstyle>");
+            Begin("<mstyle mathcolor=\"#C80000\">", {});
+            RowElement(Child(n, 0));
+            out_ += "</mstyle>";
             return;
         }
     }
 
-    /// Digits in a row make one number.
-    void Character(char32_t u) {
-        const bool digit = u >= '0' && u <= '9';
-        if (digit && atom_.number && atom_.sub.empty() && atom_.sup.empty()) {
-            atom_.base.insert(atom_.base.size() - 5, 1, char(u));
-            return;
-        }
-        Begin(CharElement(u));
-        atom_.number = digit;
-    }
-
-    static std::string Escaped(std::string_view bytes) {
-        std::string s;
+    /// Windows-1252 bytes of a name, escaped.
+    void Escaped(std::string_view bytes) {
         for (const char c : bytes)
             if (const char32_t u = writer::TextChar(static_cast<unsigned char>(c)))
-                AppendEscaped(s, u);
-        return s;
+                AppendEscaped(out_, u);
     }
 
     void Name(const MathNode& n) {
         const std::string_view name = NameOfNode(n);
         if (name.empty()) return;
-        if ((n.value & 0x7F) < FirstRecognisedName) {
-            Begin("<mo>" + Escaped(name) + "</mo>");
-            return;
-        }
-        Begin("<mi mathvariant=\"normal\">" + Escaped(name) + "</mi>", "<mo>\u2061</mo>");
+        const bool sign = (n.value & 0x7F) < FirstRecognisedName;
+        Begin(sign ? "<mo>" : "<mi mathvariant=\"normal\">", sign ? "" : "<mo>\u2061</mo>");
+        Escaped(name);
+        out_ += sign ? "</mo>" : "</mi>";
     }
 
     void Sign(unsigned char kind) {
@@ -237,22 +241,22 @@ private:
         case 18:
         case 19:
         case 21:
-            Begin("<mi mathvariant=\"normal\">d</mi>");
+            Begin("<mi mathvariant=\"normal\">d</mi>", {});
             return;
         case 32:
-            Begin("<mi>\u03C0</mi>");
+            Begin("<mi>\u03C0</mi>", {});
             return;
         case 33:
-            Begin("<mi mathvariant=\"normal\">e</mi>");
+            Begin("<mi mathvariant=\"normal\">e</mi>", {});
             return;
         case 34:
-            Begin("<mo>\u00D7</mo>");
+            Begin("<mo>\u00D7</mo>", {});
             return;
         case 35:
-            Begin("<mo>\u22C5</mo>");
+            Begin("<mo>\u22C5</mo>", {});
             return;
         case 37:
-            Begin("<mo>|</mo>");
+            Begin("<mo>|</mo>", {});
             return;
         default:
             return;
@@ -262,12 +266,25 @@ private:
     /// A power or index on the item before it; an empty `mrow` stands in for a missing or
     /// full one.
     void Script(const MathNode& n) {
-        std::string& slot = n.kind == NodeKind::Power ? atom_.sup : atom_.sub;
-        if (atom_.base.empty() || atom_.full || !slot.empty()) {
-            Begin("<mrow/>");
-            return Script(n);
+        const bool power = n.kind == NodeKind::Power;
+        if (atom_.start == None || atom_.full || (power ? atom_.sup : atom_.sub) != None)
+            Begin("<mrow/>", {});
+        Script(Child(n, 0), power ? atom_.sup : atom_.sub);
+    }
+
+    /// Writes `row` as the script at `slot` of the pending atom; a subscript goes in front of
+    /// a superscript written before it.
+    void Script(const MathNode& row, std::size_t& slot) {
+        slot = out_.size();
+        RowElement(row);
+        if (&slot == &atom_.sub && atom_.sup != None) {
+            std::rotate(out_.begin() + std::ptrdiff_t(atom_.sup),
+                        out_.begin() + std::ptrdiff_t(atom_.sub), out_.end());
+            const std::size_t supLength = atom_.sub - atom_.sup;
+            atom_.sub = atom_.sup;
+            atom_.sup = out_.size() - supLength;
         }
-        slot = RowElement(Child(n, 0));
+        atom_.number = false;
     }
 
     std::string out_;

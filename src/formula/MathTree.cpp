@@ -34,6 +34,9 @@ struct Structure {
     int middles = 0;     ///< separators, bars or slashes matched to it
     bool closed = false; ///< its closer (or its last separator) came
     bool bad = false;    ///< it cannot be a node: its codes stay lone
+    /// Where its regions end (its middles, then its closer), so that each row's room is known
+    /// before it is filled.
+    std::array<int, 3> ends{};
 };
 
 /// Middles a well-formed structure of `kind` has, and whether a closer code ends it.
@@ -87,6 +90,8 @@ public:
     bool Run() {
         roles_.assign(text_.size(), CodeRole{});
         records_.assign(1, Record{});
+        records_.reserve(codes_.size() + 1);
+        structures_.reserve(codes_.size());
         Walk();
         if (!repair_) return false;
         AppendMissingClosers();
@@ -298,6 +303,8 @@ private:
             return Flow::Next;
         }
         Structure& s = structures_[std::size_t(sid)];
+        const int region = s.middles;
+        if (region < int(s.ends.size())) s.ends[std::size_t(region)] = int(pos_);
         if (role == Role::Middle) {
             ++s.middles;
             if (!EndsWithCloser(s.kind) && s.middles == MiddlesOf(s.kind)) s.closed = true;
@@ -414,9 +421,10 @@ private:
 /// Marks the structures that cross another one: when a structure's middle or closer comes
 /// while structures opened inside it are still open, those become lone codes.
 void MarkCrossings(const std::vector<CodeRole>& roles, std::vector<Structure>& structures) {
+    // A structure never closed had its separators taken by another owner (the layout lets a
+    // root take a second one); a repaired line has no other open structures.
     for (Structure& s : structures)
-        if (s.middles > MiddlesOf(s.kind) || (s.closed && s.middles != MiddlesOf(s.kind)))
-            s.bad = true;
+        if (!s.closed || s.middles != MiddlesOf(s.kind)) s.bad = true;
     std::vector<int> open;
     std::vector<int> middles(structures.size(), 0);
     for (const CodeRole& r : roles) {
@@ -445,6 +453,7 @@ public:
 
     MathNode Build() {
         MathNode root{NodeKind::Row, 0, 0, int(text_.size()), {}};
+        root.children.reserve(text_.size());
         Items(root, -1);
         Pair(root);
         return root;
@@ -524,8 +533,11 @@ private:
                       int(at),
                       {}};
         const int regions = MiddlesOf(kind) + (EndsWithCloser(kind) ? 1 : 0);
+        node.children.reserve(std::size_t(regions));
         for (int region = 0; region < regions; ++region) {
             MathNode row{NodeKind::Row, 0, int(pos_), int(pos_), {}};
+            row.children.reserve(std::size_t(
+                std::max(0, structures_[std::size_t(sid)].ends[std::size_t(region)] - int(pos_))));
             Items(row, sid);
             row.end = int(pos_);
             Pair(row);

@@ -12,6 +12,8 @@ public:
     explicit LinearWriter(bool unicodeMath) : math_(unicodeMath) {}
 
     LinearText Write(const MathNode& root) {
+        out_.utf8.reserve(2 * std::size_t(root.end) + 16);
+        out_.caretAt.reserve(std::size_t(root.end) + 16);
         Row(root);
         out_.caretAt.push_back(root.end);
         return std::move(out_);
