@@ -4,10 +4,8 @@
 # (AccessibilityBusCheck.py) that reads and drives it as a screen reader would.
 # Usage: AccessibilityBusTest.sh PROGRAM
 set -euo pipefail
-program=$(realpath "$1")
 here=$(cd "$(dirname "$0")" && pwd)
 python=/usr/bin/python3 # Debian's python3-pyatspi belongs to the system interpreter
-
 missing=()
 for tool in Xvfb xdotool dbus-run-session /usr/libexec/at-spi-bus-launcher; do
     command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
@@ -20,29 +18,15 @@ fi
 
 work=$(mktemp -d)
 xvfb_pid=""
-cleanup() {
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
+trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"' EXIT
 # A copy of the program keeps its recovery folder (beside the program) out of the build.
-mkdir -p "$work/bin" "$work/home"
-cp "$program" "$work/bin/ZelmEditor"
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+mkdir -p "$work/bin" "$work/home/run" && chmod 700 "$work/home/run"
+cp "$1" "$work/bin/ZelmEditor"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 xvfb_pid=$!
-exec 3>&-
-for _ in $(seq 50); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
 
-export DISPLAY=":$(head -n1 "$work/display")"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_DATA_HOME="$work/home/.local/share"
-export XDG_RUNTIME_DIR="$work/home/run"
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS
+export DISPLAY=":$(head -n1 "$work/display")" HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run"
+unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS XDG_CONFIG_HOME XDG_DATA_HOME
 timeout -k 5 50 dbus-run-session -- "$python" "$here/AccessibilityBusCheck.py" "$work/bin/ZelmEditor"

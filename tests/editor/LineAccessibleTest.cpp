@@ -7,7 +7,6 @@
 
 #include "editor/LineAccessible.h"
 #include "editor/LineEditor.h"
-#include "formula/Speech.h"
 
 namespace zelm {
 namespace {
@@ -15,7 +14,6 @@ namespace {
 std::vector<std::string> recorded;
 
 void Record(QAccessibleEvent* e) {
-    const auto* text = static_cast<QAccessibleTextCursorEvent*>(e);
     switch (e->type()) {
     case QAccessible::TextInserted:
         return recorded.push_back(
@@ -24,7 +22,9 @@ void Record(QAccessibleEvent* e) {
         return recorded.push_back(
             "-" + static_cast<QAccessibleTextRemoveEvent*>(e)->textRemoved().toStdString());
     case QAccessible::TextCaretMoved:
-        return recorded.push_back("caret " + std::to_string(text->cursorPosition()));
+        return recorded.push_back(
+            "caret " +
+            std::to_string(static_cast<QAccessibleTextCursorEvent*>(e)->cursorPosition()));
     case QAccessible::TextSelectionChanged: {
         const auto* s = static_cast<QAccessibleTextSelectionEvent*>(e);
         return recorded.push_back("sel " + std::to_string(s->selectionStart()) + "-" +
@@ -92,15 +92,10 @@ TEST_F(LineAccessibleTest, OneReportPerKeyOfWhatChangedAtTheCaret) {
 TEST_F(LineAccessibleTest, CaretInAFractionMapsIntoItsNumeratorAndSaysWhereItIs) {
     Keys({{Qt::Key_A, {}}});
     const Events events = Keys({{Qt::Key_Up, Qt::AltModifier}, {Qt::Key_X, {}}});
-    const MathTree tree = BuildTree(line.Text(), line.Line().Codes(), false);
-    const std::string where = SpeakCaretContext(tree, line.Line().CaretPos);
-    ASSERT_FALSE(where.empty());
-    EXPECT_NE(std::find(events.begin(), events.end(), "say " + where), events.end());
+    EXPECT_EQ(std::count(events.begin(), events.end(), "say in de teller"), 1);
     // The caret stands behind the typed x, inside the numerator's written form.
     EXPECT_EQ(Text().mid(Caret() - 1, 1), "x") << Text().toStdString();
-    iface->textInterface()->setCursorPosition(0);
-    EXPECT_EQ(Caret(), 0);
-    iface->textInterface()->setCursorPosition(Text().size());
+    iface->textInterface()->setCursorPosition(int(Text().size()));
     EXPECT_EQ(line.Line().CaretPos, int(line.Text().size()));
 }
 
