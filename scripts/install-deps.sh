@@ -18,7 +18,7 @@ packages=(
     valgrind
     clang libclang-rt-14-dev
     # test-only: the program on a real accessibility bus, driven like a screen reader
-    xdotool dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+    xdotool dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 )
 
 missing=()
