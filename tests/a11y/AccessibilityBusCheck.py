@@ -10,6 +10,7 @@ import pyatspi
 from gi.repository import GLib
 
 events = []
+program = None  # the program under test
 
 
 def fail(message):
@@ -35,8 +36,9 @@ def pump(seconds, until=lambda: False):
 
 def wait_for(what, find, seconds=5):
     found = [None]
-    if not pump(seconds, lambda: found.__setitem__(0, find()) or found[0] is not None):
-        fail("not found within %ss: %s" % (seconds, what))
+    if not pump(seconds, lambda: found.__setitem__(0, find()) or found[0] is not None
+                or program.poll() is not None) or found[0] is None:
+        fail("not found within %ss: %s (program: %s)" % (seconds, what, program.poll()))
     return found[0]
 
 
@@ -83,7 +85,7 @@ def happened(kind, test=lambda role, name, data: True):
     return pump(3, lambda: any(t.startswith(kind) and test(r, n, d) for t, r, n, d in events))
 
 
-def run(program):
+def run():
     def application():
         desktop = pyatspi.Registry.getDesktop(0)
         apps = (desktop.getChildAtIndex(i) for i in range(desktop.childCount))
@@ -119,6 +121,9 @@ def run(program):
                     r == pyatspi.ROLE_NOTIFICATION and n == line.description):
         fail("Ctrl+Alt+S spoke not the line's description %r: %s" % (line.description, events))
 
+    bar = find(app, has_role(pyatspi.ROLE_MENU_BAR, "Hoofdmenu"))  # every row of it
+    if bar is None or not {"Kopiëren", "Herstel", "Instellingen"} <= names_in(bar):
+        fail("the main menu holds %s" % (bar and names_in(bar)))
     xdotool("key", "alt+i")  # the settings dialog, on its page "Kleur"
     dialog = wait_for("the settings dialog", lambda: find(app, has_role(pyatspi.ROLE_DIALOG)))
     tree = wait_for("the settings tree", lambda: find(dialog, lambda a: a.name == "Onderwerpen"))
@@ -155,16 +160,17 @@ def run(program):
     if not picture.name.startswith("Afbeelding") or "ZelmEditor" not in picture.description:
         fail("the help picture says %r / %r" % (picture.name, picture.description))
     if program.poll() is not None:
-        fail("the program ended: %s" % program.stderr.read().decode(errors="replace"))
+        fail("the program ended")
     print("OK: %s says %r; %s" % (line.name, line.description, picture.name), flush=True)
 
 
 def main():
+    global program
     env = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
     program = subprocess.Popen([sys.argv[1]], env=env, stdout=subprocess.DEVNULL,
-                               stderr=subprocess.PIPE, start_new_session=True)
+                               start_new_session=True)
     try:
-        run(program)
+        run()
     finally:
         if program.poll() is None:
             os.killpg(program.pid, signal.SIGKILL)

@@ -18,15 +18,26 @@ fi
 
 work=$(mktemp -d)
 xvfb_pid=""
-trap '[ -z "$xvfb_pid" ] || kill "$xvfb_pid" 2>/dev/null; rm -rf "$work"' EXIT
+# The server is waited for: one that is still going down removes its successor's socket.
+trap '[ -z "$xvfb_pid" ] || { kill "$xvfb_pid"; wait "$xvfb_pid"; } 2>/dev/null; rm -rf "$work"' EXIT
 # A copy of the program keeps its recovery folder (beside the program) out of the build.
 mkdir -p "$work/bin" "$work/home/run" && chmod 700 "$work/home/run"
 cp "$1" "$work/bin/ZelmEditor"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || { echo "Xvfb did not start"; exit 1; }
+# A display of its own, away from the low numbers other servers on the machine come and go by;
+# no reset when the bus launcher, its first client, lets go of it while the program connects.
+for display in $(seq $((200 + $$ % 500)) 760); do
+    [ -e "/tmp/.X$display-lock" ] && continue
+    Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+        [ -S "/tmp/.X11-unix/X$display" ] || ! kill -0 "$xvfb_pid" 2>/dev/null && break
+        sleep 0.1
+    done
+    kill -0 "$xvfb_pid" 2>/dev/null && [ -S "/tmp/.X11-unix/X$display" ] && break
+    xvfb_pid=""
+done
+[ -n "$xvfb_pid" ] || { echo "Xvfb did not start"; exit 1; }
 
-export DISPLAY=":$(head -n1 "$work/display")" HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run"
+export DISPLAY=":$display" HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run"
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS XDG_CONFIG_HOME XDG_DATA_HOME
 timeout -k 5 50 dbus-run-session -- "$python" "$here/AccessibilityBusCheck.py" "$work/bin/ZelmEditor"
