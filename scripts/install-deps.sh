@@ -19,6 +19,8 @@ packages=(
     file
     valgrind
     clang libclang-rt-14-dev
+    # test-only: the program on a real accessibility bus, driven like a screen reader
+    xdotool dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 )
 
 missing=()

@@ -97,6 +97,7 @@ void TBasisMath::CreateMainMenu() {
 
 void TBasisMath::CreatePopupMenu2() {
     PopupMenu2 = new QMenu(this);
+    PopupMenu2->setAccessibleName("Venstermenu");
     Alleswissen1 = PopupMenu2->addAction("Alles wissen");
     connect(Alleswissen1, &QAction::triggered, this,
             [this] { RunReportingFailure(&TBasisMath::Alleswissen1Click); });
@@ -118,8 +119,13 @@ void TBasisMath::StyleMenus() {
     menuStyle->setParent(this);
     std::vector<QWidget*> menus = {menuBar(), MSchrijven, MDocument,
                                    Herstel1,  PopupMenu1, PopupMenu2};
-    if (auto* bar = qobject_cast<WrappingMenuBar*>(menuBar()))
+    menuBar()->setAccessibleName("Hoofdmenu");
+    if (auto* bar = qobject_cast<WrappingMenuBar*>(menuBar())) {
         menus.insert(menus.end(), bar->FurtherRows().begin(), bar->FurtherRows().end());
+        int row = 1;
+        for (QWidget* further : bar->FurtherRows())
+            further->setAccessibleName("Hoofdmenu, rij " + QString::number(++row));
+    }
     for (QWidget* menu : menus) {
         menu->setStyle(menuStyle);
         KeepCaptions(*menu);

@@ -48,6 +48,8 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     move(DesignedPosition);
 
     setCentralWidget(column_.Scroll());
+    column_.Scroll()->setAccessibleName("Regels");
+    column_.Widget()->setAccessibleName("Kolom van regels");
     resize(480, 1041);
 
     CreatePopupMenu1();
@@ -381,6 +383,7 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
 
 void TBasisMath::CreatePopupMenu1() {
     PopupMenu1 = new QMenu(this);
+    PopupMenu1->setAccessibleName("Regelmenu");
     auto add = [this](const QString& caption, const QKeySequence& shortcut, auto handler) {
         QAction* a = PopupMenu1->addAction(caption);
         a->setShortcut(shortcut);

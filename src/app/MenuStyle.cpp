@@ -1,5 +1,7 @@
 #include "app/MenuStyle.h"
 
+#include "app/MenuAccessible.h"
+
 #include <algorithm>
 
 #include <QAction>
@@ -196,6 +198,7 @@ QSize MenuStyle::sizeFromContents(ContentsType type, const QStyleOption* option,
 }
 
 WrappingMenuBar::WrappingMenuBar(QWidget* parent) : QMenuBar(parent) {
+    InstallMenuAccessibility();
     setNativeMenuBar(false); // the menu stays in the window, as designed
 }
 

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "dialogs/DialogAccessible.h"
 #include "editor/LineEditor.h"
 #include "formula/DeclMath.h"
 #include "formula/LineKeys.h"
@@ -129,6 +130,8 @@ void Send(TMathEditor& line, const Stroke& stroke) {
 // ---- The grid ----
 
 TRooster::TRooster(QWidget* parent) : QWidget(parent) {
+    InstallDialogAccessibility();
+    setAccessibleName("Functielijst");
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(GridSize());
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -152,6 +155,7 @@ void TRooster::SetCurrent(int col, int row) {
     col_ = std::clamp(col, 0, ColCount - 1);
     row_ = std::clamp(row, FixedRows, RowCount - 1);
     update();
+    ReportCurrentCell(*this);
 }
 
 QSize TRooster::GridSize() {
@@ -263,6 +267,7 @@ void TRooster::keyPressEvent(QKeyEvent* e) {
 void TRooster::focusInEvent(QFocusEvent* e) {
     QWidget::focusInEvent(e);
     update();
+    ReportCurrentCell(*this); // the screen reader goes on to the current cell
 }
 
 void TRooster::focusOutEvent(QFocusEvent* e) {
@@ -277,6 +282,7 @@ TFuncFormMath::TFuncFormMath(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint) {
     setWindowTitle("Functie&Bewerkingen");
+    setAccessibleName("Functies en bewerkingen");
     QFont font("Tahoma");
     font.setPixelSize(-TRooster::GridFont().height);
     setFont(font);

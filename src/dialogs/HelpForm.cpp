@@ -11,6 +11,7 @@
 #include <QSvgRenderer>
 #include <QTreeWidget>
 
+#include "dialogs/DialogAccessible.h"
 #include "platform/KeyCodes.h"
 #include "platform/QtCanvas.h"
 #include "platform/WorkArea.h"
@@ -19,22 +20,104 @@ namespace zelm {
 
 namespace {
 
-/// Where a page stands as designed and what it shows.
+/// Where a page stands as designed, what it shows, and what a screen reader says of it.
 struct PageDesign {
     const char* name;
     QRect place;
     const char* picture;
     bool framed;
+    const char* title;
+    const char* alternative;
 };
 
 // The page with index i is shown by the tree node with absolute index i.
 const PageDesign PageDesigns[TZelmEditHelp::PageCount] = {
-    {"InleidingP", {139, 401, 531, 175}, ":/help/Inleiding.svg", true},
-    {"InstallatieP", {138, 226, 632, 154}, ":/help/Installatie.svg", true},
-    {"GebruikP", {138, 10, 770, 221}, ":/help/Help.svg", false},
-    {"HerstellenP", {138, 17, 650, 150}, ":/help/Herstellen.svg", true},
-    {"InvoerP", {307, 393, 589, 223}, ":/help/invoer.svg", true},
-    {"CopyP", {315, 393, 658, 178}, ":/help/Copy.jpg", true},
+    {"InleidingP",
+     {139, 401, 531, 175},
+     ":/help/Inleiding.svg",
+     true,
+     "Inleiding",
+     "Welkom bij ZelmEditor. ZelmEditor is een kleine editor voor wiskundige aantekeningen. Een "
+     "document is een kolom van regels; in elke regel typt u gewone tekst of een formule. In de "
+     "formulemodus herkent het programma namen als sin, cos, log en ln terwijl u typt, zet het "
+     "letters schuin en maakt u met een paar toetsen machten, breuken, wortels, haakjes, "
+     "integralen en sommen. Voorbeeldformule: f van x is gelijk aan x kwadraat plus breuk, "
+     "wortel uit x plus 1, gedeeld door 2, einde breuk, plus som van k is 1 tot n van, haakje "
+     "openen, breuk, x, gedeeld door k, einde breuk, haakje sluiten. U bewaart uw werk als "
+     ".mds-bestand, als plaatje of op papier. Kies links een onderwerp. Een letter, Enter of "
+     "Esc sluit dit venster; met F1 in een regel komt het terug."},
+    {"InstallatieP",
+     {138, 226, 632, 154},
+     ":/help/Installatie.svg",
+     true,
+     "Installatie",
+     "Installeren: kopieer ZelmEditor naar een eigen map en start het daar. Geeft u een "
+     "document mee (ZelmEditor werk.mds), dan opent het programma dat meteen. Nieuwe regels "
+     "staan in tekstmodus; Ctrl+T zet een regel in formulemodus. Herstel: bij de allereerste "
+     "start maakt het programma de map Herstel aan naast zichzelf en meldt dat één keer. "
+     "Daarin bewaart het de herstelstanden (*.wes) en, zodra u uw instellingen opslaat, het "
+     "instellingenbestand Instellingen.ops. Sterretje bovenaan: lees verder bij Gebruik; daar "
+     "staat hoe u formules typt. Sterretje bij Herstel: is de map van het programma "
+     "alleen-lezen, dan komt Herstel in ~/.local/share/TextverwerkerZelm."},
+    {"GebruikP",
+     {138, 10, 770, 221},
+     ":/help/Help.svg",
+     false,
+     "Gebruik",
+     "Formules typen. Zet de regel met Ctrl+T in formulemodus en typ gewoon: functienamen "
+     "worden vet, letters schuin. Deze toetsen maken een structuur; typ daarna de inhoud en ga "
+     "er met pijl rechts of End weer uit. Shift+pijl omhoog: macht, x kwadraat plus y tot de "
+     "macht n. Shift+pijl omlaag: index, a index n plus a index n plus 1. Alt+pijl omhoog: "
+     "breuk, a plus b gedeeld door c. Schuine streep: schuine breuk, 1 gedeeld door 2 plus 3 "
+     "gedeeld door 4. Ctrl+pijl omhoog: wortel, r is gelijk aan wortel uit x plus 1, plus "
+     "derdemachtswortel uit 8. Ctrl+0: haakjes, 2 maal haakje openen breuk a gedeeld door b "
+     "haakje sluiten. Ctrl+D: afgeleide, d f naar d x. Ctrl+P pi, Ctrl+E e: 2 pi r plus e tot "
+     "de macht x. Ctrl+I: integraal van t kwadraat d t. Ctrl+S: som van k is 0 tot n van k "
+     "kwadraat. Ctrl+Shift+2: macht, e tot de macht x plus x kwadraat. Shift+Alt+n: index, x "
+     "index n plus y index 0. Enter splitst een regel, Backspace en Delete voegen regels "
+     "samen. Iets misgegaan? Zie Herstellen."},
+    {"HerstellenP",
+     {138, 17, 650, 150},
+     ":/help/Herstellen.svg",
+     true,
+     "Herstellen",
+     "Herstellen: terug naar een eerdere stand. Voordat Enter een regel splitst en voordat "
+     "Backspace of Delete twee regels samenvoegt, bewaart ZelmEditor het hele document als "
+     "genummerde stand in de map Herstel. In het menu Herstel gaat Vorige (Ctrl+Shift+Z) een "
+     "stand terug en Terug (Ctrl+Shift+T) weer een stand vooruit. Stand 1: a kwadraat plus b "
+     "kwadraat is gelijk aan c kwadraat. Stand 2: a kwadraat plus b kwadraat is gelijk aan c "
+     "kwadraat, c is gelijk aan 5. Bij het sluiten bewaart het programma het document als "
+     "stand 0; na de volgende start haalt Vorige het terug. Binnen één regel maakt Ctrl+Z "
+     "(Herstellen in het regelmenu) de laatste wijzigingen ongedaan."},
+    {"InvoerP",
+     {307, 393, 589, 223},
+     ":/help/invoer.svg",
+     true,
+     "Invoer",
+     "Tekst en formules invoeren. Een nieuwe regel staat in tekstmodus (Plain): wat u typt, "
+     "blijft zoals het is. Ctrl+T (PlainText in het regelmenu) zet de regel in formulemodus "
+     "(Zelm). Dezelfde toetsen geven dan: als tekst y=sin(x)+a.b, als formule y is gelijk aan "
+     "sinus x plus a maal b. Griekse letters: druk op Scroll Lock en typ één letter; a wordt "
+     "alfa, b bèta, p pi, s sigma. De letter daarna is weer gewoon. Voorbeeld: alfa plus bèta "
+     "is gelijk aan gamma kwadraat. De functielijst (Ctrl+L, FunctieLijst in het regelmenu) "
+     "toont alle namen, tekens en sneltoetsen; een keuze wordt in de regel getypt. Onder "
+     "Instellingen kiest u lettertype, grootte, kleur en modus voor nieuwe regels. Wijs een "
+     "regel aan met de muis: de hint toont het regelnummer en de modus. Klik rechts op een "
+     "regel voor het regelmenu."},
+    {"CopyP",
+     {315, 393, 658, 178},
+     ":/help/Copy.jpg",
+     true,
+     "Doorgeven",
+     "Een formule doorgeven. Voorbeeldformule: x is gelijk aan breuk, min b plus wortel uit b "
+     "kwadraat min 4 a c, gedeeld door 2 a, einde breuk. Kopiëren, JPG maakt van alle regels "
+     "één plaatje: het komt op het klembord en als bestand (de venstertitel met .jpg) op het "
+     "bureaublad. Kopiëren, Metafile maakt er een vectorplaatje van, Meta.wmf op het "
+     "bureaublad en op het klembord; het blijft scherp bij elke grootte. Plak het plaatje met "
+     "Ctrl+V in een verslag, een mail of een chat; WhatsAppWeb start uw berichtenprogramma. "
+     "Print zet alle regels op één pagina, zo breed als het papier. Stukken van regels "
+     "verplaatst u binnen het programma met Knippen, Kopiëren en Plakken (Ctrl+X, Ctrl+C, "
+     "Ctrl+V) in het regelmenu; de formules gaan mee."},
 };
 
 const QRect TreeDesign(3, 10, 105, 127);
@@ -63,6 +146,7 @@ bool IsInside(const QTreeWidgetItem* ancestor, const QTreeWidgetItem* node) {
 // ---- THelpPicture ----
 
 THelpPicture::THelpPicture(const QString& resource, QWidget* parent) : QWidget(parent) {
+    InstallDialogAccessibility();
     if (resource.endsWith(".svg")) {
         svg_ = std::make_unique<QSvgRenderer>(resource);
         resize(svg_->defaultSize());
@@ -134,6 +218,12 @@ void TZelmEditHelp::CreatePages() {
         const int inset = d.framed ? 1 : 0;
         auto* picture = new THelpPicture(d.picture, page);
         picture->move(inset, inset);
+        // The picture is the page's text: a screen reader reads it from its alternative, and
+        // Tab from the tree reaches it.
+        page->setAccessibleName(QString::fromUtf8(d.title));
+        picture->setAccessibleName("Afbeelding: " + QString::fromUtf8(d.title));
+        picture->setAccessibleDescription(QString::fromUtf8(d.alternative));
+        picture->setFocusPolicy(Qt::TabFocus);
         page->hide();
         Pages[std::size_t(i)] = page;
         Pictures[std::size_t(i)] = picture;
@@ -150,6 +240,7 @@ void TZelmEditHelp::CreatePages() {
 void TZelmEditHelp::CreateTree() {
     TreeView1 = new QTreeWidget(content_);
     TreeView1->setObjectName("TreeView1");
+    TreeView1->setAccessibleName("Onderwerpen");
     TreeView1->setGeometry(TreeDesign);
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(19);
@@ -176,6 +267,9 @@ void TZelmEditHelp::CreateLinks() {
     Label3 = CreateLink(InstallatieP, {440, 7, 6, 13}, 4, "*");
     Label2 = CreateLink(GebruikP, {474, 200, 78, 21}, 5, {});
     Label1 = CreateLink(InstallatieP, {464, 54, 6, 13}, 3, "*");
+    Label3->setAccessibleName("Naar Gebruik");
+    Label2->setAccessibleName("Naar Herstellen");
+    Label1->setAccessibleName("Naar Installatie");
     Label3->setObjectName("Label3");
     Label2->setObjectName("Label2");
     Label1->setObjectName("Label1");

@@ -90,18 +90,23 @@ void TOptiesVenster::CreateControls() {
     OKBtn = new QPushButton("OK", this);
     OKBtn->setGeometry(OKBtnRect);
     OKBtn->setDefault(true);
+    OKBtn->setAccessibleName("OK");
     connect(OKBtn, &QPushButton::clicked, this, &TOptiesVenster::OKBtnClick);
     CancelBtn = new QPushButton("Anuleren", this);
     CancelBtn->setGeometry(CancelBtnRect);
+    CancelBtn->setAccessibleName("Annuleren");
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject); // Escape does the same
     CreateTree();
     Panel1 = new QWidget(this);
     Panel1->setGeometry(Panel1Rect);
+    Panel1->setAccessibleName("Pagina");
     CreatePageControls();
     SaveOptiesCheck = new QCheckBox("Save Opties", this);
     SaveOptiesCheck->setGeometry(SaveOptiesRect);
+    SaveOptiesCheck->setAccessibleName("Opties bewaren");
     Stadaard = new QPushButton("StadaardOpt", this);
     Stadaard->setGeometry(StadaardRect);
+    Stadaard->setAccessibleName("Standaardopties");
     Stadaard->setAutoDefault(false);
     connect(Stadaard, &QPushButton::clicked, this, &TOptiesVenster::StadaardClick);
     OKBtn->setAutoDefault(false);
@@ -114,6 +119,7 @@ void TOptiesVenster::CreateTree() {
     TreeView2->setGeometry(TreeView2Rect);
     TreeView2->setIndentation(TreeIndent);
     TreeView2->setHeaderHidden(true);
+    TreeView2->setAccessibleName("Onderwerpen");
     TreeView2->setColumnCount(1);
     auto* tekst = new QTreeWidgetItem(TreeView2, {"Tekst"});
     for (const char* page : {"Kleur", "Formaat", "VarCursief", "Letters"})
@@ -129,6 +135,7 @@ void TOptiesVenster::CreateTree() {
 void TOptiesVenster::CreatePageControls() {
     RadioGroup1 = new QGroupBox(Panel1);
     RadioGroup1->setFixedHeight(RadioGroupHeight);
+    RadioGroup1->setAccessibleName("Invoer");
     radioButtons_ = new QButtonGroup(RadioGroup1);
     auto* plain = new QRadioButton("Eenvoudige Text", RadioGroup1);
     auto* math = new QRadioButton("Wiskundige Invoer", RadioGroup1);
@@ -151,6 +158,8 @@ void TOptiesVenster::CreatePageControls() {
         box->setCompleter(nullptr);
         box->setFixedHeight(ComboHeight);
     }
+    LetterBox->setAccessibleName("Lettertype");
+    FormaatText->setAccessibleName("Lettergrootte");
     LetterBox->addItems(LetterEntries);
     LetterBox->setCurrentIndex(-1);
     connect(LetterBox, &QComboBox::activated, this, &TOptiesVenster::LetterBoxSelect);
@@ -161,6 +170,7 @@ void TOptiesVenster::CreatePageControls() {
 
     Kleurbox = new QComboBox(Panel1);
     Kleurbox->setFixedHeight(KleurboxHeight);
+    Kleurbox->setAccessibleName("Kleur");
     connect(Kleurbox, &QComboBox::activated, this, &TOptiesVenster::KleurboxSelect);
 
     for (QWidget* child : {static_cast<QWidget*>(RadioGroup1), static_cast<QWidget*>(LetterBox),
@@ -171,6 +181,7 @@ void TOptiesVenster::CreatePageControls() {
 void TOptiesVenster::FormCreate(const FontDesc& mainFont, ColorRef mainColor) {
     VoorbeeldEditor = new TMathEditor(Panel1);
     VoorbeeldEditor->installEventFilter(this); // its height stacks the page below it
+    VoorbeeldEditor->setAccessibleName("Voorbeeld");
     VoorbeeldEditor->SetText(PreviewStart.toStdString());
     FillColourList(*Kleurbox, KleurEntryHeight - 2);
     SplitFontEntries();

@@ -1,5 +1,6 @@
 #include "editor/LineEditor.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,7 +9,9 @@
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QMenu>
+#include <utility>
 
+#include "editor/LineAccessible.h"
 #include "formula/LineGeometry.h"
 #include "formula/LineKeys.h"
 #include "formula/Painter.h"
@@ -52,6 +55,7 @@ TMathEditor::TMathEditor(QWidget* owner)
     setFocusPolicy(Qt::StrongFocus);         // Tabstop until the main window says otherwise
     setAttribute(Qt::WA_InputMethodEnabled); // dead keys and compose arrive as commit strings
     setCursor(Qt::ArrowCursor);
+    InstallLineAccessibility();
 
     // A line starts as wide as its owner and one character height tall; its first layout
     // (in the model's constructor) gives it the height of the laid-out line.
@@ -83,10 +87,14 @@ TMathEditor::~TMathEditor() {
 }
 
 void TMathEditor::ConnectModel() {
-    line_->hooks.paint = [this] { update(); };
+    line_->hooks.paint = [this] {
+        update();
+        AccessibleChange();
+    };
     line_->hooks.placeCaret = [this] {
         RestartCaretBlink();
         update();
+        AccessibleChange();
         if (owner_) owner_->CaretMoved(*this);
     };
     line_->hooks.resize = [this](int w, int h) { resize(w, h); };
@@ -123,6 +131,27 @@ void TMathEditor::SetColor(ColorRef c) {
 void TMathEditor::SelectAll() {
     SelectAllPositions(*line_);
     update();
+    AccessibleChange();
+}
+
+// Reported once the event that changed the line is done: a keystroke runs the setter more
+// than once, and the screen reader hears of it once. A key reports as it ends; any other
+// change once the event loop comes round.
+void TMathEditor::AccessibleChange() {
+    if (!Listening()) return;
+    if (inKey_) {
+        changedInKey_ = true;
+        return;
+    }
+    if (accessiblePending_) return;
+    accessiblePending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            accessiblePending_ = false;
+            ReportLineChanges(*this);
+        },
+        Qt::QueuedConnection);
 }
 
 void TMathEditor::PlaceCaret() {
@@ -218,7 +247,10 @@ void TMathEditor::mouseReleaseEvent(QMouseEvent* e) {
 void TMathEditor::mouseMoveEvent(QMouseEvent* e) {
     const Point pt{int(e->position().x()), int(e->position().y())};
     if (hasFocus() && e->buttons() == Qt::LeftButton && e->modifiers() == Qt::NoModifier) {
-        if (DragTo(*line_, pt)) update();
+        if (DragTo(*line_, pt)) {
+            update();
+            AccessibleChange();
+        }
     }
     line_->DisplayToText();
 
@@ -260,6 +292,7 @@ void TMathEditor::mouseDoubleClickEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton) return;
     SelectPartAtCaret(*line_);
     update();
+    AccessibleChange();
 }
 
 void TMathEditor::contextMenuEvent(QContextMenuEvent* e) {
@@ -267,6 +300,13 @@ void TMathEditor::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 void TMathEditor::keyPressEvent(QKeyEvent* e) {
+    // Ctrl+Alt+S speaks the whole line; no structure key uses Ctrl with Alt.
+    constexpr auto chord = Qt::ControlModifier | Qt::AltModifier;
+    const auto held = e->modifiers() & (chord | Qt::ShiftModifier | Qt::MetaModifier);
+    if (e->key() == Qt::Key_S && held == chord) {
+        SpeakWholeLine(*this);
+        return;
+    }
     int key = VirtualKeyOf(*e);
     if (key == VK::Scroll) {
         // Scroll Lock arms (or disarms) the one-shot raw symbol entry for every line.
@@ -331,7 +371,20 @@ bool TMathEditor::event(QEvent* e) {
             return true;
         }
     }
-    return QWidget::event(e);
+    if (e->type() != QEvent::KeyPress && e->type() != QEvent::InputMethod) return QWidget::event(e);
+    const bool outer = !inKey_;
+    inKey_ = true;
+    bool handled = false;
+    try {
+        handled = QWidget::event(e);
+    } catch (...) {
+        inKey_ = !outer;
+        if (outer && std::exchange(changedInKey_, false)) AccessibleChange();
+        throw;
+    }
+    inKey_ = !outer;
+    if (outer && std::exchange(changedInKey_, false)) ReportLineChanges(*this);
+    return handled;
 }
 
 } // namespace zelm

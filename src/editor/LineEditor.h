@@ -127,6 +127,8 @@ private:
     void EnterFocus();
     void RemovePointerMarker();
     void RestartCaretBlink();
+    /// Queues one report of the line's changes to the accessibility bus, while one listens.
+    void AccessibleChange();
 
     LineOwner* owner_ = nullptr;
     std::unique_ptr<Canvas> measure_;
@@ -134,6 +136,9 @@ private:
     QBasicTimer caretTimer_;
     bool caretShown_ = false;
     bool pressed_ = false;
+    bool accessiblePending_ = false;
+    bool inKey_ = false;        // a key is being handled: it reports its changes at its end
+    bool changedInKey_ = false; // and it changed something
     SpriteCache* sprites_ = nullptr;
 };
 

@@ -9,6 +9,7 @@ namespace zelm {
 void ShowMessageBox(QWidget* parent, const QString& message, bool error) {
     QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information,
                     QApplication::applicationName(), message, QMessageBox::Ok, parent);
+    box.setAccessibleName(error ? "Foutmelding" : "Melding");
     KeepInWorkArea(box);
     box.exec();
 }

@@ -1,0 +1,137 @@
+#include "app/MenuAccessible.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QAction>
+#include <QMenu>
+#include <QPointer>
+#include <map>
+
+#include "app/MenuStyle.h"
+
+namespace zelm {
+
+namespace {
+
+/// The row of the wrapping bar that shows `item` now.
+QMenuBar* RowOf(WrappingMenuBar& bar, QAction* item) {
+    if (bar.actions().contains(item)) return &bar;
+    for (QMenuBar* row : bar.FurtherRows())
+        if (row->actions().contains(item)) return row;
+    return &bar;
+}
+
+/// One item of the main menu, in whichever row it stands.
+class BarItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    BarItemAccessible(WrappingMenuBar* bar, QAction* item) : bar_(bar), item_(item) {}
+
+    bool isValid() const override { return bar_ && item_; }
+    QObject* object() const override { return item_; }
+    QWindow* window() const override { return bar_ ? bar_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return bar_ ? QAccessible::queryAccessibleInterface(bar_.data()) : nullptr;
+    }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 && Menu() ? QAccessible::queryAccessibleInterface(Menu()) : nullptr;
+    }
+    int childCount() const override { return Menu() ? 1 : 0; }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        return c && Menu() && c->object() == Menu() ? 0 : -1;
+    }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && item_ ? QString(item_->text()).remove('&') : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid()) return {};
+        QMenuBar* row = RowOf(*bar_, item_);
+        const QRect r = row->actionGeometry(item_);
+        return QRect(row->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::MenuItem; }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid()) return s;
+        s.disabled = !item_->isEnabled();
+        s.invisible = !item_->isVisible() || !RowOf(*bar_, item_)->isVisible();
+        s.focusable = true;
+        s.focused = RowOf(*bar_, item_)->activeAction() == item_;
+        s.checkable = item_->isCheckable();
+        s.checked = item_->isChecked();
+        s.hasPopup = Menu() != nullptr;
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                 : nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name != pressAction() || !isValid() || !item_->isEnabled()) return;
+        if (Menu())
+            RowOf(*bar_, item_)->setActiveAction(item_);
+        else
+            item_->trigger();
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QMenu* Menu() const { return item_ ? item_->menu() : nullptr; }
+
+    QPointer<WrappingMenuBar> bar_;
+    QPointer<QAction> item_;
+};
+
+/// The main menu: every item of every row, in order, as one bar.
+class WrappingBarAccessible : public QAccessibleWidget {
+public:
+    explicit WrappingBarAccessible(WrappingMenuBar* bar)
+        : QAccessibleWidget(bar, QAccessible::MenuBar) {}
+    ~WrappingBarAccessible() override {
+        for (const auto& [item, id] : ids_)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    WrappingMenuBar* Bar() const { return static_cast<WrappingMenuBar*>(widget()); }
+    QList<QAction*> Items() const {
+        return Bar()->Items().isEmpty() ? Bar()->actions() : Bar()->Items();
+    }
+    int childCount() const override { return int(Items().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QAction*> items = Items();
+        if (index < 0 || index >= items.size()) return nullptr;
+        QAccessible::Id& id = ids_[items[index]];
+        if (!id)
+            id = QAccessible::registerAccessibleInterface(
+                new BarItemAccessible(Bar(), items[index]));
+        return QAccessible::accessibleInterface(id);
+    }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        return c ? int(Items().indexOf(qobject_cast<QAction*>(c->object()))) : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        for (int i = 0; i < childCount(); ++i)
+            if (child(i)->rect().contains(x, y)) return child(i);
+        return nullptr;
+    }
+
+private:
+    mutable std::map<QAction*, QAccessible::Id> ids_;
+};
+
+QAccessibleInterface* MenuFactory(const QString&, QObject* object) {
+    if (auto* bar = qobject_cast<WrappingMenuBar*>(object)) return new WrappingBarAccessible(bar);
+    return nullptr;
+}
+
+} // namespace
+
+void InstallMenuAccessibility() {
+    static const bool installed = (QAccessible::installFactory(MenuFactory), true);
+    (void)installed;
+}
+
+} // namespace zelm

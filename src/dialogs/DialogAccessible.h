@@ -1,0 +1,21 @@
+// The dialogs' own widgets on the accessibility bus: the function list's grid as a table whose
+// cells speak their entries, and the help pages' pictures as graphics with a text alternative.
+#pragma once
+
+#include <QString>
+
+namespace zelm {
+
+class TRooster;
+
+/// Registers the factory of the grid and the help pictures with Qt; once per process.
+void InstallDialogAccessibility();
+
+/// What cell (col, row) of `grid` says to a screen reader: a heading in the header row, the
+/// Dutch speech of a name or formula, a key combination in words.
+QString SpokenCell(const TRooster& grid, int col, int row);
+
+/// After the grid's current cell moved: the screen reader hears of the new one.
+void ReportCurrentCell(TRooster& grid);
+
+} // namespace zelm

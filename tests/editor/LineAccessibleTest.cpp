@@ -1,0 +1,103 @@
+// The line on the accessibility bus, offscreen: the events a keystroke sends (recorded instead
+// of sent), and caret positions read back through the text interface.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QTest>
+
+#include "editor/LineAccessible.h"
+#include "editor/LineEditor.h"
+
+namespace zelm {
+namespace {
+
+std::vector<std::string> recorded;
+
+void Record(QAccessibleEvent* e) {
+    switch (e->type()) {
+    case QAccessible::TextInserted:
+        return recorded.push_back(
+            "+" + static_cast<QAccessibleTextInsertEvent*>(e)->textInserted().toStdString());
+    case QAccessible::TextRemoved:
+        return recorded.push_back(
+            "-" + static_cast<QAccessibleTextRemoveEvent*>(e)->textRemoved().toStdString());
+    case QAccessible::TextCaretMoved:
+        return recorded.push_back(
+            "caret " +
+            std::to_string(static_cast<QAccessibleTextCursorEvent*>(e)->cursorPosition()));
+    case QAccessible::TextSelectionChanged: {
+        const auto* s = static_cast<QAccessibleTextSelectionEvent*>(e);
+        return recorded.push_back("sel " + std::to_string(s->selectionStart()) + "-" +
+                                  std::to_string(s->selectionEnd()));
+    }
+    case QAccessible::ObjectShow:
+        return recorded.push_back("say " +
+                                  e->accessibleInterface()->text(QAccessible::Name).toStdString());
+    default:
+        return;
+    }
+}
+
+class LineAccessibleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        eventSink = Record;
+        listeningOverride = true;
+        line.SetPlainText(false);
+        line.Line().Selstart = line.Line().Seleinde = line.Line().CaretPos = 1;
+        line.SetText(" ");
+        line.SetLineIndex(4);
+        iface = QAccessible::queryAccessibleInterface(&line);
+        Keys({});
+    }
+    void TearDown() override {
+        listeningOverride.reset();
+        eventSink = nullptr;
+    }
+    /// Sends `keys` and returns the events the line reported for them.
+    std::vector<std::string>
+    Keys(std::initializer_list<std::pair<int, Qt::KeyboardModifiers>> keys) {
+        QCoreApplication::sendPostedEvents();
+        recorded.clear();
+        for (auto [key, mods] : keys)
+            QTest::keyClick(&line, Qt::Key(key), mods);
+        QCoreApplication::sendPostedEvents();
+        return recorded;
+    }
+    QString Text() const { return iface->textInterface()->text(0, -1); }
+    int Caret() const { return iface->textInterface()->cursorPosition(); }
+
+    TMathEditor line{nullptr};
+    QAccessibleInterface* iface = nullptr;
+};
+
+using Events = std::vector<std::string>;
+
+TEST_F(LineAccessibleTest, OneReportPerKeyOfWhatChangedAtTheCaret) {
+    EXPECT_EQ(iface->text(QAccessible::Name), "Regel 5");
+    const int end = int(Text().size());
+    const std::string at = std::to_string(end), behind = std::to_string(end + 1);
+    // Typed: the character alone, then the caret behind it.
+    EXPECT_EQ(Keys({{Qt::Key_B, {}}}), (Events{"+b", "caret " + behind}));
+    EXPECT_EQ(Keys({{Qt::Key_Left, {}}}), (Events{"caret " + at}));
+    EXPECT_EQ(Keys({{Qt::Key_Right, Qt::ShiftModifier}}),
+              (Events{"caret " + behind, "sel " + at + "-" + behind}));
+    EXPECT_EQ(Keys({{Qt::Key_Delete, {}}}), (Events{"-b", "caret " + at, "sel " + at + "-" + at}));
+    EXPECT_EQ(Text().size(), end);
+    // Nothing when no assistive technology listens.
+    listeningOverride = false;
+    EXPECT_EQ(Keys({{Qt::Key_C, {}}}), Events{});
+}
+
+TEST_F(LineAccessibleTest, CaretInAFractionMapsIntoItsNumeratorAndSaysWhereItIs) {
+    Keys({{Qt::Key_A, {}}});
+    const Events events = Keys({{Qt::Key_Up, Qt::AltModifier}, {Qt::Key_X, {}}});
+    EXPECT_EQ(std::count(events.begin(), events.end(), "say in de teller"), 1);
+    // The caret stands behind the typed x, inside the numerator's written form.
+    EXPECT_EQ(Text().mid(Caret() - 1, 1), "x") << Text().toStdString();
+    iface->textInterface()->setCursorPosition(int(Text().size()));
+    EXPECT_EQ(line.Line().CaretPos, int(line.Text().size()));
+}
+
+} // namespace
+} // namespace zelm
