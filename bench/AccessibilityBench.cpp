@@ -50,8 +50,6 @@ void KeystrokeAccessibility(benchmark::State& state, bool active) {
     listeningOverride.reset();
 }
 
-constexpr int SampleCount = 5000;
-
 BENCHMARK_CAPTURE(KeystrokeAccessibility, nested_255_inactive, false)
     ->UseManualTime()
     ->Iterations(SampleCount)

@@ -32,7 +32,6 @@ void MathML(benchmark::State& state, const Formula& f) {
     Written(state, f, [](const MathTree& t) { return ToMathML(t); });
 }
 
-constexpr int SampleCount = 5000;
 BENCHMARK_CAPTURE(Latex, nested_255, LongLine())
     ->Unit(benchmark::kMicrosecond)
     ->UseManualTime()

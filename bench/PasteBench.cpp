@@ -59,7 +59,6 @@ void SetterOfPastedLine(benchmark::State& state) {
     state.counters["line_chars"] = double(pasted.text.size());
 }
 
-constexpr int SampleCount = 5000;
 BENCHMARK_CAPTURE(Paste, latex_200, false)
     ->Unit(benchmark::kMicrosecond)
     ->UseManualTime()

@@ -50,4 +50,7 @@ private:
     std::vector<double> durations_;
 };
 
+/// Single samples per benchmark: at least 2,000, so that the 99th percentile rests on 20 of them.
+constexpr int SampleCount = 5000;
+
 } // namespace zelm::bench

@@ -58,8 +58,6 @@ void KeystrokeLargest(benchmark::State& state, const Formula& f, const Formula& 
     state.counters["peak_rss_MB"] = double(usage.ru_maxrss) / 1024;
 }
 
-// Single samples: at least 2,000 of each, so that the 99th percentile rests on 20 of them.
-constexpr int SampleCount = 5000;
 BENCHMARK_CAPTURE(Setter, short_line, ShortLine())
     ->Unit(benchmark::kMicrosecond)
     ->UseManualTime()

@@ -13,14 +13,14 @@ packages=(
     fonts-wine fonts-urw-base35 fonts-liberation2
     nodejs npm
     xvfb xauth imagemagick librsvg2-bin
-    xdotool xclip
+    xdotool xclip  # test-only: the program driven by keys, the system clipboard read back
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
     w3c-sgml-lib
     file
     valgrind
     clang libclang-rt-14-dev
     # test-only: the program on a real accessibility bus, driven like a screen reader
-    xdotool dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+    dbus dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 )
 
 missing=()
