@@ -3,6 +3,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 namespace zelm {
 
@@ -20,5 +21,24 @@ std::optional<unsigned char> UnicodeToCp1252(char32_t u);
 /// nothing when `u` is not one of the encoding's own characters (digits, "+" and the other
 /// bytes that stand for themselves are not).
 std::optional<unsigned char> UnicodeToSymbol(char32_t u);
+
+/// Appends `u` to `out` as UTF-8.
+inline void AppendUtf8(std::string& out, char32_t u) {
+    if (u < 0x80) {
+        out += char(u);
+    } else if (u < 0x800) {
+        out += char(0xC0 | (u >> 6));
+        out += char(0x80 | (u & 0x3F));
+    } else if (u < 0x10000) {
+        out += char(0xE0 | (u >> 12));
+        out += char(0x80 | ((u >> 6) & 0x3F));
+        out += char(0x80 | (u & 0x3F));
+    } else {
+        out += char(0xF0 | (u >> 18));
+        out += char(0x80 | ((u >> 12) & 0x3F));
+        out += char(0x80 | ((u >> 6) & 0x3F));
+        out += char(0x80 | (u & 0x3F));
+    }
+}
 
 } // namespace zelm

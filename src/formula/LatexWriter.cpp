@@ -457,7 +457,7 @@ private:
         }
         // Maths takes no characters beyond ASCII: text mode sets them as they are.
         Put("\\text{");
-        writer::AppendUtf8(out_, u);
+        AppendUtf8(out_, u);
         Put("}");
     }
 

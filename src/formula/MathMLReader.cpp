@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "formula/Charset.h"
 #include "formula/DeclMath.h"
 #include "formula/MathReaders.h"
 #include "formula/MathReading.h"
@@ -322,23 +323,8 @@ std::u32string TokenText(const XmlNode& e, bool& lossy) {
 
 std::string Utf8(const std::u32string& text) {
     std::string out;
-    for (char32_t u : text) {
-        if (u < 0x80) {
-            out += char(u);
-        } else if (u < 0x800) {
-            out += char(0xC0 | (u >> 6));
-            out += char(0x80 | (u & 0x3F));
-        } else if (u < 0x10000) {
-            out += char(0xE0 | (u >> 12));
-            out += char(0x80 | ((u >> 6) & 0x3F));
-            out += char(0x80 | (u & 0x3F));
-        } else {
-            out += char(0xF0 | (u >> 18));
-            out += char(0x80 | ((u >> 12) & 0x3F));
-            out += char(0x80 | ((u >> 6) & 0x3F));
-            out += char(0x80 | (u & 0x3F));
-        }
-    }
+    for (char32_t u : text)
+        AppendUtf8(out, u);
     return out;
 }
 

@@ -24,7 +24,7 @@ void AppendEscaped(std::string& out, char32_t u) {
         out += "&quot;";
         return;
     default:
-        writer::AppendUtf8(out, u);
+        AppendUtf8(out, u);
     }
 }
 

@@ -39,8 +39,7 @@ const ByteTable& CharTable() {
         ByteTable named = TableOf(std::begin(CharReadings), std::end(CharReadings));
         for (int b = 0; b < 256; ++b) {
             const char32_t u = writer::TextChar(static_cast<unsigned char>(b));
-            if (named[b].empty() && u > ' ' && u != 0xA0 && u != 0xAD)
-                writer::AppendUtf8(named[b], u);
+            if (named[b].empty() && u > ' ' && u != 0xA0 && u != 0xAD) AppendUtf8(named[b], u);
         }
         return named;
     }();
@@ -58,7 +57,7 @@ const ByteTable& SymbolTable() {
             if (b < 0x80)
                 named[b] = CharTable()[b];
             else
-                writer::AppendUtf8(named[b], u);
+                AppendUtf8(named[b], u);
         }
         return named;
     }();
@@ -73,7 +72,7 @@ const ByteTable& SignTable() {
 std::string Utf8Of1252(std::string_view bytes) {
     std::string out;
     for (unsigned char b : bytes)
-        if (const char32_t u = writer::TextChar(b)) writer::AppendUtf8(out, u);
+        if (const char32_t u = writer::TextChar(b)) AppendUtf8(out, u);
     return out;
 }
 
@@ -398,7 +397,7 @@ void PlainReading(const MathNode& n, std::string& out) {
         if (c.kind == NodeKind::Char) {
             const char32_t u = writer::TextChar(c.value);
             if (u > ' ' && u != 0xA0 && u != 0xAD) {
-                writer::AppendUtf8(out, u);
+                AppendUtf8(out, u);
             } else if (!out.empty() && out.back() != ' ') {
                 out += ' ';
             }

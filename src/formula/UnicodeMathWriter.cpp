@@ -22,7 +22,7 @@ public:
 private:
     void Put(char32_t u, int caret) {
         if (u == 0) return;
-        writer::AppendUtf8(out_.utf8, u);
+        AppendUtf8(out_.utf8, u);
         out_.caretAt.push_back(caret);
     }
     void Put(std::u32string_view s, int caret) {

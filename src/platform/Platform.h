@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "formula/Charset.h" // AppendUtf8
+
 class QClipboard;
 class QCoreApplication;
 class QWidget;
@@ -23,8 +25,6 @@ namespace zelm {
 
 /// A path as the file system takes it: UTF-8, with the bytes DecodeFileName escaped restored.
 std::string NativePath(const QString& path);
-/// Appends the UTF-8 bytes of `cp` to `out`.
-void AppendUtf8(std::string& out, char32_t cp);
 /// A file name from the file system; bytes that are not valid UTF-8 survive in escaped form.
 QString DecodeFileName(const std::string& bytes);
 /// The program's arguments after the program name, decoded as file names.
