@@ -7,7 +7,7 @@ FUZZ_TARGETS := DocumentFuzz SetterFuzz KeysFuzz LatexFuzz MathMLFuzz
 # make fuzz: seconds per target. make fuzz-ci: executions per target (target:runs), about ten
 # seconds each on one core; a key input holds hundreds of keys, so it gets fewer.
 FUZZ_TIME ?= 60
-FUZZ_CI_RUNS ?= DocumentFuzz:10000 SetterFuzz:25000 KeysFuzz:2000 LatexFuzz:3000 MathMLFuzz:10000
+FUZZ_CI_RUNS ?= DocumentFuzz:10000 SetterFuzz:25000 KeysFuzz:2000 LatexFuzz:9000 MathMLFuzz:40000
 # A target with a dictionary of its own (tests/fuzz/<target>.dict) takes it, the others zelm.dict.
 FUZZ_DICT = -dict=$$(test -f tests/fuzz/$$t.dict && echo tests/fuzz/$$t.dict || echo tests/fuzz/zelm.dict)
 JOBS ?= $(shell nproc)

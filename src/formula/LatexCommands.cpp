@@ -1,5 +1,8 @@
 #include "formula/LatexCommands.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "formula/DeclMath.h"
 
 namespace zelm::latex {
@@ -293,9 +296,19 @@ constexpr Command Commands[] = {
 } // namespace
 
 const Command* FindCommand(std::string_view name) {
-    for (const Command& c : Commands)
-        if (c.name == name) return &c;
-    return nullptr;
+    // The table by name, sorted once: a formula looks up a command every few characters.
+    static const std::vector<const Command*> byName = [] {
+        std::vector<const Command*> sorted;
+        for (const Command& c : Commands)
+            sorted.push_back(&c);
+        std::sort(sorted.begin(), sorted.end(),
+                  [](const Command* a, const Command* b) { return a->name < b->name; });
+        return sorted;
+    }();
+    const auto at =
+        std::lower_bound(byName.begin(), byName.end(), name,
+                         [](const Command* c, std::string_view n) { return c->name < n; });
+    return at != byName.end() && (*at)->name == name ? *at : nullptr;
 }
 
 } // namespace zelm::latex

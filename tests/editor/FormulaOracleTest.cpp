@@ -16,6 +16,7 @@
 #include "editor/LineEditor.h"
 #include "formula/MathWriters.h"
 #include "support/FormulaCorpus.h"
+#include "support/RoundTrip.h"
 #include "support/TestVolume.h"
 #include "tools/HelpFormulas.h"
 
@@ -127,6 +128,13 @@ TEST(FormulaOracleTest, KatexRendersEveryLatexAndEveryMathMLIsValid) {
         RunTool(xmllint, {"--noout", "--nonet", "--dtdvalid", dtd, mathml.fileName()});
     ASSERT_TRUE(validated.ran);
     EXPECT_EQ(validated.status, 0) << validated.output.left(4000).toStdString();
+}
+
+// The help pages' and the benchmarks' lines come back exactly through LaTeX and MathML.
+TEST(FormulaRoundTrip, HelpAndBenchmarkLinesComeBackExactly) {
+    for (const std::vector<test::CorpusLine>& lines : {HelpLines(), BenchLines()})
+        for (const test::CorpusLine& c : lines)
+            test::ExpectRoundTrip(c, true);
 }
 
 } // namespace
