@@ -41,7 +41,7 @@ test: build
 # Built by clang (the second compiler also checks the code), which compiles with the sanitizers
 # in half the time that g++ takes, optimised less and with line tables only; the sanitizers find
 # the same faults.
-ASAN_TEST_VOLUME ?= 10
+ASAN_TEST_VOLUME ?= 5
 test-asan: deps
 	$(if $(wildcard $(ASAN_BUILD)/CMakeCache.txt),,CC=clang CXX=clang++) \
 	cmake -S . -B $(ASAN_BUILD) $(call new_build,$(ASAN_BUILD)) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -54,7 +54,7 @@ test-asan: deps
 # libFuzzer targets over the Qt-free core, built with clang, AddressSanitizer and UBSan.
 fuzz-build: deps
 	CC=clang CXX=clang++ cmake -S tests/fuzz -B $(FUZZ_BUILD) $(call new_build,$(FUZZ_BUILD)) \
-	    -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG"
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 
 # Each target for FUZZ_TIME seconds, one process each; new inputs go to $(FUZZ_BUILD)/corpus,

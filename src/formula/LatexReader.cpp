@@ -325,6 +325,11 @@ private:
             }
         }
         pos_ = afterPower;
+        if (numerator.children.size() == 1 && IsDegree(numerator.children[0])) {
+            // `{}^{\circ}`: the degree sign after an atom that has a power already.
+            row.children.push_back(std::move(numerator.children[0]));
+            return true;
+        }
         row.children.push_back(Node(NodeKind::Power, {std::move(numerator)}));
         return true;
     }

@@ -231,7 +231,12 @@ private:
             return;
         case NodeKind::Symbol:
             if (const char32_t u = writer::SymbolChar(n.value)) {
-                if (const char* command = SymbolCommand(u))
+                const char* command = SymbolCommand(u);
+                if (command && command[0] == '^') {
+                    DegreeSign(command);
+                    return;
+                }
+                if (command)
                     Put(command);
                 else
                     Character(u);
@@ -311,6 +316,13 @@ private:
     static const MathNode& Child(const MathNode& n, std::size_t i) {
         static const MathNode empty;
         return i < n.children.size() ? n.children[i] : empty;
+    }
+
+    /// The degree sign is a superscript of the atom before it, so that atom may not have one yet.
+    void DegreeSign(const char* command) {
+        if (!atom_.base || atom_.sup) Put("{}");
+        Put(command);
+        atom_.base = atom_.sup = true;
     }
 
     /// A power or an index on the atom before it; `{}` stands in for a missing or full atom.

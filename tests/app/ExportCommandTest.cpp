@@ -18,6 +18,7 @@
 #include "files/FileIO.h"
 #include "platform/EmfCanvas.h"
 #include "support/EmfReader.h"
+#include "support/FileBytes.h"
 
 namespace zelm {
 namespace {
@@ -53,10 +54,7 @@ ProcessResult Export(const QStringList& arguments, bool ceiling = false) {
             process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::Read;
 
 class ExportCommand : public ::testing::Test {
 protected:

@@ -27,15 +27,13 @@
 #include "platform/Platform.h"
 #include "platform/QtCanvas.h"
 #include "support/EmfReader.h"
+#include "support/FileBytes.h"
 #include "support/FixedLines.h"
 
 namespace zelm {
 namespace {
 
-QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+using test::Read;
 
 void Write(const QString& path, const QByteArray& bytes) {
     QFile f(path);

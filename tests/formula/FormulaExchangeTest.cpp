@@ -101,6 +101,9 @@ const Formula Formulas[] = {
     {"a prime after a power: LaTeX takes one superscript an atom", B({"x", s, "2", s, "'"}),
      B({P(7), P(8)}), false, "x^{2}{}'", "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup><mo>'</mo>",
      "x^(2)'"},
+    {"a degree sign after a power is a second superscript", B({"x", s, "2", s, kSym}),
+     B({P(7), P(8), P(0xB0)}), false, "x^{2}{}^{\\circ}",
+     "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup><mo>\u00B0</mo>", "x^(2)\u00B0"},
     {"a root index that starts with a brace is braced", B({s, s, "2", s, s, "x", s}),
      B({P(12), P(7), P(8), P(25), P(13)}), false, "\\sqrt[{{}^{2}}]{x}",
      "<mroot><mrow><mi>x</mi></mrow><mrow><msup><mrow/><mrow><mn>2</mn></mrow></msup></mrow>"

@@ -61,6 +61,7 @@ TEST(LatexReader, ReadsTheWritersLatexAndTheUsualVariants) {
         {"\\pi r^2", "#r#2#", {32, 7, 8}},
         {"\\mathrm{e}^{x}", "##x#", {33, 7, 8}},
         {"\\vert x| \\int x \\pm 90^{\\circ}", "#x|$x$90$", {37, 0xF2, 0xB1, 0xB0}},
+        {"x^{2}{}^{\\circ}", "x#2#$", {7, 8, 0xB0}},
         {"\\underline{ab}", "#ab#", {38, 38}},
         {"\\textcolor[RGB]{255,0,0}{x}", "#x#", {39, 39}},
         {"\\text{\xc3\xa9 en \xc3\xbc}\\ 1~2", "\xe9 en \xfc 1 2", {}},
