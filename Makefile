@@ -11,6 +11,9 @@ FUZZ_CI_RUNS ?= DocumentFuzz:10000 SetterFuzz:25000 KeysFuzz:2000 LatexFuzz:9000
 # A target with a dictionary of its own (tests/fuzz/<target>.dict) takes it, the others zelm.dict.
 FUZZ_DICT = -dict=$$(test -f tests/fuzz/$$t.dict && echo tests/fuzz/$$t.dict || echo tests/fuzz/zelm.dict)
 JOBS ?= $(shell nproc)
+# One test more than there are cores: the desktop tests (the display, the accessibility bus, the
+# installed program) mostly wait for their servers.
+TEST_JOBS ?= $(shell echo $$(( $$(nproc) + 1 )))
 
 .PHONY: run test test-asan bench deps build screenshot format lint help-pictures install package \
         package-check fuzz fuzz-build fuzz-ci fuzz-seeds
@@ -34,7 +37,7 @@ run: build
 	./$(BUILD)/ZelmEditor $(ARGS)
 
 test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZELM_ORACLES_REQUIRED=1 ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ZELM_ORACLES_REQUIRED=1 ctest --output-on-failure -j $(TEST_JOBS)
 
 # The same tests once more with AddressSanitizer and UndefinedBehaviorSanitizer. The randomized
 # tests run a short volume here (percent of their full count): `make test` runs them in full.
@@ -49,7 +52,7 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1 ZELM_TEST_VOLUME=$(ASAN_TEST_VOLUME) \
-	    ctest --output-on-failure -j $(JOBS)
+	    ctest --output-on-failure -j $(TEST_JOBS)
 
 # libFuzzer targets over the Qt-free core, built with clang, AddressSanitizer and UBSan.
 fuzz-build: deps
