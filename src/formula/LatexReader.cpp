@@ -16,7 +16,8 @@ namespace {
 using namespace reading;
 using namespace latex;
 
-bool IsLetter(char c) {
+/// A letter of a control word.
+bool IsCommandLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
@@ -82,7 +83,7 @@ private:
     std::string_view CommandAt(std::size_t at) const {
         if (at >= s_.size() || s_[at] != '\\' || at + 1 >= s_.size()) return {};
         std::size_t end = at + 1;
-        while (end < s_.size() && IsLetter(s_[end]))
+        while (end < s_.size() && IsCommandLetter(s_[end]))
             ++end;
         if (end == at + 1) ++end; // a one-character command such as \, or \{
         return s_.substr(at + 1, end - at - 1);
@@ -163,7 +164,7 @@ private:
                 ++i;
             } else if (c == '\\' && i + 1 < raw.size()) {
                 std::size_t end = i + 1;
-                while (end < raw.size() && IsLetter(raw[end]))
+                while (end < raw.size() && IsCommandLetter(raw[end]))
                     ++end;
                 if (end == i + 1) ++end;
                 const Command* cmd = FindCommand(raw.substr(i + 1, end - i - 1));
