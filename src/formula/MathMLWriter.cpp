@@ -8,26 +8,6 @@
 namespace zelm {
 namespace {
 
-/// Appends `u` to `out`, escaped for XML text and attribute values.
-void AppendEscaped(std::string& out, char32_t u) {
-    switch (u) {
-    case '&':
-        out += "&amp;";
-        return;
-    case '<':
-        out += "&lt;";
-        return;
-    case '>':
-        out += "&gt;";
-        return;
-    case '"':
-        out += "&quot;";
-        return;
-    default:
-        AppendUtf8(out, u);
-    }
-}
-
 class MathMLWriter {
 public:
     std::string Write(const MathTree& tree) {
@@ -35,11 +15,7 @@ public:
         out_ = "<math xmlns=\"http://www.w3.org/1998/Math/MathML\">";
         if (tree.plainText) {
             out_ += "<mtext>";
-            for (const char c : ToPlainText(tree))
-                if (c == '&' || c == '<' || c == '>' || c == '"')
-                    AppendEscaped(out_, char32_t(c));
-                else
-                    out_ += c;
+            out_ += writer::XmlEscaped(ToPlainText(tree));
             out_ += "</mtext>";
         } else {
             Row(tree.root);
@@ -116,7 +92,7 @@ private:
         out_ += '<';
         out_ += tag;
         out_ += '>';
-        AppendEscaped(out_, u);
+        writer::AppendXmlEscaped(out_, u);
         out_ += "</";
         out_ += tag;
         out_ += '>';
@@ -224,7 +200,7 @@ private:
     void Escaped(std::string_view bytes) {
         for (const char c : bytes)
             if (const char32_t u = writer::TextChar(static_cast<unsigned char>(c)))
-                AppendEscaped(out_, u);
+                writer::AppendXmlEscaped(out_, u);
     }
 
     void Name(const MathNode& n) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formula/MathWriters.h"
+#include "formula/WriterText.h"
 
 namespace zelm {
 
@@ -100,29 +101,6 @@ std::string LatexText(const std::string& utf8) {
     return out;
 }
 
-std::string HtmlText(std::string_view utf8) {
-    std::string out;
-    for (char c : utf8) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 // Every ASCII punctuation character may be escaped in Markdown; these would start markup.
 std::string MarkdownText(const std::string& utf8) {
     std::string out;
@@ -172,7 +150,7 @@ std::string Tex(const std::vector<NoteLine>& lines) {
 std::string Html(const std::vector<NoteLine>& lines, std::string_view title) {
     std::string out = "<!DOCTYPE html>\n<html lang=\"nl\">\n<head>\n<meta charset=\"utf-8\"/>\n"
                       "<title>" +
-                      HtmlText(title) +
+                      writer::XmlEscaped(title) +
                       "</title>\n<style>\n"
                       "body { font-family: serif; max-width: 50em; margin: 2em auto; "
                       "padding: 0 1em; }\n"
@@ -183,7 +161,7 @@ std::string Html(const std::vector<NoteLine>& lines, std::string_view title) {
         const MathTree tree = TreeOf(line);
         if (line.plainText)
             out += "<p>" +
-                   TextLine(tree, HtmlText,
+                   TextLine(tree, writer::XmlEscaped,
                             [](const MathTree& t) { return MathElement(ToMathML(t)); }) +
                    "</p>\n";
         else

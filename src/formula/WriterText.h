@@ -66,4 +66,37 @@ inline std::string NodeName(const MathNode& node) {
     return NameForCode(Code::Reference, node.value);
 }
 
+/// Appends `u` to `out` as UTF-8, escaped for XML text and attribute values.
+inline void AppendXmlEscaped(std::string& out, char32_t u) {
+    switch (u) {
+    case '&':
+        out += "&amp;";
+        return;
+    case '<':
+        out += "&lt;";
+        return;
+    case '>':
+        out += "&gt;";
+        return;
+    case '"':
+        out += "&quot;";
+        return;
+    default:
+        AppendUtf8(out, u);
+    }
+}
+
+/// UTF-8 text escaped for XML text and attribute values.
+inline std::string XmlEscaped(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (const char c : utf8) {
+        if (c == '&' || c == '<' || c == '>' || c == '"')
+            AppendXmlEscaped(out, char32_t(c));
+        else
+            out += c;
+    }
+    return out;
+}
+
 } // namespace zelm::writer
