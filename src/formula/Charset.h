@@ -22,6 +22,11 @@ std::optional<unsigned char> UnicodeToCp1252(char32_t u);
 /// bytes that stand for themselves are not).
 std::optional<unsigned char> UnicodeToSymbol(char32_t u);
 
+/// An ASCII letter, A-Z or a-z.
+constexpr bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 /// Appends `u` to `out` as UTF-8.
 inline void AppendUtf8(std::string& out, char32_t u) {
     if (u < 0x80) {

@@ -4,17 +4,15 @@
 
 #include <algorithm>
 
+#include "formula/Charset.h"
+
 namespace zelm {
 
 namespace {
 
-bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
 /// The characters that make up an italic run: letters and the symbol character.
 bool IsItalicRunChar(char c) {
-    return c == Code::Symbol || IsLetter(c);
+    return c == Code::Symbol || IsAsciiLetter(c);
 }
 
 /// Inserts `parameter` at `index`, or at the end when a broken code string is shorter.

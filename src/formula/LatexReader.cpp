@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "formula/Charset.h"
 #include "formula/DeclMath.h"
 #include "formula/LatexCommands.h"
 #include "formula/MathReaders.h"
@@ -15,11 +16,6 @@ namespace {
 
 using namespace reading;
 using namespace latex;
-
-/// A letter of a control word.
-bool IsCommandLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -83,7 +79,7 @@ private:
     std::string_view CommandAt(std::size_t at) const {
         if (at >= s_.size() || s_[at] != '\\' || at + 1 >= s_.size()) return {};
         std::size_t end = at + 1;
-        while (end < s_.size() && IsCommandLetter(s_[end]))
+        while (end < s_.size() && IsAsciiLetter(s_[end]))
             ++end;
         if (end == at + 1) ++end; // a one-character command such as \, or \{
         return s_.substr(at + 1, end - at - 1);
@@ -164,7 +160,7 @@ private:
                 ++i;
             } else if (c == '\\' && i + 1 < raw.size()) {
                 std::size_t end = i + 1;
-                while (end < raw.size() && IsCommandLetter(raw[end]))
+                while (end < raw.size() && IsAsciiLetter(raw[end]))
                     ++end;
                 if (end == i + 1) ++end;
                 const Command* cmd = FindCommand(raw.substr(i + 1, end - i - 1));

@@ -198,7 +198,6 @@ private:
         afterPrime_ = false;
     }
 
-    static bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
     static bool EndsWithControlWord(std::string_view s) {
         std::size_t i = s.size();
         while (i > 0 && IsAsciiLetter(s[i - 1]))
