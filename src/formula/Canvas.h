@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "formula/FontDesc.h"
+
 namespace zelm {
 
 /// Texts are byte strings in Windows-1252; bytes 1 to 6 are the formula's code characters.
@@ -29,20 +31,6 @@ constexpr int GreenOf(ColorRef c) {
 constexpr int BlueOf(ColorRef c) {
     return int((c >> 16) & 0xFF);
 }
-
-/// A font as described to the canvas. `height` follows the platform convention: negative is
-/// the character height in pixels, positive the cell height.
-struct FontDesc {
-    std::string face = "Tahoma";
-    int height = -16;
-    int width = 0;
-    int weight = 400;
-    int italic = 0;    // 0 or 1
-    int underline = 0; // 0 off, any other value on
-    int strikeOut = 0;
-    int charSet = 0;
-    bool operator==(const FontDesc&) const = default;
-};
 
 /// The metrics the layout needs, named after the outline text metrics they stand for.
 struct FontMetrics {
@@ -102,9 +90,6 @@ enum class RasterOp { CopyPen, Not };
 /// The system highlight colour asked of the canvas by ColorRef(SystemHighlight).
 constexpr ColorRef SystemHighlight = 0xFF00000Du;
 
-/// A font description as resolved by one canvas: a small number, valid for the canvas's life.
-using FontId = int;
-
 /// Abstract device context. Selecting an object returns the one it replaces, so that a caller
 /// can select it again when it is done.
 class Canvas {
@@ -119,9 +104,9 @@ public:
     /// The id of `f` on this canvas. A canvas that keeps no fonts of its own gets a small
     /// table of descriptions here, selected through SelectFont.
     virtual FontId FontIdOf(const FontDesc& f) {
-        for (std::size_t i = 0; i < fontIds_.size(); ++i)
-            if (fontIds_[i] == f) return FontId(i);
+        if (const FontId known = fontIndex_.Find(f); known >= 0) return known;
         fontIds_.push_back(f);
+        fontIndex_.Add(f, FontId(fontIds_.size() - 1));
         return FontId(fontIds_.size() - 1);
     }
     /// Selects the font of an id that FontIdOf gave on this canvas.
@@ -185,6 +170,7 @@ protected:
 
 private:
     std::vector<FontDesc> fontIds_; // the default id table: an id is an index
+    FontIdTable fontIndex_;         // and the id of each description in it
 };
 
 } // namespace zelm

@@ -79,13 +79,6 @@ inline const ResolvedFont& ResolvedFontOf(FontId id) {
     return *detail::resolvedFonts->at(std::size_t(id));
 }
 
-/// Cheaper than the == of the description: the sizes differ far more often than the faces.
-inline bool SameFont(const FontDesc& a, const FontDesc& b) {
-    return a.height == b.height && a.weight == b.weight && a.italic == b.italic &&
-           a.underline == b.underline && a.width == b.width && a.strikeOut == b.strikeOut &&
-           a.charSet == b.charSet && a.face == b.face;
-}
-
 /// Whether bold text of `face` needs the double strike: decided once per face and slant by
 /// comparing the ink of its bold and regular glyphs.
 bool BoldNeedsDoubleStrike(const std::string& face, bool italic = false);
