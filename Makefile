@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TARGETS := DocumentFuzz SetterFuzz KeysFuzz LatexFuzz MathMLFuzz
-# make fuzz: seconds per target. make fuzz-ci: executions per target (target:runs), about ten
+# make fuzz: seconds per target. make fuzz-ci: executions per target (target:runs), five to ten
 # seconds each on one core; a key input holds hundreds of keys, so it gets fewer.
 FUZZ_TIME ?= 60
 FUZZ_CI_RUNS ?= DocumentFuzz:10000 SetterFuzz:25000 KeysFuzz:2000 LatexFuzz:9000 MathMLFuzz:40000
