@@ -30,12 +30,14 @@ QAccessibleInterface* LineFactory(const QString&, QObject* object) {
     return nullptr;
 }
 
-/// The display position in front of Text position `t`.
+/// The display position of Text position `t`: behind the italic marker that may stand there,
+/// as the line maps its own caret, since no part starts at a marker.
 int DisplayOf(const Bytes& cursief, int t) {
     int seen = 0;
     for (int d = 0; d < int(cursief.size()); ++d) {
-        if (seen >= t) return d;
-        if (!IsItalicMarker(cursief[std::size_t(d)])) ++seen;
+        const bool marker = IsItalicMarker(cursief[std::size_t(d)]);
+        if (seen >= t && !marker) return d;
+        if (!marker) ++seen;
     }
     return int(cursief.size());
 }

@@ -99,5 +99,19 @@ TEST_F(LineAccessibleTest, CaretInAFractionMapsIntoItsNumeratorAndSaysWhereItIs)
     EXPECT_EQ(line.Line().CaretPos, int(line.Text().size()));
 }
 
+// Each character's box stands where it is drawn: left to right along a line without structures,
+// the first letter of an italic run too (its marker stands in front of it in the display text).
+TEST_F(LineAccessibleTest, CharacterBoxesRunLeftToRight) {
+    QTest::keyClicks(&line, "2ab+c");
+    QCoreApplication::sendPostedEvents();
+    QAccessibleTextInterface* text = iface->textInterface();
+    int left = text->characterRect(0).x();
+    for (int i = 1; i < text->characterCount(); ++i) {
+        const int x = text->characterRect(i).x();
+        EXPECT_GT(x, left) << "offset " << i << " of \"" << Text().toStdString() << '"';
+        left = x;
+    }
+}
+
 } // namespace
 } // namespace zelm
