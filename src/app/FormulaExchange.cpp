@@ -1,6 +1,5 @@
 #include "app/FormulaExchange.h"
 
-#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
@@ -24,13 +23,6 @@ const char* const PresentationType = "application/mathml-presentation+xml";
 const char* const UnicodeMathType = "text/x-unicodemath";
 const char* const ExportTypes = "LaTeX (*.tex);;HTML met MathML (*.html);;Markdown (*.md);;"
                                 "MathML (*.mml);;PDF, A4-pagina's (*.pdf)";
-
-void Beep() {
-    if (TMathEditor::beep)
-        TMathEditor::beep();
-    else
-        QApplication::beep();
-}
 
 QByteArray Utf8(const std::string& s) {
     return QByteArray::fromStdString(s);
@@ -100,10 +92,10 @@ void FormulaExchange::PlakFormuleClick() {
     const QMimeData* data = SystemClipboard().mimeData();
     const std::optional<ReadResult> read = data ? ReadFormula(*data) : std::nullopt;
     if (!read || !InsertStructures(line->Line(), read->row)) {
-        Beep();
+        TMathEditor::Beep();
         return;
     }
-    if (read->lossy) Beep();
+    if (read->lossy) TMathEditor::Beep();
 }
 
 void FormulaExchange::MLatexClick() {

@@ -32,14 +32,14 @@ std::function<std::unique_ptr<Canvas>()> TMathEditor::measureFactory;
 std::function<bool()> TMathEditor::fontSmoothingSource;
 std::function<void()> TMathEditor::beep;
 
-namespace {
-
-void Beep() {
-    if (TMathEditor::beep)
-        TMathEditor::beep();
+void TMathEditor::Beep() {
+    if (beep)
+        beep();
     else
         QApplication::beep();
 }
+
+namespace {
 
 // The line that shows the pointer marker; only lines make themselves its owner.
 TMathEditor* MarkerLine() {
@@ -372,18 +372,19 @@ bool TMathEditor::event(QEvent* e) {
         }
     }
     if (e->type() != QEvent::KeyPress && e->type() != QEvent::InputMethod) return QWidget::event(e);
-    const bool outer = !inKey_;
+    // A key's changes are gathered only while a screen reader listens, and by the outermost key.
+    if (inKey_ || !Listening()) return QWidget::event(e);
     inKey_ = true;
     bool handled = false;
     try {
         handled = QWidget::event(e);
     } catch (...) {
-        inKey_ = !outer;
-        if (outer && std::exchange(changedInKey_, false)) AccessibleChange();
+        inKey_ = false;
+        if (std::exchange(changedInKey_, false)) AccessibleChange(); // after the error's message
         throw;
     }
-    inKey_ = !outer;
-    if (outer && std::exchange(changedInKey_, false)) ReportLineChanges(*this);
+    inKey_ = false;
+    if (std::exchange(changedInKey_, false)) ReportLineChanges(*this);
     return handled;
 }
 

@@ -88,6 +88,8 @@ public:
     static std::function<bool()> fontSmoothingSource;
     /// Sounds the system beep for a refused character; tests count the beeps.
     static std::function<void()> beep;
+    /// The beep for refused input: `beep` when one is set, else the system's.
+    static void Beep();
 
     /// Types `text` as the keyboard would, character by character; a character that
     /// Windows-1252 lacks is refused with a beep.
