@@ -54,7 +54,7 @@ QMimeData* FormulaMimeData(const MathTree& tree) {
     const QByteArray document = Utf8(MathMLDocument(math));
     auto* data = new QMimeData;
     data->setData("text/plain", Utf8(ToLatex(tree)));
-    data->setData("text/html", Utf8(MathElement(math)));
+    data->setData("text/html", Utf8(math));
     data->setData(MathMLType, document);
     data->setData(PresentationType, document);
     data->setData(UnicodeMathType, Utf8(ToUnicodeMath(tree).utf8));

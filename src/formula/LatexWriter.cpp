@@ -8,8 +8,10 @@
 namespace zelm {
 namespace {
 
+using writer::Child;
+
 /// The command of each character of the Symbol font that LaTeX has one for.
-constexpr std::array<std::pair<char32_t, const char*>, 107> SymbolCommands = {{
+constexpr std::array<std::pair<char32_t, const char*>, 123> SymbolCommands = {{
     {U'\u0391', "A"},
     {U'\u0392', "B"},
     {U'\u0393', "\\Gamma"},
@@ -117,10 +119,6 @@ constexpr std::array<std::pair<char32_t, const char*>, 107> SymbolCommands = {{
     {U'\u2261', "\\equiv"},
     {U'\u2264', "\\leq"},
     {U'\u2265', "\\geq"},
-}};
-
-/// Commands of the characters beyond the first table (sets, circled operators, brackets).
-constexpr std::array<std::pair<char32_t, const char*>, 14> MoreSymbolCommands = {{
     {U'\u2282', "\\subset"},
     {U'\u2283', "\\supset"},
     {U'\u2284', "\\not\\subset"},
@@ -135,15 +133,13 @@ constexpr std::array<std::pair<char32_t, const char*>, 14> MoreSymbolCommands = 
     {U'\u25CA', "\\diamond"},
     {U'\u2660', "\\spadesuit"},
     {U'\u2663', "\\clubsuit"},
+    {U'\u2665', "\\heartsuit"},
+    {U'\u2666', "\\diamondsuit"},
 }};
 
 const char* SymbolCommand(char32_t u) {
     for (const auto& [c, command] : SymbolCommands)
         if (c == u) return command;
-    for (const auto& [c, command] : MoreSymbolCommands)
-        if (c == u) return command;
-    if (u == U'\u2665') return "\\heartsuit";
-    if (u == U'\u2666') return "\\diamondsuit";
     return nullptr;
 }
 
@@ -312,11 +308,6 @@ private:
         }
     }
 
-    static const MathNode& Child(const MathNode& n, std::size_t i) {
-        static const MathNode empty;
-        return i < n.children.size() ? n.children[i] : empty;
-    }
-
     /// The degree sign is a superscript of the atom before it, so that atom may not have one yet.
     void DegreeSign(const char* command) {
         if (!atom_.base || atom_.sup) Put("{}");
@@ -389,25 +380,25 @@ private:
     }
 
     void Sign(unsigned char kind) {
-        switch (kind) {
-        case 18:
-        case 19:
-        case 21:
+        switch (StructKind(kind)) {
+        case StructKind::NumeratorD:
+        case StructKind::DenominatorD:
+        case StructKind::IntegralD:
             Put("\\mathrm{d}");
             break;
-        case 32:
+        case StructKind::Pi:
             Put("\\pi");
             break;
-        case 33:
+        case StructKind::BoldE:
             Put("\\mathrm{e}");
             break;
-        case 34:
+        case StructKind::BoldX:
             Put("\\times");
             break;
-        case 35:
+        case StructKind::Dot:
             Put("\\cdot");
             break;
-        case 37:
+        case StructKind::Bar:
             Put("\\vert");
             break;
         default:
@@ -416,12 +407,9 @@ private:
         Fresh();
     }
 
-    /// One Text byte in maths; false for a control character, which writes nothing.
-    bool TextByte(unsigned char b) {
-        const char32_t u = writer::TextChar(b);
-        if (u == 0) return false;
-        Character(u);
-        return true;
+    /// One Text byte in maths; a control character writes nothing.
+    void TextByte(unsigned char b) {
+        if (const char32_t u = writer::TextChar(b)) Character(u);
     }
 
     /// One character as an atom of its own; a prime is a superscript of the atom before it.

@@ -8,11 +8,14 @@
 namespace zelm {
 namespace {
 
+using writer::Child;
+
 class MathMLWriter {
 public:
-    std::string Write(const MathTree& tree) {
+    /// The tree's elements between `start` and `end` (a `<math>` element's tags, or nothing).
+    std::string Write(const MathTree& tree, std::string_view start, std::string_view end) {
         out_.reserve(24 * std::size_t(tree.root.end) + 64);
-        out_ = "<math xmlns=\"http://www.w3.org/1998/Math/MathML\">";
+        out_ = start;
         if (tree.plainText) {
             out_ += "<mtext>";
             out_ += writer::XmlEscaped(ToPlainText(tree));
@@ -20,7 +23,7 @@ public:
         } else {
             Row(tree.root);
         }
-        out_ += "</math>";
+        out_ += end;
         return std::move(out_);
     }
 
@@ -37,11 +40,6 @@ private:
         bool full = false;      ///< takes no further scripts
         bool number = false;    ///< an `mn` that further digits join
     };
-
-    static const MathNode& Child(const MathNode& n, std::size_t i) {
-        static const MathNode empty;
-        return i < n.children.size() ? n.children[i] : empty;
-    }
 
     /// The items of a row, wrapped in one `mrow`.
     void RowElement(const MathNode& row) {
@@ -213,25 +211,25 @@ private:
     }
 
     void Sign(unsigned char kind) {
-        switch (kind) {
-        case 18:
-        case 19:
-        case 21:
+        switch (StructKind(kind)) {
+        case StructKind::NumeratorD:
+        case StructKind::DenominatorD:
+        case StructKind::IntegralD:
             Begin("<mi mathvariant=\"normal\">d</mi>", {});
             return;
-        case 32:
+        case StructKind::Pi:
             Begin("<mi>\u03C0</mi>", {});
             return;
-        case 33:
+        case StructKind::BoldE:
             Begin("<mi mathvariant=\"normal\">e</mi>", {});
             return;
-        case 34:
+        case StructKind::BoldX:
             Begin("<mo>\u00D7</mo>", {});
             return;
-        case 35:
+        case StructKind::Dot:
             Begin("<mo>\u22C5</mo>", {});
             return;
-        case 37:
+        case StructKind::Bar:
             Begin("<mo>|</mo>", {});
             return;
         default:
@@ -270,7 +268,17 @@ private:
 } // namespace
 
 std::string ToMathML(const MathTree& tree) {
-    return MathMLWriter().Write(tree);
+    return MathMLWriter().Write(tree, "<math xmlns=\"http://www.w3.org/1998/Math/MathML\">",
+                                "</math>");
+}
+
+std::string ToMathMLBlock(const MathTree& tree) {
+    return MathMLWriter().Write(
+        tree, "<math xmlns=\"http://www.w3.org/1998/Math/MathML\" display=\"block\">", "</math>");
+}
+
+std::string ToMathMLContent(const MathTree& tree) {
+    return MathMLWriter().Write(tree, {}, {});
 }
 
 } // namespace zelm

@@ -16,6 +16,12 @@ std::string ToLatex(const MathTree& tree);
 /// A `<math>` element of MathML Core presentation elements (no XML declaration).
 std::string ToMathML(const MathTree& tree);
 
+/// The same element shown as a display (`display="block"`).
+std::string ToMathMLBlock(const MathTree& tree);
+
+/// What ToMathML puts inside the `<math>` element (a table cell of several lines).
+std::string ToMathMLContent(const MathTree& tree);
+
 /// A UTF-8 text with its map back to the line: `caretAt[i]` is the caret position (Text
 /// characters in front of it) at code point offset i, for i = 0 ... number of code points.
 struct LinearText {

@@ -21,17 +21,6 @@ MathTree TreeOf(const NoteLine& line) {
     return LineContent(BuildTree(line.text, line.codes, line.plainText), int(line.text.size()));
 }
 
-/// What lies between a `<math ...>` start tag and its end tag.
-std::string MathContent(const std::string& math) {
-    const std::size_t open = math.find("<math");
-    const std::size_t startEnd = math.find('>', open);
-    if (open == std::string::npos || startEnd == std::string::npos) return math;
-    if (math[startEnd - 1] == '/') return {}; // <math/>
-    const std::size_t close = math.rfind("</math>");
-    if (close == std::string::npos || close < startEnd) return {};
-    return math.substr(startEnd + 1, close - startEnd - 1);
-}
-
 /// A piece of a plain-text line: its characters as text, or one structure as a formula.
 struct Piece {
     bool formula = false;
@@ -160,12 +149,12 @@ std::string Html(const std::vector<NoteLine>& lines, std::string_view title) {
         if (HoldsNothing(line)) continue;
         const MathTree tree = TreeOf(line);
         if (line.plainText)
-            out += "<p>" +
-                   TextLine(tree, writer::XmlEscaped,
-                            [](const MathTree& t) { return MathElement(ToMathML(t)); }) +
-                   "</p>\n";
+            out +=
+                "<p>" +
+                TextLine(tree, writer::XmlEscaped, [](const MathTree& t) { return ToMathML(t); }) +
+                "</p>\n";
         else
-            out += MathElement(ToMathML(tree), true) + "\n";
+            out += ToMathMLBlock(tree) + "\n";
     }
     return out + "</body>\n</html>\n";
 }
@@ -191,7 +180,7 @@ std::string MathMLRows(const std::vector<NoteLine>& lines) {
     std::string rows = "<mtable columnalign=\"left\">\n";
     for (const NoteLine& line : lines) {
         if (HoldsNothing(line)) continue;
-        rows += "<mtr><mtd>" + MathContent(ToMathML(TreeOf(line))) + "</mtd></mtr>\n";
+        rows += "<mtr><mtd>" + ToMathMLContent(TreeOf(line)) + "</mtd></mtr>\n";
     }
     rows += "</mtable>";
     return "<math xmlns=\"" + std::string(MathNamespace) + "\" display=\"block\">\n" + rows +
@@ -241,13 +230,8 @@ MathTree SelectedTree(const MathTree& tree, int from, int to) {
     return out;
 }
 
-std::string MathElement(const std::string& math, bool block) {
-    return "<math xmlns=\"" + std::string(MathNamespace) + "\"" +
-           (block ? " display=\"block\"" : "") + ">" + MathContent(math) + "</math>";
-}
-
 std::string MathMLDocument(const std::string& math) {
-    return XmlDeclaration + MathElement(math) + "\n";
+    return XmlDeclaration + math + "\n";
 }
 
 std::string LatexLines(const std::vector<NoteLine>& lines) {

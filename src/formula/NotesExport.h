@@ -32,9 +32,6 @@ MathTree SelectedTree(const MathTree& tree, int from, int to);
 /// What a line of `length` Text characters holds: all but the blank that starts every line.
 MathTree LineContent(const MathTree& tree, int length);
 
-/// `math` (a `<math>` element) in the MathML namespace; `block` shows it as a display.
-std::string MathElement(const std::string& math, bool block = false);
-
 /// One `<math>` element as an XML document, with the XML declaration.
 std::string MathMLDocument(const std::string& math);
 

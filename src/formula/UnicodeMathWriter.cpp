@@ -6,6 +6,8 @@
 namespace zelm {
 namespace {
 
+using writer::Child;
+
 class LinearWriter {
 public:
     /// `unicodeMath`: the linear format; otherwise the text as a plain-text line shows it.
@@ -33,11 +35,6 @@ private:
     void PutBytes(std::string_view bytes, int caret) {
         for (char c : bytes)
             Put(writer::TextChar(static_cast<unsigned char>(c)), caret);
-    }
-
-    static const MathNode& Child(const MathNode& n, std::size_t i) {
-        static const MathNode empty;
-        return i < n.children.size() ? n.children[i] : empty;
     }
 
     void Row(const MathNode& row) {
@@ -133,21 +130,21 @@ private:
     char32_t SignShown(unsigned char kind) const {
         if (!math_) {
             // As the line draws them: upright letters, a dot and a bar.
-            switch (kind) {
-            case 34:
+            switch (StructKind(kind)) {
+            case StructKind::BoldX:
                 return U'x';
-            case 35:
+            case StructKind::Dot:
                 return U'\u00B7';
             default:
                 return writer::SignChar(kind);
             }
         }
-        switch (kind) {
-        case 18:
-        case 19:
-        case 21:
+        switch (StructKind(kind)) {
+        case StructKind::NumeratorD:
+        case StructKind::DenominatorD:
+        case StructKind::IntegralD:
             return U'\u2146';
-        case 33:
+        case StructKind::BoldE:
             return U'\u2147';
         default:
             return writer::SignChar(kind);

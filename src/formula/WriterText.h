@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "formula/Charset.h"
+#include "formula/DeclMath.h"
 #include "formula/FormulaText.h"
 #include "formula/MathTree.h"
 
@@ -37,27 +38,33 @@ inline bool IsLetter(char32_t u) {
     return u == 0xAA || u == 0xB5 || u == 0xBA;
 }
 
-/// The character a sign (structure kinds 18-37) stands for in maths: the upright d and e as
+/// The character a sign (`NumeratorD` to `Bar`) stands for in maths: the upright d and e as
 /// the differential and exponential, the bold x as the times sign.
 inline char32_t SignChar(unsigned char kind) {
-    switch (kind) {
-    case 18:
-    case 19:
-    case 21:
+    switch (StructKind(kind)) {
+    case StructKind::NumeratorD:
+    case StructKind::DenominatorD:
+    case StructKind::IntegralD:
         return U'd';
-    case 32:
+    case StructKind::Pi:
         return U'\u03C0';
-    case 33:
+    case StructKind::BoldE:
         return U'e';
-    case 34:
+    case StructKind::BoldX:
         return U'\u00D7';
-    case 35:
+    case StructKind::Dot:
         return U'\u22C5';
-    case 37:
+    case StructKind::Bar:
         return U'|';
     default:
         return 0;
     }
+}
+
+/// Child `i` of a structure node; an empty row when the structure lacks it.
+inline const MathNode& Child(const MathNode& n, std::size_t i) {
+    static const MathNode empty;
+    return i < n.children.size() ? n.children[i] : empty;
 }
 
 /// The name a Name or Reference node shows.
