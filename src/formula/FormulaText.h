@@ -31,6 +31,11 @@ void InsertWithParameters(Bytes& text, Bytes& codes, int p, const Bytes& chars,
 /// Deletes the characters between caret positions `from` and `to` (characters in front of
 /// the caret, clamped into the text) with the parameters of the code characters among them.
 void DeleteRange(Bytes& text, Bytes& codes, int from, int to);
+/// The placeholder "0" (with or without its blank) of a line that holds nothing yet; typing
+/// replaces it.
+inline bool IsPlaceholder(const Bytes& text) {
+    return text == "0" || text == "0 ";
+}
 /// Replaces the `len` characters of a name at 1-based position `p` by code character `c`.
 void ReplaceName(Bytes& text, Bytes& codes, int p, int len, char c, char parameter);
 

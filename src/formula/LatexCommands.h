@@ -10,7 +10,7 @@ enum class Act : unsigned char {
     Symbol,     ///< a "Symbol" character (value: its code)
     Char,       ///< a Windows-1252 character (value)
     Sign,       ///< a sign of the line (value: the structure kind)
-    Name,       ///< a function name (value: the name-table index)
+    Name,       ///< a function name of the table (found by its own name)
     Drop,       ///< spacing and style switches that the line has no use for
     DropArg,    ///< the same with one argument
     Fraction,   ///< value 1: slanted

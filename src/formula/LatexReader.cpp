@@ -394,7 +394,7 @@ private:
             row.children.push_back(Leaf(NodeKind::Sign, cmd->value));
             return;
         case Act::Name:
-            return AppendName(row, cmd->value);
+            return AppendName(row, NameIndexOf(cmd->name).value());
         case Act::Drop:
             return;
         case Act::DropArg:
@@ -547,14 +547,6 @@ private:
     bool inText_ = false; ///< mathematics inside a text
 };
 
-bool StartsWith(std::string_view s, std::string_view p) {
-    return s.substr(0, p.size()) == p;
-}
-
-bool EndsWith(std::string_view s, std::string_view p) {
-    return s.size() >= p.size() && s.substr(s.size() - p.size()) == p;
-}
-
 /// The formula without the math delimiters around it.
 std::string_view WithoutDelimiters(std::string_view s) {
     while (!s.empty() && IsSpace(s.front()))
@@ -565,7 +557,7 @@ std::string_view WithoutDelimiters(std::string_view s) {
     constexpr std::array<std::pair<std::string_view, std::string_view>, 4> pairs = {
         {{"$$", "$$"}, {"\\[", "\\]"}, {"\\(", "\\)"}, {"$", "$"}}};
     for (const auto& [open, close] : pairs)
-        if (s.size() >= open.size() + close.size() && StartsWith(s, open) && EndsWith(s, close))
+        if (s.size() >= open.size() + close.size() && s.starts_with(open) && s.ends_with(close))
             return s.substr(open.size(), s.size() - open.size() - close.size());
     return s;
 }

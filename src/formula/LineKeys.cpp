@@ -119,7 +119,7 @@ void KeepCaretBehindBlank(MathLine& line) {
 
 /// A line holding only the placeholder "0" is emptied to its blank, its "0" selected.
 void ClearPlaceholderForKey(MathLine& line) {
-    if (line.Text() != "0" && line.Text() != "0 ") return;
+    if (!IsPlaceholder(line.Text())) return;
     line.StoreText(" ");
     line.CaretPos = 1;
     line.Selstart = 1;
@@ -353,7 +353,7 @@ bool IsBoldD(const TTextdelen& parts, int count, int i) {
 /// A line holding only the placeholder "0" (or nothing) is emptied to its blank.
 void ClearPlaceholderForTyping(MathLine& line) {
     const Bytes& text = line.Text();
-    if (text != "0" && text != "0 " && !text.empty()) return;
+    if (!IsPlaceholder(text) && !text.empty()) return;
     line.StoreText(" ");
     line.CaretPos = line.Selstart = line.Seleinde = 1;
     line.SetCodes({});

@@ -13,6 +13,9 @@
 namespace zelm {
 namespace {
 
+constexpr auto UnderlineSwitch = static_cast<unsigned char>(StructKind::Underline);
+constexpr auto ColourSwitch = static_cast<unsigned char>(StructKind::Colour);
+
 /// What a code character of the text is to the tree.
 enum class Role : unsigned char {
     Skip,   ///< makes no part (italic markers, kinds without a part)
@@ -145,13 +148,12 @@ private:
         return 0;
     }
 
-    bool Walk() {
+    void Walk() {
         for (pos_ = 0; pos_ < text_.size();) {
             const Flow flow = IsCodeChar(text_[pos_]) ? ActOnCode() : Flow::Next;
-            if (flow == Flow::Stop) return false;
+            if (flow == Flow::Stop) return;
             if (flow == Flow::Next) ++pos_;
         }
-        return true;
     }
 
     void SetRole(Role role, int sid = -1) { roles_[pos_] = CodeRole{role, sid}; }
@@ -519,7 +521,8 @@ private:
         case Code::Symbol:
             return NodeKind::Symbol;
         default:
-            return parameter == 38 || parameter == 39 ? NodeKind::Switch : NodeKind::Sign;
+            return parameter == UnderlineSwitch || parameter == ColourSwitch ? NodeKind::Switch
+                                                                             : NodeKind::Sign;
         }
     }
 
@@ -555,15 +558,16 @@ private:
         const auto isSwitch = [](const MathNode& n, unsigned char v) {
             return n.kind == NodeKind::Switch && n.value == v;
         };
-        bool any = false;
-        for (const MathNode& n : items)
-            any = any || isSwitch(n, 38) || isSwitch(n, 39);
-        if (!any) return;
+        // Lone codes are switch nodes too, with their own parameter.
+        const auto pairs = [&](const MathNode& n) {
+            return isSwitch(n, UnderlineSwitch) || isSwitch(n, ColourSwitch);
+        };
+        if (std::none_of(items.begin(), items.end(), pairs)) return;
         std::vector<MathNode> out;
         for (std::size_t k = 0; k < items.size(); ++k) {
             const unsigned char v = items[k].value;
             std::size_t j = k + 1;
-            if (isSwitch(items[k], 38) || isSwitch(items[k], 39))
+            if (pairs(items[k]))
                 while (j < items.size() && !isSwitch(items[j], v))
                     ++j;
             if (j == k + 1 || j >= items.size()) {
@@ -574,7 +578,7 @@ private:
             for (std::size_t m = k + 1; m < j; ++m)
                 content.children.push_back(std::move(items[m]));
             Pair(content);
-            MathNode node{v == 38 ? NodeKind::Underline : NodeKind::Colour,
+            MathNode node{v == UnderlineSwitch ? NodeKind::Underline : NodeKind::Colour,
                           0,
                           items[k].begin,
                           items[j].end,

@@ -15,7 +15,7 @@ bool InsertStructures(MathLine& line, const MathNode& row) {
     if (from > to) std::swap(from, to);
     // As before a typed character: a line holding only the placeholder "0" is emptied to its
     // blank, and a caret in front of the blank goes behind it.
-    if (text.empty() || text == "0" || text == "0 ") {
+    if (text.empty() || IsPlaceholder(text)) {
         text.assign(1, ' ');
         codes.clear();
         from = to = 1;
