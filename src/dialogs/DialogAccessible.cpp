@@ -10,6 +10,7 @@
 #include "dialogs/HelpForm.h"
 #include "editor/LineAccessible.h"
 #include "formula/DeclMath.h"
+#include "formula/MathReading.h"
 #include "formula/Speech.h"
 
 namespace zelm {
@@ -68,11 +69,9 @@ QString SpokenEntry(const Bytes& cell) {
         const MathTree tree = BuildTree(cell.substr(0, zero), cell.substr(zero + 1), false);
         return QString::fromStdString(SpeakLine(tree));
     }
-    MathTree tree;
-    for (std::size_t i = 0; i < NameTable.size(); ++i) {
-        if (NameTable[i] != cell || cell.size() == 1) continue;
-        MathNode name{NodeKind::Name, static_cast<unsigned char>(i), 0, int(cell.size()), {}};
-        tree.root.children.push_back(name);
+    if (const auto i = cell.size() > 1 ? reading::NameIndexOf(cell) : std::nullopt) {
+        MathTree tree;
+        tree.root.children.push_back({NodeKind::Name, *i, 0, int(cell.size()), {}});
         tree.root.end = int(cell.size());
         return QString::fromStdString(SpeakLine(tree));
     }
@@ -217,16 +216,11 @@ QList<QAccessibleInterface*> CellAccessible::columnHeaderCells() const {
     return grid ? QList<QAccessibleInterface*>{grid->child(col_)} : QList<QAccessibleInterface*>{};
 }
 
-/// A help picture: a graphic whose description says what it shows.
-class PictureAccessible : public QAccessibleWidget {
-public:
-    explicit PictureAccessible(QWidget* picture)
-        : QAccessibleWidget(picture, QAccessible::Graphic) {}
-};
-
 QAccessibleInterface* DialogFactory(const QString&, QObject* object) {
     if (auto* grid = qobject_cast<TRooster*>(object)) return new RoosterAccessible(grid);
-    if (auto* picture = qobject_cast<THelpPicture*>(object)) return new PictureAccessible(picture);
+    // A help picture: a graphic whose description says what it shows.
+    if (auto* picture = qobject_cast<THelpPicture*>(object))
+        return new QAccessibleWidget(picture, QAccessible::Graphic);
     return nullptr;
 }
 

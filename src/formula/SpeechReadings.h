@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string_view>
+#include <tuple>
 
 #include "formula/DeclMath.h"
 #include "formula/MathTree.h"
@@ -208,7 +209,7 @@ struct NameReading {
     std::string_view words;
     bool van;
 };
-constexpr std::array<NameReading, 43> NameReadings = {{
+constexpr std::array<NameReading, std::tuple_size_v<decltype(NameTable)>> NameReadings = {{
     {"is gelijk aan", false},
     {"vraagteken", false},
     {"is ongeveer gelijk aan", false},
