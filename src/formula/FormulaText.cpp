@@ -37,6 +37,17 @@ void InsertStructureCode(Bytes& text, Bytes& codes, int p, StructKind k) {
     InsertCodeChar(text, codes, p, Code::Structure, KindByte(k));
 }
 
+bool AppendMissingClosers(Bytes& text, Bytes& codes, std::array<int, FamilyCount>& counters) {
+    bool appended = false;
+    for (int f = 0; f < FamilyCount; ++f)
+        for (; counters[std::size_t(f)] > 0; --counters[std::size_t(f)]) {
+            text += Code::Structure;
+            codes += KindByte(CloserOf(Family(f)));
+            appended = true;
+        }
+    return appended;
+}
+
 void InsertCodeChar(Bytes& text, Bytes& codes, int p, char c, char parameter) {
     const auto at = std::clamp(p - 1, 0, int(text.size()));
     text.insert(std::size_t(at), 1, c);

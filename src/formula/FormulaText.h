@@ -2,6 +2,7 @@
 // references and italic marking, and the process-wide state that belongs to the format.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ int CodeIndexAt(const Bytes& text, int p);
 
 /// Inserts byte 3 at 1-based text position `p` and kind `k` at the matching code position.
 void InsertStructureCode(Bytes& text, Bytes& codes, int p, StructKind k);
+/// Closes the structures still open at the end of the text, family by family in the order of
+/// `Family`, counting each family's counter down to 0; true when it appended any closer.
+bool AppendMissingClosers(Bytes& text, Bytes& codes, std::array<int, FamilyCount>& counters);
 /// Inserts code character `c` (1 to 4) with `parameter` at 1-based text position `p`.
 void InsertCodeChar(Bytes& text, Bytes& codes, int p, char c, char parameter);
 /// Deletes the character at 1-based position `p`, with its parameter when it has one.

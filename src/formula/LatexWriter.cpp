@@ -483,32 +483,11 @@ private:
                 continue;
             }
             const char c = utf8[i++];
-            switch (c) {
-            case ' ':
+            // Every space kept: TeX would merge a run of them into one.
+            if (c == ' ')
                 out_ += "\\ ";
-                break;
-            case '#':
-            case '$':
-            case '%':
-            case '&':
-            case '_':
-            case '{':
-            case '}':
-                out_ += '\\';
-                out_ += c;
-                break;
-            case '\\':
-                out_ += "\\textbackslash{}";
-                break;
-            case '^':
-                out_ += "\\textasciicircum{}";
-                break;
-            case '~':
-                out_ += "\\textasciitilde{}";
-                break;
-            default:
-                out_ += c;
-            }
+            else
+                writer::AppendLatexText(out_, c);
         }
         out_ += '}';
     }

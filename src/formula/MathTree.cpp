@@ -399,15 +399,7 @@ private:
 
     /// Structures still open are closed at the end of the text, family by family.
     void AppendMissingClosers() {
-        constexpr std::array<Family, FamilyCount> order = {
-            Family::Root,    Family::Power,       Family::Fraction, Family::Slanted,
-            Family::Bracket, Family::IndexRegion, Family::Index};
-        for (Family f : order)
-            for (; Counter(f) > 0; --Counter(f)) {
-                text_ += Code::Structure;
-                codes_ += KindByte(CloserOf(f));
-                repaired_ = true;
-            }
+        if (zelm::AppendMissingClosers(text_, codes_, counters_)) repaired_ = true;
     }
 
     Bytes& text_;

@@ -62,31 +62,8 @@ std::string Trimmed(const std::string& s) {
 
 std::string LatexText(const std::string& utf8) {
     std::string out;
-    for (char c : utf8) {
-        switch (c) {
-        case '\\':
-            out += "\\textbackslash{}";
-            break;
-        case '^':
-            out += "\\textasciicircum{}";
-            break;
-        case '~':
-            out += "\\textasciitilde{}";
-            break;
-        case '{':
-        case '}':
-        case '$':
-        case '&':
-        case '#':
-        case '%':
-        case '_':
-            out += '\\';
-            out += c;
-            break;
-        default:
-            out += c;
-        }
-    }
+    for (char c : utf8)
+        writer::AppendLatexText(out, c);
     return out;
 }
 

@@ -73,6 +73,33 @@ inline std::string NodeName(const MathNode& node) {
     return NameForCode(Code::Reference, node.value);
 }
 
+/// Appends byte `c` of UTF-8 text to LaTeX text mode, its special characters escaped.
+inline void AppendLatexText(std::string& out, char c) {
+    switch (c) {
+    case '\\':
+        out += "\\textbackslash{}";
+        return;
+    case '^':
+        out += "\\textasciicircum{}";
+        return;
+    case '~':
+        out += "\\textasciitilde{}";
+        return;
+    case '#':
+    case '$':
+    case '%':
+    case '&':
+    case '_':
+    case '{':
+    case '}':
+        out += '\\';
+        out += c;
+        return;
+    default:
+        out += c;
+    }
+}
+
 /// Appends `u` to `out` as UTF-8, escaped for XML text and attribute values.
 inline void AppendXmlEscaped(std::string& out, char32_t u) {
     switch (u) {
