@@ -10,6 +10,7 @@
 
 #include "app/MainWindow.h"
 #include "files/FileIO.h"
+#include "files/SessionFolder.h"
 #include "platform/Platform.h"
 
 namespace zelm {
@@ -59,6 +60,11 @@ void RecoveryStore::MakeRecoveryFolder(const QString& programDir,
 
 void RecoveryStore::ClaimFolder() {
     herstelClaim_ = std::make_unique<FolderClaim>(NativePath(window_.HerstelDir));
+    session_ = std::make_unique<SessionFolder>(NativePath(window_.HerstelDir));
+}
+
+QString RecoveryStore::SessionPath() const {
+    return session_ ? DecodeFileName(session_->Path()) : QString();
 }
 
 QString RecoveryStore::HerstelFileName(int n) const {

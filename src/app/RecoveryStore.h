@@ -12,6 +12,7 @@ namespace zelm {
 
 class TBasisMath;
 class FolderClaim;
+class SessionFolder;
 
 class RecoveryStore {
 public:
@@ -27,6 +28,9 @@ public:
     /// Keeps the recovery folder marked as in use while the window lives; the first instance
     /// clears the temporaries of saves killed halfway.
     void ClaimFolder();
+    /// This run's own folder in the recovery folder (ending in '/'), held while the window
+    /// lives; empty before `ClaimFolder` or when none could be made.
+    QString SessionPath() const;
 
     /// The name of recovery state `n`: HerstelDir + caption + n + ".wes".
     QString HerstelFileName(int n) const;
@@ -46,6 +50,7 @@ public:
 private:
     TBasisMath& window_;
     std::unique_ptr<FolderClaim> herstelClaim_;
+    std::unique_ptr<SessionFolder> session_;
     /// The recovery files this window wrote: all that closing may remove while another
     /// instance holds the folder.
     std::set<QString> writtenStates_;
