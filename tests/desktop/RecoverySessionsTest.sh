@@ -4,6 +4,7 @@
 # must still be in the recovery folder.
 # Usage: RecoverySessionsTest.sh PROGRAM
 set -euo pipefail
+[ -z "${ZELM_TRACE:-}" ] || set -x
 program=$(realpath "${1:?usage: $0 PROGRAM}")
 for tool in xvfb-run xdotool; do
     command -v $tool >/dev/null || { echo "SKIP: no $tool (scripts/install-deps.sh)"; exit 77; }
@@ -33,19 +34,19 @@ start() {
     HOME="$work" QT_QPA_PLATFORM=xcb "$work/bin/ZelmEditor" "$@" 2>>"$work/stderr" &
     pid=$!
     pids+=($pid)
-    window=$(timeout 20 xdotool search --sync --onlyvisible --pid $pid \
+    window=$(timeout 20 xdotool search --all --sync --onlyvisible --pid $pid \
         --name '^(ZelmEditor|alpha|beta)$' | head -1)
     [ -n "$window" ] || { echo "FAIL: no window: $(cat "$work/stderr")" >&2; exit 1; }
 }
 # Types a word at the end of the first line of `window`.
 typeInto() { # window word
-    xdotool windowactivate --sync "$1" windowfocus --sync "$1"
+    xdotool windowfocus --sync "$1"
     sleep 0.3
     xdotool key --delay 30 End type --delay 30 " $2"
     sleep 0.2
 }
 close() { # window pid
-    xdotool windowactivate --sync "$1" key --delay 50 alt+F4
+    xdotool windowfocus --sync "$1" key --delay 50 alt+F4
     timeout 10 tail --pid="$2" -f /dev/null || fail "pid $2 did not end"
 }
 # True when a closing state holding `word` is in `folder` (or below it).
@@ -69,9 +70,9 @@ holds "$herstel/Sessies" Afsluiting-alpha.wes woordalfa || fail "alpha's session
 # session's unsaved work (beta's, then the sessions'), which Return dismisses.
 for n in 1 2 3; do
     start
-    box=$(timeout 10 xdotool search --sync --onlyvisible --pid $pid --name TextverwerkerZelm |
+    box=$(timeout 10 xdotool search --all --sync --onlyvisible --pid $pid --name TextverwerkerZelm |
         head -1 || true)
-    [ -n "$box" ] && xdotool windowactivate --sync "$box" key Return || fail "session $n: no sentence"
+    [ -n "$box" ] && xdotool windowfocus --sync "$box" key Return || fail "session $n: no sentence"
     [ $n -eq 3 ] && break
     typeInto "$window" sessie$n
     close "$window" $pid
