@@ -251,6 +251,7 @@ TEST_F(RecoveryStoreTest, ACommandLineDocumentKeepsItsLastSessionAtTheFirstEnter
     window_->Herstel1Click();
     EXPECT_EQ(TextsOf(*window_), Texts{" bewerkt"});
 }
+
 // The state stored before an open that fails takes the caption that comes back.
 TEST_F(RecoveryStoreTest, AfterAFailedOpenVorigeReachesTheStateStoredBeforeIt) {
     window_->Lines()[0]->SetText(" voor");
@@ -278,13 +279,9 @@ TEST_F(RecoveryStoreTest, EarlierSessionsStayReachableAndUnsavedWorkIsAnnouncedO
         EXPECT_EQ(messages_, text == " sessie1" ? QStringList{unsaved} : QStringList{});
     }
     QStringList rows;
-    window_->Recovery().chooseSession = [&](const QStringList& shown) {
-        rows = shown;
-        return 1;
-    };
+    window_->Recovery().chooseSession = [&](const QStringList& shown) { return (rows = shown), 1; };
     window_->mVorigeSessies->trigger();
-    EXPECT_EQ(rows.size(), 3);
-    EXPECT_TRUE(rows.value(0).endsWith("ZelmEditor   opgeslagen"));
+    EXPECT_TRUE(rows.size() == 3 && rows[0].endsWith("ZelmEditor   opgeslagen")) << rows.size();
     EXPECT_EQ(TextsOf(*window_), Texts{" sessie1"});
     window_->Herstel1Click();
     EXPECT_EQ(TextsOf(*window_), Texts{" "});
@@ -305,15 +302,14 @@ TEST_F(RecoveryStoreTest, StartUpKeepsTheLast20SessionsOr30DaysWhicheverIsMore) 
         const std::vector<std::string> before = SessionFolder::List(herstel);
         window_.reset();
         window_ = Open();
-        const std::vector<std::string> after = SessionFolder::List(herstel);
         int kept = 0;
         for (const std::string& folder : before) { // the newest first
             const QStringList states = QDir(DecodeFileName(folder)).entryList({"*.wes"});
-            const bool stays = std::find(after.begin(), after.end(), folder) != after.end();
             const bool old = now - SessionFolder::Started(folder) > KeptDays * day;
             const bool crash = !states.filter("Noodkopie-").isEmpty();
-            EXPECT_EQ(stays, crash || (!states.isEmpty() && (!old || kept < KeptSessions)));
-            kept += stays && !crash;
+            EXPECT_EQ(QFileInfo::exists(DecodeFileName(folder)),
+                      crash || (!states.isEmpty() && (!old || kept < KeptSessions)));
+            kept += QFileInfo::exists(DecodeFileName(folder)) && !crash;
         }
     }
 }

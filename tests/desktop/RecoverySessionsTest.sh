@@ -4,12 +4,12 @@
 # the recovery folder. Usage: RecoverySessionsTest.sh PROGRAM
 set -euo pipefail
 program=$(realpath "${1:?usage: $0 PROGRAM}")
-for tool in xvfb-run xdotool; do
-    command -v $tool >/dev/null || { echo "SKIP: no $tool (scripts/install-deps.sh)"; exit 77; }
-done
+command -v xvfb-run >/dev/null && command -v xdotool >/dev/null ||
+    { echo "SKIP: no xvfb-run or xdotool (scripts/install-deps.sh)"; exit 77; }
 [ -n "${ZELM_ON_XVFB:-}" ] || exec env ZELM_ON_XVFB=1 xvfb-run -a bash "$0" "$@"
 work=$(mktemp -d)
 pids=()
+declare -A instance
 trap 'for p in "${pids[@]}"; do kill -TERM $p 2>/dev/null || true; done; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
@@ -41,16 +41,15 @@ close() { # window pid
 }
 holds() { grep -rlaq --include="$2" -e "$3" "$1"; } # folder file-pattern word
 
-document "$work/alpha.mds" " alfa"
-document "$work/beta.mds" " beta"
-start "$work/alpha.mds" && alpha=($window $pid)
-start "$work/beta.mds" && beta=($window $pid)
-typeInto ${alpha[0]} woordalfa
-typeInto ${beta[0]} woordbeta
-close ${alpha[@]}
-close ${beta[@]}
-holds "$herstel" alpha0.wes woordalfa || fail "alpha's work is gone: $(ls -R "$herstel")"
-holds "$herstel" beta0.wes woordbeta || fail "beta's work is gone"
+for doc in alpha beta; do
+    document "$work/$doc.mds" " $doc" && start "$work/$doc.mds" && instance[$doc]="$window $pid"
+done
+typeInto ${instance[alpha]% *} woordalpha
+typeInto ${instance[beta]% *} woordbeta
+close ${instance[alpha]} && close ${instance[beta]}
+for doc in alpha beta; do
+    holds "$herstel" ${doc}0.wes woord$doc || fail "$doc's work is gone: $(ls -R "$herstel")"
+done
 
 # Each start says that the previous session's work was not saved; Return closes the message.
 for n in 1 2 3; do
