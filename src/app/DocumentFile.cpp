@@ -172,14 +172,19 @@ bool DocumentFile::LoadNamed(const QString& fileName, const QString& caption, co
                              bool storeStateFirst) {
     QString& docDir = window_.DocDir;
     const QString oldCaption = window_.windowTitle(), oldFolder = docDir;
+    bool stored = false;
     const auto restore = [&] {
         window_.setWindowTitle(oldCaption);
         docDir = oldFolder;
+        if (stored) window_.Recovery().FollowCaptionBack();
     };
     window_.setWindowTitle(caption);
     docDir = folder;
     try {
-        if (storeStateFirst) window_.SaveHerstel();
+        if (storeStateFirst) {
+            window_.SaveHerstel();
+            stored = true;
+        }
         if (Load(fileName)) return true;
     } catch (const LineLoadError&) {
         throw; // the document is in place, under its name
@@ -277,6 +282,7 @@ void DocumentFile::MSaveClick() {
     // Saves killed halfway leave their temporary files beside the document.
     RemoveStaleTemporaries(NativePath(docDir));
     Save(chosen);
+    LastDocument = chosen;
 }
 
 void DocumentFile::MLoadClick() {
@@ -286,7 +292,7 @@ void DocumentFile::MLoadClick() {
     if (chosen.isEmpty()) return;
     // The lines on the screen are stored first, under the new caption, where the next
     // "&Vorige" looks for them.
-    LoadNamed(chosen, CaptionOf(chosen), FolderOf(chosen), true);
+    if (LoadNamed(chosen, CaptionOf(chosen), FolderOf(chosen), true)) LastDocument = chosen;
 }
 
 bool DocumentFile::OpenDialogCanClose(const QString& fileName) {
@@ -313,6 +319,7 @@ void DocumentFile::OpenCommandLineDocument(const QStringList& arguments) {
         return;
     }
     window_.setWindowTitle(CaptionOf(document));
+    LastDocument = document;
 }
 
 } // namespace zelm

@@ -58,6 +58,8 @@ public:
     /// Loads the first program argument when its extension is exactly ".mds"; sets DocDir.
     void OpenCommandLineDocument(const QStringList& arguments);
 
+    /// The document last opened or saved; empty while the window holds none.
+    QString LastDocument;
     /// Milliseconds a load runs before its progress dialog shows (tests make it 0).
     int loadProgressDelay = 500;
     /// Called after each line a load has made, with the count so far (tests watch the dialog).

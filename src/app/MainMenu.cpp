@@ -80,6 +80,8 @@ void TBasisMath::CreateMainMenu() {
     mterug = Herstel1->addAction("&Terug");
     mterug->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
     command(mterug, &TBasisMath::mterugClick);
+    mVorigeSessies = Herstel1->addAction(QString::fromUtf8("Vorige sessies…"));
+    command(mVorigeSessies, &TBasisMath::VorigeSessiesClick);
 
     MWattsApp = bar->addAction("&WhatsAppWeb");
     command(MWattsApp, &TBasisMath::MWattsAppClick);

@@ -72,7 +72,6 @@ void TBasisMath::FormCreate() {
     FitToLines();
     FocusFirstLine();
     recovery_.MakeRecoveryFolder(programDir_, showMessage_);
-    recovery_.StartCounter();
     // The window manager's frame, and a screen of another scale, are known only once the
     // window is on the screen: fit again then.
     QMetaObject::invokeMethod(this, &TBasisMath::FitToLines, Qt::QueuedConnection);
@@ -80,6 +79,8 @@ void TBasisMath::FormCreate() {
         connect(w, &QWindow::screenChanged, this, &TBasisMath::FitToLines);
     // Saves killed halfway leave their temporary files; the first instance clears them.
     recovery_.ClaimFolder();
+    recovery_.PruneSessions();
+    recovery_.AnnounceUnsavedWork(showMessage_);
 }
 
 void TBasisMath::FocusFirstLine() {

@@ -108,6 +108,7 @@ public:
     void SaveHerstel() { recovery_.SaveHerstel(); }
     void Herstel1Click() { recovery_.Herstel1Click(); }
     void mterugClick() { recovery_.mterugClick(); }
+    void VorigeSessiesClick() { recovery_.VorigeSessiesClick(); }
     static void ClearDir(const QString& folder, const QString& keep = {}) {
         RecoveryStore::ClearDir(folder, keep);
     }
@@ -128,6 +129,7 @@ public:
     QMenu* Herstel1 = nullptr;
     QAction* mVorige = nullptr;
     QAction* mterug = nullptr;
+    QAction* mVorigeSessies = nullptr;
     /// The client area below the menu bar.
     QSize ClientSize() const;
     /// The client size the window takes for its lines when the screen does not limit it.

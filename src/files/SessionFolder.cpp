@@ -18,7 +18,7 @@ namespace {
 constexpr const char* LockFileName = ".sessie";
 // yyyymmdd-hhmmss-
 constexpr std::size_t StampLength = 16;
-// A session started within the same second as another of the same process gets "-2", "-3", …
+// Each further session of one process gets "-2", "-3", …; at most this many names are tried.
 constexpr int MostFoldersPerSecond = 1000;
 
 std::string SessionsFolder(const std::string& recoveryFolder) {
@@ -65,7 +65,11 @@ SessionFolder::SessionFolder(const std::string& recoveryFolder, std::time_t star
     const std::string sessions = SessionsFolder(recoveryFolder);
     if (::mkdir(sessions.c_str(), 0777) != 0 && errno != EEXIST) return;
     const std::string base = sessions + Stamp(started) + std::to_string(::getpid());
-    for (int n = 1; n <= MostFoldersPerSecond; ++n) {
+    // One process numbering on (tests make many sessions) never reuses the name of an earlier
+    // session that was removed since: within one second the later name stays the newer one.
+    static int lastNumber = 0;
+    for (int tries = 0; tries < MostFoldersPerSecond; ++tries) {
+        const int n = ++lastNumber;
         const std::string folder = n == 1 ? base : base + "-" + std::to_string(n);
         if (::mkdir(folder.c_str(), 0777) != 0) {
             if (errno == EEXIST) continue;
@@ -95,10 +99,12 @@ std::vector<std::string> SessionFolder::List(const std::string& recoveryFolder) 
     }
     ::closedir(dir);
     // The names begin with the start time, so the later name is the newer session; within one
-    // second the order is the pid's and the counter's, which is as good as any.
+    // second the order is the pid's and the counter's ("-10" after "-9": the longer name first),
+    // which is as good as any.
     std::sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
         const std::time_t ta = Started(a), tb = Started(b);
-        return ta != tb ? ta > tb : a > b;
+        if (ta != tb) return ta > tb;
+        return a.size() != b.size() ? a.size() > b.size() : a > b;
     });
     return folders;
 }

@@ -202,9 +202,9 @@ TEST_F(HostileFile, ADocumentWhoseNameIsNotUtf8Opens) {
     EXPECT_EQ(messages_, QStringList{});
     ASSERT_EQ(started->Lines().size(), 2u);
     EXPECT_EQ(started->Lines()[1]->Text(), " regel 1");
-    EXPECT_EQ(NativePath(started->HerstelFileName(0)), NativePath(started->HerstelDir) +
-                                                           "m\xE9t\xFF\xC3"
-                                                           "0.wes");
+    EXPECT_EQ(NativePath(started->Recovery().ClosingFileName()), NativePath(started->HerstelDir) +
+                                                                     "m\xE9t\xFF\xC3"
+                                                                     "0.wes");
     ::unlink(path.c_str()); // Qt cannot remove a name it cannot decode
 }
 

@@ -203,7 +203,7 @@ TEST_F(InstallFixture, SignalsCloseTheWindowWhichLeavesItsLinesAsClosingState) {
         for (const TMathEditor* line : window.Lines())
             shown.push_back(line->Text());
         for (const TLineRecord& r :
-             DecodeDocument(ReadWholeFile(NativePath(window.HerstelFileName(0)))))
+             DecodeDocument(ReadWholeFile(NativePath(window.Recovery().ClosingFileName()))))
             stored.push_back(r.text);
         EXPECT_EQ(stored, shown);
     }

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <random>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +21,7 @@
 #include "app/MainWindow.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
+#include "files/SessionFolder.h"
 #include "formula/Errors.h"
 #include "platform/Platform.h"
 #include "support/FixedLines.h"
@@ -31,6 +33,8 @@ namespace {
 using Texts = std::vector<Bytes>;
 
 using test::TextsOf;
+
+constexpr int KeptSessions = RecoveryStore::KeptSessions, KeptDays = RecoveryStore::KeptDays;
 
 class RecoveryStoreTest : public ::testing::Test {
 protected:
@@ -55,6 +59,12 @@ protected:
     }
 
     QStringList RecoveryFiles() const { return QDir(Herstel()).entryList(QDir::Files, QDir::Name); }
+    // This run's numbered states, in its session folder.
+    QStringList States() const {
+        return QDir(window_->Recovery().SessionPath())
+            .entryList({"*.wes"}, QDir::Files, QDir::Name);
+    }
+    QString State(int n) const { return window_->HerstelFileName(n); }
 
     // A key as the window's key preview gets it.
     void Key(std::size_t line, int key, int caretPos, ShiftState shift = {}) {
@@ -76,15 +86,15 @@ TEST_F(RecoveryStoreTest, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForT
 
     Key(0, VK::Return, 2); // after the a
     EXPECT_EQ(window_->HerstelNummer, 1);
-    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), Texts{" a+b"});
+    EXPECT_EQ(FileTexts(State(0)), Texts{" a+b"});
     Key(1, VK::Return, 1); // after the new line's blank
     EXPECT_EQ(window_->HerstelNummer, 2);
-    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor1.wes"), (Texts{" a", " +b"}));
+    EXPECT_EQ(FileTexts(State(1)), (Texts{" a", " +b"}));
     const Texts twoSplits{" a", " ", " +b"};
     ASSERT_EQ(TextsOf(*window_), twoSplits);
 
     window_->Herstel1Click();
-    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor2.wes"), twoSplits);
+    EXPECT_EQ(FileTexts(State(2)), twoSplits);
     EXPECT_EQ(window_->HerstelNummer, 1);
     EXPECT_EQ(TextsOf(*window_), (Texts{" a", " +b"}));
     window_->Herstel1Click();
@@ -100,21 +110,22 @@ TEST_F(RecoveryStoreTest, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForT
     window_->mterugClick(); // there is no ZelmEditor3.wes
     EXPECT_EQ(window_->HerstelNummer, 2);
     EXPECT_EQ(TextsOf(*window_), twoSplits);
-    EXPECT_EQ(RecoveryFiles(),
-              (QStringList{"ZelmEditor0.wes", "ZelmEditor1.wes", "ZelmEditor2.wes"}));
+    EXPECT_EQ(States(), (QStringList{"ZelmEditor0.wes", "ZelmEditor1.wes", "ZelmEditor2.wes"}));
 
-    // Closing leaves only the present state, as number 0; other files are not touched.
+    // Closing leaves the present state as number 0 and removes this run's states; other files
+    // are not touched.
     QFile(Herstel() + "Instellingen.ops").open(QIODevice::WriteOnly);
     QFile(Herstel() + "ouder7.wes").open(QIODevice::WriteOnly);
     window_->close();
-    EXPECT_EQ(RecoveryFiles(), (QStringList{"Instellingen.ops", "ZelmEditor0.wes"}));
+    EXPECT_EQ(RecoveryFiles(), (QStringList{"Instellingen.ops", "ZelmEditor0.wes", "ouder7.wes"}));
+    EXPECT_EQ(States(), QStringList{"Afsluiting-ZelmEditor.wes"});
     EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), twoSplits);
+    QFile::remove(Herstel() + "ouder7.wes");
 
-    // The next run numbers its own states from 1, so its first Enter keeps that state, and
-    // stepping back ends there; the folder is not reported again.
+    // The next run's first Enter keeps that state, and stepping back ends there; the folder is
+    // not reported again.
     window_ = Open();
-    EXPECT_EQ(messages_.size(), 1);
-    EXPECT_EQ(window_->HerstelNummer, 1);
+    EXPECT_EQ(messages_.filter("directorie").size(), 1);
     Key(0, VK::Return, 1);
     EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), twoSplits);
     window_->Herstel1Click();
@@ -146,7 +157,7 @@ TEST_F(RecoveryStoreTest, TheCaptionRestoredFromClosingKeepsItsOwnDigits) {
     window_->setWindowTitle("stelling12");
     window_->Lines()[0]->SetText(" p");
     Key(0, VK::Return, 2);
-    EXPECT_TRUE(QFileInfo::exists(Herstel() + "stelling120.wes"));
+    EXPECT_TRUE(QFileInfo::exists(State(0)));
     window_->close();
     EXPECT_EQ(RecoveryFiles(), QStringList{"stelling120.wes"});
 
@@ -201,18 +212,106 @@ TEST_F(RecoveryStoreTest, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
     }
 }
 
-// Two instances share the folder: the one that closes first leaves the other's states alone.
-TEST_F(RecoveryStoreTest, ClosingBesideAnotherInstanceRemovesOnlyItsOwnStates) {
-    Key(0, VK::Return, 1);
+// Two instances of one caption each walk their own states and leave each other's closing
+// state; "&Vorige" in a new run takes the state closed last.
+TEST_F(RecoveryStoreTest, EachInstanceKeepsItsOwnStatesAndClosingRemovesNoOthers) {
     std::unique_ptr<TBasisMath> second = Open();
-    second->setWindowTitle("tweede");
-    int key = VK::Return;
-    second->FormKeyDown(*second->Lines()[0], key, {});
+    for (auto [w, text] : {std::pair{window_.get(), " alfa"}, {second.get(), " beta"}}) {
+        w->Lines()[0]->SetText(text);
+        int key = VK::Return;
+        w->FormKeyDown(*w->Lines()[0], key, {});
+        w->setWindowTitle(QString(text).trimmed());
+    }
+    window_->setWindowTitle("ZelmEditor");
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), Texts{" alfa"});
+    window_->close();
     second->close();
-    EXPECT_EQ(RecoveryFiles(), (QStringList{"ZelmEditor0.wes", "tweede0.wes"}));
-    second.reset();
-    window_->close(); // the last one clears the folder as before
-    EXPECT_EQ(RecoveryFiles(), QStringList{"ZelmEditor0.wes"});
+    EXPECT_EQ(RecoveryFiles(), (QStringList{"ZelmEditor0.wes", "beta0.wes"}));
+    QFile(Herstel() + "ZelmEditor0.wes")
+        .setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime);
+    window_ = Open();
+    window_->Herstel1Click();
+    EXPECT_EQ(window_->windowTitle(), "beta");
+}
+
+// The previous session's closing state of a command-line document survives the first Enter,
+// and stepping back ends there.
+TEST_F(RecoveryStoreTest, ACommandLineDocumentKeepsItsLastSessionAtTheFirstEnter) {
+    std::string document = NativePath(programDir_.filePath("alg.mds"));
+    window_->Save(DecodeFileName(document));
+    char* argv[] = {const_cast<char*>("ZelmEditor"), document.data()};
+    for (const char* text : {" bewerkt", ""}) {
+        window_ = std::make_unique<TBasisMath>(
+            programDir_.path(), [](const QString&) {}, ProgramArguments(2, argv));
+        if (*text) window_->Lines()[0]->SetText(text), window_->close();
+    }
+    Key(0, VK::Return, 1);
+    window_->Herstel1Click();
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), Texts{" bewerkt"});
+}
+
+// The state stored before an open that fails takes the caption that comes back.
+TEST_F(RecoveryStoreTest, AfterAFailedOpenVorigeReachesTheStateStoredBeforeIt) {
+    window_->Lines()[0]->SetText(" voor");
+    window_->Document().chooseOpenFile = [&](const QString&) { return Herstel() + "weg.mds"; };
+    EXPECT_EQ(test::MessageOf([&] { window_->MLoadClick(); }), "File not found");
+    window_->Lines()[0]->SetText(" na");
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), Texts{" voor"});
+}
+
+// Each session's closing state stays reachable from "Vorige sessies…"; the start after a
+// session that left work no document holds says so, once.
+TEST_F(RecoveryStoreTest, EarlierSessionsStayReachableAndUnsavedWorkIsAnnouncedOnce) {
+    const QString unsaved = QString::fromUtf8("Het werk van de vorige sessie is niet opgeslagen; u "
+                                              "vindt het in Herstel > Vorige sessies…");
+    const QString document = programDir_.filePath("opgeslagen.mds");
+    for (const Bytes text : {" ", " sessie1", " opgeslagen"}) {
+        window_->Lines()[0]->SetText(text);
+        window_->Document().chooseSaveFile = [&](const QString&) { return document; };
+        if (text == " opgeslagen") window_->MSaveClick();
+        messages_.clear();
+        window_->close();
+        window_ = Open();
+        window_ = Open();
+        EXPECT_EQ(messages_, text == " sessie1" ? QStringList{unsaved} : QStringList{});
+    }
+    QStringList rows;
+    window_->Recovery().chooseSession = [&](const QStringList& shown) { return (rows = shown), 1; };
+    window_->mVorigeSessies->trigger();
+    EXPECT_TRUE(rows.size() == 3 && rows[0].endsWith("ZelmEditor   opgeslagen")) << rows.size();
+    EXPECT_EQ(TextsOf(*window_), Texts{" sessie1"});
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), Texts{" "});
+}
+
+// Random sessions of random ages, some without a state, some with a crash state: each start
+// keeps every one with a state of the last 30 days, the newest 20 with one, and crash states.
+TEST_F(RecoveryStoreTest, StartUpKeepsTheLast20SessionsOr30DaysWhicheverIsMore) {
+    std::mt19937 random(20);
+    const std::time_t now = std::time(nullptr), day = 24 * 60 * 60;
+    const std::string herstel = NativePath(Herstel());
+    const QString kinds[] = {"", "Afsluiting-x.wes", "x3.wes", "Noodkopie-x.wes"};
+    for (int step = 0; step < 8; ++step) {
+        for (int i = int(random() % 12); i > 0; --i) {
+            SessionFolder s(herstel, now - std::time_t(random() % 60) * day - i);
+            QFile(DecodeFileName(s.Path()) + kinds[random() % 4]).open(QIODevice::WriteOnly);
+        }
+        const std::vector<std::string> before = SessionFolder::List(herstel);
+        window_.reset();
+        window_ = Open();
+        int kept = 0;
+        for (const std::string& folder : before) { // the newest first
+            const QStringList states = QDir(DecodeFileName(folder)).entryList({"*.wes"});
+            const bool old = now - SessionFolder::Started(folder) > KeptDays * day;
+            const bool crash = !states.filter("Noodkopie-").isEmpty();
+            EXPECT_EQ(QFileInfo::exists(DecodeFileName(folder)),
+                      crash || (!states.isEmpty() && (!old || kept < KeptSessions)));
+            kept += QFileInfo::exists(DecodeFileName(folder)) && !crash;
+        }
+    }
 }
 
 TEST_F(RecoveryStoreTest, VorigeWithNothingStoredOrAMissingStateKeepsTheLines) {
@@ -259,7 +358,7 @@ TEST_F(RecoveryStoreTest, AStateThatCannotBeStoredStopsTheSplitOrJoinAndKeepsThe
     window_->HerstelDir = QDir(programDir_.path()).absolutePath() + "/Herstel/";
     Key(0, VK::Delete, 4);
     EXPECT_EQ(TextsOf(*window_), Texts{" een twee"});
-    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), before);
+    EXPECT_EQ(FileTexts(State(0)), before);
     EXPECT_EQ(window_->HerstelNummer, 1);
 }
 
@@ -270,8 +369,8 @@ TEST_F(RecoveryStoreTest, AClosingSaveThatFailsKeepsEveryEarlierState) {
     Key(0, VK::Return, 2);
     Key(1, VK::Return, 1);
     const QStringList states{"ZelmEditor0.wes", "ZelmEditor1.wes"};
-    ASSERT_EQ(RecoveryFiles(), states);
-    const Texts first = FileTexts(Herstel() + "ZelmEditor0.wes");
+    ASSERT_EQ(States(), states);
+    const Texts first = FileTexts(State(0));
 
     QStringList errors;
     window_->showError = [&](const QString& m) { errors << m; };
@@ -279,9 +378,9 @@ TEST_F(RecoveryStoreTest, AClosingSaveThatFailsKeepsEveryEarlierState) {
     window_->close();
     SetWriteFault(nullptr);
     EXPECT_EQ(errors, QStringList{"Disk full"});
-    EXPECT_EQ(RecoveryFiles(), states);
-    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), first);
-    EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor1.wes"), (Texts{" a", " +b"}));
+    EXPECT_EQ(States(), states);
+    EXPECT_EQ(FileTexts(State(0)), first);
+    EXPECT_EQ(FileTexts(State(1)), (Texts{" a", " +b"}));
 }
 
 // Saves killed halfway leave ".zelm-save-XXXXXX" behind; the first instance to start removes
@@ -356,7 +455,7 @@ TEST_F(RecoveryStoreTest, AProgramFolderThatCannotHoldTheStoreFallsBackToTheUser
     window->FormKeyDown(*window->Lines()[0], key, {});
     EXPECT_EQ(key, 0);
     EXPECT_EQ(window->Lines().size(), 2u);
-    EXPECT_TRUE(QFileInfo::exists(expected + "ZelmEditor0.wes"));
+    EXPECT_TRUE(QFileInfo::exists(window->HerstelFileName(0)));
     QFile::setPermissions(programDir_.filePath("install"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
@@ -370,7 +469,7 @@ TEST_F(RecoveryStoreTest, MenuItemsAndTheirShortcutsReachTheCommands) {
     EXPECT_EQ(bar[5]->text(), "&Herstel");
     ASSERT_EQ(bar[5]->menu(), window_->Herstel1);
     const QList<QAction*> herstel = window_->Herstel1->actions();
-    ASSERT_EQ(herstel.size(), 2);
+    ASSERT_EQ(herstel.size(), 3);
     EXPECT_EQ(herstel[0]->text(), "&Vorige");
     EXPECT_EQ(herstel[0]->shortcut(), QKeySequence("Ctrl+Shift+Z"));
     EXPECT_EQ(window_->Herstel1->defaultAction(), herstel[0]);
@@ -405,7 +504,6 @@ TEST_F(RecoveryStoreTest, MenuItemsAndTheirShortcutsReachTheCommands) {
 TEST_F(RecoveryStoreTest, AltF4ClosesLikeTheCloseBox) {
     window_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-    QFile(Herstel() + "ZelmEditor5.wes").open(QIODevice::WriteOnly);
     TMathEditor* line = window_->Lines()[0];
     line->SetText(" slot");
     line->setFocus();
