@@ -26,7 +26,7 @@ start() {
 # Answers the boxes of the start-up with Return (the offer's default is "Ja"); the count.
 answer() {
     local boxes=0 box wait=$1
-    while box=$(timeout $wait xdotool search --sync --onlyvisible --pid $pid --name '^TextverwerkerZelm$' | head -1) && [ -n "$box" ]; do
+    while box=$(timeout $wait xdotool search --all --sync --onlyvisible --pid $pid --name '^TextverwerkerZelm$' | head -1) && [ -n "$box" ]; do
         xdotool windowfocus --sync "$box" key Return
         boxes=$((boxes + 1))
         wait=2
