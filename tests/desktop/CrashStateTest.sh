@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# A crash while typing costs at most the last two seconds: under Xvfb the program gets a word,
-# a pause, a second word, and kill -9 right after it. The next start offers what it stored,
-# Return takes it, and the closing state of that run holds the first word. Files, not pixels.
+# A crash while typing costs at most the last two seconds: under Xvfb a word, a pause, a second
+# word and kill -9 right after it; the next start offers what was stored, Return takes it, and
+# that run's closing state holds the first word. Files, not pixels.
 # Usage: CrashStateTest.sh PROGRAM
 set -euo pipefail
 program=$(realpath "${1:?usage: $0 PROGRAM}")
@@ -9,51 +9,40 @@ for tool in xvfb-run xdotool; do
     command -v $tool >/dev/null || { echo "SKIP: no $tool (scripts/install-deps.sh)"; exit 77; }
 done
 [ -n "${ZELM_ON_XVFB:-}" ] || exec env ZELM_ON_XVFB=1 xvfb-run -a bash "$0" "$@"
-work=$(mktemp -d)
-pid=
+work=$(mktemp -d) pid=
 trap '[ -z "$pid" ] || kill -KILL $pid 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
-# Its recovery folder already beside it: no message about a new one takes the focus.
-mkdir -p "$work/bin/Herstel"
-cp "$program" "$work/bin/ZelmEditor"
-herstel="$work/bin/Herstel"
+herstel="$work/bin/Herstel" # beside the program already: no message takes the focus
+mkdir -p "$herstel" && cp "$program" "$work/bin/ZelmEditor"
 start() {
     HOME="$work" QT_QPA_PLATFORM=xcb "$work/bin/ZelmEditor" 2>>"$work/stderr" &
     pid=$!
     window=$(timeout 20 xdotool search --sync --onlyvisible --pid $pid --name ZelmEditor | head -1)
     [ -n "$window" ] || fail "no window: $(cat "$work/stderr")"
 }
-# Answers the boxes of the start-up with Return (the offer's default is "Ja"); the count.
+# Answers the start-up's boxes with Return (the offer's default is "Ja"); prints their count.
 answer() {
     local boxes=0 box wait=$1
-    while box=$(timeout $wait xdotool search --all --sync --onlyvisible --pid $pid --name '^TextverwerkerZelm$' | head -1) && [ -n "$box" ]; do
+    while box=$(timeout $wait xdotool search --all --sync --onlyvisible --pid $pid \
+                    --name '^TextverwerkerZelm$' | head -1) && [ -n "$box" ]; do
         xdotool windowfocus --sync "$box" key Return
-        boxes=$((boxes + 1))
-        wait=2
+        boxes=$((boxes + 1)) wait=2
         sleep 0.5
     done
     echo $boxes
 }
-
 start
-xdotool windowfocus --sync "$window"
-sleep 0.3
-xdotool type --delay 30 "eerste"
+xdotool windowfocus --sync "$window" sleep 0.3 type --delay 30 "eerste"
 sleep 2.5
-xdotool type --delay 30 "tweede"
-sleep 0.5
-kill -KILL $pid
-wait $pid 2>/dev/null || true
+xdotool type --delay 30 "tweede" sleep 0.5
+kill -KILL $pid && wait $pid 2>/dev/null || true
 ls "$herstel"/Sessies/*/Noodkopie-ZelmEditor.wes >/dev/null || fail "no crash state"
-
 start
 [ "$(answer 10)" -ge 1 ] || fail "the crash state was not offered"
-kill -TERM $pid # the session ends: the window closes as its close box does
-wait $pid || fail "the program ended with $?"
+kill -TERM $pid && wait $pid || fail "the program ended with $?" # closes as the close box does
 grep -aq "eerste" "$herstel/ZelmEditor0.wes" || fail "the taken state lacks the first word"
 ls "$herstel"/Sessies/*/Afsluiting-ZelmEditor.wes >/dev/null || fail "the offered state is gone"
 ! ls "$herstel"/Sessies/*/Noodkopie-* 2>/dev/null || fail "a crash state after a clean close"
-
 start
 [ "$(answer 2)" -eq 0 ] || fail "offered a second time"
 echo "crash state: all checks passed"
