@@ -7,36 +7,29 @@
 #include <QTest>
 
 #include "app/MainWindow.h"
-#include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 #include "support/WindowTexts.h"
 
 namespace zelm {
 namespace {
 
-using namespace std::chrono_literals;
-
 struct CrashStateTest : ::testing::Test {
-    std::unique_ptr<TBasisMath> Open(std::chrono::milliseconds idle = 100ms) {
+    std::unique_ptr<TBasisMath> Open(int idle = 100) {
         auto w = std::make_unique<TBasisMath>(dir.path(), [](const QString&) {});
-        w->Crash().idleDelay = idle;
-        w->Crash().longestDelay = 3 * idle;
+        w->Crash().idleDelay = std::chrono::milliseconds(idle);
+        w->Crash().longestDelay = 3 * w->Crash().idleDelay;
         w->Crash().ask = [this](const QString& q) { return questions << q, true; };
         QTest::qWait(1); // the start-up offer
         return w;
     }
-    // Types `text` a key every `interval` until the crash state is there; its lines.
-    static std::vector<Bytes> TypeUntilStored(TBasisMath& w, const std::string& text,
-                                              int interval) {
+    // Types `text` a key every `interval` until the crash state is there; its first line.
+    static Bytes TypeUntilStored(TBasisMath& w, const std::string& text, int interval) {
         const QString state = w.Recovery().SessionPath() + CrashStateName(w.windowTitle());
         for (const char c : text)
             QTest::keyClick(w.Lines()[0], c), QTest::qWait(interval);
         EXPECT_TRUE(QTest::qWaitFor([&] { return QFile::exists(state); }, 3000));
         w.Crash().Flush();
-        std::vector<Bytes> texts;
-        for (const TLineRecord& r : DecodeDocument(ReadWholeFile(state.toStdString())))
-            texts.push_back(r.text);
-        return texts;
+        return DecodeDocument(ReadWholeFile(state.toStdString())).at(0).text;
     }
     QTemporaryDir dir;
     QStringList questions;
@@ -44,18 +37,17 @@ struct CrashStateTest : ::testing::Test {
 
 TEST_F(CrashStateTest, StoredWhenTypingPausesOfferedOnceAfterACrashGoneAfterAClose) {
     auto first = Open();
-    EXPECT_EQ(TypeUntilStored(*first, "abc", 0), std::vector<Bytes>{" abc"});
+    EXPECT_EQ(TypeUntilStored(*first, "abc", 0), " abc");
     Open().reset(); // while the first instance runs, its state is its own
     EXPECT_TRUE(questions.isEmpty());
     const QString crashed = first->Recovery().SessionPath();
     first.reset(); // as a crash leaves it: no closing
-
     auto second = Open();
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].endsWith("(ZelmEditor) terugzetten?"));
     EXPECT_EQ(test::TextsOf(*second), std::vector<Bytes>{" abc"});
     EXPECT_EQ(QDir(crashed).entryList({"*.wes"}), QStringList{OfferedStateName("ZelmEditor")});
-    EXPECT_EQ(TypeUntilStored(*second, "d", 0), std::vector<Bytes>{" dabc"}); // caret at the start
+    EXPECT_EQ(TypeUntilStored(*second, "d", 0), " dabc"); // caret at the start
     second->close();
     EXPECT_TRUE(QDir(second->Recovery().SessionPath()).entryList({"Noodkopie-*"}).isEmpty());
     Open().reset();
@@ -64,8 +56,8 @@ TEST_F(CrashStateTest, StoredWhenTypingPausesOfferedOnceAfterACrashGoneAfterAClo
 
 // Keys every 20 ms never leave 150 ms idle; the state still comes before the last of 50.
 TEST_F(CrashStateTest, SteadyTypingIsStoredAfterTheLongestDelay) {
-    auto w = Open(150ms);
-    EXPECT_LT(TypeUntilStored(*w, std::string(50, 'x'), 20)[0].size(), 51u);
+    auto w = Open(150);
+    EXPECT_LT(TypeUntilStored(*w, std::string(50, 'x'), 20).size(), 51u);
 }
 
 } // namespace

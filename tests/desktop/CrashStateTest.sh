@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# A crash while typing costs at most the last two seconds: under Xvfb a word, a pause, a second
-# word and kill -9 right after it; the next start offers what was stored, Return takes it, and
-# that run's closing state holds the first word. Files, not pixels.
-# Usage: CrashStateTest.sh PROGRAM
+# Under Xvfb: a word, a pause, a second word, kill -9. The next start offers what was stored,
+# Return takes it, and that run's closing state holds the first word. Usage: $0 PROGRAM
 set -euo pipefail
 program=$(realpath "${1:?usage: $0 PROGRAM}")
 for tool in xvfb-run xdotool; do
@@ -10,9 +8,9 @@ for tool in xvfb-run xdotool; do
 done
 [ -n "${ZELM_ON_XVFB:-}" ] || exec env ZELM_ON_XVFB=1 xvfb-run -a bash "$0" "$@"
 work=$(mktemp -d) pid=
-trap '[ -z "$pid" ] || kill -KILL $pid 2>/dev/null; rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 herstel="$work/bin/Herstel" # beside the program already: no message takes the focus
+trap 'kill -KILL $pid 2>/dev/null || true; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
 mkdir -p "$herstel" && cp "$program" "$work/bin/ZelmEditor"
 start() {
     HOME="$work" QT_QPA_PLATFORM=xcb "$work/bin/ZelmEditor" 2>>"$work/stderr" &
@@ -22,12 +20,11 @@ start() {
 }
 # Answers the start-up's boxes with Return (the offer's default is "Ja"); prints their count.
 answer() {
-    local boxes=0 box wait=$1
+    local boxes=0 box wait=10
     while box=$(timeout $wait xdotool search --all --sync --onlyvisible --pid $pid \
                     --name '^TextverwerkerZelm$' | head -1) && [ -n "$box" ]; do
-        xdotool windowfocus --sync "$box" key Return
+        xdotool windowfocus --sync "$box" key Return sleep 0.5
         boxes=$((boxes + 1)) wait=2
-        sleep 0.5
     done
     echo $boxes
 }
@@ -38,11 +35,8 @@ xdotool type --delay 30 "tweede" sleep 0.5
 kill -KILL $pid && wait $pid 2>/dev/null || true
 ls "$herstel"/Sessies/*/Noodkopie-ZelmEditor.wes >/dev/null || fail "no crash state"
 start
-[ "$(answer 10)" -ge 1 ] || fail "the crash state was not offered"
+[ "$(answer)" -ge 1 ] || fail "the crash state was not offered"
 kill -TERM $pid && wait $pid || fail "the program ended with $?" # closes as the close box does
 grep -aq "eerste" "$herstel/ZelmEditor0.wes" || fail "the taken state lacks the first word"
-ls "$herstel"/Sessies/*/Afsluiting-ZelmEditor.wes >/dev/null || fail "the offered state is gone"
 ! ls "$herstel"/Sessies/*/Noodkopie-* 2>/dev/null || fail "a crash state after a clean close"
-start
-[ "$(answer 2)" -eq 0 ] || fail "offered a second time"
 echo "crash state: all checks passed"
