@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "app/CrashState.h"
 #include "platform/Platform.h"
 
 int main(int argc, char** argv) {
@@ -9,6 +10,8 @@ int main(int argc, char** argv) {
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     zelm::RegisterProgramFonts();
+    // A window that a test drops without closing leaves its crash state to the next one.
+    zelm::CrashState::defaultAsk = [](const QString&) { return false; };
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
+#include <QScopedValueRollback>
 #include <QWidget>
 
 #include <algorithm>
@@ -110,6 +111,13 @@ QString RunOpenDialog(QWidget* parent, const QString& proposed) {
 } // namespace
 
 void DocumentFile::Save(const QString& fileName) {
+    bool cutLine = false;
+    const std::string bytes = Encoded(cutLine);
+    if (cutLine) QApplication::beep();
+    WriteFileAtomically(NativePath(fileName), bytes);
+}
+
+std::string DocumentFile::Encoded(bool& cutLine) const {
     const std::vector<TMathEditor*>& lines = window_.Lines();
     DocumentWriter writer(lines.size());
     // Neighbouring lines nearly always share their font: its record is made once for them.
@@ -126,9 +134,9 @@ void DocumentFile::Save(const QString& fileName) {
         }
         if (writer.Add(line->PlainText(), font, line->Text(), line->Line().Codes(), line->y(),
                        line->width()))
-            QApplication::beep();
+            cutLine = true;
     }
-    WriteFileAtomically(NativePath(fileName), writer.Take());
+    return writer.Take();
 }
 
 bool DocumentFile::Load(const QString& fileName) {
@@ -136,6 +144,7 @@ bool DocumentFile::Load(const QString& fileName) {
     // window as it was.
     const std::string bytes =
         ReadWholeFile(NativePath(fileName), LargestDocumentBytes, TooManyLines);
+    const QScopedValueRollback<bool> loading(loading_, true);
     // A file that holds something but not one whole line is a cut-off document, not an empty
     // one: it must not cost the user the lines on the screen.
     if (!bytes.empty() && bytes.size() < LineRecordSize) throw ZelmError("Read beyond end of file");

@@ -37,6 +37,10 @@ public:
 
     /// Writes every line, in column order, to `fileName`, replacing the file atomically.
     void Save(const QString& fileName);
+    /// The bytes Save writes; `cutLine` is set when a line was longer than its record holds.
+    std::string Encoded(bool& cutLine) const;
+    /// True while Load builds the lines: what a load puts in is no unsaved work.
+    bool Loading() const { return loading_; }
     /// Replaces every line by the lines stored in `fileName`. The whole file is read first,
     /// so a file that cannot be read leaves the lines as they were. A long load shows its
     /// progress; false when the user cancelled it, which also leaves the lines as they were.
@@ -77,6 +81,7 @@ private:
     void PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused);
 
     TBasisMath& window_;
+    bool loading_ = false;
 };
 
 } // namespace zelm

@@ -79,6 +79,7 @@ void TBasisMath::FormCreate() {
         connect(w, &QWindow::screenChanged, this, &TBasisMath::FitToLines);
     // Saves killed halfway leave their temporary files; the first instance clears them.
     recovery_.ClaimFolder();
+    crash_.StartAtLaunch();
     recovery_.PruneSessions();
     recovery_.AnnounceUnsavedWork(showMessage_);
 }
@@ -287,6 +288,7 @@ void TBasisMath::closeEvent(QCloseEvent* e) {
     // the window closes all the same.
     try {
         FormClose();
+        crash_.Remove(); // only once the closing state is stored
     } catch (const std::exception& error) {
         ReportFailure(error);
     }

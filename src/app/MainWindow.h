@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/CrashState.h"
 #include "app/DocumentFile.h"
 #include "app/FormulaExchange.h"
 #include "app/LineColumn.h"
@@ -66,6 +67,8 @@ public:
     void Exited(TMathEditor& line) override;
     /// The focused line's caret is kept in view.
     void CaretMoved(TMathEditor& line) override;
+    /// Every change of a line's text is work the crash state keeps.
+    void TextChanged(TMathEditor&) override { crash_.Changed(); }
     /// The hint text of a line.
     QString HintFor(const TMathEditor& line) const;
     /// A help request: shows the help window; the platform's help is never asked.
@@ -95,6 +98,7 @@ public:
     RecoveryStore& Recovery() { return recovery_; }
     PictureExport& Pictures() { return pictures_; }
     FormulaExchange& Formulas() { return formulas_; }
+    CrashState& Crash() { return crash_; }
     static constexpr int LargestDocumentLines = DocumentFile::LargestDocumentLines;
     void Save(const QString& fileName) { document_.Save(fileName); }
     bool Load(const QString& fileName) { return document_.Load(fileName); }
@@ -231,6 +235,7 @@ private:
     RecoveryStore recovery_{*this};
     PictureExport pictures_{*this};
     FormulaExchange formulas_{*this};
+    CrashState crash_{*this};
     // The document file builds the column anew and reports on the window's behalf.
     friend class DocumentFile;
 };

@@ -99,6 +99,7 @@ void TMathEditor::ConnectModel() {
     };
     line_->hooks.resize = [this](int w, int h) { resize(w, h); };
     line_->OnGewijzigd = [this](MathLine&) {
+        if (owner_) owner_->TextChanged(*this);
         if (OnGewijzigd) OnGewijzigd(*this);
     };
     line_->OnHeightChange = [this](MathLine&, int h) {

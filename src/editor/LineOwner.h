@@ -20,6 +20,8 @@ public:
     virtual void Exited(TMathEditor& line) = 0;
     /// OnCaretMove: the caret was placed anew (typing, keys, a click).
     virtual void CaretMoved(TMathEditor& line) = 0;
+    /// OnGewijzigd: the line's text went through its setter (typing, paste, a load).
+    virtual void TextChanged(TMathEditor& line) = 0;
 
 protected:
     ~LineOwner() = default;

@@ -1,5 +1,5 @@
 // A line owner that writes down each call a line makes, in order: "height 48", "width 65",
-// "updown 38", "enter", "exit", "caret".
+// "updown 38", "enter", "exit", "caret", "text".
 #pragma once
 
 #include <algorithm>
@@ -43,6 +43,7 @@ public:
     void Entered(TMathEditor& line) override { Add(line, "enter"); }
     void Exited(TMathEditor& line) override { Add(line, "exit"); }
     void CaretMoved(TMathEditor& line) override { Add(line, "caret"); }
+    void TextChanged(TMathEditor& line) override { Add(line, "text"); }
 
 private:
     void Add(TMathEditor& line, std::string call) {
