@@ -24,8 +24,8 @@ namespace zelm {
 
 namespace {
 
-const QString CrashPrefix = "Noodkopie-";
-const QString OfferedPrefix = "Afsluiting-";
+const QString CrashPrefix = CrashStatePrefix;
+const QString OfferedPrefix = ClosingStatePrefix;
 const QString StateExtension = ".wes";
 
 // The question at start-up; %1 is the date, %2 the time of the state, %3 its caption.

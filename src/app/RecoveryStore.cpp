@@ -28,8 +28,7 @@ const QString UnsavedWork = QString::fromUtf8(
     "Het werk van de vorige sessie is niet opgeslagen; u vindt het in Herstel > Vorige sessies…");
 
 // The files of a session folder besides its numbered states.
-const QString ClosingPrefix = "Afsluiting-";
-const QString CrashPrefix = "Noodkopie-";
+const QString ClosingPrefix = ClosingStatePrefix;
 const QString DocumentNote = "Document.pad"; // the document last opened or saved, or empty
 const QString AnnouncedNote = "Gemeld";      // its unsaved work has been announced
 
@@ -286,7 +285,7 @@ void RecoveryStore::PruneSessions(std::time_t now) {
         if (SessionFolder::Held(folder)) continue;
         const QStringList states = StatesIn(DecodeFileName(folder));
         if (std::any_of(states.begin(), states.end(),
-                        [](const QString& name) { return name.startsWith(CrashPrefix); }))
+                        [](const QString& name) { return name.startsWith(QString(CrashStatePrefix)); }))
             continue;
         const bool recent = now - SessionFolder::Started(folder) <= KeptDays * SecondsPerDay;
         if (!states.isEmpty() && (kept < KeptSessions || recent)) {

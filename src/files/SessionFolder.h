@@ -12,6 +12,11 @@ namespace zelm {
 
 /// The folder below the recovery folder that holds one folder per session.
 inline constexpr const char* SessionsFolderName = "Sessies";
+/// A session folder's closing state is this prefix + caption + ".wes": the state a clean close
+/// left, or a crash state once it was offered.
+inline constexpr const char* ClosingStatePrefix = "Afsluiting-";
+/// A session folder's crash state, stored while the session runs: this prefix + caption + ".wes".
+inline constexpr const char* CrashStatePrefix = "Noodkopie-";
 
 class SessionFolder {
 public:
