@@ -223,11 +223,8 @@ TEST_F(ExportCommand, ADamagedDocumentLoadsWhatIsWholeAndSaysSo) {
     for (const auto& [bytes, read, records] : rows) {
         const QString path = dir.filePath("kapot.mds");
         WriteFileAtomically(path.toStdString(), bytes.toStdString());
-        const std::string message =
-            QString("Dit document is beschadigd. Gelezen: %1 van de %2 regels.")
-                .arg(read)
-                .arg(records)
-                .toStdString();
+        const std::string message = "Dit document is beschadigd. Gelezen: " + std::to_string(read) +
+                                    " van de " + std::to_string(records) + " regels.";
         TBasisMath window(dir.path(), [](const QString&) {});
         EXPECT_EQ(test::MessageOf([&] { window.Load(path); }).toStdString(), message);
         EXPECT_EQ(int(window.Lines().size()), std::max(read, 1)); // none read: the line it had
