@@ -27,11 +27,11 @@ const QString DocumentFilter = "ZavoVudaVudu (*.mds)";
 const QString DocumentSuffix = "mds";
 const QString DocumentExtension = ".mds";
 
-// Qt keeps widget geometry within these bounds, and so a record that can be a line: top +
-// height cannot overflow.
+// Qt keeps widget sizes within this bound, and so a record that can be a line; a top is kept
+// within it too, so that top + height cannot overflow.
 static_assert(LargestCoordinate == QWIDGETSIZE_MAX);
 
-// The largest file a document may be: its whole records and a cut-off rest, which is ignored.
+// The largest file a document may be: its whole records and a cut-off rest.
 constexpr std::size_t LargestDocumentBytes =
     std::size_t(DocumentFile::LargestDocumentLines + 1) * LineRecordSize - 1;
 
@@ -270,7 +270,7 @@ void DocumentFile::ApplyRecord(TMathEditor& line, const TLineRecord& record,
     step([&] { line.SetText(record.text); });
     const RecordedFont font = RecordToFont(record.font);
     step([&] { line.SetFont(font.font, font.color); });
-    line.move(line.x(), record.top); // CanBeLine kept it within what a widget may have
+    line.move(line.x(), std::clamp(record.top, -LargestCoordinate, LargestCoordinate));
     line.resize(record.width, line.height());
     line.Line().ClientWidth = record.width;
 }

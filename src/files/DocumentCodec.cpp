@@ -151,15 +151,14 @@ Bytes EncodeDocument(const std::vector<TLineRecord>& lines) {
 
 bool CanBeLine(const TLineRecord& line) {
     constexpr std::uint8_t AllStyles = StyleBold | StyleItalic | StyleUnderline | StyleStrikeOut;
-    // Writers cut an over-long line with exactly the code bytes of the text they keep.
     const auto within = [](std::int32_t value, std::int32_t low, std::int32_t high) {
         return value >= low && value <= high;
     };
+    // Writers cut an over-long line with exactly the code bytes of the text they keep. The top
+    // has no bound: a window does not keep its children's places within one.
     return !line.text.empty() && line.codes.size() == CountCodeCharacters(line.text) &&
            within(line.font.size, -LargestFontSize, LargestFontSize) &&
-           (line.font.style & ~AllStyles) == 0 &&
-           within(line.top, -LargestCoordinate, LargestCoordinate) &&
-           within(line.width, 0, LargestCoordinate);
+           (line.font.style & ~AllStyles) == 0 && within(line.width, 0, LargestCoordinate);
 }
 
 DecodedDocument ReadDocumentRecords(std::string_view bytes) {

@@ -100,13 +100,13 @@ inline TFontRecord ClampFontSize(TFontRecord record) {
     return record;
 }
 
-/// The largest coordinate a window gives a widget (Qt's QWIDGETSIZE_MAX): no line the program
-/// stores lies or reaches further.
+/// The largest size a window gives a widget (Qt's QWIDGETSIZE_MAX): no line the program stores
+/// is wider.
 constexpr std::int32_t LargestCoordinate = (1 << 24) - 1;
 
 /// True when a record holds what the program can store of a line: a text, never empty; one
 /// code byte per code character 1 to 4 in it; a size within LargestFontSize; only the four
-/// style bits; a top and a width that a window can give a line.
+/// style bits; a width that a window can give a line.
 bool CanBeLine(const TLineRecord& line);
 
 /// A font and its colour as read back from a record.
