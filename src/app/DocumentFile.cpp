@@ -28,11 +28,11 @@ const QString DocumentFilter = "ZavoVudaVudu (*.mds)";
 const QString DocumentSuffix = "mds";
 const QString DocumentExtension = ".mds";
 
-// Qt keeps widget geometry within these bounds; a record from a damaged file may hold any
-// int32, and keeping positions inside them also keeps top + height from overflowing.
-constexpr int LargestCoordinate = QWIDGETSIZE_MAX;
+// Qt keeps widget sizes within this bound, and so a record that can be a line; a top is kept
+// within it too, so that top + height cannot overflow.
+static_assert(LargestCoordinate == QWIDGETSIZE_MAX);
 
-// The largest file a document may be: its whole records and a cut-off rest, which is ignored.
+// The largest file a document may be: its whole records and a cut-off rest.
 constexpr std::size_t LargestDocumentBytes =
     std::size_t(DocumentFile::LargestDocumentLines + 1) * LineRecordSize - 1;
 
@@ -43,6 +43,13 @@ const std::string TooManyLines = "Dit document is te groot om te openen: het hee
 const std::string NoRoomForLine = "Dit document heeft al " +
                                   std::to_string(DocumentFile::LargestDocumentLines) +
                                   " regels, meer dan dat opent het programma niet.";
+
+// A file with records that cannot be lines, or cut off inside one: what is whole is loaded.
+constexpr const char* DamagedDocument = "Dit document is beschadigd. Gelezen: %1 van de %2 regels.";
+
+std::string DamageOf(const DecodedDocument& document) {
+    return QString(DamagedDocument).arg(document.lines.size()).arg(document.records).toStdString();
+}
 
 // Milliseconds between two updates of a load's progress dialog, and its width.
 constexpr qint64 ProgressInterval = 100;
@@ -145,10 +152,10 @@ bool DocumentFile::Load(const QString& fileName) {
     const std::string bytes =
         ReadWholeFile(NativePath(fileName), LargestDocumentBytes, TooManyLines);
     const QScopedValueRollback<bool> loading(loading_, true);
-    // A file that holds something but not one whole line is a cut-off document, not an empty
-    // one: it must not cost the user the lines on the screen.
-    if (!bytes.empty() && bytes.size() < LineRecordSize) throw ZelmError("Read beyond end of file");
-    const std::vector<TLineRecord> records = DecodeDocument(bytes);
+    const DecodedDocument document = ReadDocumentRecords(bytes);
+    // A damaged file without one line to read must not cost the user the lines on the screen.
+    if (document.Damaged() && document.lines.empty()) throw ZelmError(DamageOf(document));
+    const std::vector<TLineRecord>& records = document.lines;
     TMathEditor* focused = window_.CurrentLine();
     LineColumn& column = window_.column_;
     std::vector<TMathEditor*> previous = column.SetAside();
@@ -173,6 +180,8 @@ bool DocumentFile::Load(const QString& fileName) {
     LineColumn::Discard(previous, window_);
     window_.FitToLines();
     window_.FocusFirstLine(); // typing goes on in the document just loaded
+    // One message: the damage says more than a line's repairs that gave up.
+    if (document.Damaged()) throw LineLoadError(DamageOf(document));
     if (lineFailure) throw LineLoadError(*lineFailure);
     return true;
 }
@@ -273,12 +282,11 @@ void DocumentFile::ApplyRecord(TMathEditor& line, const TLineRecord& record,
     line.SetPlainText(record.plainText);
     line.Line().SetCodes(record.codes);
     step([&] { line.SetText(record.text); });
-    const RecordedFont font = RecordToFont(ClampFontSize(record.font));
+    const RecordedFont font = RecordToFont(record.font);
     step([&] { line.SetFont(font.font, font.color); });
     line.move(line.x(), std::clamp(record.top, -LargestCoordinate, LargestCoordinate));
-    const int width = std::clamp(record.width, 0, LargestCoordinate);
-    line.resize(width, line.height());
-    line.Line().ClientWidth = width;
+    line.resize(record.width, line.height());
+    line.Line().ClientWidth = record.width;
 }
 
 void DocumentFile::MSaveClick() {

@@ -44,7 +44,8 @@ public:
     /// Replaces every line by the lines stored in `fileName`. The whole file is read first,
     /// so a file that cannot be read leaves the lines as they were. A long load shows its
     /// progress; false when the user cancelled it, which also leaves the lines as they were.
-    /// A line whose repairs give up is reported with LineLoadError once every line is in.
+    /// A line whose repairs give up is reported with LineLoadError once every line is in; so is
+    /// a damaged file, after its lines that can be read. When none can, the lines stay.
     bool Load(const QString& fileName);
     /// Loads `fileName` as the document `caption` in `folder`, taking that name first (recovery
     /// states carry the caption) and storing the present lines as a recovery state first when

@@ -159,7 +159,7 @@ void TBasisMath::ReportFailure(const std::exception& error) {
     if (showError)
         showError(message);
     else
-        ShowErrorMessage(message);
+        ShowMessageBox(this, message, true);
 }
 
 } // namespace zelm

@@ -66,7 +66,7 @@ TOptiesVenster::TOptiesVenster(const FontDesc& mainFont, ColorRef mainColor,
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       herstelDir_(herstelDir), showError_(std::move(showError)) {
-    if (!showError_) showError_ = [](const QString& m) { ShowErrorMessage(m); };
+    if (!showError_) showError_ = [this](const QString& m) { ShowMessageBox(this, m, true); };
     beep = [] { QApplication::beep(); };
     setWindowTitle("Opties voor ZelmRdit");
     setModal(true);

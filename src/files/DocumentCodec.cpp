@@ -149,13 +149,32 @@ Bytes EncodeDocument(const std::vector<TLineRecord>& lines) {
     return out;
 }
 
+bool CanBeLine(const TLineRecord& line) {
+    constexpr std::uint8_t AllStyles = StyleBold | StyleItalic | StyleUnderline | StyleStrikeOut;
+    const auto within = [](std::int32_t value, std::int32_t low, std::int32_t high) {
+        return value >= low && value <= high;
+    };
+    // Writers cut an over-long line with exactly the code bytes of the text they keep. The top
+    // has no bound: a window does not keep its children's places within one.
+    return !line.text.empty() && line.codes.size() == CountCodeCharacters(line.text) &&
+           within(line.font.size, -LargestFontSize, LargestFontSize) &&
+           (line.font.style & ~AllStyles) == 0 && within(line.width, 0, LargestCoordinate);
+}
+
+DecodedDocument ReadDocumentRecords(std::string_view bytes) {
+    DecodedDocument document;
+    document.records = (bytes.size() + LineRecordSize - 1) / LineRecordSize;
+    const std::size_t whole = bytes.size() / LineRecordSize;
+    document.lines.reserve(whole);
+    for (std::size_t k = 0; k < whole; ++k) {
+        TLineRecord line = DecodeLine(bytes.substr(k * LineRecordSize, LineRecordSize));
+        if (CanBeLine(line)) document.lines.push_back(std::move(line));
+    }
+    return document;
+}
+
 std::vector<TLineRecord> DecodeDocument(std::string_view bytes) {
-    const std::size_t count = bytes.size() / LineRecordSize;
-    std::vector<TLineRecord> lines;
-    lines.reserve(count);
-    for (std::size_t k = 0; k < count; ++k)
-        lines.push_back(DecodeLine(bytes.substr(k * LineRecordSize, LineRecordSize)));
-    return lines;
+    return ReadDocumentRecords(bytes).lines;
 }
 
 int MulDiv(int a, int b, int c) {

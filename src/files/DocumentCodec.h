@@ -66,7 +66,18 @@ TLineRecord DecodeLine(std::string_view bytes);
 
 /// The whole file of a document: its line records in column order.
 Bytes EncodeDocument(const std::vector<TLineRecord>& lines);
-/// The lines of a document file: one per whole record; bytes short of a record are ignored.
+/// A document file as read: the whole records that can be lines, in file order, and how many
+/// records the file holds, a cut-off last one counted.
+struct DecodedDocument {
+    std::vector<TLineRecord> lines;
+    std::size_t records = 0;
+    /// True when a record was left out: the file is not what the program writes.
+    bool Damaged() const { return lines.size() != records; }
+};
+/// Reads a document file, leaving out every record that cannot be a line (`CanBeLine`) and a
+/// cut-off last record. A record stands on its own, so one bad record costs only its line.
+DecodedDocument ReadDocumentRecords(std::string_view bytes);
+/// The lines of a document file that `ReadDocumentRecords` keeps.
 std::vector<TLineRecord> DecodeDocument(std::string_view bytes);
 
 /// Rounds a * b / c half away from zero, as the platform's MulDiv; -1 when c is 0.
@@ -88,6 +99,15 @@ inline TFontRecord ClampFontSize(TFontRecord record) {
     record.size = std::clamp(record.size, -LargestFontSize, LargestFontSize);
     return record;
 }
+
+/// The largest size a window gives a widget (Qt's QWIDGETSIZE_MAX): no line the program stores
+/// is wider.
+constexpr std::int32_t LargestCoordinate = (1 << 24) - 1;
+
+/// True when a record holds what the program can store of a line: a text, never empty; one
+/// code byte per code character 1 to 4 in it; a size within LargestFontSize; only the four
+/// style bits; a width that a window can give a line.
+bool CanBeLine(const TLineRecord& line);
 
 /// A font and its colour as read back from a record.
 struct RecordedFont {

@@ -51,7 +51,8 @@ void OnTerminationSignal(std::function<void()> handler);
 /// The system clipboard; raises "Cannot open clipboard" when there is none.
 QClipboard& SystemClipboard();
 
-/// The application's standard error report: the message in a box; the program goes on.
+/// The application's standard error report: the message in a box over the active window (the
+/// main window when none is active); the program goes on.
 void ShowErrorMessage(const QString& message);
 
 /// A message box with an OK button over `parent`, kept on the screen; an error shows as one.

@@ -191,13 +191,14 @@ TEST_F(DocumentFileTest, AFileThatCannotBeReadLeavesTheLinesAsTheyWere) {
     EXPECT_EQ(Snapshot(*window_), before);
 }
 
-TEST_F(DocumentFileTest, WholeRecordsAreLoadedAndTheRestIsIgnored) {
+TEST_F(DocumentFileTest, WholeRecordsAreLoadedAndACutOffRestIsReported) {
     Plant("leeg.mds", {});
     Plant("kort.mds", QByteArray(500, 'x'));
     Plant("een.mds", Record(" eerste") + QByteArray(208, 'x')); // 1000 bytes
     Plant("raar.mds", Record(" zeven").replace(0, 1, "\x07"));
 
-    window_->Load(Path("een.mds"));
+    EXPECT_EQ(test::MessageOf([&] { window_->Load(Path("een.mds")); }),
+              "Dit document is beschadigd. Gelezen: 1 van de 2 regels.");
     ASSERT_EQ(window_->Lines().size(), 1u);
     EXPECT_EQ(window_->Lines()[0]->Text(), " eerste");
     EXPECT_EQ(window_->Lines()[0]->y(), 40);
@@ -212,7 +213,7 @@ TEST_F(DocumentFileTest, WholeRecordsAreLoadedAndTheRestIsIgnored) {
         window_->Load(Path("kort.mds"));
         ADD_FAILURE() << "no error";
     } catch (const ZelmError& e) {
-        EXPECT_STREQ(e.what(), "Read beyond end of file");
+        EXPECT_STREQ(e.what(), "Dit document is beschadigd. Gelezen: 0 van de 1 regels.");
     }
     ASSERT_EQ(window_->Lines().size(), 1u);
     EXPECT_TRUE(window_->Lines()[0]->PlainText());

@@ -11,6 +11,10 @@
 #include <QXmlStreamReader>
 #include <QtEndian>
 
+#include <algorithm>
+#include <random>
+#include <tuple>
+
 #include <sys/resource.h>
 
 #include "app/MainWindow.h"
@@ -19,6 +23,7 @@
 #include "platform/EmfCanvas.h"
 #include "support/EmfReader.h"
 #include "support/FileBytes.h"
+#include "support/FixedLines.h"
 
 namespace zelm {
 namespace {
@@ -205,6 +210,29 @@ TEST_F(ExportCommand, FailuresGiveOneLineAndANonZeroStatus) {
     const ProcessResult help = Export({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--export"));
+}
+
+// A damaged document (cut off in its last record, a middle record with a size no font has,
+// random bytes) loads what is whole and says so once; the export fails on it at once.
+TEST_F(ExportCommand, ADamagedDocumentLoadsWhatIsWholeAndSaysSo) {
+    QByteArray whole = Read(Document()), badSize = whole, random(5000, '\0');
+    badSize[int(LineRecordSize) + 4 + 256 + 3] = 0x7F; // the middle line's size, past 2^30
+    std::generate(random.begin(), random.end(), std::mt19937(28));
+    const std::tuple<QByteArray, int, int> rows[] = {
+        {whole.left(2000), 2, 3}, {badSize, 2, 3}, {random, 0, 7}};
+    for (const auto& [bytes, read, records] : rows) {
+        const QString path = dir.filePath("kapot.mds");
+        WriteFileAtomically(path.toStdString(), bytes.toStdString());
+        const std::string message = "Dit document is beschadigd. Gelezen: " + std::to_string(read) +
+                                    " van de " + std::to_string(records) + " regels.";
+        TBasisMath window(dir.path(), [](const QString&) {});
+        EXPECT_EQ(test::MessageOf([&] { window.Load(path); }).toStdString(), message);
+        EXPECT_EQ(int(window.Lines().size()), std::max(read, 1)); // none read: the line it had
+        const ProcessResult run = Export({"--export", dir.filePath("kapot.png"), path});
+        EXPECT_EQ(run.status, 1); // not -1: it ended within the minute Export waits
+        EXPECT_EQ(run.err.toStdString(),
+                  "ZelmEditor: " + path.toStdString() + ": " + message + "\n");
+    }
 }
 
 // Standard error holds the program's own messages only, and a failed write names the file that

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDialog>
 #include <QFontDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -20,6 +21,7 @@
 #include "app/MenuStyle.h"
 #include "dialogs/FontDialog.h"
 #include "dialogs/OKCANCL2.h"
+#include "platform/Platform.h"
 #include "support/FixedLines.h"
 
 namespace zelm {
@@ -270,6 +272,31 @@ TEST_F(MenuTest, OwnerDrawnItemsAlwaysUnderline) {
 }
 
 // "Nieuw", "Alles wissen" and "Nieuweregel": also on a window without lines.
+// Every box and dialog is a child of the window that stays on top: also a failed "&Openen" once
+// its dialog has gone and the window is not active again, and the report at the event loop.
+TEST_F(MenuTest, EveryBoxAndDialogIsAChildOfTheWindow) {
+    TBasisMath& w = Start();
+    w.showError = nullptr;
+    std::vector<QWidget*> parents;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(top); dialog && dialog->isVisible()) {
+                parents.push_back(dialog->parentWidget() ? dialog->parentWidget()->window() : top);
+                dialog->done(0);
+            }
+    });
+    closer.start(10);
+    w.MLoad->trigger(); // the open dialog itself
+    w.Document().chooseOpenFile = [&](const QString&) {
+        QApplication::setActiveWindow(nullptr);
+        return programDir.filePath("weg.mds");
+    };
+    w.MLoad->trigger();
+    ShowErrorMessage("Foutje");
+    EXPECT_EQ(parents, std::vector<QWidget*>(3, &w));
+}
+
 TEST_F(MenuTest, ClearingAndAddingLines) {
     TBasisMath& w = Start();
     w.setWindowTitle("Som");

@@ -307,7 +307,6 @@ TEST(DocumentWriter, WritesWhatTheRecordsOfTheLinesEncodeTo) {
     const Bytes written = writer.Take();
     ASSERT_EQ(written.size(), rows.size() * LineRecordSize);
     EXPECT_EQ(written, EncodeDocument(records));
-    EXPECT_EQ(DecodeDocument(written), records);
     EXPECT_EQ(writer.Take(), Bytes()); // taken: the writer starts empty again
 }
 

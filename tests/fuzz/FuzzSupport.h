@@ -88,6 +88,7 @@ inline void CheckReloadsEqual(MathLine& line) {
                                          line.Text(), line.Codes(), 0, 300);
     const TLineRecord back = DecodeLine(EncodeLine(saved.record));
     if (!(back == saved.record)) Fail("a record does not decode to what was encoded", line);
+    if (!CanBeLine(back)) Fail("a saved line is taken for a damaged record", line);
     const int budget = Globals().retryBudget;
     Globals().retryBudget = 4;
     test::FixedCanvas canvas;
