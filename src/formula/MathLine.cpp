@@ -9,7 +9,8 @@ namespace zelm {
 
 namespace {
 
-/// Layouts without a repair reset the shared retry budget to this many repaired layouts.
+/// Layouts without a repair reset the shared retry budget to this; a repaired layout is
+/// retried only while it is above 0.
 constexpr int RetriesAfterCleanLayout = 4;
 
 /// Ring slots run from 1 to 10; slot 0 only stands for "nothing entered yet".
@@ -31,14 +32,17 @@ MathLine::MathLine(Canvas& measure, int clientWidth, bool smoothing)
 
 void MathLine::SetText(const Bytes& value) {
     auto& budget = Globals().retryBudget;
-    bool repaired = LayOutText(value);
-    while (repaired && budget > 0) {
-        --budget;
-        repaired = LayOutText(Bytes(text_));
-    }
-    if (repaired) {
-        FinishRepairs();
-        throw ZelmError("Foutje");
+    // One edit can leave more repairs than there are retries: a layout mends only the first
+    // missing bar, slash or root index it meets, and the closers it appends may need mending
+    // in turn (a deleted closer leaves every later one a level deeper, each without its
+    // slash). The retry therefore lays out until the repairs settle; only an empty budget
+    // or repairs that never settle end in "Foutje".
+    if (LayOutText(value)) {
+        const bool mayRetry = budget > 0;
+        if (!FinishRepairs() || !mayRetry) {
+            budget = 0;
+            throw ZelmError("Foutje");
+        }
     }
     budget = RetriesAfterCleanLayout;
     TextToDisplay();
@@ -74,13 +78,14 @@ bool MathLine::LayOutText(const Bytes& value) {
     return true;
 }
 
-/// Out of retries, the repairs still run to their end before the error is raised: a text
-/// left halfway would be repaired further when it is loaded again, so a saved line would not
-/// come back as it was. Every pass mends what it meets; the bound only guards against repairs
-/// that never settle.
-void MathLine::FinishRepairs() {
+/// Lays the repaired text out until a layout needs no repair; false when the repairs do not
+/// settle. Also out of retries the repairs run to their end before the error is raised: a
+/// text left halfway would be repaired further when it is loaded again, so a saved line would
+/// not come back as it was. The bound only guards against repairs that never settle.
+bool MathLine::FinishRepairs() {
     for (int passes = 2 * int(text_.size()) + 8; passes > 0; --passes)
-        if (!LayOutText(Bytes(text_))) return;
+        if (!LayOutText(Bytes(text_))) return true;
+    return false;
 }
 
 /// Replacing the whole text leaves the blank that starts every line.

@@ -121,7 +121,7 @@ public:
 
 private:
     bool LayOutText(const Bytes& value);
-    void FinishRepairs();
+    bool FinishRepairs();
     void ApplyWholeSelectionRule();
     void ApplyEmptyRule();
     void EnterRing();

@@ -97,6 +97,7 @@ void KeySeeds(const fs::path& dir) {
     for (int i = 0; i < 74; ++i)
         roots += key(up, ctrl);
     Write(dir / "nested-roots", roots + typed("//"));
+    Write(dir / "nested-slanted", typed("///") + key(4, 0) + typed("/x//x//") + key(9, 0));
     Write(dir / "names", typed("sin x+cos(a)/2") + Choice(5) + Choice(3) + typed("log 2"));
     Write(dir / "structures", typed("x^2+a_1") + key(1, 0) + typed("/3") + key(4, 0) + key(4, 1) +
                                   key(9, 0) + Choice(7) + typed("e^x"));
