@@ -185,6 +185,7 @@ public:
     void PopPlTextClick();
     void PopAllClick();
     void PopRedoClick();
+    void PopOpnieuwClick();
     void PopcopyClick();
     void PopKnippenClick();
     void PopPlakkenClick();
