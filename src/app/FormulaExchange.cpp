@@ -91,11 +91,13 @@ void FormulaExchange::PlakFormuleClick() {
     if (!line) return;
     const QMimeData* data = SystemClipboard().mimeData();
     const std::optional<ReadResult> read = data ? ReadFormula(*data) : std::nullopt;
-    if (!read || !InsertStructures(line->Line(), read->row)) {
-        TMathEditor::Beep();
+    if (!read) return TMathEditor::Beep();
+    // InsertStructures refuses what the line's record cannot hold before the setter runs;
+    // EditWithinRecord also what the setter's repairs lengthen, and beeps itself.
+    bool fits = false;
+    if (!line->Line().EditWithinRecord([&] { fits = InsertStructures(line->Line(), read->row); }))
         return;
-    }
-    if (read->lossy) TMathEditor::Beep();
+    if (!fits || read->lossy) TMathEditor::Beep();
 }
 
 void FormulaExchange::MLatexClick() {

@@ -111,7 +111,8 @@ void TBasisMath::CreatePopupMenu2() {
 // The bar and the line menu draw their owner-drawn items through the menu style; every menu
 // keeps its captions as written.
 void TBasisMath::StyleMenus() {
-    const QString headings[] = {"-----Regel----", "-----Selectie-----", "&Markeren"};
+    // Drawn the standard way: the headings, "&Markeren" and "Opnieuw" (no accelerator).
+    const QString headings[] = {"-----Regel----", "-----Selectie-----", "&Markeren", "Opnieuw"};
     for (QAction* item : PopupMenu1->actions()) {
         const bool heading =
             std::find(std::begin(headings), std::end(headings), item->text()) != std::end(headings);

@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include "dialogs/FunctieFormMath.h"
+#include "files/DocumentCodec.h"
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
 #include "platform/KeyCodes.h"
@@ -30,6 +31,32 @@ const char* const ModeNames[2] = {"Zelm", "Plain"};
 
 // The designed position of the window on the screen.
 const QPoint DesignedPosition(800, 125);
+
+// A joined line is stored in one record like any other.
+static_assert(LongestStoredLine == ShortStringMax);
+
+/// With a selection, Backspace and Delete are the line's own: they delete the selection.
+bool HasSelection(const MathLine& line) {
+    return line.Selstart != line.Seleinde;
+}
+
+/// Whether `second` joined onto `first` still fits the record of one line.
+bool JoinFits(const MathLine& first, const MathLine& second) {
+    return first.Text().size() + second.Text().size() <= LongestStoredLine;
+}
+
+/// The new line of a split is a blank and the tail: in front of the blank (after Home) that
+/// is one more than the whole line.
+bool SplitFits(const MathLine& line) {
+    const auto caret = std::size_t(std::max(0, line.CaretPos));
+    return 1 + line.Text().size() - std::min(caret, line.Text().size()) <= LongestStoredLine;
+}
+
+/// A split or join that does not fit changes nothing: the key is taken, and the line beeps.
+void RefuseKey(TMathEditor& line, int& key) {
+    key = 0;
+    if (line.Line().hooks.refuse) line.Line().hooks.refuse();
+}
 
 } // namespace
 
@@ -330,10 +357,11 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
     MathLine& cur = current.Line();
     switch (key) {
     case VK::Back: {
-        if (i == 0 || cur.CaretPos > 1) return;
+        if (i == 0 || cur.CaretPos > 1 || HasSelection(cur)) return;
+        TMathEditor* previous = lines[std::size_t(i - 1)];
+        if (!JoinFits(previous->Line(), cur)) return RefuseKey(current, key);
         SaveHerstel();
         RemoveLine(current);
-        TMathEditor* previous = lines[std::size_t(i - 1)];
         previous->Line().SetCodes(previous->Line().Codes() + cur.Codes());
         previous->SetText(previous->Text() + cur.Text());
         FocusLine(*previous);
@@ -343,6 +371,7 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
         return;
     }
     case VK::Return: {
+        if (!SplitFits(cur)) return RefuseKey(current, key);
         CheckRoomForLine();
         SaveHerstel();
         TMathEditor* line = InsertLineBelow(current);
@@ -363,9 +392,12 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
         return;
     }
     case VK::Delete: {
-        if (cur.CaretPos < int(cur.Text().size()) || i + 1 >= int(lines.size())) return;
-        SaveHerstel();
+        if (cur.CaretPos < int(cur.Text().size()) || i + 1 >= int(lines.size()) ||
+            HasSelection(cur))
+            return;
         TMathEditor* next = lines[std::size_t(i + 1)];
+        if (!JoinFits(cur, next->Line())) return RefuseKey(current, key);
+        SaveHerstel();
         cur.SetCodes(cur.Codes() + next->Line().Codes());
         current.SetText(current.Text() + next->Text());
         RemoveLine(*next);
@@ -402,6 +434,7 @@ void TBasisMath::CreatePopupMenu1() {
     PopFont = add("&Font", QKeySequence("Ctrl+F"), &TBasisMath::PopFontClick);
     add("&Alles kiezen", QKeySequence("Ctrl+A"), &TBasisMath::PopAllClick);
     add("&Herstellen", QKeySequence("Ctrl+Z"), &TBasisMath::PopRedoClick);
+    add("Opnieuw", QKeySequence("Ctrl+Y"), &TBasisMath::PopOpnieuwClick);
     PopupMenu1->addAction("-----Selectie-----");
     add("&Knippen", QKeySequence("Ctrl+X"), &TBasisMath::PopKnippenClick);
     add(QString::fromUtf8("&Kopiëren"), QKeySequence("Ctrl+C"), &TBasisMath::PopcopyClick);
@@ -421,11 +454,11 @@ void TBasisMath::PopAllClick() {
 }
 
 void TBasisMath::PopRedoClick() {
-    TMathEditor* line = CurrentLine();
-    if (!line) return;
-    MathLine& m = line->Line();
-    line->SetTextPlusCode(m.ring[std::size_t(m.ringIndex)]);
-    m.ringIndex = m.ringIndex < 2 ? 10 : m.ringIndex - 1;
+    if (TMathEditor* line = CurrentLine()) line->Line().Undo();
+}
+
+void TBasisMath::PopOpnieuwClick() {
+    if (TMathEditor* line = CurrentLine()) line->Line().Redo();
 }
 
 void TBasisMath::PopcopyClick() {
@@ -452,14 +485,16 @@ void TBasisMath::PopPlakkenClick() {
     TMathEditor* line = CurrentLine();
     if (!line) return;
     MathLine& m = line->Line();
-    const std::size_t s = std::size_t(std::clamp(m.Selstart, 0, int(m.Text().size())));
-    const std::size_t c0 = std::size_t(CountCodeChars(m.Text().substr(0, s)));
-    Bytes codes = m.Codes();
-    codes.insert(std::min(c0, codes.size()), CopiedCodes);
-    Bytes text = m.Text();
-    text.insert(s, CopiedText);
-    m.SetCodes(codes);
-    line->SetText(text);
+    m.EditWithinRecord([&] {
+        const std::size_t s = std::size_t(std::clamp(m.Selstart, 0, int(m.Text().size())));
+        const std::size_t c0 = std::size_t(CountCodeChars(m.Text().substr(0, s)));
+        Bytes codes = m.Codes();
+        codes.insert(std::min(c0, codes.size()), CopiedCodes);
+        Bytes text = m.Text();
+        text.insert(s, CopiedText);
+        m.SetCodes(codes);
+        m.SetText(text);
+    });
 }
 
 void TBasisMath::PopFunctieLijstClick() {
@@ -470,16 +505,18 @@ void TBasisMath::popMarkerenClick() {
     TMathEditor* line = CurrentLine();
     if (!line) return;
     MathLine& m = line->Line();
-    if (m.Seleinde == m.Selstart) m.Seleinde += 1;
-    Bytes text = m.Text(), codes = m.Codes();
-    InsertStructureCode(text, codes, m.Selstart + 1, StructKind::Colour);
-    InsertStructureCode(text, codes, m.Seleinde + 2, StructKind::Colour);
-    m.SetCodes(codes);
-    m.CaretPos = m.Seleinde + 1;
-    line->SetText(text);
-    m.Selstart = m.Seleinde = m.CaretPos;
-    m.TextToDisplay();
-    line->PlaceCaret();
+    m.EditWithinRecord([&] {
+        if (m.Seleinde == m.Selstart) m.Seleinde += 1;
+        Bytes text = m.Text(), codes = m.Codes();
+        InsertStructureCode(text, codes, m.Selstart + 1, StructKind::Colour);
+        InsertStructureCode(text, codes, m.Seleinde + 2, StructKind::Colour);
+        m.SetCodes(codes);
+        m.CaretPos = m.Seleinde + 1;
+        m.SetText(text);
+        m.Selstart = m.Seleinde = m.CaretPos;
+        m.TextToDisplay();
+        m.PlaceCaret();
+    });
 }
 
 } // namespace zelm

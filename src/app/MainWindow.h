@@ -191,6 +191,7 @@ public:
     void PopPlTextClick();
     void PopAllClick();
     void PopRedoClick();
+    void PopOpnieuwClick();
     void PopcopyClick();
     void PopKnippenClick();
     void PopPlakkenClick();

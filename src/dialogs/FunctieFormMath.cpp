@@ -430,8 +430,11 @@ void TFuncFormMath::Choose() {
         strokes = StrokesFor(*rooster_, col, row);
     }
     if (!self || !line) return;
-    for (const Stroke& stroke : strokes)
-        Send(*line, stroke);
+    // An entry comes in whole or, when the line's record cannot hold it, not at all.
+    line->Line().EditWithinRecord([&] {
+        for (const Stroke& stroke : strokes)
+            Send(*line, stroke);
+    });
     self->hide();
     line->SetText(line->Text());
     // Back to the line, as the platform gives the focus back to the owner of a tool window.

@@ -98,6 +98,7 @@ void TMathEditor::ConnectModel() {
         if (owner_) owner_->CaretMoved(*this);
     };
     line_->hooks.resize = [this](int w, int h) { resize(w, h); };
+    line_->hooks.refuse = &TMathEditor::Beep;
     line_->OnGewijzigd = [this](MathLine&) {
         if (owner_) owner_->TextChanged(*this);
         if (OnGewijzigd) OnGewijzigd(*this);
@@ -317,26 +318,24 @@ void TMathEditor::keyPressEvent(QKeyEvent* e) {
     }
     const QString typed = TypedText(*e);
     if (typed.size() > 1 || (typed.size() == 1 && CharacterOf(*e) == 0)) {
-        // A composed sequence or a character the line cannot hold.
+        // A composed sequence or a character outside Windows-1252.
         TypeText(typed);
         return;
     }
-    if (key != 0) KeyDown(*line_, key, ShiftStateOf(*e));
-    unsigned char c = CharacterOf(*e);
-    if (c != 0) KeyPress(*line_, c);
+    // The key down and its character are one edit.
+    line_->EditWithinRecord([&] {
+        if (key != 0) KeyDown(*line_, key, ShiftStateOf(*e));
+        unsigned char c = CharacterOf(*e);
+        if (c != 0) KeyPress(*line_, c);
+    });
 }
 
+// A commit string is one edit: one that would make the line too long goes in not at all.
 void TMathEditor::TypeText(const QString& text) {
-    for (char32_t u : text.toUcs4()) {
-        unsigned char c = u < 0x20 || u == 0x7F ? 0 : ToWindows1252(u);
-        if (c == 0) {
-            Beep(); // the line holds Windows-1252 only: nothing changes
-            continue;
-        }
-        int key = VK::Packet;
-        KeyDown(*line_, key, {});
-        KeyPress(*line_, c);
-    }
+    line_->EditWithinRecord([&] {
+        for (char32_t u : text.toUcs4())
+            TypeCharacter(*line_, u);
+    });
 }
 
 void TMathEditor::inputMethodEvent(QInputMethodEvent* e) {

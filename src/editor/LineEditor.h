@@ -86,13 +86,14 @@ public:
     static std::function<std::unique_ptr<Canvas>()> measureFactory;
     /// Answers whether screen font smoothing is on (read once per new line); tests fix it.
     static std::function<bool()> fontSmoothingSource;
-    /// Sounds the system beep for a refused character; tests count the beeps.
+    /// Sounds the system beep for refused input; tests count the beeps.
     static std::function<void()> beep;
     /// The beep for refused input: `beep` when one is set, else the system's.
     static void Beep();
 
-    /// Types `text` as the keyboard would, character by character; a character that
-    /// Windows-1252 lacks is refused with a beep.
+    /// Types `text` as the keyboard would, character by character (TypeCharacter): a
+    /// character outside Windows-1252 comes in as its "Symbol" character, or is refused with
+    /// a beep; a text that would make the line too long is refused whole.
     void TypeText(const QString& text);
 
     /// Asks the memory ahead of time for what moving and saving this line read. A pass over

@@ -8,6 +8,9 @@
 #include <initializer_list>
 #include <optional>
 
+#include "formula/Charset.h"
+#include "formula/MathReading.h"
+
 namespace zelm {
 
 namespace {
@@ -478,6 +481,93 @@ Bytes WithoutEmptyBrackets(Bytes text) {
     return text;
 }
 
+/// Steps 7 to 10 of a typed character: in at the caret, the caret behind it, one run of the
+/// setter.
+void InsertAndCommit(MathLine& line, const Typed& typed) {
+    InsertTyped(line, typed);
+    ++line.Selstart;
+    line.Seleinde = line.CaretPos = line.Selstart;
+    Commit(line, WithoutEmptyBrackets(line.Text()), line.Codes());
+}
+
+void KeyDownSteps(MathLine& line, int& key, ShiftState shift) {
+    KeepCaretBehindBlank(line);
+    ClearPlaceholderForKey(line);
+    if (shift.OnlyCtrl()) CtrlShortcut(line, key);
+    if (IsLetterKey(key) || IsDigitKey(key)) {
+        if (shift.ShiftCtrl())
+            OneCharacterScript(line, key, StructKind::Power, StructKind::PowerEnd);
+        else if (shift.ShiftAlt())
+            OneCharacterScript(line, key, StructKind::Index, StructKind::IndexEnd);
+    }
+    switch (key) {
+    case VK::Home:
+        line.Selstart = line.Seleinde = line.CaretPos = 0;
+        Relayout(line);
+        break;
+    case VK::End:
+        line.Selstart = line.Seleinde = line.CaretPos = Length(line.Text());
+        Relayout(line);
+        break;
+    case VK::Left:
+        if (!Left(line, shift)) return;
+        break;
+    case VK::Right:
+        if (!Right(line, shift)) return;
+        break;
+    case VK::Up:
+    case VK::Down:
+        if (!UpDown(line, key, shift)) return;
+        break;
+    case VK::Insert:
+        line.PlaceCaret(); // there is no overwrite mode
+        break;
+    case VK::Delete:
+        DeleteKey(line);
+        break;
+    default:
+        break;
+    }
+    PassKeyOn(line, key, shift);
+}
+
+void KeyPressSteps(MathLine& line, unsigned char& c) {
+    ClearPlaceholderForTyping(line);
+    if (c == ' ' && SpaceStepsOverCode(line)) c = 0;
+    if (c == VK::Back) {
+        // A selection made to the left (caret at its start) keeps its characters: the one in
+        // front of the caret goes.
+        if (line.CaretPos == line.Selstart) {
+            BackspaceOneCharacter(line);
+            c = 0;
+            return;
+        }
+        DeleteSelection(line);
+    }
+    if (c < ' ') {
+        PassCharacterOn(line, c);
+        return;
+    }
+    // Armed raw entry takes every character, "." "/" "|" too, as a plain symbol parameter.
+    InsertAndCommit(line, EditorState().rawSymbolArmed ? RawSymbol(c) : StructureFor(line, c));
+    c = 0;
+}
+
+/// A typed character the line holds as a "Symbol" character: as raw symbol entry makes one.
+void KeyPressSymbol(MathLine& line, unsigned char symbol) {
+    ClearPlaceholderForTyping(line);
+    InsertAndCommit(line, RawSymbol(symbol));
+}
+
+void Refuse(MathLine& line) {
+    if (line.hooks.refuse) line.hooks.refuse();
+}
+
+/// Unicode's control characters, C1 included: no key types them into a line.
+bool IsControlCharacter(char32_t u) {
+    return u < 0x20 || (u >= 0x7F && u < 0xA0);
+}
+
 } // namespace
 
 // ---- Shared edit operations ----
@@ -543,70 +633,28 @@ bool StructureJump(MathLine& line, int key) {
 // ---- The handlers ----
 
 void KeyDown(MathLine& line, int& key, ShiftState shift) {
-    KeepCaretBehindBlank(line);
-    ClearPlaceholderForKey(line);
-    if (shift.OnlyCtrl()) CtrlShortcut(line, key);
-    if (IsLetterKey(key) || IsDigitKey(key)) {
-        if (shift.ShiftCtrl())
-            OneCharacterScript(line, key, StructKind::Power, StructKind::PowerEnd);
-        else if (shift.ShiftAlt())
-            OneCharacterScript(line, key, StructKind::Index, StructKind::IndexEnd);
-    }
-    switch (key) {
-    case VK::Home:
-        line.Selstart = line.Seleinde = line.CaretPos = 0;
-        Relayout(line);
-        break;
-    case VK::End:
-        line.Selstart = line.Seleinde = line.CaretPos = Length(line.Text());
-        Relayout(line);
-        break;
-    case VK::Left:
-        if (!Left(line, shift)) return;
-        break;
-    case VK::Right:
-        if (!Right(line, shift)) return;
-        break;
-    case VK::Up:
-    case VK::Down:
-        if (!UpDown(line, key, shift)) return;
-        break;
-    case VK::Insert:
-        line.PlaceCaret(); // there is no overwrite mode
-        break;
-    case VK::Delete:
-        DeleteKey(line);
-        break;
-    default:
-        break;
-    }
-    PassKeyOn(line, key, shift);
+    line.EditWithinRecord([&] { KeyDownSteps(line, key, shift); });
 }
 
 void KeyPress(MathLine& line, unsigned char& c) {
-    ClearPlaceholderForTyping(line);
-    if (c == ' ' && SpaceStepsOverCode(line)) c = 0;
-    if (c == VK::Back) {
-        // A selection made to the left (caret at its start) keeps its characters: the one in
-        // front of the caret goes.
-        if (line.CaretPos == line.Selstart) {
-            BackspaceOneCharacter(line);
-            c = 0;
+    line.EditWithinRecord([&] { KeyPressSteps(line, c); });
+}
+
+void TypeCharacter(MathLine& line, char32_t u) {
+    if (IsControlCharacter(u)) return Refuse(line);
+    const std::optional<unsigned char> plain = UnicodeToCp1252(u);
+    const std::optional<unsigned char> symbol = plain ? std::nullopt : reading::SymbolCodeOf(u);
+    if (!plain && !symbol) return Refuse(line);
+    line.EditWithinRecord([&] {
+        int key = VK::Packet; // a key that types a character went down
+        KeyDown(line, key, {});
+        if (symbol) {
+            KeyPressSymbol(line, *symbol);
             return;
         }
-        DeleteSelection(line);
-    }
-    if (c < ' ') {
-        PassCharacterOn(line, c);
-        return;
-    }
-    // Armed raw entry takes every character, "." "/" "|" too, as a plain symbol parameter.
-    const Typed typed = EditorState().rawSymbolArmed ? RawSymbol(c) : StructureFor(line, c);
-    InsertTyped(line, typed);
-    ++line.Selstart;
-    line.Seleinde = line.CaretPos = line.Selstart;
-    Commit(line, WithoutEmptyBrackets(line.Text()), line.Codes());
-    c = 0;
+        unsigned char c = *plain;
+        KeyPress(line, c);
+    });
 }
 
 } // namespace zelm

@@ -10,14 +10,21 @@
 
 namespace zelm {
 
-/// The key-down handler. A key it passes on is set to 0 and fires `Onkeydown`; a key it
-/// stops keeps its value. A letter key of a one-character power or index becomes its
-/// lower-case character first.
+/// The key-down handler. Like the key-press handler it refuses, whole, a key that would make
+/// the line longer than its record stores (MathLine::EditWithinRecord). A key it passes on is set
+/// to 0 and fires `Onkeydown`; a key it stops keeps its value. A letter key of a one-character
+/// power or index becomes its lower-case character first.
 void KeyDown(MathLine& line, int& key, ShiftState shift);
 
 /// The key-press handler for character `c` (Windows-1252). A used character is set to 0;
 /// characters below 32 fire `Onkeypress`.
 void KeyPress(MathLine& line, unsigned char& c);
+
+/// Types Unicode character `u` as a key that types it would: a Windows-1252 character as
+/// itself, else the "Symbol" character that shows it (as raw symbol entry makes one). A
+/// character the line cannot hold, or one that would make it longer than its record stores,
+/// is refused: the line stays as it was and `hooks.refuse` sounds.
+void TypeCharacter(MathLine& line, char32_t u);
 
 /// Deletes the selected Text characters with their parameters; the caret goes to Selstart.
 void DeleteSelection(MathLine& line);

@@ -109,9 +109,10 @@ void MathLine::ApplyEmptyRule() {
 
 /// The state before this change goes into the ring unless it is the one already in it.
 void MathLine::EnterRing() {
-    if (textPlusCode_ == ring[std::size_t(ringIndex)]) return;
+    if (ringHeld_ || textPlusCode_ == ring[std::size_t(ringIndex)]) return;
     ringIndex = ringIndex % RingSlots + 1;
     ring[std::size_t(ringIndex)] = textPlusCode_;
+    undoable_ = std::min(undoable_ + 1, RingSlots);
 }
 
 /// Passes until nothing is left to replace; a replacement ends any selection at the caret.
@@ -155,6 +156,112 @@ void MathLine::Repaint() {
     EditorState().eraseBackground = true;
     if (hooks.paint) hooks.paint();
     PlaceCaret();
+}
+
+// ---- Undo, redo and refused edits ----
+
+bool MathLine::Undo() {
+    if (textPlusCode_ != steppedTo_) redo_.clear(); // edited since the last step
+    // A run of the setter that changed nothing entered the state the line shows.
+    while (undoable_ > 0 && ring[std::size_t(ringIndex)] == textPlusCode_)
+        StepRingBack();
+    if (undoable_ == 0) return false;
+    redo_.push_back(textPlusCode_);
+    ShowState(Bytes(ring[std::size_t(ringIndex)]));
+    StepRingBack();
+    return true;
+}
+
+bool MathLine::Redo() {
+    if (textPlusCode_ != steppedTo_) redo_.clear();
+    if (redo_.empty()) return false;
+    // The current slot goes forward to the state Undo showed, unless a run of the setter
+    // entered it there already.
+    if (ring[std::size_t(ringIndex)] != textPlusCode_) {
+        ringIndex = ringIndex % RingSlots + 1;
+        ++undoable_;
+    }
+    const Bytes state = std::move(redo_.back());
+    redo_.pop_back();
+    ShowState(state);
+    return true;
+}
+
+void MathLine::StepRingBack() {
+    ringIndex = ringIndex < 2 ? RingSlots : ringIndex - 1;
+    --undoable_;
+}
+
+/// Shows a state of the ring or of redo; the ring stays as it is. The state's text is its
+/// Cursieftext: without the italic markers it is the Text the line had, which its record
+/// stores (the markers would go into Text and grow it at every step).
+void MathLine::ShowState(const Bytes& state) {
+    const auto zero = state.find('\0');
+    codes_ = zero == Bytes::npos ? Bytes() : state.substr(zero + 1);
+    ringHeld_ = true;
+    try {
+        SetText(StripItalicMarkers(state.substr(0, zero)));
+    } catch (...) {
+        ringHeld_ = false;
+        throw;
+    }
+    ringHeld_ = false;
+    steppedTo_ = textPlusCode_;
+}
+
+struct MathLine::Before {
+    Bytes text, codes;
+    int selstart, seleinde, caret;
+    std::array<Bytes, 11> ring;
+    int ringIndex, undoable;
+
+    bool OutgrownBy(const Bytes& now) const {
+        return now.size() > LongestStoredLine && now.size() > text.size();
+    }
+};
+
+bool MathLine::EditWithinRecord(const std::function<void()>& edit) {
+    if (editing_) {
+        edit();
+        return true;
+    }
+    const Before before{text_, codes_, Selstart, Seleinde, CaretPos, ring, ringIndex, undoable_};
+    editing_ = true;
+    try {
+        edit();
+    } catch (...) {
+        editing_ = false;
+        if (before.OutgrownBy(text_)) PutBack(before);
+        throw;
+    }
+    editing_ = false;
+    if (!before.OutgrownBy(text_)) return true;
+    PutBack(before);
+    if (hooks.refuse) hooks.refuse();
+    return false;
+}
+
+/// The line as it was before a refused edit. The setter runs on a collapsed selection: a
+/// selection over the whole text would make it a blank.
+void MathLine::PutBack(const Before& before) {
+    codes_ = before.codes;
+    Selstart = Seleinde = CaretPos = 1;
+    ringHeld_ = true;
+    try {
+        SetText(before.text);
+    } catch (...) {
+        ringHeld_ = false;
+        throw;
+    }
+    ringHeld_ = false;
+    ring = before.ring;
+    ringIndex = before.ringIndex;
+    undoable_ = before.undoable;
+    Selstart = before.selstart;
+    Seleinde = before.seleinde;
+    CaretPos = before.caret;
+    TextToDisplay();
+    Repaint();
 }
 
 // ---- The other views and modes ----

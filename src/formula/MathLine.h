@@ -17,6 +17,10 @@
 
 namespace zelm {
 
+/// The most characters a line's Text may hold: the text field of the record that a document
+/// and every recovery state store it in. No input makes a line longer.
+constexpr std::size_t LongestStoredLine = 255;
+
 /// Where the caret is drawn: top-left corner, width and height in client pixels.
 struct CaretRect {
     int x = 0, y = 0, width = 0, height = 0;
@@ -29,6 +33,7 @@ struct LineHooks {
     std::function<void()> paint;              ///< paint the line (the painter reads this model)
     std::function<void()> placeCaret;         ///< show the caret at CaretCellValue()
     std::function<void(int w, int h)> resize; ///< the client size changed
+    std::function<void()> refuse;             ///< input was refused: the line's beep
 };
 
 /// One formula line. Text positions (Selstart, Seleinde, CaretPos) count Text characters in
@@ -104,6 +109,18 @@ public:
     /// Ten earlier TextPlusCode values (slots 1 to 10; index 0 unused) and the current slot.
     std::array<Bytes, 11> ring{};
     int ringIndex = 0;
+    /// Steps back to the newest state in the ring that differs from the line; false, with the
+    /// line unchanged, once it shows the oldest state the ring holds.
+    bool Undo();
+    /// Steps forward again through what Undo undid; false when nothing was undone since the
+    /// last edit.
+    bool Redo();
+
+    /// Runs `edit`, which may run the setter any number of times (an edit inside it is part
+    /// of it). An edit that leaves Text longer than LongestStoredLine, and longer than it was,
+    /// is undone whole: the line, its positions and its ring are put back, `hooks.refuse`
+    /// sounds and the result is false.
+    bool EditWithinRecord(const std::function<void()>& edit);
 
     // Events.
     std::function<void(MathLine&)> OnGewijzigd;
@@ -125,6 +142,10 @@ private:
     void ApplyWholeSelectionRule();
     void ApplyEmptyRule();
     void EnterRing();
+    void StepRingBack();
+    void ShowState(const Bytes& textPlusCode);
+    struct Before;
+    void PutBack(const Before& before);
     void RecognizeNames();
     void LayOut();
     void ReportSize();
@@ -143,6 +164,11 @@ private:
     int partCount_ = 0;
     FontDesc font_;
     CaretRect caretCell_;
+    int undoable_ = 0;        ///< states in the ring, from the current slot back, Undo may show
+    std::vector<Bytes> redo_; ///< the states Undo left, the newest last
+    Bytes steppedTo_;         ///< what the last Undo or Redo showed
+    bool ringHeld_ = false;   ///< the setter runs for Undo, Redo or a refused edit
+    bool editing_ = false;    ///< inside EditWithinRecord
 };
 
 } // namespace zelm

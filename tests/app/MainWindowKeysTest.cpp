@@ -19,6 +19,7 @@
 #include <set>
 
 #include "app/MainWindow.h"
+#include "dialogs/FunctieFormMath.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 #include "formula/Errors.h"
@@ -309,17 +310,57 @@ TEST_F(MainWindowKeysTest, MarkingAnEmptySelectionMarksTheCharacterAfterTheCaret
     Replay({{"ab{Left}{Left}{C-M}", {{" #a#b", {39, 39}, 3, 3, 3}}, 0}});
 }
 
-TEST_F(MainWindowKeysTest, UndoStepsBackThroughTheRingOfEarlierStates) {
-    MathLine& m = Line(0)->Line();
-    // Plain-text states, as the setter enters them: the text, byte 0, the (empty) code string.
-    for (int slot = 1; slot <= 10; ++slot)
-        m.ring[std::size_t(slot)] = " s" + std::to_string(slot) + '\0';
-    m.ringIndex = 3;
-    for (const char* expected : {" s3", " s2", " s1", " s10"}) {
+// Undo stops at the oldest of the states the line holds (ten); redo steps forward again
+// until the next edit.
+TEST_F(MainWindowKeysTest, UndoStopsAtTheOldestStateAndRedoStepsForwardUntilTheNextEdit) {
+    Type("abcdefghijklmnopqrst");
+    for (int i = 0; i < 11; ++i)
         Type("{C-Z}");
-        EXPECT_EQ(m.Text(), expected);
+    EXPECT_EQ(Line(0)->Text(), " abcdefghij");
+    Type("{C-Y}{C-Y}");
+    EXPECT_EQ(Line(0)->Text(), " abcdefghijkl");
+    Type("{C-Z}{End}x{C-Y}");
+    EXPECT_EQ(Line(0)->Text(), " abcdefghijkx");
+}
+
+// With a selection Delete deletes it: the next line is not joined on.
+TEST_F(MainWindowKeysTest, DeleteWithASelectionDeletesItInsteadOfJoining) {
+    Type("een{Enter}twee{Enter}drie{Up}{C-A}{Del}");
+    ASSERT_EQ(window->Lines().size(), 3u);
+    EXPECT_EQ(Line(1)->Text(), " ");
+    EXPECT_EQ(Line(2)->Text(), " drie");
+}
+
+// No road in makes a line longer than its record stores: at the limit each is refused whole,
+// with the line's beep (typing, a template, the window's clipboard, marking, the joins, a
+// split in front of the blank, an input method, the function list), and nothing changes.
+TEST_F(MainWindowKeysTest, InputTheRecordCannotHoldIsRefused) {
+    const Bytes full = " " + Bytes(LongestStoredLine - 1, 'a');
+    std::vector<std::function<void()>> roads;
+    for (const char* keys :
+         {"b", "{C-I}", "{C-V}", "{C-M}", "{Del}", "{Down}{Home}{BS}", "{Home}{Enter}"})
+        roads.push_back([this, keys] { Type(keys); });
+    roads.push_back([this] { Send({Qt::Key_unknown, {}, QString::fromUtf8("é"), true}); });
+    roads.push_back([this] {
+        TFuncFormMath::OpenFor(*Line(0)).Rooster()->SetCurrent(0, 1);
+        Line(0)->FunctieLijst->Choose();
+    });
+    for (std::size_t road = 0; road < roads.size(); ++road) {
+        SCOPED_TRACE(road);
+        Restart();
+        int beeps = 0;
+        TMathEditor::beep = [&] { ++beeps; };
+        window->CopiedText = "xy";
+        Type("{Enter}b{Up}");
+        MathLine& m = Line(0)->Line();
+        m.Selstart = m.Seleinde = m.CaretPos = int(full.size());
+        Line(0)->SetText(full);
+        roads[road]();
+        ASSERT_EQ(window->Lines().size(), 2u);
+        EXPECT_EQ(Line(0)->Text(), full);
+        EXPECT_EQ(Line(1)->Text(), " b");
+        EXPECT_EQ(beeps, 1);
     }
-    EXPECT_EQ(m.ringIndex, 9);
 }
 
 // What a keyboard layout delivers for one character: the key with its text, the composed text
@@ -380,13 +421,12 @@ TEST_F(MainWindowKeysTest, EveryLayoutTypesTheWindows1252BytesOfItsCharacters) {
          " \xFC"
          "ab",
          0},
-        {"characters Windows-1252 lacks are refused with a beep",
-         {K(Qt::Key_A, "a"), K(0x2264, QString::fromUtf8("≤")), K(0x416, QString::fromUtf8("ж")),
-          Commit(QString::fromUtf8("≤"))},
+        {"characters neither Windows-1252 nor the Symbol font has are refused with a beep",
+         {K(Qt::Key_A, "a"), K(0x416, QString::fromUtf8("ж")), Commit(QString::fromUtf8("ж"))},
          " a",
-         3},
+         2},
         {"a commit string with a foreign character types the rest",
-         {Commit(QString::fromUtf8("a≤b"))},
+         {Commit(QString::fromUtf8("aжb"))},
          " ab",
          1},
     };
@@ -402,6 +442,28 @@ TEST_F(MainWindowKeysTest, EveryLayoutTypesTheWindows1252BytesOfItsCharacters) {
             EXPECT_EQ(Line(0)->Text(), row.text);
             EXPECT_EQ(Line(0)->Line().Codes(), "");
             EXPECT_EQ(beeps, row.beeps);
+        }
+    }
+}
+
+// A character outside Windows-1252 comes in as the Symbol font's character that shows it, by
+// key or input method, in either mode, as the Greek keys make it.
+TEST_F(MainWindowKeysTest, CharactersOutsideWindows1252ComeInAsSymbolCharacters) {
+    const std::vector<std::pair<const char*, Bytes>> rows = {
+        {"Δ", "D"},    {"≤", "\xA3"}, {"→", "\xAE"},
+        {"∞", "\xA5"}, {"α", "a"},    {"≠∈∑", "\xB9\xCE\xE5"}};
+    for (const bool formula : {false, true}) {
+        for (const auto& [typed, codes] : rows) {
+            SCOPED_TRACE(typed);
+            Restart();
+            int beeps = 0;
+            TMathEditor::beep = [&] { ++beeps; };
+            Line(0)->SetPlainText(!formula);
+            const QString text = QString::fromUtf8(typed);
+            Send(text.size() > 1 ? Commit(text) : K(text.at(0).unicode(), text));
+            EXPECT_EQ(Line(0)->Text(), " " + Bytes(codes.size(), Code::Symbol));
+            EXPECT_EQ(Line(0)->Line().Codes(), codes);
+            EXPECT_EQ(beeps, 0);
         }
     }
 }
@@ -503,8 +565,9 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
                                            Qt::Key_Down,   Qt::Key_Home,      Qt::Key_End,
                                            Qt::Key_Insert, Qt::Key_ScrollLock};
     const std::vector<Qt::Key> ctrlKeys = {
-        Qt::Key_0,     Qt::Key_9, Qt::Key_D, Qt::Key_E, Qt::Key_K, Qt::Key_P, Qt::Key_I, Qt::Key_S,
-        Qt::Key_Minus, Qt::Key_T, Qt::Key_A, Qt::Key_Z, Qt::Key_X, Qt::Key_C, Qt::Key_V, Qt::Key_M};
+        Qt::Key_0, Qt::Key_9, Qt::Key_D,     Qt::Key_E, Qt::Key_K, Qt::Key_P,
+        Qt::Key_I, Qt::Key_S, Qt::Key_Minus, Qt::Key_T, Qt::Key_A, Qt::Key_Z,
+        Qt::Key_Y, Qt::Key_X, Qt::Key_C,     Qt::Key_V, Qt::Key_M};
     const std::vector<Qt::KeyboardModifiers> editModifiers = {
         Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
         Qt::ShiftModifier | Qt::ControlModifier};
@@ -629,6 +692,7 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
                 << "key " << n << " line " << i;
             ASSERT_EQ(lines[i]->LineIndex(), int(i)) << "key " << n;
             ASSERT_FALSE(m.Text().empty()) << "key " << n;
+            ASSERT_LE(m.Text().size(), LongestStoredLine) << "key " << n;
             // No byte that was not typed: no 127, no control character but the code
             // characters, nothing beyond ASCII that no key typed.
             for (const char ch : m.Text()) {

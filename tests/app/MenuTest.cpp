@@ -115,12 +115,13 @@ TEST_F(MenuTest, ItemsAsDesigned) {
         {w.PopFont, "&Font", "Ctrl+F", -1, false, -1, true, true},
         {w.PopupMenu1->actions()[3], "&Alles kiezen", "Ctrl+A", -1, false, -1, true, true},
         {w.PopupMenu1->actions()[4], "&Herstellen", "Ctrl+Z", -1, false, -1, true, true},
-        {w.PopupMenu1->actions()[5], "-----Selectie-----", "", -1, false, -1, false, true},
-        {w.PopupMenu1->actions()[6], "&Knippen", "Ctrl+X", -1, false, -1, true, true},
-        {w.PopupMenu1->actions()[7], "&Kopiëren", "Ctrl+C", -1, false, -1, true, true},
-        {w.PopupMenu1->actions()[8], "&Plakken", "Ctrl+V", -1, false, -1, true, true},
-        {w.PopupMenu1->actions()[9], "&Markeren", "Ctrl+M", -1, false, -1, false, true},
-        {w.PopupMenu1->actions()[11], "Functie&Lijst", "Ctrl+L", -1, true, -1, true, true},
+        {w.PopupMenu1->actions()[5], "Opnieuw", "Ctrl+Y", -1, false, -1, false, true},
+        {w.PopupMenu1->actions()[6], "-----Selectie-----", "", -1, false, -1, false, true},
+        {w.PopupMenu1->actions()[7], "&Knippen", "Ctrl+X", -1, false, -1, true, true},
+        {w.PopupMenu1->actions()[8], "&Kopiëren", "Ctrl+C", -1, false, -1, true, true},
+        {w.PopupMenu1->actions()[9], "&Plakken", "Ctrl+V", -1, false, -1, true, true},
+        {w.PopupMenu1->actions()[10], "&Markeren", "Ctrl+M", -1, false, -1, false, true},
+        {w.PopupMenu1->actions()[12], "Functie&Lijst", "Ctrl+L", -1, true, -1, true, true},
         {w.Alleswissen1, "Alles wissen", "", -1, false, -1, false, true},
         {w.Nieuweregel1, "Nieuweregel", "", -1, false, -1, false, true},
     };
@@ -147,8 +148,8 @@ TEST_F(MenuTest, ItemsAsDesigned) {
         EXPECT_EQ(IsOwnerDrawn(*r.item), r.ownerDrawn);
         EXPECT_EQ(r.item->isEnabled(), r.enabled);
     }
-    EXPECT_TRUE(w.PopupMenu1->actions()[10]->isSeparator());
-    EXPECT_EQ(w.PopupMenu1->actions().size(), 12);
+    EXPECT_TRUE(w.PopupMenu1->actions()[11]->isSeparator());
+    EXPECT_EQ(w.PopupMenu1->actions().size(), 13);
     EXPECT_EQ(qobject_cast<WrappingMenuBar*>(w.menuBar())->Items().size(), 8);
     EXPECT_EQ(w.PopupMenu2->actions().size(), 2);
     EXPECT_TRUE(MenuPicture(2).isNull());

@@ -404,7 +404,8 @@ TEST_F(KeyEvents, RawEntryEndsAfterOneCharacter) {
 // Each Ctrl+Up nests a root around what went before; a root's index rises by half the root's
 // height, so the height grows by about a quarter per root until the index stops rising at a
 // root 30,000 pixels tall. After that each root adds only its own few pixels, and every
-// coordinate stays within X11's 32,767 also at 200 roots (74 overflowed int before).
+// coordinate stays within X11's 32,767 also at 80 roots, about the most a line's record holds
+// (74 overflowed int before).
 TEST(DeepNesting, NestedRootsKeepTheLineWithinTheDrawableBound) {
     struct Row {
         int roots;
@@ -412,7 +413,7 @@ TEST(DeepNesting, NestedRootsKeepTheLineWithinTheDrawableBound) {
     };
     // 10 roots: 318 pixels, as before the bound (it applies only beyond 30,000).
     const Row rows[] = {
-        {10, 318, 318}, {40, 30000, 32767}, {74, 30000, 32767}, {200, 30000, 32767}};
+        {10, 318, 318}, {40, 30000, 32767}, {74, 30000, 32767}, {80, 30000, 32767}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.roots);
         FreshGlobals fresh;
@@ -581,10 +582,15 @@ TEST(KeysFuzz, RandomKeysKeepTheLineConsistent) {
     std::uniform_int_distribution<std::size_t> pick(0, vocabulary.size() - 1);
     auto line = MarkedLine(canvas);
     std::vector<std::string> episode;
+    // Every fourth line starts near the most its record stores, which no key may pass.
+    std::size_t start = 1;
     const auto startOver = [&] {
         FreshGlobals::Reset();
         line = MarkedLine(canvas);
         episode.clear();
+        start = random() % 4 ? 1 : LongestStoredLine - random() % 12;
+        line->Selstart = line->Seleinde = line->CaretPos = int(start);
+        line->SetText(" " + Bytes(start - 1, 'x'));
     };
     Findings foutjes;
     const int count = KeyEpisodeCount();
@@ -604,6 +610,7 @@ TEST(KeysFuzz, RandomKeysKeepTheLineConsistent) {
         ASSERT_FALSE(text.empty()) << Join(episode);
         ASSERT_EQ(CountCodeChars(text), int(line->Codes().size())) << Join(episode);
         ASSERT_FALSE(FellBack(*line)) << "fell back to the snapshot: " << Join(episode);
+        ASSERT_LE(text.size(), LongestStoredLine) << Join(episode);
         // Backspace and Delete remove characters with their own parameters: every character
         // that stays keeps its own (unless a layout repair moved codes as well).
         const test::Pairs after = test::PairsOf(text, line->Codes());
@@ -613,7 +620,7 @@ TEST(KeysFuzz, RandomKeysKeepTheLineConsistent) {
                 << Join(episode) << "\nbefore: " << test::Describe(before)
                 << "\nafter:  " << test::Describe(after);
         }
-        if (text.size() > 80 || episode.size() >= 60) startOver();
+        if (text.size() > start + 80 || episode.size() >= 60) startOver();
     }
     std::printf("%d keys, %d raised Foutje\n", count, foutjes.count);
     foutjes.Print("raising Foutje");

@@ -98,6 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             fuzz::Fail("keys raised Foutje", line);
         }
         fuzz::CheckLine(line);
+        if (line.Text().size() > LongestStoredLine) fuzz::Fail("longer than its record", line);
         if (step % 8 != 0) continue;
         fuzz::Paint(line);
         fuzz::CheckReloadsEqual(line);
