@@ -111,6 +111,8 @@ void MathLine::ApplyEmptyRule() {
 void MathLine::EnterRing() {
     if (ringHeld_ || textPlusCode_ == ring[std::size_t(ringIndex)]) return;
     ringIndex = ringIndex % RingSlots + 1;
+    // An edit that may yet be refused keeps what it overwrites, to put it back.
+    if (editing_) ringJournal_.emplace_back(ringIndex, std::move(ring[std::size_t(ringIndex)]));
     ring[std::size_t(ringIndex)] = textPlusCode_;
     undoable_ = std::min(undoable_ + 1, RingSlots);
 }
@@ -212,7 +214,6 @@ void MathLine::ShowState(const Bytes& state) {
 struct MathLine::Before {
     Bytes text, codes;
     int selstart, seleinde, caret;
-    std::array<Bytes, 11> ring;
     int ringIndex, undoable;
 
     bool OutgrownBy(const Bytes& now) const {
@@ -225,17 +226,24 @@ bool MathLine::EditWithinRecord(const std::function<void()>& edit) {
         edit();
         return true;
     }
-    const Before before{text_, codes_, Selstart, Seleinde, CaretPos, ring, ringIndex, undoable_};
+    // The ring is not copied: a keystroke must stay cheap. What the edit overwrites in it is
+    // kept in the journal instead.
+    const Before before{text_, codes_, Selstart, Seleinde, CaretPos, ringIndex, undoable_};
+    ringJournal_.clear();
     editing_ = true;
     try {
         edit();
     } catch (...) {
         editing_ = false;
         if (before.OutgrownBy(text_)) PutBack(before);
+        ringJournal_.clear();
         throw;
     }
     editing_ = false;
-    if (!before.OutgrownBy(text_)) return true;
+    if (!before.OutgrownBy(text_)) {
+        ringJournal_.clear();
+        return true;
+    }
     PutBack(before);
     if (hooks.refuse) hooks.refuse();
     return false;
@@ -254,7 +262,9 @@ void MathLine::PutBack(const Before& before) {
         throw;
     }
     ringHeld_ = false;
-    ring = before.ring;
+    for (auto slot = ringJournal_.rbegin(); slot != ringJournal_.rend(); ++slot)
+        ring[std::size_t(slot->first)] = std::move(slot->second);
+    ringJournal_.clear();
     ringIndex = before.ringIndex;
     undoable_ = before.undoable;
     Selstart = before.selstart;

@@ -6,6 +6,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "formula/Canvas.h"
@@ -169,6 +170,8 @@ private:
     Bytes steppedTo_;         ///< what the last Undo or Redo showed
     bool ringHeld_ = false;   ///< the setter runs for Undo, Redo or a refused edit
     bool editing_ = false;    ///< inside EditWithinRecord
+    /// The ring slots an edit inside EditWithinRecord overwrote, with what they held.
+    std::vector<std::pair<int, Bytes>> ringJournal_;
 };
 
 } // namespace zelm
