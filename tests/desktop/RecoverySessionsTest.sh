@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Recovery across real instances under Xvfb: windows on alpha.mds and beta.mds each get a word
-# and close, alpha first; then three sessions in a row. Each closed session's work must stay in
-# the recovery folder. Usage: RecoverySessionsTest.sh PROGRAM
+# and close, alpha first; then three sessions in a row; then alpha.mds once more, with an Enter.
+# Each closed session's work must stay in the recovery folder. Usage: RecoverySessionsTest.sh PROGRAM
 set -euo pipefail
 program=$(realpath "${1:?usage: $0 PROGRAM}")
 command -v xvfb-run >/dev/null && command -v xdotool >/dev/null ||
@@ -62,5 +62,11 @@ done
 for n in 1 2; do
     holds "$herstel/Sessies" "Afsluiting-ZelmEditor.wes" sessie$n || fail "session $n's work is gone"
 done
+close "$window" $pid
+
+# The document from the command line again: the first Enter keeps what its last session left.
+start "$work/alpha.mds"
+typeInto "$window" tweede && xdotool key Return sleep 0.3
+holds "$herstel" alpha0.wes woordalpha || fail "the first Enter overwrote alpha's last session"
 close "$window" $pid
 [ $failures -eq 0 ] && echo "recovery sessions: all checks passed"
