@@ -340,14 +340,6 @@ void FolderClaim::Share() {
     }
 }
 
-bool FolderClaim::HeldByOthers() {
-    if (fd_ < 0) return false; // a folder we cannot write to: nothing of ours to keep apart
-    // Linux gives up the shared lock on the way to the exclusive one; it is taken back at once.
-    const bool alone = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
-    Share();
-    return !alone;
-}
-
 FolderClaim::~FolderClaim() {
     if (fd_ >= 0) ::close(fd_);
 }

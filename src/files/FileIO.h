@@ -70,8 +70,6 @@ public:
     ~FolderClaim();
     /// True when this claim found the folder free and cleared it of stale temporary files.
     bool Cleared() const { return cleared_; }
-    /// True when another process holds the folder at this moment.
-    bool HeldByOthers();
 
 private:
     void Share();
