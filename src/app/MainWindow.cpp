@@ -55,7 +55,7 @@ bool SplitFits(const MathLine& line) {
 /// A split or join that does not fit changes nothing: the key is taken, and the line beeps.
 void RefuseKey(TMathEditor& line, int& key) {
     key = 0;
-    if (line.Line().hooks.refuse) line.Line().hooks.refuse();
+    line.Line().Refuse();
 }
 
 } // namespace

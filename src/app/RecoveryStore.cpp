@@ -284,8 +284,9 @@ void RecoveryStore::PruneSessions(std::time_t now) {
     for (const std::string& folder : SessionFolder::List(NativePath(window_.HerstelDir))) {
         if (SessionFolder::Held(folder)) continue;
         const QStringList states = StatesIn(DecodeFileName(folder));
-        if (std::any_of(states.begin(), states.end(),
-                        [](const QString& name) { return name.startsWith(QString(CrashStatePrefix)); }))
+        if (std::any_of(states.begin(), states.end(), [](const QString& name) {
+                return name.startsWith(QString(CrashStatePrefix));
+            }))
             continue;
         const bool recent = now - SessionFolder::Started(folder) <= KeptDays * SecondsPerDay;
         if (!states.isEmpty() && (kept < KeptSessions || recent)) {

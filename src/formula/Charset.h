@@ -17,6 +17,11 @@ char32_t SymbolToUnicode(unsigned char b);
 /// The Windows-1252 byte of `u`, or nothing when the code page lacks it.
 std::optional<unsigned char> UnicodeToCp1252(char32_t u);
 
+/// Unicode's control characters, C1 included: no key types them into a line.
+constexpr bool IsControlCharacter(char32_t u) {
+    return u < 0x20 || (u >= 0x7F && u < 0xA0);
+}
+
 /// The Symbol byte whose own character is `u` (the lowest where two bytes share one), or
 /// nothing when `u` is not one of the encoding's own characters (digits, "+" and the other
 /// bytes that stand for themselves are not).

@@ -481,8 +481,7 @@ Bytes WithoutEmptyBrackets(Bytes text) {
     return text;
 }
 
-/// Steps 7 to 10 of a typed character: in at the caret, the caret behind it, one run of the
-/// setter.
+/// A typed character in at the caret, the caret behind it, one run of the setter.
 void InsertAndCommit(MathLine& line, const Typed& typed) {
     InsertTyped(line, typed);
     ++line.Selstart;
@@ -559,15 +558,6 @@ void KeyPressSymbol(MathLine& line, unsigned char symbol) {
     InsertAndCommit(line, RawSymbol(symbol));
 }
 
-void Refuse(MathLine& line) {
-    if (line.hooks.refuse) line.hooks.refuse();
-}
-
-/// Unicode's control characters, C1 included: no key types them into a line.
-bool IsControlCharacter(char32_t u) {
-    return u < 0x20 || (u >= 0x7F && u < 0xA0);
-}
-
 } // namespace
 
 // ---- Shared edit operations ----
@@ -641,10 +631,10 @@ void KeyPress(MathLine& line, unsigned char& c) {
 }
 
 void TypeCharacter(MathLine& line, char32_t u) {
-    if (IsControlCharacter(u)) return Refuse(line);
+    if (IsControlCharacter(u)) return line.Refuse();
     const std::optional<unsigned char> plain = UnicodeToCp1252(u);
     const std::optional<unsigned char> symbol = plain ? std::nullopt : reading::SymbolCodeOf(u);
-    if (!plain && !symbol) return Refuse(line);
+    if (!plain && !symbol) return line.Refuse();
     line.EditWithinRecord([&] {
         int key = VK::Packet; // a key that types a character went down
         KeyDown(line, key, {});

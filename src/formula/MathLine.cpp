@@ -245,7 +245,7 @@ bool MathLine::EditWithinRecord(const std::function<void()>& edit) {
         return true;
     }
     PutBack(before);
-    if (hooks.refuse) hooks.refuse();
+    Refuse();
     return false;
 }
 

@@ -122,6 +122,10 @@ public:
     /// is undone whole: the line, its positions and its ring are put back, `hooks.refuse`
     /// sounds and the result is false.
     bool EditWithinRecord(const std::function<void()>& edit);
+    /// Input the line cannot take: `hooks.refuse` sounds, nothing changes.
+    void Refuse() const {
+        if (hooks.refuse) hooks.refuse();
+    }
 
     // Events.
     std::function<void(MathLine&)> OnGewijzigd;

@@ -412,8 +412,7 @@ TEST(DeepNesting, NestedRootsKeepTheLineWithinTheDrawableBound) {
         int lowest, highest; // the line height expected
     };
     // 10 roots: 318 pixels, as before the bound (it applies only beyond 30,000).
-    const Row rows[] = {
-        {10, 318, 318}, {40, 30000, 32767}, {74, 30000, 32767}, {80, 30000, 32767}};
+    const Row rows[] = {{10, 318, 318}, {40, 30000, 32767}, {74, 30000, 32767}, {80, 30000, 32767}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.roots);
         FreshGlobals fresh;
