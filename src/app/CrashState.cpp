@@ -159,7 +159,7 @@ void CrashState::Changed() {
     if (pending_) return;
     pending_ = true;
     firstChange_ = lastChange_;
-    timer_.start(idleDelay);
+    timer_.start(std::min(idleDelay, longestDelay));
 }
 
 void CrashState::TimerFired() {

@@ -83,6 +83,9 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     CreateMainMenu();
     FormCreate();
     document_.OpenCommandLineDocument(arguments);
+    // Only now: a box of the start-up (an unsaved session, a damaged document) runs the event
+    // loop, and an offer taken there would be replaced by the command line's document.
+    crash_.StartAtLaunch();
 }
 
 // The lines go only once the window's own part is gone; the line with the focus then reports
@@ -106,7 +109,6 @@ void TBasisMath::FormCreate() {
         connect(w, &QWindow::screenChanged, this, &TBasisMath::FitToLines);
     // Saves killed halfway leave their temporary files; the first instance clears them.
     recovery_.ClaimFolder();
-    crash_.StartAtLaunch();
     recovery_.PruneSessions();
     recovery_.AnnounceUnsavedWork(showMessage_);
 }
@@ -361,9 +363,16 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
         TMathEditor* previous = lines[std::size_t(i - 1)];
         if (!JoinFits(previous->Line(), cur)) return RefuseKey(current, key);
         SaveHerstel();
+        // A name the join makes may grow the line past its record: then nothing is joined.
+        MathLine& prev = previous->Line();
+        if (!prev.EditWithinRecord([&] {
+                prev.SetCodes(prev.Codes() + cur.Codes());
+                previous->SetText(previous->Text() + cur.Text());
+            })) {
+            key = 0;
+            return;
+        }
         RemoveLine(current);
-        previous->Line().SetCodes(previous->Line().Codes() + cur.Codes());
-        previous->SetText(previous->Text() + cur.Text());
         FocusLine(*previous);
         previous->PlaceCaret();
         DestroyLine(&current);
@@ -382,10 +391,21 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
         // The tail and exactly the code bytes of its code characters go to the new line.
         const Bytes head = cur.Text().substr(0, std::size_t(std::max(0, cur.CaretPos)));
         const std::size_t c0 = std::size_t(CountCodeChars(head));
-        line->Line().SetCodes(c0 < cur.Codes().size() ? cur.Codes().substr(c0) : Bytes());
-        line->SetText(" " + (std::size_t(cur.CaretPos) < cur.Text().size()
-                                 ? cur.Text().substr(std::size_t(cur.CaretPos))
-                                 : Bytes()));
+        const Bytes tail = std::size_t(cur.CaretPos) < cur.Text().size()
+                               ? cur.Text().substr(std::size_t(cur.CaretPos))
+                               : Bytes();
+        // A name the split frees from its quote may grow the new line past its record: then
+        // the line stays whole.
+        if (!line->Line().EditWithinRecord([&] {
+                line->Line().SetCodes(c0 < cur.Codes().size() ? cur.Codes().substr(c0) : Bytes());
+                line->SetText(" " + tail);
+            })) {
+            cur.Seleinde = cur.Selstart;
+            RemoveLine(*line);
+            DestroyLine(line);
+            key = 0;
+            return;
+        }
         DeleteSelection(cur);
         FocusLine(*line);
         key = 0;
@@ -398,8 +418,13 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
         TMathEditor* next = lines[std::size_t(i + 1)];
         if (!JoinFits(cur, next->Line())) return RefuseKey(current, key);
         SaveHerstel();
-        cur.SetCodes(cur.Codes() + next->Line().Codes());
-        current.SetText(current.Text() + next->Text());
+        if (!cur.EditWithinRecord([&] {
+                cur.SetCodes(cur.Codes() + next->Line().Codes());
+                current.SetText(current.Text() + next->Text());
+            })) {
+            key = 0;
+            return;
+        }
         RemoveLine(*next);
         DestroyLine(next);
         key = 0;
@@ -446,7 +471,12 @@ void TBasisMath::CreatePopupMenu1() {
 }
 
 void TBasisMath::PopPlTextClick() {
-    if (TMathEditor* line = CurrentLine()) line->SetPlainText(popPlainText->isChecked());
+    TMathEditor* line = CurrentLine();
+    if (!line) return;
+    // Names recognised in formula mode may make the line longer than its record: then the
+    // mode stays as it was, and so does the check mark.
+    line->Line().EditWithinRecord([&] { line->SetPlainText(popPlainText->isChecked()); });
+    popPlainText->setChecked(line->PlainText());
 }
 
 void TBasisMath::PopAllClick() {

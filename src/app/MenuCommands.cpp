@@ -39,8 +39,9 @@ void TBasisMath::plTextClick() {
         throw;
     }
     EditorState().plainTextDefault = plText->isChecked();
+    // A line whose names would make it longer than its record keeps its mode.
     for (TMathEditor* line : Lines())
-        line->SetPlainText(EditorState().plainTextDefault);
+        line->Line().EditWithinRecord([&] { line->SetPlainText(EditorState().plainTextDefault); });
 }
 
 void TBasisMath::Alleswissen1Click() {

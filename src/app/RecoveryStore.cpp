@@ -201,9 +201,11 @@ void RecoveryStore::Herstel1Click() {
         return;
     }
     // Past this run's first state: the state the previous session of that caption left on
-    // closing; at the start of a run, the one left by the instance closed last.
-    QString state = window_.HerstelDir + firstCaption_ + "0" + RecoveryExtension;
-    if (firstCaption_.isEmpty() || !FileExists(NativePath(state))) state = NewestClosingState();
+    // closing; at the start of a run, that of the window's caption, else the one left by the
+    // instance closed last.
+    const QString caption = firstCaption_.isEmpty() ? window_.windowTitle() : firstCaption_;
+    QString state = window_.HerstelDir + caption + "0" + RecoveryExtension;
+    if (!FileExists(NativePath(state))) state = NewestClosingState();
     if (state.isEmpty()) return;
     const QString name = QFileInfo(state).fileName();
     window_.Document().LoadNamed(state, name.chopped(std::min(ClosingSuffixLength, name.size())),
@@ -270,27 +272,36 @@ void RecoveryStore::KeepClosingInSession() {
                                            : NativePath(QFileInfo(document).absoluteFilePath()));
 }
 
+// Without a session folder this run's state 0 is the closing state itself: that one stays.
 void RecoveryStore::RemoveOwnStates() {
     for (const QString& name : writtenStates_)
-        QFile::remove(name);
+        if (name != ClosingFileName()) QFile::remove(name);
     writtenStates_.clear();
     lastStored_.clear();
 }
 
 // Sessions still running, and those whose crash state has not been offered yet, stay whatever
-// their age.
+// their age. The newest KeptSessions closing states stay, and every state of the last KeptDays
+// days: a closing state counts from when it was written, a session that left none (it crashed
+// before its first crash state) from its start.
 void RecoveryStore::PruneSessions(std::time_t now) {
-    int kept = 0;
+    int closings = 0;
     for (const std::string& folder : SessionFolder::List(NativePath(window_.HerstelDir))) {
         if (SessionFolder::Held(folder)) continue;
-        const QStringList states = StatesIn(DecodeFileName(folder));
+        const QString session = DecodeFileName(folder);
+        const QStringList states = StatesIn(session);
         if (std::any_of(states.begin(), states.end(), [](const QString& name) {
                 return name.startsWith(QString(CrashStatePrefix));
             }))
             continue;
-        const bool recent = now - SessionFolder::Started(folder) <= KeptDays * SecondsPerDay;
-        if (!states.isEmpty() && (kept < KeptSessions || recent)) {
-            ++kept;
+        const QString closing = ClosingStateIn(session);
+        const std::time_t written = closing.isEmpty()
+                                        ? SessionFolder::Started(folder)
+                                        : QFileInfo(closing).lastModified().toSecsSinceEpoch();
+        const bool recent = now - written <= KeptDays * SecondsPerDay;
+        const bool newest = !closing.isEmpty() && closings < KeptSessions;
+        if (!states.isEmpty() && (recent || newest)) {
+            closings += !closing.isEmpty();
             continue;
         }
         SessionFolder::Remove(folder);
@@ -317,11 +328,10 @@ void RecoveryStore::AnnounceUnsavedWork(const std::function<void(const QString&)
         return;
     }
     if (closing.isEmpty() || !LeftUnsavedWork(closing, document)) return;
-    try {
-        WriteFileAtomically(NativePath(last + AnnouncedNote), std::string());
-    } catch (const std::exception&) {
-        // said again next time rather than never
-    }
+    // Made only where it is missing: of two instances started together one says it. A note
+    // that cannot be made at all lets the sentence come again next time rather than never.
+    QFile note(last + AnnouncedNote);
+    if (!note.open(QIODevice::WriteOnly | QIODevice::NewOnly) && note.exists()) return;
     showMessage(UnsavedWork);
 }
 

@@ -64,22 +64,38 @@ std::string WithSlash(std::string path) {
 SessionFolder::SessionFolder(const std::string& recoveryFolder, std::time_t started) {
     const std::string sessions = SessionsFolder(recoveryFolder);
     if (::mkdir(sessions.c_str(), 0777) != 0 && errno != EEXIST) return;
-    const std::string base = sessions + Stamp(started) + std::to_string(::getpid());
+    const std::string pid = std::to_string(::getpid());
+    // Made and locked under a name that is no session's, then put in place: no other instance
+    // ever sees it unlocked and empty, and prunes it.
+    const std::string making = sessions + ".nieuw-" + pid + "/";
+    Abandon(making); // what an earlier process of this number left, killed right here
+    if (::mkdir(making.c_str(), 0777) != 0) return;
+    lockFd_ = OpenLock(making, O_RDWR | O_CREAT);
+    if (lockFd_ < 0 || ::flock(lockFd_, LOCK_EX) != 0) {
+        Abandon(making);
+        return;
+    }
     // One process numbering on (tests make many sessions) never reuses the name of an earlier
     // session that was removed since: within one second the later name stays the newer one.
+    const std::string base = sessions + Stamp(started) + pid;
     static int lastNumber = 0;
     for (int tries = 0; tries < MostFoldersPerSecond; ++tries) {
         const int n = ++lastNumber;
         const std::string folder = n == 1 ? base : base + "-" + std::to_string(n);
-        if (::mkdir(folder.c_str(), 0777) != 0) {
-            if (errno == EEXIST) continue;
+        if (::rename(making.c_str(), folder.c_str()) == 0) {
+            path_ = folder + "/";
             return;
         }
-        path_ = folder + "/";
-        lockFd_ = OpenLock(path_, O_RDWR | O_CREAT);
-        if (lockFd_ >= 0) ::flock(lockFd_, LOCK_EX);
-        return;
+        if (errno != EEXIST && errno != ENOTEMPTY) break;
     }
+    Abandon(making);
+}
+
+void SessionFolder::Abandon(const std::string& making) {
+    if (lockFd_ >= 0) ::close(lockFd_);
+    lockFd_ = -1;
+    ::unlink((making + LockFileName).c_str());
+    ::rmdir(making.c_str());
 }
 
 SessionFolder::~SessionFolder() {

@@ -44,6 +44,9 @@ public:
     static std::time_t Started(const std::string& path);
 
 private:
+    /// Gives up a folder that could not be put in place.
+    void Abandon(const std::string& making);
+
     std::string path_;
     int lockFd_ = -1;
 };

@@ -13,6 +13,19 @@ namespace {
 /// retried only while it is above 0.
 constexpr int RetriesAfterCleanLayout = 4;
 
+/// Holds the ring while it lives: the setter runs it covers enter no state.
+class RingHold {
+public:
+    explicit RingHold(bool& held) : held_(held), was_(held) { held_ = true; }
+    RingHold(const RingHold&) = delete;
+    RingHold& operator=(const RingHold&) = delete;
+    ~RingHold() { held_ = was_; }
+
+private:
+    bool& held_;
+    bool was_;
+};
+
 /// Ring slots run from 1 to 10; slot 0 only stands for "nothing entered yet".
 constexpr int RingSlots = 10;
 
@@ -39,6 +52,8 @@ void MathLine::SetText(const Bytes& value) {
     // or repairs that never settle end in "Foutje".
     if (LayOutText(value)) {
         const bool mayRetry = budget > 0;
+        // The state before the edit went into the ring; the halfway repaired ones do not.
+        const RingHold hold(ringHeld_);
         if (!FinishRepairs() || !mayRetry) {
             budget = 0;
             throw ZelmError("Foutje");
@@ -71,7 +86,9 @@ bool MathLine::LayOutText(const Bytes& value) {
     if (!plainText_) RecognizeNames();
     if (ExtFormulelijst) MakeReferences(text_, codes_, *ExtFormulelijst, Self);
     cursief_ = plainText_ ? text_ : MarkItalics(text_);
-    textPlusCode_ = cursief_ + '\0' + codes_;
+    Bytes now = cursief_ + '\0' + codes_;
+    if (!ringHeld_ && now != textPlusCode_) ++changes_;
+    textPlusCode_ = std::move(now);
     LayOut();
     if (!parts_.Repaired()) return false;
     text_ = StripItalicMarkers(cursief_);
@@ -163,7 +180,7 @@ void MathLine::Repaint() {
 // ---- Undo, redo and refused edits ----
 
 bool MathLine::Undo() {
-    if (textPlusCode_ != steppedTo_) redo_.clear(); // edited since the last step
+    if (changes_ != steppedAt_) redo_.clear(); // edited since the last step
     // A run of the setter that changed nothing entered the state the line shows.
     while (undoable_ > 0 && ring[std::size_t(ringIndex)] == textPlusCode_)
         StepRingBack();
@@ -175,7 +192,7 @@ bool MathLine::Undo() {
 }
 
 bool MathLine::Redo() {
-    if (textPlusCode_ != steppedTo_) redo_.clear();
+    if (changes_ != steppedAt_) redo_.clear();
     if (redo_.empty()) return false;
     // The current slot goes forward to the state Undo showed, unless a run of the setter
     // entered it there already.
@@ -196,25 +213,25 @@ void MathLine::StepRingBack() {
 
 /// Shows a state of the ring or of redo; the ring stays as it is. The state's text is its
 /// Cursieftext: without the italic markers it is the Text the line had, which its record
-/// stores (the markers would go into Text and grow it at every step).
+/// stores (the markers would go into Text and grow it at every step). A selection over the
+/// whole line would make the state a blank: the caret stays where it is.
 void MathLine::ShowState(const Bytes& state) {
     const auto zero = state.find('\0');
     codes_ = zero == Bytes::npos ? Bytes() : state.substr(zero + 1);
-    ringHeld_ = true;
-    try {
+    Selstart = Seleinde = CaretPos;
+    {
+        const RingHold hold(ringHeld_);
         SetText(StripItalicMarkers(state.substr(0, zero)));
-    } catch (...) {
-        ringHeld_ = false;
-        throw;
     }
-    ringHeld_ = false;
-    steppedTo_ = textPlusCode_;
+    steppedAt_ = changes_;
 }
 
 struct MathLine::Before {
     Bytes text, codes;
+    bool plainText;
     int selstart, seleinde, caret;
     int ringIndex, undoable;
+    unsigned long changes;
 
     bool OutgrownBy(const Bytes& now) const {
         return now.size() > LongestStoredLine && now.size() > text.size();
@@ -228,7 +245,8 @@ bool MathLine::EditWithinRecord(const std::function<void()>& edit) {
     }
     // The ring is not copied: a keystroke must stay cheap. What the edit overwrites in it is
     // kept in the journal instead.
-    const Before before{text_, codes_, Selstart, Seleinde, CaretPos, ringIndex, undoable_};
+    const Before before{text_,    codes_,    plainText_, Selstart, Seleinde,
+                        CaretPos, ringIndex, undoable_,  changes_};
     ringJournal_.clear();
     editing_ = true;
     try {
@@ -253,15 +271,13 @@ bool MathLine::EditWithinRecord(const std::function<void()>& edit) {
 /// selection over the whole text would make it a blank.
 void MathLine::PutBack(const Before& before) {
     codes_ = before.codes;
+    plainText_ = before.plainText;
     Selstart = Seleinde = CaretPos = 1;
-    ringHeld_ = true;
-    try {
+    {
+        const RingHold hold(ringHeld_);
         SetText(before.text);
-    } catch (...) {
-        ringHeld_ = false;
-        throw;
     }
-    ringHeld_ = false;
+    changes_ = before.changes;
     for (auto slot = ringJournal_.rbegin(); slot != ringJournal_.rend(); ++slot)
         ring[std::size_t(slot->first)] = std::move(slot->second);
     ringJournal_.clear();

@@ -169,11 +169,12 @@ private:
     int partCount_ = 0;
     FontDesc font_;
     CaretRect caretCell_;
-    int undoable_ = 0;        ///< states in the ring, from the current slot back, Undo may show
-    std::vector<Bytes> redo_; ///< the states Undo left, the newest last
-    Bytes steppedTo_;         ///< what the last Undo or Redo showed
-    bool ringHeld_ = false;   ///< the setter runs for Undo, Redo or a refused edit
-    bool editing_ = false;    ///< inside EditWithinRecord
+    int undoable_ = 0;            ///< states in the ring, from the current slot back, Undo may show
+    std::vector<Bytes> redo_;     ///< the states Undo left, the newest last
+    unsigned long changes_ = 0;   ///< setter runs that changed the line, Undo and Redo aside
+    unsigned long steppedAt_ = 0; ///< changes_ at the last Undo or Redo
+    bool ringHeld_ = false;       ///< the setter runs for Undo, Redo or a refused edit
+    bool editing_ = false;        ///< inside EditWithinRecord
     /// The ring slots an edit inside EditWithinRecord overwrote, with what they held.
     std::vector<std::pair<int, Bytes>> ringJournal_;
 };

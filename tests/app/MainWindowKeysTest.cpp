@@ -321,6 +321,12 @@ TEST_F(MainWindowKeysTest, UndoStopsAtTheOldestStateAndRedoStepsForwardUntilTheN
     EXPECT_EQ(Line(0)->Text(), " abcdefghijkl");
     Type("{C-Z}{End}x{C-Y}");
     EXPECT_EQ(Line(0)->Text(), " abcdefghijkx");
+    // An edit that comes back to what undo showed ends redo too; a whole-line selection does
+    // not blank the state undo shows.
+    Type("{C-Z}{End}y{BS}{C-Y}");
+    EXPECT_EQ(Line(0)->Text(), " abcdefghijk");
+    Type("{C-A}{C-Z}");
+    EXPECT_EQ(Line(0)->Text(), " abcdefghijky");
 }
 
 // With a selection Delete deletes it: the next line is not joined on.

@@ -213,7 +213,7 @@ TEST_F(RecoveryStoreTest, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
 }
 
 // Two instances of one caption each walk their own states and leave each other's closing
-// state; "&Vorige" in a new run takes the state closed last.
+// state; "&Vorige" in a new run takes its own caption's, else the state closed last.
 TEST_F(RecoveryStoreTest, EachInstanceKeepsItsOwnStatesAndClosingRemovesNoOthers) {
     std::unique_ptr<TBasisMath> second = Open();
     for (auto [w, text] : {std::pair{window_.get(), " alfa"}, {second.get(), " beta"}}) {
@@ -228,8 +228,10 @@ TEST_F(RecoveryStoreTest, EachInstanceKeepsItsOwnStatesAndClosingRemovesNoOthers
     window_->close();
     second->close();
     EXPECT_EQ(RecoveryFiles(), (QStringList{"ZelmEditor0.wes", "beta0.wes"}));
-    QFile(Herstel() + "ZelmEditor0.wes")
-        .setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime);
+    window_ = Open();
+    window_->Herstel1Click();
+    EXPECT_EQ(TextsOf(*window_), Texts{" alfa"});
+    QFile::remove(Herstel() + "ZelmEditor0.wes");
     window_ = Open();
     window_->Herstel1Click();
     EXPECT_EQ(window_->windowTitle(), "beta");
@@ -288,7 +290,8 @@ TEST_F(RecoveryStoreTest, EarlierSessionsStayReachableAndUnsavedWorkIsAnnouncedO
 }
 
 // Random sessions of random ages, some without a state, some with a crash state: each start
-// keeps every one with a state of the last 30 days, the newest 20 with one, and crash states.
+// keeps every one with a state of the last 30 days, the newest 20 closing states, and crash
+// states.
 TEST_F(RecoveryStoreTest, StartUpKeepsTheLast20SessionsOr30DaysWhicheverIsMore) {
     std::mt19937 random(20);
     const std::time_t now = std::time(nullptr), day = 24 * 60 * 60;
@@ -296,8 +299,12 @@ TEST_F(RecoveryStoreTest, StartUpKeepsTheLast20SessionsOr30DaysWhicheverIsMore) 
     const QString kinds[] = {"", "Afsluiting-x.wes", "x3.wes", "Noodkopie-x.wes"};
     for (int step = 0; step < 8; ++step) {
         for (int i = int(random() % 12); i > 0; --i) {
-            SessionFolder s(herstel, now - std::time_t(random() % 60) * day - i);
-            QFile(DecodeFileName(s.Path()) + kinds[random() % 4]).open(QIODevice::WriteOnly);
+            const std::time_t started = now - std::time_t(random() % 60) * day - i;
+            SessionFolder s(herstel, started);
+            QFile state(DecodeFileName(s.Path()) + kinds[random() % 4]);
+            state.open(QIODevice::WriteOnly);
+            state.setFileTime(QDateTime::fromSecsSinceEpoch(started),
+                              QFileDevice::FileModificationTime);
         }
         const std::vector<std::string> before = SessionFolder::List(herstel);
         window_.reset();
@@ -307,9 +314,10 @@ TEST_F(RecoveryStoreTest, StartUpKeepsTheLast20SessionsOr30DaysWhicheverIsMore) 
             const QStringList states = QDir(DecodeFileName(folder)).entryList({"*.wes"});
             const bool old = now - SessionFolder::Started(folder) > KeptDays * day;
             const bool crash = !states.filter("Noodkopie-").isEmpty();
+            const bool closing = !states.filter("Afsluiting-").isEmpty();
             EXPECT_EQ(QFileInfo::exists(DecodeFileName(folder)),
-                      crash || (!states.isEmpty() && (!old || kept < KeptSessions)));
-            kept += QFileInfo::exists(DecodeFileName(folder)) && !crash;
+                      crash || (!states.isEmpty() && (!old || (closing && kept < KeptSessions))));
+            kept += QFileInfo::exists(DecodeFileName(folder)) && closing;
         }
     }
 }

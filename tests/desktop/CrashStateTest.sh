@@ -30,10 +30,14 @@ answer() {
 }
 start
 xdotool windowfocus --sync "$window" sleep 0.3 type --delay 30 "eerste"
-sleep 2.5
+# Stored about two seconds after the last key; a loaded machine may take a little longer.
+for _ in $(seq 50); do
+    ls "$herstel"/Sessies/*/Noodkopie-ZelmEditor.wes >/dev/null 2>&1 && break
+    sleep 0.2
+done
+ls "$herstel"/Sessies/*/Noodkopie-ZelmEditor.wes >/dev/null || fail "no crash state"
 xdotool type --delay 30 "tweede" sleep 0.5
 kill -KILL $pid && wait $pid 2>/dev/null || true
-ls "$herstel"/Sessies/*/Noodkopie-ZelmEditor.wes >/dev/null || fail "no crash state"
 start
 [ "$(answer)" -ge 1 ] || fail "the crash state was not offered"
 kill -TERM $pid && wait $pid || fail "the program ended with $?" # closes as the close box does

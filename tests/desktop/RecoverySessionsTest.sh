@@ -66,7 +66,9 @@ close "$window" $pid
 
 # The document from the command line again: the first Enter keeps what its last session left.
 start "$work/alpha.mds"
-typeInto "$window" tweede && xdotool key Return sleep 0.3
+typeInto "$window" tweede && xdotool key Return
+for _ in $(seq 25); do ls "$herstel"/Sessies/*/alpha0.wes >/dev/null 2>&1 && break; sleep 0.2; done
+ls "$herstel"/Sessies/*/alpha0.wes >/dev/null || fail "the Enter stored no state"
 holds "$herstel" alpha0.wes woordalpha || fail "the first Enter overwrote alpha's last session"
 close "$window" $pid
 [ $failures -eq 0 ] && echo "recovery sessions: all checks passed"
