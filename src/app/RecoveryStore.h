@@ -42,7 +42,7 @@ public:
     /// lives; empty before `ClaimFolder` or when none could be made.
     QString SessionPath() const;
     /// Removes the folders of ended sessions that are no longer kept: those without any state,
-    /// and beyond the newest `KeptSessions` those older than `KeptDays` days.
+    /// and those older than `KeptDays` days beyond the newest `KeptSessions` closing states.
     void PruneSessions(std::time_t now = std::time(nullptr));
     /// Says once, through `showMessage`, when the last ended session left work that no
     /// document holds.
