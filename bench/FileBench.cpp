@@ -1,5 +1,7 @@
 // Saving and loading a document of 10,000 lines, splitting its first line with Enter, which
-// first stores the whole document as a recovery state, and scrolling through it.
+// first stores the whole document as a recovery state, scrolling through it, and one crash
+// save of it in its two parts: the bytes made on the window's thread (what typing waits for,
+// once per pause) and the atomic write with its fsyncs on the writer's thread.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "BenchDocuments.h"
+#include "Samples.h"
 #include "app/MainWindow.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
@@ -203,12 +206,43 @@ void BM_ScrollPage10000Lines(benchmark::State& state) {
     }
 }
 
+void BM_CrashStateEncode10000Lines(benchmark::State& state) {
+    Setting& s = Shared();
+    bench::Samples samples(state);
+    for (auto _ : state) {
+        samples.Time([&] {
+            bool cutLine = false;
+            benchmark::DoNotOptimize(s.window->Document().Encoded(cutLine));
+        });
+    }
+    state.counters["lines"] = double(s.window->Lines().size());
+}
+
+void BM_CrashStateWrite10000Lines(benchmark::State& state) {
+    Setting& s = Shared();
+    bool cutLine = false;
+    const std::string bytes = s.window->Document().Encoded(cutLine);
+    const std::string target = s.folder.filePath("Noodkopie-groot.wes").toStdString();
+    bench::Samples samples(state);
+    for (auto _ : state)
+        samples.Time([&] { WriteFileAtomically(target, bytes); });
+    state.counters["MB"] = double(bytes.size()) / 1e6;
+}
+
 BENCHMARK(BM_Save10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_Load10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(5)->Iterations(3);
 BENCHMARK(BM_Load10000LinesSettled)->Unit(benchmark::kMillisecond)->Repetitions(3)->Iterations(1);
 BENCHMARK(BM_SplitFirstOf10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_SplitFirstOf10000LinesPainted)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK(BM_ScrollPage10000Lines)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(BM_CrashStateEncode10000Lines)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(200);
+BENCHMARK(BM_CrashStateWrite10000Lines)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(50);
 
 } // namespace
 } // namespace zelm

@@ -32,30 +32,12 @@ const char* const ModeNames[2] = {"Zelm", "Plain"};
 // The designed position of the window on the screen.
 const QPoint DesignedPosition(800, 125);
 
-// A joined line is stored in one record like any other.
+// A line is stored in one record: what no edit may outgrow is what a record holds.
 static_assert(LongestStoredLine == ShortStringMax);
 
 /// With a selection, Backspace and Delete are the line's own: they delete the selection.
 bool HasSelection(const MathLine& line) {
     return line.Selstart != line.Seleinde;
-}
-
-/// Whether `second` joined onto `first` still fits the record of one line.
-bool JoinFits(const MathLine& first, const MathLine& second) {
-    return first.Text().size() + second.Text().size() <= LongestStoredLine;
-}
-
-/// The new line of a split is a blank and the tail: in front of the blank (after Home) that
-/// is one more than the whole line.
-bool SplitFits(const MathLine& line) {
-    const auto caret = std::size_t(std::max(0, line.CaretPos));
-    return 1 + line.Text().size() - std::min(caret, line.Text().size()) <= LongestStoredLine;
-}
-
-/// A split or join that does not fit changes nothing: the key is taken, and the line beeps.
-void RefuseKey(TMathEditor& line, int& key) {
-    key = 0;
-    line.Line().Refuse();
 }
 
 } // namespace
@@ -361,9 +343,8 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
     case VK::Back: {
         if (i == 0 || cur.CaretPos > 1 || HasSelection(cur)) return;
         TMathEditor* previous = lines[std::size_t(i - 1)];
-        if (!JoinFits(previous->Line(), cur)) return RefuseKey(current, key);
         SaveHerstel();
-        // A name the join makes may grow the line past its record: then nothing is joined.
+        // A join the record cannot hold is refused whole, with the line's beep.
         MathLine& prev = previous->Line();
         if (!prev.EditWithinRecord([&] {
                 prev.SetCodes(prev.Codes() + cur.Codes());
@@ -380,7 +361,6 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
         return;
     }
     case VK::Return: {
-        if (!SplitFits(cur)) return RefuseKey(current, key);
         CheckRoomForLine();
         SaveHerstel();
         TMathEditor* line = InsertLineBelow(current);
@@ -394,8 +374,8 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
         const Bytes tail = std::size_t(cur.CaretPos) < cur.Text().size()
                                ? cur.Text().substr(std::size_t(cur.CaretPos))
                                : Bytes();
-        // A name the split frees from its quote may grow the new line past its record: then
-        // the line stays whole.
+        // A new line the record cannot hold (a split in front of the blank, a name freed from
+        // its quote) is refused whole: the line stays as it was.
         if (!line->Line().EditWithinRecord([&] {
                 line->Line().SetCodes(c0 < cur.Codes().size() ? cur.Codes().substr(c0) : Bytes());
                 line->SetText(" " + tail);
@@ -416,7 +396,6 @@ void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
             HasSelection(cur))
             return;
         TMathEditor* next = lines[std::size_t(i + 1)];
-        if (!JoinFits(cur, next->Line())) return RefuseKey(current, key);
         SaveHerstel();
         if (!cur.EditWithinRecord([&] {
                 cur.SetCodes(cur.Codes() + next->Line().Codes());
