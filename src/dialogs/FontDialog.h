@@ -5,7 +5,8 @@
 #include <QDialog>
 #include <optional>
 
-#include "formula/Canvas.h"
+#include "formula/FontDesc.h"
+#include "formula/Types.h"
 
 class QComboBox;
 class QFontDialog;

@@ -12,7 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "formula/Canvas.h"
+#include "formula/FontDesc.h"
+#include "formula/Types.h"
 
 namespace zelm {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "formula/Canvas.h"
+#include "formula/Types.h"
 
 namespace zelm {
 

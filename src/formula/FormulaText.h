@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "formula/Canvas.h"
+#include "formula/Types.h"
 #include "formula/DeclMath.h"
 
 namespace zelm {
