@@ -4,7 +4,7 @@
 
 #include "KeystrokeWork.h"
 #include "Samples.h"
-#include "formula/MathWriters.h"
+#include "exchange/MathWriters.h"
 
 namespace zelm::bench {
 namespace {

@@ -5,9 +5,9 @@
 
 #include "KeystrokeWork.h"
 #include "Samples.h"
-#include "formula/MathReaders.h"
-#include "formula/MathWriters.h"
-#include "formula/PasteFormula.h"
+#include "exchange/MathReaders.h"
+#include "exchange/MathWriters.h"
+#include "exchange/PasteFormula.h"
 
 namespace zelm::bench {
 namespace {

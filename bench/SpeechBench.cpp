@@ -4,7 +4,7 @@
 
 #include "KeystrokeWork.h"
 #include "Samples.h"
-#include "formula/Speech.h"
+#include "exchange/Speech.h"
 
 namespace zelm::bench {
 namespace {

@@ -14,8 +14,10 @@ sources=$(git ls-files '*.cpp' '*.h')
 # shellcheck disable=SC2086
 clang-format --dry-run --Werror $sources || fail "clang-format would change the files above (make format)"
 
-# The formula core is standard C++ only.
-if grep -rlE '^#include *<Q' src/formula; then fail "formula/ includes Qt"; fi
+# The formula core and what is made from a line's structure are standard C++ only.
+if grep -rlE '^#include *<Q' src/formula src/exchange; then fail "formula/ or exchange/ includes Qt"; fi
+# The line itself knows nothing of what is made from it.
+if grep -rlE '^#include *"exchange/' src/formula; then fail "formula/ includes exchange/"; fi
 # The file formats and file I/O know no widgets.
 if [ -d src/files ] &&
     grep -rlE '^#include *<(QWidget|QtWidgets|QDialog|QMainWindow|QMessageBox|QApplication)' src/files; then

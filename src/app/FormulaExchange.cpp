@@ -9,9 +9,9 @@
 
 #include "app/MainWindow.h"
 #include "app/PictureExport.h"
+#include "exchange/MathWriters.h"
+#include "exchange/PasteFormula.h"
 #include "formula/Errors.h"
-#include "formula/MathWriters.h"
-#include "formula/PasteFormula.h"
 #include "platform/Platform.h"
 
 namespace zelm {

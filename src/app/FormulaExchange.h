@@ -9,9 +9,9 @@
 #include <optional>
 #include <vector>
 
+#include "exchange/MathReaders.h"
+#include "exchange/NotesExport.h"
 #include "files/FileIO.h"
-#include "formula/MathReaders.h"
-#include "formula/NotesExport.h"
 
 class QMimeData;
 

@@ -9,9 +9,8 @@
 #include "dialogs/FunctieFormMath.h"
 #include "dialogs/HelpForm.h"
 #include "editor/LineAccessible.h"
+#include "exchange/Speech.h"
 #include "formula/DeclMath.h"
-#include "formula/MathReading.h"
-#include "formula/Speech.h"
 
 namespace zelm {
 
@@ -69,7 +68,7 @@ QString SpokenEntry(const Bytes& cell) {
         const MathTree tree = BuildTree(cell.substr(0, zero), cell.substr(zero + 1), false);
         return QString::fromStdString(SpeakLine(tree));
     }
-    if (const auto i = cell.size() > 1 ? reading::NameIndexOf(cell) : std::nullopt) {
+    if (const auto i = cell.size() > 1 ? NameIndexOf(cell) : std::nullopt) {
         MathTree tree;
         tree.root.children.push_back({NodeKind::Name, *i, 0, int(cell.size()), {}});
         tree.root.end = int(cell.size());

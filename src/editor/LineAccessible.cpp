@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "editor/LineEditor.h"
+#include "exchange/MathWriters.h"
+#include "exchange/Speech.h"
 #include "formula/LineGeometry.h"
-#include "formula/MathWriters.h"
-#include "formula/Speech.h"
 
 namespace zelm {
 
@@ -85,7 +85,7 @@ void InstallLineAccessibility() {
     (void)installed;
 }
 
-int LineReading::OffsetOf(int caret) const {
+int AccessibleText::OffsetOf(int caret) const {
     int best = 0;
     for (int i = 0; i < int(caretAt.size()); ++i) {
         if (caretAt[std::size_t(i)] == caret) return i;
@@ -96,13 +96,13 @@ int LineReading::OffsetOf(int caret) const {
     return best;
 }
 
-int LineReading::CaretOf(int offset) const {
+int AccessibleText::CaretOf(int offset) const {
     if (caretAt.empty()) return 0;
     return caretAt[std::size_t(std::clamp(offset, 0, int(caretAt.size()) - 1))];
 }
 
-LineReading ReadLine(const Bytes& text, const Bytes& codes, bool plainText) {
-    LineReading r;
+AccessibleText AccessibleTextOf(const Bytes& text, const Bytes& codes, bool plainText) {
+    AccessibleText r;
     r.tree = BuildTree(text, codes, plainText);
     LinearText linear = ToUnicodeMath(r.tree);
     r.text = QString::fromUtf8(linear.utf8.data(), qsizetype(linear.utf8.size()));
@@ -127,7 +127,7 @@ LineReading ReadLine(const Bytes& text, const Bytes& codes, bool plainText) {
 LineAccessible::LineAccessible(TMathEditor* line)
     : QAccessibleWidget(line, QAccessible::EditableText) {
     // What the screen reader finds when it first looks is taken as told.
-    const LineReading& now = Current();
+    const AccessibleText& now = Current();
     const MathLine& m = line->Line();
     reportedText_ = now.text;
     reportedCaret_ = m.CaretPos;
@@ -162,11 +162,11 @@ TMathEditor& LineAccessible::Editor() const {
     return *static_cast<TMathEditor*>(widget());
 }
 
-const LineReading& LineAccessible::Current() const {
+const AccessibleText& LineAccessible::Current() const {
     const MathLine& m = Editor().Line();
     if (!cached_ || cachePlain_ != m.PlainText() || cacheText_ != m.Text() ||
         cacheCodes_ != m.Codes()) {
-        cache_ = ReadLine(m.Text(), m.Codes(), m.PlainText());
+        cache_ = AccessibleTextOf(m.Text(), m.Codes(), m.PlainText());
         cacheText_ = m.Text();
         cacheCodes_ = m.Codes();
         cachePlain_ = m.PlainText();
@@ -207,7 +207,7 @@ void LineAccessible::selection(int selectionIndex, int* startOffset, int* endOff
     *startOffset = *endOffset = 0;
     if (selectionIndex != 0 || selectionCount() == 0) return;
     const MathLine& m = Editor().Line();
-    const LineReading& r = Current();
+    const AccessibleText& r = Current();
     const int a = r.OffsetOf(m.Selstart), b = r.OffsetOf(m.Seleinde);
     *startOffset = std::min(a, b);
     *endOffset = std::max(a, b);
@@ -229,7 +229,7 @@ void LineAccessible::removeSelection(int selectionIndex) {
 void LineAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
     if (selectionIndex != 0) return;
     MathLine& m = Editor().Line();
-    const LineReading& r = Current();
+    const AccessibleText& r = Current();
     m.Selstart = r.CaretOf(std::min(startOffset, endOffset));
     m.Seleinde = m.CaretPos = r.CaretOf(std::max(startOffset, endOffset));
     m.TextToDisplay();
@@ -260,7 +260,7 @@ int LineAccessible::characterCount() const {
 
 QRect LineAccessible::characterRect(int offset) const {
     MathLine& m = Editor().Line();
-    const LineReading& r = Current();
+    const AccessibleText& r = Current();
     const CaretRect from = m.CaretCell(DisplayOf(m.Cursieftext(), r.CaretOf(offset)));
     const CaretRect to = m.CaretCell(DisplayOf(m.Cursieftext(), r.CaretOf(offset + 1)));
     m.CaretCell(m.DispCaret); // the caret the line shows
@@ -289,7 +289,7 @@ QString LineAccessible::attributes(int offset, int* startOffset, int* endOffset)
 void LineAccessible::ReportChanges() {
     if (!Listening()) return;
     QObject* line = &Editor();
-    const LineReading& now = Current();
+    const AccessibleText& now = Current();
     const QString& before = reportedText_;
     const QString& after = now.text;
     const bool textChanged = before != after;

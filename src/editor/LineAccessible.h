@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "formula/MathTree.h"
+#include "exchange/MathTree.h"
 
 namespace zelm {
 
@@ -29,7 +29,7 @@ void InstallLineAccessibility();
 
 /// A line as the screen reader reads it: its tree, its UnicodeMath and the caret position of
 /// every UTF-16 offset (one more entry than the text has units).
-struct LineReading {
+struct AccessibleText {
     MathTree tree;
     QString text;
     std::vector<int> caretAt;
@@ -40,8 +40,8 @@ struct LineReading {
     int CaretOf(int offset) const;
 };
 
-/// The reading of a line with this Text, code string and mode.
-LineReading ReadLine(const Bytes& text, const Bytes& codes, bool plainText);
+/// The accessible text of a line with this Text, code string and mode.
+AccessibleText AccessibleTextOf(const Bytes& text, const Bytes& codes, bool plainText);
 
 class LineAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
 public:
@@ -77,12 +77,12 @@ public:
 
 private:
     TMathEditor& Editor() const;
-    const LineReading& Current() const;
+    const AccessibleText& Current() const;
     /// Qt 6.4 has no announcement, and its description and name changes reach the bus
     /// without their text: the words go to the line's notification, which then shows.
     void Announce(const QString& words);
 
-    mutable LineReading cache_;
+    mutable AccessibleText cache_;
     mutable Bytes cacheText_, cacheCodes_;
     mutable bool cachePlain_ = false, cached_ = false;
     // What the screen reader was last told.

@@ -2,6 +2,7 @@
 #include "formula/Charset.h"
 
 #include <array>
+#include <utility>
 
 namespace zelm {
 
@@ -58,6 +59,70 @@ std::optional<unsigned char> UnicodeToSymbol(char32_t u) {
         const char32_t own = SymbolToUnicode(static_cast<unsigned char>(b));
         if (own == u && own != char32_t(b)) return static_cast<unsigned char>(b);
     }
+    return std::nullopt;
+}
+
+namespace {
+
+/// Other code points of the "Symbol" font's glyphs than the encoding's own.
+constexpr std::array<std::pair<char32_t, unsigned char>, 5> SymbolAliases = {{
+    {0x2206, 0x44}, // increment, the Delta of the original table
+    {0x2126, 0x57}, // ohm sign, its Omega
+    {0x03F5, 0x65}, // lunate epsilon
+    {0x27E8, 0xE1}, // mathematical angle brackets
+    {0x27E9, 0xF1},
+}};
+
+} // namespace
+
+char32_t NextCodePoint(std::string_view s, std::size_t& pos) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(pos);
+    int more = 0;
+    char32_t u = 0;
+    if (lead < 0x80) {
+        ++pos;
+        return lead;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        more = 1;
+        u = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        more = 2;
+        u = lead & 0x0F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        more = 3;
+        u = lead & 0x07;
+    } else {
+        ++pos;
+        return 0xFFFD;
+    }
+    if (pos + std::size_t(more) >= s.size()) { // cut short
+        ++pos;
+        return 0xFFFD;
+    }
+    for (int i = 1; i <= more; ++i) {
+        const unsigned char c = byte(pos + std::size_t(i));
+        if ((c & 0xC0) != 0x80) {
+            ++pos;
+            return 0xFFFD;
+        }
+        u = u << 6 | (c & 0x3F);
+    }
+    // Overlong forms, surrogates and code points beyond Unicode are malformed.
+    const bool overlong = (more == 2 && u < 0x800) || (more == 3 && u < 0x10000);
+    if (overlong || (u >= 0xD800 && u <= 0xDFFF) || u > 0x10FFFF) {
+        ++pos;
+        return 0xFFFD;
+    }
+    pos += std::size_t(more) + 1;
+    return u;
+}
+
+std::optional<unsigned char> SymbolCodeOf(char32_t u) {
+    if (const auto own = UnicodeToSymbol(u)) return own;
+    for (const auto& [alias, code] : SymbolAliases)
+        if (alias == u) return code;
     return std::nullopt;
 }
 

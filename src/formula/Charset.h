@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zelm {
 
@@ -50,5 +51,13 @@ inline void AppendUtf8(std::string& out, char32_t u) {
         out += char(0x80 | (u & 0x3F));
     }
 }
+
+/// The code point at `pos` of UTF-8 `s`, advancing `pos`; a malformed sequence gives U+FFFD
+/// and advances one byte.
+char32_t NextCodePoint(std::string_view s, std::size_t& pos);
+
+/// The "Symbol" font's character code of `u` (also under the other code points some of its
+/// glyphs have), or nothing when the font lacks it.
+std::optional<unsigned char> SymbolCodeOf(char32_t u);
 
 } // namespace zelm

@@ -84,4 +84,10 @@ const std::array<ColourName, 16> ColourNames = {{
     {"Wit", 0x00FFFFFF},
 }};
 
+std::optional<unsigned char> NameIndexOf(std::string_view name) {
+    for (std::size_t i = 0; i < NameTable.size(); ++i)
+        if (NameTable[i] == name) return static_cast<unsigned char>(i);
+    return std::nullopt;
+}
+
 } // namespace zelm

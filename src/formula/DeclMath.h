@@ -35,6 +35,8 @@ constexpr bool IsItalicMarker(char c) {
 
 /// The 43 names; entries 10 to 40 are recognised in typed text, in this order.
 extern const std::array<std::string_view, 43> NameTable;
+/// The name-table index of `name`, or nothing.
+std::optional<unsigned char> NameIndexOf(std::string_view name);
 constexpr int FirstRecognisedName = 10;
 constexpr int LastRecognisedName = 40;
 constexpr int NameLog = 23;

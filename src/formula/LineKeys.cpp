@@ -9,7 +9,6 @@
 #include <optional>
 
 #include "formula/Charset.h"
-#include "formula/MathReading.h"
 
 namespace zelm {
 
@@ -633,7 +632,7 @@ void KeyPress(MathLine& line, unsigned char& c) {
 void TypeCharacter(MathLine& line, char32_t u) {
     if (IsControlCharacter(u)) return line.Refuse();
     const std::optional<unsigned char> plain = UnicodeToCp1252(u);
-    const std::optional<unsigned char> symbol = plain ? std::nullopt : reading::SymbolCodeOf(u);
+    const std::optional<unsigned char> symbol = plain ? std::nullopt : SymbolCodeOf(u);
     if (!plain && !symbol) return line.Refuse();
     line.EditWithinRecord([&] {
         int key = VK::Packet; // a key that types a character went down

@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "app/MainWindow.h"
-#include "formula/MathWriters.h"
+#include "exchange/MathWriters.h"
 #include "support/FixedLines.h"
 
 namespace zelm {

@@ -14,7 +14,7 @@
 #include "BenchDocuments.h"
 #include "KeystrokeWork.h"
 #include "editor/LineEditor.h"
-#include "formula/MathWriters.h"
+#include "exchange/MathWriters.h"
 #include "support/FormulaCorpus.h"
 #include "support/RoundTrip.h"
 #include "support/TestVolume.h"

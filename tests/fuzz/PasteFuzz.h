@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "FuzzSupport.h"
-#include "formula/MathReaders.h"
-#include "formula/PasteFormula.h"
+#include "exchange/MathReaders.h"
+#include "exchange/PasteFormula.h"
 
 namespace zelm::fuzz {
 

@@ -5,9 +5,9 @@
 #include <random>
 #include <vector>
 
+#include "exchange/MathTree.h"
 #include "formula/Errors.h"
 #include "formula/LineKeys.h"
-#include "formula/MathTree.h"
 #include "support/FixedCanvas.h"
 #include "support/TestBytes.h"
 

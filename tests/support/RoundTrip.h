@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "formula/MathReaders.h"
-#include "formula/MathWriters.h"
-#include "formula/WriterText.h"
+#include "exchange/MathReaders.h"
+#include "exchange/MathWriters.h"
+#include "exchange/WriterText.h"
 #include "support/FormulaCorpus.h"
 
 namespace zelm::test {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "formula/MathTree.h"
+#include "exchange/MathTree.h"
 
 namespace zelm {
 

@@ -1,17 +1,17 @@
-// The Dutch spoken form of a formula line. Every reading is a row of a table in SpeechReadings.h
+// The Dutch spoken form of a formula line. Every reading is a row of a table in SpeechRules.h
 // (characters, "Symbol" characters, names, signs, structures); the code only walks the tree and
 // fills in the templates.
-#include "formula/Speech.h"
+#include "exchange/Speech.h"
 
 #include <array>
 #include <optional>
 #include <string_view>
 #include <vector>
 
+#include "exchange/SpeechRules.h"
+#include "exchange/WriterText.h"
 #include "formula/DeclMath.h"
 #include "formula/FormulaText.h"
-#include "formula/SpeechReadings.h"
-#include "formula/WriterText.h"
 
 namespace zelm {
 namespace {

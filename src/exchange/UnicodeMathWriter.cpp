@@ -1,7 +1,7 @@
 // UnicodeMath linear format and plain text of the structure model, each character mapped back
 // to the caret position in front of what it stands for.
-#include "formula/MathWriters.h"
-#include "formula/WriterText.h"
+#include "exchange/MathWriters.h"
+#include "exchange/WriterText.h"
 
 namespace zelm {
 namespace {

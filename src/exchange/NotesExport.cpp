@@ -1,9 +1,9 @@
-#include "formula/NotesExport.h"
+#include "exchange/NotesExport.h"
 
 #include <algorithm>
 
-#include "formula/MathWriters.h"
-#include "formula/WriterText.h"
+#include "exchange/MathWriters.h"
+#include "exchange/WriterText.h"
 
 namespace zelm {
 

@@ -2,7 +2,7 @@
 // counters, its searches back and its repairs) without measuring anything; the tree is then
 // read from what the pass matched. Structures that the layout allows but no tree can hold
 // (two families crossing, a fraction without a bar of its own) keep their codes as lone codes.
-#include "formula/MathTree.h"
+#include "exchange/MathTree.h"
 
 #include <algorithm>
 #include <array>

@@ -2,8 +2,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "formula/MathWriters.h"
-#include "formula/WriterText.h"
+#include "exchange/MathWriters.h"
+#include "exchange/WriterText.h"
 
 namespace zelm {
 namespace {

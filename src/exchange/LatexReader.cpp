@@ -4,11 +4,11 @@
 #include <array>
 #include <string>
 
+#include "exchange/LatexCommands.h"
+#include "exchange/MathReaders.h"
+#include "exchange/ReaderNodes.h"
 #include "formula/Charset.h"
 #include "formula/DeclMath.h"
-#include "formula/LatexCommands.h"
-#include "formula/MathReaders.h"
-#include "formula/MathReading.h"
 
 namespace zelm {
 

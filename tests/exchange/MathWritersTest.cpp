@@ -5,8 +5,8 @@
 
 #include <random>
 
+#include "exchange/MathWriters.h"
 #include "formula/MathLine.h"
-#include "formula/MathWriters.h"
 #include "support/FormulaCorpus.h"
 #include "support/TestVolume.h"
 

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <tuple>
 
+#include "exchange/MathTree.h"
 #include "formula/DeclMath.h"
-#include "formula/MathTree.h"
 
 namespace zelm::speech {
 

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "exchange/MathReaders.h"
+#include "exchange/ReaderNodes.h"
 #include "formula/Charset.h"
 #include "formula/DeclMath.h"
-#include "formula/MathReaders.h"
-#include "formula/MathReading.h"
 
 namespace zelm {
 

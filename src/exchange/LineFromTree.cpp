@@ -1,5 +1,5 @@
 // A tree written back as the Text and code string that make it: the inverse of BuildTree.
-#include "formula/MathTree.h"
+#include "exchange/MathTree.h"
 
 #include <initializer_list>
 

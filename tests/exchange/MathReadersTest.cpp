@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "exchange/MathReaders.h"
+#include "exchange/PasteFormula.h"
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
-#include "formula/MathReaders.h"
-#include "formula/PasteFormula.h"
 #include "support/FixedCanvas.h"
 #include "support/FormulaCorpus.h"
 #include "support/RoundTrip.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "formula/MathTree.h"
+#include "exchange/MathTree.h"
 
 namespace zelm {
 

@@ -1,21 +1,13 @@
-// What the LaTeX and MathML readers share: UTF-8 input, Unicode characters turned into the
-// line's character sets (Windows-1252 and the "Symbol" font), and rows under construction.
+// The nodes the LaTeX and MathML readers build: rows under construction, and Unicode characters
+// appended as the line holds them (Windows-1252, else the "Symbol" font).
 #pragma once
 
 #include <optional>
 #include <string_view>
 
-#include "formula/MathTree.h"
+#include "exchange/MathTree.h"
 
 namespace zelm::reading {
-
-/// The code point at `pos` of UTF-8 `s`, advancing `pos`; a malformed sequence gives U+FFFD
-/// and advances one byte.
-char32_t NextCodePoint(std::string_view s, std::size_t& pos);
-
-/// The "Symbol" font's character code of `u` (also under the other code points some of its
-/// glyphs have), or nothing when the font lacks it.
-std::optional<unsigned char> SymbolCodeOf(char32_t u);
 
 /// A node without children.
 MathNode Leaf(NodeKind kind, unsigned char value);
@@ -39,8 +31,6 @@ void AppendText(MathNode& row, std::string_view text, bool& lossy);
 enum class DPlace : unsigned char { Elsewhere, Numerator, Denominator };
 MathNode DSign(DPlace place);
 
-/// The name-table index of `name`, or nothing.
-std::optional<unsigned char> NameIndexOf(std::string_view name);
 /// "log" with its base.
 MathNode LogNode(MathNode base);
 /// The node a function name makes: "log" owns its (empty) base region.

@@ -3,8 +3,8 @@
 
 #include <cstddef>
 
+#include "exchange/MathTree.h"
 #include "formula/MathLine.h"
-#include "formula/MathTree.h"
 
 namespace zelm {
 

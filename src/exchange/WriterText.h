@@ -5,10 +5,10 @@
 #include <string>
 #include <string_view>
 
+#include "exchange/MathTree.h"
 #include "formula/Charset.h"
 #include "formula/DeclMath.h"
 #include "formula/FormulaText.h"
-#include "formula/MathTree.h"
 
 namespace zelm::writer {
 

@@ -1,6 +1,6 @@
 // Putting read structures into a line: the selection goes and the structures come in at the
 // caret the way typing puts characters in, the code string in step, then one run of the setter.
-#include "formula/PasteFormula.h"
+#include "exchange/PasteFormula.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "formula/LatexCommands.h"
+#include "exchange/LatexCommands.h"
 
 #include <algorithm>
 #include <vector>

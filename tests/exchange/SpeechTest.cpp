@@ -8,9 +8,9 @@
 #include <random>
 #include <string>
 
+#include "exchange/Speech.h"
 #include "formula/Errors.h"
 #include "formula/LineKeys.h"
-#include "formula/Speech.h"
 #include "support/FixedCanvas.h"
 #include "support/TestBytes.h"
 #include "support/TestVolume.h"

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-#include "formula/MathTree.h"
+#include "exchange/MathTree.h"
 
 namespace zelm {
 

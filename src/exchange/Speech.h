@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "formula/MathTree.h"
+#include "exchange/MathTree.h"
 
 namespace zelm {
 
