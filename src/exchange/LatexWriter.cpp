@@ -401,7 +401,25 @@ private:
         case StructKind::Bar:
             Put("\\vert");
             break;
-        default:
+        case StructKind::Power:
+        case StructKind::PowerEnd:
+        case StructKind::Root:
+        case StructKind::RootEnd:
+        case StructKind::Fraction:
+        case StructKind::FractionBar:
+        case StructKind::FractionEnd:
+        case StructKind::Integral:
+        case StructKind::Sum:
+        case StructKind::Bracket:
+        case StructKind::BracketEnd:
+        case StructKind::Separator:
+        case StructKind::Slanted:
+        case StructKind::Slash:
+        case StructKind::SlantedEnd:
+        case StructKind::Index:
+        case StructKind::IndexEnd:
+        case StructKind::Underline:
+        case StructKind::Colour:
             return;
         }
         Fresh();

@@ -1,7 +1,8 @@
-// The structure model of a line. A matching pass follows the layout's family rules (its
-// counters, its searches back and its repairs) without measuring anything; the tree is then
-// read from what the pass matched. Structures that the layout allows but no tree can hold
-// (two families crossing, a fraction without a bar of its own) keep their codes as lone codes.
+// The structure model of a line. A matching pass drives the layout's structure-code matcher
+// (StructureCodes.h: its counters, its searches back and its repairs) without measuring
+// anything, giving each code its role; the tree is then read from what the pass matched. Structures
+// that the layout allows but no tree can hold (two families crossing, a fraction without a bar of
+// its own) keep their codes as lone codes.
 #include "exchange/MathTree.h"
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <optional>
 
 #include "formula/FormulaText.h"
+#include "formula/StructureCodes.h"
 
 namespace zelm {
 namespace {
@@ -85,10 +87,10 @@ struct Record {
 
 /// One matching pass over the text. With `repair` it repairs as the layout does and reports
 /// whether it did; without, it changes nothing and leaves what does not match lone.
-class MatchPass {
+class MatchPass : public StructureMatcher<MatchPass> {
 public:
     MatchPass(Bytes& text, Bytes& codes, bool repair)
-        : text_(text), codes_(codes), repair_(repair) {}
+        : StructureMatcher(text, codes), repair_(repair) {}
 
     bool Run() {
         roles_.assign(text_.size(), CodeRole{});
@@ -105,14 +107,7 @@ public:
     std::vector<Structure> structures_;
 
 private:
-    enum class Flow { Next, Again, Stop };
-
-    int& Counter(Family f) { return counters_[std::size_t(f)]; }
-
-    unsigned char TakeParameter() {
-        const std::size_t i = std::size_t(cursor_++);
-        return i < codes_.size() ? static_cast<unsigned char>(codes_[i]) : 0;
-    }
+    friend class StructureMatcher<MatchPass>;
 
     int NewStructure(NodeKind kind) {
         structures_.push_back(Structure{kind});
@@ -127,26 +122,20 @@ private:
     /// The newest record of `kind` (and structure `node` for openers) at `level`; 0, the
     /// header, when there is none.
     int SearchBack(Record::Kind kind, int level, NodeKind node = NodeKind::Row) {
-        for (int i = int(records_.size()) - 1; i >= 1; --i) {
+        return StructureMatcher::SearchBack(Newest(), [&](int i) {
             const Record& r = records_[std::size_t(i)];
-            if (r.kind == kind && r.level == level && (kind != Record::Opener || r.node == node))
-                return i;
-        }
-        return 0;
+            return r.kind == kind && r.level == level && (kind != Record::Opener || r.node == node);
+        });
     }
 
-    /// The owner of the region a separator ends: the open root at the root level, or the
-    /// newest owner still expecting regions at the index-region level.
-    int SearchOwner() {
-        for (int i = int(records_.size()) - 1; i >= 1; --i) {
-            const Record& r = records_[std::size_t(i)];
-            if (r.kind == Record::RootSign && r.level == Counter(Family::Root)) return i;
-            if ((r.kind == Record::RootSign || r.kind == Record::Owner) && r.pending > 0 &&
-                r.level == Counter(Family::IndexRegion))
-                return i;
-        }
-        return 0;
-    }
+    // What the matcher's searches read of a record: only root signs and owners expect regions.
+    int Newest() const { return int(records_.size()) - 1; }
+    bool IsRootSign(int i) const { return records_[std::size_t(i)].kind == Record::RootSign; }
+    int LevelOf(int i) const { return records_[std::size_t(i)].level; }
+    int PendingOf(int i) const { return records_[std::size_t(i)].pending; }
+
+    bool Repairs() const { return repair_; }
+    void LoneCode() { SetRole(Role::Lone); }
 
     void Walk() {
         for (pos_ = 0; pos_ < text_.size();) {
@@ -163,146 +152,76 @@ private:
         if (IsItalicMarker(c)) return Flow::Next;
         const unsigned char parameter = TakeParameter();
         if (c != Code::Structure) {
-            if (c == Code::Name && (parameter & 0x7F) == NameLog) {
-                const int sid = NewStructure(NodeKind::Log);
-                AddRecord(
-                    {Record::Owner, NodeKind::Log, ++Counter(Family::IndexRegion), 1, false, sid});
-                SetRole(Role::Open, sid);
-            } else {
+            if (NameOwnsIndexRegion(c, parameter))
+                OpenOwner(NodeKind::Log, 1);
+            else
                 SetRole(Role::Leaf);
-            }
             return Flow::Next;
         }
         const std::optional<StructKind> k = StructKindOf(parameter);
         if (!k) return Flow::Next;
-        return ActOnStructure(*k);
+        return MatchStructure(*k);
     }
 
-    /// The family a closer or middle code ends a level of, if it is one.
-    static std::optional<Family> FamilyEndedBy(StructKind k) {
-        switch (k) {
-        case StructKind::PowerEnd:
-            return Family::Power;
-        case StructKind::RootEnd:
-            return Family::Root;
-        case StructKind::FractionBar:
-        case StructKind::FractionEnd:
-            return Family::Fraction;
-        case StructKind::BracketEnd:
-            return Family::Bracket;
-        case StructKind::Separator:
-            return Family::IndexRegion;
-        case StructKind::Slash:
-        case StructKind::SlantedEnd:
-            return Family::Slanted;
-        case StructKind::IndexEnd:
-            return Family::Index;
-        case StructKind::Power:
-        case StructKind::Root:
-        case StructKind::Fraction:
-        case StructKind::NumeratorD:
-        case StructKind::DenominatorD:
-        case StructKind::Integral:
-        case StructKind::IntegralD:
-        case StructKind::Sum:
-        case StructKind::Bracket:
-        case StructKind::Slanted:
-        case StructKind::Index:
-        case StructKind::Pi:
-        case StructKind::BoldE:
-        case StructKind::BoldX:
-        case StructKind::Dot:
-        case StructKind::Bar:
-        case StructKind::Underline:
-        case StructKind::Colour:
-            return std::nullopt;
-        }
-        return std::nullopt;
+    // ---- the matcher's steps: each code's role ----------------------------------------
+
+    void OpenPower(int level) { Open(NodeKind::Power, level); }
+    void ClosePower(int level) { Close(NodeKind::Power, level); }
+    void OpenIndex(int level) { Open(NodeKind::Index, level); }
+    void CloseIndex(int level) { Close(NodeKind::Index, level); }
+    void OpenBracket(int level) { Open(NodeKind::Bracket, level); }
+    void CloseBracket(int level) { Close(NodeKind::Bracket, level); }
+    void OpenFraction(int level) { Open(NodeKind::Fraction, level); }
+    void FractionBarCode(int level) { Middle(NodeKind::Fraction, level, Record::Bar); }
+    bool CloseFraction(int level) {
+        return CloseWithMiddle(NodeKind::Fraction, level, Record::Bar);
+    }
+    void OpenSlanted(int level) { Open(NodeKind::Slanted, level); }
+    void SlashCode(int level) { Middle(NodeKind::Slanted, level, Record::Slash); }
+    bool CloseSlanted(int level) {
+        return CloseWithMiddle(NodeKind::Slanted, level, Record::Slash);
     }
 
-    Flow ActOnStructure(StructKind k) {
-        if (const auto f = FamilyEndedBy(k); f && Counter(*f) == 0) return Stray();
-        switch (k) {
-        case StructKind::Power:
-            return Open(NodeKind::Power, Family::Power);
-        case StructKind::Index:
-            return Open(NodeKind::Index, Family::Index);
-        case StructKind::Fraction:
-            return Open(NodeKind::Fraction, Family::Fraction);
-        case StructKind::Bracket:
-            return Open(NodeKind::Bracket, Family::Bracket);
-        case StructKind::Slanted:
-            return Open(NodeKind::Slanted, Family::Slanted);
-        case StructKind::PowerEnd:
-            return Close(NodeKind::Power, Family::Power);
-        case StructKind::IndexEnd:
-            return Close(NodeKind::Index, Family::Index);
-        case StructKind::BracketEnd:
-            return Close(NodeKind::Bracket, Family::Bracket);
-        case StructKind::FractionBar:
-            return Middle(NodeKind::Fraction, Family::Fraction, Record::Bar);
-        case StructKind::Slash:
-            return Middle(NodeKind::Slanted, Family::Slanted, Record::Slash);
-        case StructKind::FractionEnd:
-            return CloseWithMiddle(NodeKind::Fraction, Family::Fraction, Record::Bar,
-                                   StructKind::FractionBar);
-        case StructKind::SlantedEnd:
-            return CloseWithMiddle(NodeKind::Slanted, Family::Slanted, Record::Slash,
-                                   StructKind::Slash);
-        case StructKind::Root: {
-            const int sid = NewStructure(NodeKind::Root);
-            AddRecord({Record::RootSign, NodeKind::Root, ++Counter(Family::Root), 1, false, sid});
-            ++Counter(Family::IndexRegion);
-            SetRole(Role::Open, sid);
-            return Flow::Next;
-        }
-        case StructKind::Separator:
-            return EndIndexRegion();
-        case StructKind::RootEnd:
-            return CloseRoot();
-        case StructKind::Integral:
-        case StructKind::Sum: {
-            const NodeKind node = k == StructKind::Integral ? NodeKind::Integral : NodeKind::Sum;
-            const int sid = NewStructure(node);
-            AddRecord({Record::Owner, node, ++Counter(Family::IndexRegion), 2, false, sid});
-            SetRole(Role::Open, sid);
-            return Flow::Next;
-        }
-        case StructKind::NumeratorD:
-        case StructKind::DenominatorD:
-        case StructKind::IntegralD:
-        case StructKind::Pi:
-        case StructKind::BoldE:
-        case StructKind::BoldX:
-        case StructKind::Dot:
-        case StructKind::Bar:
-        case StructKind::Underline:
-        case StructKind::Colour:
-            SetRole(Role::Leaf);
-            return Flow::Next;
-        }
-        return Flow::Next;
-    }
-
-    Flow Open(NodeKind node, Family f) {
-        const int sid = NewStructure(node);
-        AddRecord({Record::Opener, node, ++Counter(f), 0, false, sid});
+    void OpenRoot(int level) {
+        const int sid = NewStructure(NodeKind::Root);
+        AddRecord({Record::RootSign, NodeKind::Root, level, 1, false, sid});
         SetRole(Role::Open, sid);
-        return Flow::Next;
     }
 
-    Flow Close(NodeKind node, Family f) {
-        const int o = SearchBack(Record::Opener, Counter(f), node);
-        --Counter(f);
-        return Ends(o, Role::Close);
+    void AddBigSign(StructKind k) {
+        OpenOwner(k == StructKind::Integral ? NodeKind::Integral : NodeKind::Sum, 2);
+    }
+
+    void AddPi() { SetRole(Role::Leaf); }
+    void AddBoldSign(StructKind) { SetRole(Role::Leaf); }
+    void AddUprightD() { SetRole(Role::Leaf); }
+    void AddDot() { SetRole(Role::Leaf); }
+    void ToggleUnderline() { SetRole(Role::Leaf); }
+    void ToggleColour() { SetRole(Role::Leaf); }
+
+    /// A "log", integral or sum: the owner of `regions` index regions.
+    void OpenOwner(NodeKind node, int regions) {
+        const int sid = NewStructure(node);
+        AddRecord({Record::Owner, node, OpenIndexRegions(), regions, false, sid});
+        SetRole(Role::Open, sid);
+    }
+
+    void Open(NodeKind node, int level) {
+        const int sid = NewStructure(node);
+        AddRecord({Record::Opener, node, level, 0, false, sid});
+        SetRole(Role::Open, sid);
+    }
+
+    void Close(NodeKind node, int level) {
+        Ends(SearchBack(Record::Opener, level, node), Role::Close);
     }
 
     /// Gives the code at the walk's position to the structure of record `r`.
-    Flow Ends(int r, Role role) {
+    void Ends(int r, Role role) {
         const int sid = records_[std::size_t(r)].sid;
         if (sid < 0) {
             SetRole(Role::Lone);
-            return Flow::Next;
+            return;
         }
         Structure& s = structures_[std::size_t(sid)];
         const int region = s.middles;
@@ -314,62 +233,43 @@ private:
             s.closed = true;
         }
         SetRole(role, sid);
-        return Flow::Next;
     }
 
-    Flow Middle(NodeKind node, Family f, Record::Kind kind) {
-        const int o = SearchBack(Record::Opener, Counter(f), node);
-        AddRecord({kind, node, Counter(f), 0, false, records_[std::size_t(o)].sid});
-        return Ends(o, Role::Middle);
+    void Middle(NodeKind node, int level, Record::Kind kind) {
+        const int o = SearchBack(Record::Opener, level, node);
+        AddRecord({kind, node, level, 0, false, records_[std::size_t(o)].sid});
+        Ends(o, Role::Middle);
     }
 
     /// A fraction's or slanted fraction's closer: the layout takes the newest bar (slash) at
-    /// the family's level, even one of an earlier fraction; with none at all it inserts one.
-    Flow CloseWithMiddle(NodeKind node, Family f, Record::Kind kind, StructKind missing) {
-        const int m = SearchBack(kind, Counter(f));
-        if (m == 0) {
-            if (!repair_) {
-                SetRole(Role::Lone);
-                return Flow::Next;
-            }
-            InsertCode(pos_, missing);
-            Counter(f) = 0;
-            return Flow::Stop;
-        }
-        const int o = SearchBack(Record::Opener, Counter(f), node);
-        --Counter(f);
+    /// the family's level, even one of an earlier fraction; false when there is none at all.
+    bool CloseWithMiddle(NodeKind node, int level, Record::Kind kind) {
+        const int m = SearchBack(kind, level);
+        if (m == 0) return false;
+        const int o = SearchBack(Record::Opener, level, node);
         const int sid = records_[std::size_t(o)].sid;
         if (sid >= 0 && records_[std::size_t(m)].sid != sid)
             structures_[std::size_t(sid)].bad = true;
-        return Ends(o, Role::Close);
+        Ends(o, Role::Close);
+        return true;
     }
 
-    Flow EndIndexRegion() {
+    /// True when the owner's last region ended.
+    bool EndIndexRegion() {
         const int q = SearchOwner();
         Record& owner = records_[std::size_t(q)];
         --owner.pending;
         owner.ended = true;
-        if (owner.pending <= 0) --Counter(Family::IndexRegion);
-        return Ends(q, Role::Middle);
+        Ends(q, Role::Middle);
+        return owner.pending <= 0;
     }
 
-    Flow CloseRoot() {
-        const int r = SearchBack(Record::RootSign, Counter(Family::Root));
-        if (!records_[std::size_t(r)].ended) {
-            if (!repair_) {
-                SetRole(Role::Lone);
-                return Flow::Next;
-            }
-            // A root whose index was never ended becomes a square root with index "2".
-            const std::size_t at =
-                std::min(OpenerPos(records_[std::size_t(r)].sid) + 1, text_.size());
-            text_.insert(at, 1, '2');
-            InsertCode(at + 1, StructKind::Separator);
-            Counter(Family::Root) = 0;
-            return Flow::Stop;
-        }
-        --Counter(Family::Root);
-        return Ends(r, Role::Close);
+    RootClosing CloseRoot(int level) {
+        const int r = SearchBack(Record::RootSign, level);
+        if (!records_[std::size_t(r)].ended)
+            return {false, OpenerPos(records_[std::size_t(r)].sid)};
+        Ends(r, Role::Close);
+        return {};
     }
 
     std::size_t OpenerPos(int sid) const {
@@ -378,38 +278,8 @@ private:
         return 0;
     }
 
-    /// A closer or separator without an open structure of its family.
-    Flow Stray() {
-        if (!repair_) {
-            SetRole(Role::Lone);
-            return Flow::Next;
-        }
-        text_.erase(pos_, 1);
-        roles_.erase(roles_.begin() + std::ptrdiff_t(pos_));
-        --cursor_;
-        if (std::size_t(cursor_) < codes_.size()) codes_.erase(std::size_t(cursor_), 1);
-        repaired_ = true;
-        return Flow::Again;
-    }
-
-    void InsertCode(std::size_t at, StructKind k) {
-        InsertStructureCode(text_, codes_, int(at) + 1, k);
-        repaired_ = true;
-    }
-
-    /// Structures still open are closed at the end of the text, family by family.
-    void AppendMissingClosers() {
-        if (zelm::AppendMissingClosers(text_, codes_, counters_)) repaired_ = true;
-    }
-
-    Bytes& text_;
-    Bytes& codes_;
     const bool repair_;
     std::vector<Record> records_;
-    std::array<int, FamilyCount> counters_{};
-    std::size_t pos_ = 0;
-    int cursor_ = 0;
-    bool repaired_ = false;
 };
 
 /// Marks the structures that cross another one: when a structure's middle or closer comes

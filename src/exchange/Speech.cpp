@@ -168,9 +168,23 @@ std::optional<std::string> SimpleWords(const MathNode& row) {
         if (c.value == KindByte(StructKind::Pi) || c.value == KindByte(StructKind::BoldE))
             return SignTable()[c.value];
         return std::nullopt;
-    default:
+    case NodeKind::Row:
+    case NodeKind::Name:
+    case NodeKind::Switch:
+    case NodeKind::Power:
+    case NodeKind::Index:
+    case NodeKind::Fraction:
+    case NodeKind::Slanted:
+    case NodeKind::Root:
+    case NodeKind::Bracket:
+    case NodeKind::Integral:
+    case NodeKind::Sum:
+    case NodeKind::Log:
+    case NodeKind::Underline:
+    case NodeKind::Colour:
         return std::nullopt;
     }
+    return std::nullopt;
 }
 
 bool StartsWithSign(const MathNode& row, StructKind k) {

@@ -135,9 +135,34 @@ private:
                 return U'x';
             case StructKind::Dot:
                 return U'\u00B7';
-            default:
-                return writer::SignChar(kind);
+            case StructKind::Power:
+            case StructKind::PowerEnd:
+            case StructKind::Root:
+            case StructKind::RootEnd:
+            case StructKind::Fraction:
+            case StructKind::FractionBar:
+            case StructKind::FractionEnd:
+            case StructKind::NumeratorD:
+            case StructKind::DenominatorD:
+            case StructKind::Integral:
+            case StructKind::IntegralD:
+            case StructKind::Sum:
+            case StructKind::Bracket:
+            case StructKind::BracketEnd:
+            case StructKind::Separator:
+            case StructKind::Slanted:
+            case StructKind::Slash:
+            case StructKind::SlantedEnd:
+            case StructKind::Index:
+            case StructKind::IndexEnd:
+            case StructKind::Pi:
+            case StructKind::BoldE:
+            case StructKind::Bar:
+            case StructKind::Underline:
+            case StructKind::Colour:
+                break;
             }
+            return writer::SignChar(kind);
         }
         switch (StructKind(kind)) {
         case StructKind::NumeratorD:
@@ -146,9 +171,32 @@ private:
             return U'\u2146';
         case StructKind::BoldE:
             return U'\u2147';
-        default:
-            return writer::SignChar(kind);
+        case StructKind::Power:
+        case StructKind::PowerEnd:
+        case StructKind::Root:
+        case StructKind::RootEnd:
+        case StructKind::Fraction:
+        case StructKind::FractionBar:
+        case StructKind::FractionEnd:
+        case StructKind::Integral:
+        case StructKind::Sum:
+        case StructKind::Bracket:
+        case StructKind::BracketEnd:
+        case StructKind::Separator:
+        case StructKind::Slanted:
+        case StructKind::Slash:
+        case StructKind::SlantedEnd:
+        case StructKind::Index:
+        case StructKind::IndexEnd:
+        case StructKind::Pi:
+        case StructKind::BoldX:
+        case StructKind::Dot:
+        case StructKind::Bar:
+        case StructKind::Underline:
+        case StructKind::Colour:
+            break;
         }
+        return writer::SignChar(kind);
     }
 
     /// The root's index is written only when it is not the square root's.

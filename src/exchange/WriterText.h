@@ -56,9 +56,28 @@ inline char32_t SignChar(unsigned char kind) {
         return U'\u22C5';
     case StructKind::Bar:
         return U'|';
-    default:
+    case StructKind::Power:
+    case StructKind::PowerEnd:
+    case StructKind::Root:
+    case StructKind::RootEnd:
+    case StructKind::Fraction:
+    case StructKind::FractionBar:
+    case StructKind::FractionEnd:
+    case StructKind::Integral:
+    case StructKind::Sum:
+    case StructKind::Bracket:
+    case StructKind::BracketEnd:
+    case StructKind::Separator:
+    case StructKind::Slanted:
+    case StructKind::Slash:
+    case StructKind::SlantedEnd:
+    case StructKind::Index:
+    case StructKind::IndexEnd:
+    case StructKind::Underline:
+    case StructKind::Colour:
         return 0;
     }
+    return 0;
 }
 
 /// Child `i` of a structure node; an empty row when the structure lacks it.

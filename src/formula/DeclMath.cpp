@@ -11,38 +11,39 @@ const std::array<std::string_view, 43> NameTable = {
 };
 
 std::optional<StructKind> StructKindOf(unsigned char p) {
-    switch (p) {
-    case 7:
-    case 8:
-    case 12:
-    case 13:
-    case 15:
-    case 16:
-    case 17:
-    case 18:
-    case 19:
-    case 20:
-    case 21:
-    case 22:
-    case 23:
-    case 24:
-    case 25:
-    case 26:
-    case 27:
-    case 28:
-    case 30:
-    case 31:
-    case 32:
-    case 33:
-    case 34:
-    case 35:
-    case 37:
-    case 38:
-    case 39:
-        return static_cast<StructKind>(p);
-    default:
-        return std::nullopt;
+    // Every kind named, so that a new one is recognised here too; other bytes fall through.
+    const auto k = static_cast<StructKind>(p);
+    switch (k) {
+    case StructKind::Power:
+    case StructKind::PowerEnd:
+    case StructKind::Root:
+    case StructKind::RootEnd:
+    case StructKind::Fraction:
+    case StructKind::FractionBar:
+    case StructKind::FractionEnd:
+    case StructKind::NumeratorD:
+    case StructKind::DenominatorD:
+    case StructKind::Integral:
+    case StructKind::IntegralD:
+    case StructKind::Sum:
+    case StructKind::Bracket:
+    case StructKind::BracketEnd:
+    case StructKind::Separator:
+    case StructKind::Slanted:
+    case StructKind::Slash:
+    case StructKind::SlantedEnd:
+    case StructKind::Index:
+    case StructKind::IndexEnd:
+    case StructKind::Pi:
+    case StructKind::BoldE:
+    case StructKind::BoldX:
+    case StructKind::Dot:
+    case StructKind::Bar:
+    case StructKind::Underline:
+    case StructKind::Colour:
+        return k;
     }
+    return std::nullopt;
 }
 
 StructKind CloserOf(Family f) {

@@ -11,16 +11,10 @@
 #include "formula/DeclMath.h"
 #include "formula/FormulaText.h"
 #include "formula/LayoutMetrics.h"
+#include "formula/StructureCodes.h"
 
 namespace zelm {
 namespace {
-
-/// What the walk does after acting on a code character.
-enum class Flow {
-    Next,  ///< go on after the code character
-    Again, ///< the code was deleted: look at the character that took its place
-    Stop,  ///< a code was inserted: the walk ends here
-};
 
 /// The tallest root whose index is still raised by the usual rule: 30,000 pixels, within the
 /// 32,767 that X11 windows and coordinates allow.
@@ -30,52 +24,10 @@ constexpr int TallestRoot = 30000;
 constexpr int OneRegion = 1;
 constexpr int TwoRegions = 2;
 
-/// The family whose open level a closer or separator ends, if it is one.
-std::optional<Family> FamilyEndedBy(StructKind k) {
-    switch (k) {
-    case StructKind::PowerEnd:
-        return Family::Power;
-    case StructKind::RootEnd:
-        return Family::Root;
-    case StructKind::FractionBar:
-    case StructKind::FractionEnd:
-        return Family::Fraction;
-    case StructKind::BracketEnd:
-        return Family::Bracket;
-    case StructKind::Separator:
-        return Family::IndexRegion;
-    case StructKind::Slash:
-    case StructKind::SlantedEnd:
-        return Family::Slanted;
-    case StructKind::IndexEnd:
-        return Family::Index;
-    case StructKind::Power:
-    case StructKind::Root:
-    case StructKind::Fraction:
-    case StructKind::NumeratorD:
-    case StructKind::DenominatorD:
-    case StructKind::Integral:
-    case StructKind::IntegralD:
-    case StructKind::Sum:
-    case StructKind::Bracket:
-    case StructKind::Slanted:
-    case StructKind::Index:
-    case StructKind::Pi:
-    case StructKind::BoldE:
-    case StructKind::BoldX:
-    case StructKind::Dot:
-    case StructKind::Bar:
-    case StructKind::Underline:
-    case StructKind::Colour:
-        return std::nullopt;
-    }
-    return std::nullopt;
-}
-
-class LayoutPass {
+class LayoutPass : public StructureMatcher<LayoutPass> {
 public:
     LayoutPass(Bytes& cursief, Bytes& codes, Canvas& canvas, const LayoutVariant& variant)
-        : text_(cursief), codes_(codes), canvas_(canvas), variant_(variant) {}
+        : StructureMatcher(cursief, codes), canvas_(canvas), variant_(variant) {}
 
     TTextdelen Run() {
         StartPass();
@@ -88,6 +40,8 @@ public:
     }
 
 private:
+    friend class StructureMatcher<LayoutPass>;
+
     // ---- parts ------------------------------------------------------------------------
 
     TTextdeel& Part(int i) { return list_[i]; }
@@ -167,12 +121,18 @@ private:
 
     /// The newest part of `kind` at `level`; 0 (the header) when there is none.
     int SearchBack(PartKind kind, int level) {
-        for (int i = Newest(); i >= 1; --i)
-            if (Part(i).Kind == kind && Part(i).Level == level) return i;
-        return 0;
+        return StructureMatcher::SearchBack(
+            Newest(), [&](int i) { return Part(i).Kind == kind && Part(i).Level == level; });
     }
 
-    int& Counter(Family f) { return counters_[std::size_t(f)]; }
+    // What the matcher's searches read of a part.
+    bool IsRootSign(int i) { return Part(i).Kind == PartKind::RootSign; }
+    int LevelOf(int i) { return Part(i).Level; }
+    int PendingOf(int i) { return Part(i).Pending; }
+
+    /// The layout repairs every code it cannot match, so none is left lone.
+    static constexpr bool Repairs() { return true; }
+    static void LoneCode() {}
 
     // ---- fonts and metrics ------------------------------------------------------------
 
@@ -238,11 +198,6 @@ private:
         if (pos_ < text_.size()) AddPart(text_.substr(pos_), PartKind::Text);
     }
 
-    unsigned char TakeParameter() {
-        const std::size_t i = std::size_t(codeCursor_++);
-        return i < codes_.size() ? static_cast<unsigned char>(codes_[i]) : 0;
-    }
-
     Flow ActOnCode() {
         const char c = text_[pos_];
         switch (c) {
@@ -276,107 +231,7 @@ private:
         }
         const std::optional<StructKind> k = StructKindOf(kind);
         if (!k) return Flow::Next;
-        if (const auto f = FamilyEndedBy(*k); f && Counter(*f) == 0) return DeleteStrayCode();
-        switch (*k) {
-        case StructKind::Power:
-            OpenPower();
-            break;
-        case StructKind::PowerEnd:
-            ClosePower();
-            break;
-        case StructKind::Index:
-            OpenIndex();
-            break;
-        case StructKind::IndexEnd:
-            CloseIndex();
-            break;
-        case StructKind::Fraction:
-            OpenFraction();
-            break;
-        case StructKind::FractionBar:
-            FractionBarCode();
-            break;
-        case StructKind::FractionEnd:
-            return CloseFraction();
-        case StructKind::Root:
-            OpenRoot();
-            break;
-        case StructKind::Separator:
-            EndIndexRegion();
-            break;
-        case StructKind::RootEnd:
-            return CloseRoot();
-        case StructKind::Bracket:
-            OpenBracket();
-            break;
-        case StructKind::BracketEnd:
-            CloseBracket();
-            break;
-        case StructKind::Slanted:
-            OpenSlanted();
-            break;
-        case StructKind::Slash:
-            SlashCode();
-            break;
-        case StructKind::SlantedEnd:
-            return CloseSlanted();
-        case StructKind::Integral:
-            AddBigSign(char(242));
-            break;
-        case StructKind::Sum:
-            AddBigSign(char(229));
-            break;
-        case StructKind::Pi:
-            AddPart("p", PartKind::Symbol);
-            break;
-        case StructKind::BoldE:
-            AddPart("e", PartKind::BoldSign);
-            break;
-        case StructKind::BoldX:
-            AddPart("x", PartKind::BoldSign);
-            break;
-        case StructKind::Bar:
-            AddPart("|", PartKind::BoldSign);
-            break;
-        case StructKind::NumeratorD:
-        case StructKind::DenominatorD:
-        case StructKind::IntegralD:
-            AddPart("d", PartKind::BoldD);
-            break;
-        case StructKind::Dot:
-            AddDot();
-            break;
-        case StructKind::Underline:
-            ToggleUnderline();
-            break;
-        case StructKind::Colour:
-            ToggleColour();
-            break;
-        }
-        return Flow::Next;
-    }
-
-    // ---- repairs ----------------------------------------------------------------------
-
-    /// Deletes the closer or separator at the walk's position with its parameter.
-    Flow DeleteStrayCode() {
-        text_.erase(pos_, 1);
-        --codeCursor_;
-        if (std::size_t(codeCursor_) < codes_.size()) codes_.erase(std::size_t(codeCursor_), 1);
-        repaired_ = true;
-        return Flow::Again;
-    }
-
-    /// Inserts a structure code of kind `k` at text index `at`, its parameter at the matching
-    /// place in the code string.
-    void InsertStructureCode(std::size_t at, StructKind k) {
-        at = std::min(at, text_.size());
-        std::size_t codeIndex = 0;
-        for (std::size_t i = 0; i < at; ++i)
-            if (HasParameter(text_[i])) ++codeIndex;
-        text_.insert(at, 1, Code::Structure);
-        codes_.insert(std::min(codeIndex, codes_.size()), 1, KindByte(k));
-        repaired_ = true;
+        return MatchStructure(*k);
     }
 
     // ---- names, symbols and switches --------------------------------------------------
@@ -389,7 +244,7 @@ private:
         const int name = AddPart(NameForCode(code, parameter), PartKind::Name);
         font_.weight = weight;
         SelectCurrentFont();
-        if (code == Code::Name && (parameter & 0x7F) == NameLog) StartIndexRegion(name, OneRegion);
+        if (NameOwnsIndexRegion(code, parameter)) StartIndexRegion(name, OneRegion);
     }
 
     /// A "Symbol" character gets the largest "Symbol" size whose space is no wider than the
@@ -445,6 +300,18 @@ private:
         canvas_.SetTextCharacterExtra(0);
     }
 
+    void AddPi() { AddPart("p", PartKind::Symbol); }
+
+    void AddBoldSign(StructKind k) {
+        AddPart(k == StructKind::BoldE   ? "e"
+                : k == StructKind::BoldX ? "x"
+                                         : "|",
+                PartKind::BoldSign);
+    }
+
+    /// The upright "d" of a derivative or an integral.
+    void AddUprightD() { AddPart("d", PartKind::BoldD); }
+
     void AddDot() {
         const int dot = AddPart(".", PartKind::Dot);
         Part(dot).LineWidth = m_.strikeoutSize;
@@ -467,8 +334,7 @@ private:
 
     // ---- powers and indices -----------------------------------------------------------
 
-    void OpenPower() {
-        const int level = ++Counter(Family::Power);
+    void OpenPower(int level) {
         const int o = AddEmptyPart(PartKind::PowerOpen);
         RefreshAllMetrics();
         Part(o).Level = level;
@@ -491,10 +357,9 @@ private:
         Part(o).Left = Part(opener).Left;
     }
 
-    void ClosePower() {
+    void ClosePower(int level) {
         const int c = AddEmptyPart(PartKind::PowerClose);
-        const int o = SearchBack(PartKind::PowerOpen, Counter(Family::Power));
-        --Counter(Family::Power);
+        const int o = SearchBack(PartKind::PowerOpen, level);
         font_.height = Part(o).FontHeight;
         penX_ = Part(c).Left + Part(o).LineWidth;
         penY_ = Part(o).Bottom;
@@ -503,8 +368,7 @@ private:
         stackedIndexWidth_ = 0;
     }
 
-    void OpenIndex() {
-        const int level = ++Counter(Family::Index);
+    void OpenIndex(int level) {
         const int o = AddEmptyPart(PartKind::IndexOpen);
         RefreshAllMetrics();
         Part(o).Level = level;
@@ -513,10 +377,9 @@ private:
         penY_ = Part(o).Bottom + m_.subOffsetY;
     }
 
-    void CloseIndex() {
+    void CloseIndex(int level) {
         const int c = AddEmptyPart(PartKind::IndexClose);
-        const int o = SearchBack(PartKind::IndexOpen, Counter(Family::Index));
-        --Counter(Family::Index);
+        const int o = SearchBack(PartKind::IndexOpen, level);
         font_.height = Part(o).FontHeight;
         penX_ = Part(c).Left + Part(o).LineWidth;
         penY_ = Part(o).Bottom;
@@ -527,8 +390,7 @@ private:
     /// Four fifths of a font height, rounded to the nearest integer (never a tie).
     static int FractionFontHeight(int h) { return int(std::lround(h * 4 / 5.0)); }
 
-    void OpenFraction() {
-        const int level = ++Counter(Family::Fraction);
+    void OpenFraction(int level) {
         penX_ -= m_.descent; // a gap of the descent's size before the fraction
         const int o = AddEmptyPart(PartKind::FractionOpen);
         Part(o).Level = level;
@@ -536,9 +398,8 @@ private:
         font_.height = FractionFontHeight(font_.height);
     }
 
-    void FractionBarCode() {
+    void FractionBarCode(int level) {
         const int b = AddEmptyPart(PartKind::FractionBarCode);
-        const int level = Counter(Family::Fraction);
         const int o = SearchBack(PartKind::FractionOpen, level);
         penX_ = Part(o).Left;
         penY_ += m_.textHeight;
@@ -546,15 +407,11 @@ private:
         Part(b).Level = level;
     }
 
-    Flow CloseFraction() {
+    /// False when no bar waits at the fraction's level.
+    bool CloseFraction(int level) {
         const int c = AddEmptyPart(PartKind::FractionClose);
-        const int b = SearchBack(PartKind::FractionBarCode, Counter(Family::Fraction));
-        if (b == 0) {
-            InsertStructureCode(pos_, StructKind::FractionBar);
-            Counter(Family::Fraction) = 0;
-            return Flow::Stop;
-        }
-        --Counter(Family::Fraction);
+        const int b = SearchBack(PartKind::FractionBarCode, level);
+        if (b == 0) return false;
         Part(c).Partner = b;
         const int o = Part(b).Partner;
         const int l0 = Part(o).Left;
@@ -564,7 +421,7 @@ private:
         LowerDenominatorBelowBar(b, c, bar);
         penY_ = Part(o).Bottom;
         font_.height = Part(o).FontHeight;
-        return Flow::Next;
+        return true;
     }
 
     /// The narrower of numerator and denominator moves right by half the difference.
@@ -613,10 +470,8 @@ private:
 
     // ---- roots and index regions ------------------------------------------------------
 
-    void OpenRoot() {
-        const int level = ++Counter(Family::Root);
+    void OpenRoot(int level) {
         const int r = AddPart("W", PartKind::RootSign);
-        ++Counter(Family::IndexRegion);
         Part(r).Level = level;
         font_.height = m_.superSize; // a cell height
         Part(r).Partner = 0;
@@ -629,7 +484,7 @@ private:
     /// A name or sign `p` opens its index regions: it moves right by an average character,
     /// and the first region starts where it stood (raised for "log", lowered for limits).
     void StartIndexRegion(int p, int mode) {
-        const int level = ++Counter(Family::IndexRegion);
+        const int level = OpenIndexRegions();
         RefreshAllMetrics();
         Part(p).Level = level;
         Part(p).Left += m_.aveCharWidth;
@@ -643,23 +498,14 @@ private:
                                   : Part(p).Bottom + m_.superOffsetY;
     }
 
-    void AddBigSign(char ch) {
+    void AddBigSign(StructKind k) {
+        const char ch = k == StructKind::Integral ? char(242) : char(229);
         const int sign = AddPart(Bytes(1, ch), PartKind::Symbol);
         StartIndexRegion(sign, TwoRegions);
     }
 
-    /// The owner of the region a separator ends: the open root at the root level, or the
-    /// newest part still expecting regions at the index-region level.
-    int SearchOwner() {
-        for (int i = Newest(); i >= 1; --i) {
-            const TTextdeel& q = Part(i);
-            if (q.Kind == PartKind::RootSign && q.Level == Counter(Family::Root)) return i;
-            if (q.Pending > 0 && q.Level == Counter(Family::IndexRegion)) return i;
-        }
-        return 0;
-    }
-
-    void EndIndexRegion() {
+    /// True when the owner's last region ended.
+    bool EndIndexRegion() {
         const int s = AddEmptyPart(PartKind::Separator);
         const int q = SearchOwner();
         Part(s).Pending = Part(q).Pending;
@@ -675,11 +521,11 @@ private:
             // The second region sits raised, starting where the first began.
             penX_ = Part(q + 1).Left;
             penY_ = Part(q).Top - Part(q).FontHeight / 2;
-        } else {
-            --Counter(Family::IndexRegion);
-            penX_ = Part(q).Right;
-            penY_ = Part(q).Bottom;
+            return false;
         }
+        penX_ = Part(q).Right;
+        penY_ = Part(q).Bottom;
+        return true;
     }
 
     /// A root's index ends over the short left stroke of the sign, at 5/7 of its width. A
@@ -694,9 +540,9 @@ private:
         return true;
     }
 
-    Flow CloseRoot() {
+    RootClosing CloseRoot(int level) {
         const int c = AddEmptyPart(PartKind::RootClose);
-        const int r = SearchBack(PartKind::RootSign, Counter(Family::Root));
+        const int r = SearchBack(PartKind::RootSign, level);
         int top = INT_MAX;
         for (int i = r; i <= c; ++i)
             top = std::min(top, Part(i).Top - 1);
@@ -704,11 +550,10 @@ private:
         const int raise = RootIndexRaise(Part(c).Bottom - top);
         Part(r).Top = top;
         Part(r).Extra = Part(c).Left - Part(r).Right;
-        if (Part(r).Partner == 0) return RepairRootWithoutIndex(r);
+        if (Part(r).Partner == 0) return {false, std::size_t(Part(r).TextPos)};
         RaiseParts(r + 1, Part(r).Partner, raise);
-        --Counter(Family::Root);
         if (top < topMargin_) ShiftVertically(1, Newest(), top - topMargin_);
-        return Flow::Next;
+        return {};
     }
 
     /// A root's index rises by half the height of the root, so each root nested around another
@@ -719,28 +564,16 @@ private:
         return std::clamp(rootHeight / 2, 0, std::max(0, TallestRoot - rootHeight));
     }
 
-    /// A root whose index was never ended becomes a square root: "2" and a separator right
-    /// after its opener. Only the root family is reset; the index region it opened is still
-    /// counted, so the end of the pass appends a separator, which the next layout drops again.
-    Flow RepairRootWithoutIndex(int r) {
-        const std::size_t at = std::min(std::size_t(Part(r).TextPos) + 1, text_.size());
-        text_.insert(at, 1, '2');
-        InsertStructureCode(at + 1, StructKind::Separator);
-        Counter(Family::Root) = 0;
-        return Flow::Stop;
-    }
-
     // ---- brackets ---------------------------------------------------------------------
 
-    void OpenBracket() {
+    void OpenBracket(int level) {
         const int o = AddPart("(", PartKind::BracketOpen);
-        Part(o).Level = ++Counter(Family::Bracket);
+        Part(o).Level = level;
     }
 
     /// Both brackets grow to span everything between them.
-    void CloseBracket() {
+    void CloseBracket(int level) {
         const int c = AddPart(")", PartKind::BracketClose);
-        const int level = Counter(Family::Bracket);
         int top = INT_MAX, bottom = 0, o = 0;
         for (int i = c - 1; i >= 1; --i) {
             top = std::min(top, Part(i).Top);
@@ -750,7 +583,6 @@ private:
                 break;
             }
         }
-        --Counter(Family::Bracket);
         for (int i : {o, c}) {
             Part(i).Top = top;
             Part(i).Bottom = bottom;
@@ -760,9 +592,9 @@ private:
 
     // ---- slanted fractions ------------------------------------------------------------
 
-    void OpenSlanted() {
+    void OpenSlanted(int level) {
         const int o = AddEmptyPart(PartKind::SlantedOpen);
-        Part(o).Level = ++Counter(Family::Slanted);
+        Part(o).Level = level;
         font_.height = (font_.height * 5) / 7;
         penX_ = Part(o).Left + Part(o).LineWidth;
         penY_ = Part(o).Bottom + font_.height / 2;
@@ -770,10 +602,10 @@ private:
 
     /// The slash is a diagonal through a box made from an "X"; the denominator starts below
     /// and right of the numerator.
-    void SlashCode() {
+    void SlashCode(int level) {
         const int s = AddPart("X", PartKind::Slash);
         TTextdeel& slash = Part(s);
-        slash.Level = Counter(Family::Slanted);
+        slash.Level = level;
         const int h = slash.FontHeight;
         slash.Left += h / 5;
         slash.Right += h / 4;
@@ -784,25 +616,20 @@ private:
         penX_ += h / 2;
     }
 
-    Flow CloseSlanted() {
-        const int level = Counter(Family::Slanted);
+    /// False when no slash waits at the slanted fraction's level.
+    bool CloseSlanted(int level) {
         const int s = SearchBack(PartKind::Slash, level);
-        if (s == 0) {
-            InsertStructureCode(pos_, StructKind::Slash);
-            Counter(Family::Slanted) = 0;
-            return Flow::Stop;
-        }
+        if (s == 0) return false;
         // The slash is painted after its denominator, so it goes behind it in the list.
         TTextdeel slash = std::move(Part(s));
         list_.items.erase(list_.items.begin() + s);
         list_.items.push_back(std::move(slash));
         const int c = AddEmptyPart(PartKind::SlantedClose);
         const int o = SearchBack(PartKind::SlantedOpen, level);
-        --Counter(Family::Slanted);
         font_.height = Part(o).FontHeight;
         penX_ = Part(c).Left + Part(o).LineWidth;
         penY_ = Part(o).Bottom;
-        return Flow::Next;
+        return true;
     }
 
     // ---- end of the pass --------------------------------------------------------------
@@ -823,13 +650,6 @@ private:
         header.Bottom = repaired_ ? 1 : 0;
     }
 
-    /// Structures still open are closed at the end of the text, family by family.
-    void AppendMissingClosers() {
-        if (zelm::AppendMissingClosers(text_, codes_, counters_)) repaired_ = true;
-    }
-
-    Bytes& text_;
-    Bytes& codes_;
     Canvas& canvas_;
     const LayoutVariant& variant_;
 
@@ -840,14 +660,10 @@ private:
     int pinnedDescent_ = 0;
     int startExtra_ = 0;
 
-    std::size_t pos_ = 0;
-    int codeCursor_ = 0;
     int penX_ = 0, penY_ = 0;
     int maxRight_ = 0, maxBottom_ = 0;
     int topMargin_ = 0;
-    std::array<int, FamilyCount> counters_{};
     int stackedIndexWidth_ = 0;
-    bool repaired_ = false;
 };
 
 } // namespace
