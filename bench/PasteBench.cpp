@@ -3,11 +3,11 @@
 // the real fonts. Beside it the setter alone on the line the paste makes, for comparison.
 #include <benchmark/benchmark.h>
 
-#include "KeystrokeWork.h"
 #include "Samples.h"
 #include "formula/MathReaders.h"
 #include "formula/MathWriters.h"
 #include "formula/PasteFormula.h"
+#include "samples/KeystrokeWork.h"
 
 namespace zelm::bench {
 namespace {
