@@ -7,10 +7,10 @@
 #include <QKeyEvent>
 #include <benchmark/benchmark.h>
 
-#include "KeystrokeWork.h"
 #include "Samples.h"
 #include "editor/LineAccessible.h"
 #include "editor/LineEditor.h"
+#include "samples/KeystrokeWork.h"
 
 namespace zelm::bench {
 namespace {

@@ -17,9 +17,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "BenchDocuments.h"
 #include "app/MainWindow.h"
 #include "files/FileIO.h"
+#include "samples/BenchDocuments.h"
 
 namespace zelm {
 namespace {

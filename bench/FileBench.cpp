@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "BenchDocuments.h"
 #include "Samples.h"
 #include "app/MainWindow.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
+#include "samples/BenchDocuments.h"
 
 namespace zelm {
 namespace {

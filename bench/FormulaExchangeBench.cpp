@@ -2,9 +2,9 @@
 // it, on the 255-character line as the setter leaves it (names recognised).
 #include <benchmark/benchmark.h>
 
-#include "KeystrokeWork.h"
 #include "Samples.h"
 #include "exchange/MathWriters.h"
+#include "samples/KeystrokeWork.h"
 
 namespace zelm::bench {
 namespace {

@@ -3,11 +3,11 @@
 // the real fonts. Beside it the setter alone on the line the paste makes, for comparison.
 #include <benchmark/benchmark.h>
 
-#include "KeystrokeWork.h"
 #include "Samples.h"
 #include "exchange/MathReaders.h"
 #include "exchange/MathWriters.h"
 #include "exchange/PasteFormula.h"
+#include "samples/KeystrokeWork.h"
 
 namespace zelm::bench {
 namespace {

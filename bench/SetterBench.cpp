@@ -4,8 +4,8 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
-#include "KeystrokeWork.h"
 #include "Samples.h"
+#include "samples/KeystrokeWork.h"
 
 namespace zelm::bench {
 namespace {

@@ -2,9 +2,9 @@
 // structure tree of the line as the setter left it, then its reading and the caret's context.
 #include <benchmark/benchmark.h>
 
-#include "KeystrokeWork.h"
 #include "Samples.h"
 #include "exchange/Speech.h"
+#include "samples/KeystrokeWork.h"
 
 namespace zelm::bench {
 namespace {

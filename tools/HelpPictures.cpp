@@ -8,19 +8,18 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QMap>
 #include <QPainter>
 #include <QRegularExpression>
 #include <QSvgGenerator>
-#include <QTest>
 #include <cstdio>
 #include <functional>
 
-#include "HelpFormulas.h"
 #include "editor/LineEditor.h"
 #include "formula/Renderers.h"
 #include "platform/Platform.h"
 #include "platform/QtCanvas.h"
+#include "samples/HelpFormulas.h"
+#include "support/KeyScriptQt.h"
 
 namespace {
 
@@ -57,7 +56,7 @@ public:
         // As the main window makes a new line: the caret behind the leading blank.
         line_.Line().Selstart = line_.Line().Seleinde = line_.Line().CaretPos = 1;
         line_.SetText(" ");
-        zelm::help::ReplayKeys(line_, keys);
+        zelm::test::ClickKeys(&line_, keys);
     }
     const zelm::MathLine& Model() const { return line_.Line(); }
     QSize Extent() const { return {Model().PartList()[0].Left, Model().PartList()[0].Top}; }

@@ -5,82 +5,44 @@
 #include <QPixmap>
 #include <QTest>
 #include <QTimer>
+#include <string>
 
 #include "app/MainWindow.h"
 #include "platform/Platform.h"
+#include "support/KeyScriptQt.h"
 
 namespace {
 
-QWidget* Focused() {
-    return QApplication::focusWidget();
-}
+using zelm::test::ClickKeys;
 
-void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier, int times = 1) {
+/// `key` `times` times over, as a key script.
+std::string Times(int times, const std::string& key) {
+    std::string script;
     for (int i = 0; i < times; ++i)
-        QTest::keyClick(Focused(), key, modifiers);
-}
-
-void Type(const char* text) {
-    QTest::keyClicks(Focused(), text);
+        script += key;
+    return script;
 }
 
 void TypeDocument() {
     // Formula mode; a bold function name, italic letters and a slanted fraction.
-    Key(Qt::Key_T, Qt::ControlModifier);
-    Type("y=sin(x)+1/2");
+    ClickKeys(nullptr, "{C-T}y=sin(x)+1/2");
     // A fraction inside a grown bracket.
-    Key(Qt::Key_Return);
-    Type("f(x)=");
-    Key(Qt::Key_0, Qt::ControlModifier);
-    Key(Qt::Key_Up, Qt::AltModifier);
-    Type("a+b");
-    Key(Qt::Key_Down);
-    Type("c");
+    ClickKeys(nullptr, "{Enter}f(x)={C-0}{A-Up}a+b{Down}c");
     // A root with an index.
-    Key(Qt::Key_Return);
-    Type("r=");
-    Key(Qt::Key_Up, Qt::ControlModifier);
-    Key(Qt::Key_Left);
-    Type("3");
-    Key(Qt::Key_Right);
-    Type("x+1");
+    ClickKeys(nullptr, "{Enter}r={C-Up}{Left}3{Right}x+1");
     // An integral from 0 to x with a power in the integrand.
-    Key(Qt::Key_Return);
-    Key(Qt::Key_I, Qt::ControlModifier);
-    Type("t");
-    Key(Qt::Key_Up, Qt::ShiftModifier);
-    Type("2");
-    Key(Qt::Key_End);
+    ClickKeys(nullptr, "{Enter}{C-I}t{S-Up}2{End}");
     // A power over an index, Greek letters and pi.
-    Key(Qt::Key_Return);
-    Type("a");
-    Key(Qt::Key_I, Qt::ShiftModifier | Qt::AltModifier);
-    Key(Qt::Key_2, Qt::ShiftModifier | Qt::ControlModifier);
-    Type("+");
-    Key(Qt::Key_ScrollLock);
-    Type("a");
-    Type("+");
-    Key(Qt::Key_ScrollLock);
-    Type("b=2");
-    Key(Qt::Key_P, Qt::ControlModifier);
-    Type("r");
+    ClickKeys(nullptr, "{Enter}a{SA-I}{CS-2}+{Scroll}a+{Scroll}b=2{C-P}r");
     // An underlined piece and a marked (coloured) piece.
-    Key(Qt::Key_Return);
-    Type("onderstreept");
-    Key(Qt::Key_Left, Qt::ShiftModifier, 12);
-    Key(Qt::Key_Minus, Qt::ControlModifier);
-    Key(Qt::Key_End);
-    Type(" en gemarkeerd");
-    Key(Qt::Key_Left, Qt::ShiftModifier, 10);
-    Key(Qt::Key_M, Qt::ControlModifier);
+    ClickKeys(nullptr, "{Enter}onderstreept" + Times(12, "{S-Left}") + "{C-Minus}{End}");
+    ClickKeys(nullptr, " en gemarkeerd" + Times(10, "{S-Left}") + "{C-M}");
 }
 
 // In the first line, select "sin(x)" with the keyboard.
 void SelectInFirstLine(zelm::TBasisMath& window) {
     window.Lines().front()->setFocus();
-    Key(Qt::Key_Home);
-    Key(Qt::Key_Right, Qt::NoModifier, 2);
-    Key(Qt::Key_Right, Qt::ShiftModifier, 4);
+    ClickKeys(nullptr, "{Home}{Right}{Right}" + Times(4, "{S-Right}"));
 }
 
 } // namespace

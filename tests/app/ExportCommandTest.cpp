@@ -24,16 +24,10 @@
 #include "support/EmfReader.h"
 #include "support/FileBytes.h"
 #include "support/FixedLines.h"
+#include "support/KeyScriptQt.h"
 
 namespace zelm {
 namespace {
-
-void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
-}
-void Type(const char* text) {
-    QTest::keyClicks(QApplication::focusWidget(), text);
-}
 
 struct ProcessResult {
     int status = -1;
@@ -71,21 +65,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
         window.Lines()[0]->setFocus();
         QApplication::processEvents();
-        Key(Qt::Key_T, Qt::ControlModifier);
-        Key(Qt::Key_Up, Qt::AltModifier);
-        Type("a+b");
-        Key(Qt::Key_Down);
-        Type("c");
-        Key(Qt::Key_Return);
-        Type("r=");
-        Key(Qt::Key_Up, Qt::ControlModifier);
-        Key(Qt::Key_Left);
-        Type("3");
-        Key(Qt::Key_Right);
-        Type("x+1");
-        Key(Qt::Key_Return);
-        Key(Qt::Key_I, Qt::ControlModifier);
-        Type("t");
+        test::ClickKeys(nullptr,
+                        "{C-T}{A-Up}a+b{Down}c{Enter}r={C-Up}{Left}3{Right}x+1{Enter}{C-I}t");
         QApplication::processEvents();
         ASSERT_EQ(window.Lines().size(), 3u);
         window.Save(Document());

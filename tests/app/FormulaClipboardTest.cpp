@@ -47,9 +47,8 @@ protected:
 };
 
 TEST_F(FormulaClipboard, CtrlAltCPutsTheLineOrItsSelectionInFiveFlavours) {
-    using test::kStruct;
     // " x+" and the fraction 1 over 2.
-    const Bytes text = test::B({" x+", kStruct, "1", kStruct, "2", kStruct});
+    const Bytes text = test::T(" x+#1#2#");
     Set(text, "\x0f\x10\x11");
     const struct {
         int from, to; // the selection; equal for none

@@ -2,9 +2,7 @@
 // window's shortcuts and key preview to the focused line, which turns it into a key down and,
 // when the key types one, a character. Lines are measured on the fixed canvas.
 //
-// Key scripts: a plain character is typed as itself; braces name other keys with optional
-// modifiers S, C, A before a dash: "{Enter}", "{BS}", "{S-Left}", "{C-T}", "{CS-A}", "{SA-N}".
-// Every key carries the text Qt gives it on X11 (Delete "\x7f", Ctrl+T "\x14").
+// Key scripts and the text Qt gives each key: support/KeyScriptQt.h.
 // Expected texts write byte 3 as '#', byte 1 as '@' and byte 4 as '$'.
 #include <gtest/gtest.h>
 
@@ -13,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <random>
 #include <set>
@@ -27,112 +24,21 @@
 #include "platform/FontMetricsTables.h"
 #include "platform/KeyCodes.h"
 #include "support/FixedLines.h"
+#include "support/KeyScriptQt.h"
+#include "support/TestBytes.h"
 #include "support/TestVolume.h"
 
 namespace zelm {
 namespace {
 
-struct KeyStroke {
-    Qt::Key key;
-    Qt::KeyboardModifiers modifiers;
-    QString text;
-    bool commit = false; ///< `text` comes as an input method's commit string, not a key
-};
-
-/// The text Qt's X11 platform gives a key pressed with `m`.
-QString TextOfKey(Qt::Key key, Qt::KeyboardModifiers m) {
-    switch (key) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return "\r";
-    case Qt::Key_Backspace:
-        return "\b";
-    case Qt::Key_Delete:
-        return m & Qt::KeypadModifier ? QString() : QString("\x7f");
-    case Qt::Key_Escape:
-        return "\x1b";
-    case Qt::Key_Tab:
-        return "\t";
-    default:
-        break;
-    }
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
-        if (m & Qt::ControlModifier) return QString(QChar(key - Qt::Key_A + 1));
-        return QString(QChar(m & Qt::ShiftModifier ? key : key + 32));
-    }
-    if (key == Qt::Key_Minus) return m & Qt::ControlModifier ? QString("\x1f") : "-";
-    if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde) return QString(QChar(key));
-    return {};
-}
-
-std::vector<KeyStroke> Parse(const std::string& script) {
-    static const std::map<std::string, Qt::Key> named = {{"Enter", Qt::Key_Return},
-                                                         {"BS", Qt::Key_Backspace},
-                                                         {"Del", Qt::Key_Delete},
-                                                         {"Left", Qt::Key_Left},
-                                                         {"Right", Qt::Key_Right},
-                                                         {"Up", Qt::Key_Up},
-                                                         {"Down", Qt::Key_Down},
-                                                         {"Home", Qt::Key_Home},
-                                                         {"End", Qt::Key_End},
-                                                         {"Minus", Qt::Key_Minus},
-                                                         {"Scroll", Qt::Key_ScrollLock},
-                                                         {"Esc", Qt::Key_Escape},
-                                                         {"Tab", Qt::Key_Tab},
-                                                         {"F5", Qt::Key_F5},
-                                                         {"F12", Qt::Key_F12}};
-    std::vector<KeyStroke> out;
-    for (std::size_t i = 0; i < script.size(); ++i) {
-        if (script[i] != '{') {
-            const QChar c = QLatin1Char(script[i]);
-            Qt::Key key = Qt::Key(c.toUpper().unicode());
-            out.push_back({key, Qt::NoModifier, QString(c)});
-            continue;
-        }
-        const std::size_t end = script.find('}', i);
-        std::string token = script.substr(i + 1, end - i - 1);
-        i = end;
-        Qt::KeyboardModifiers mods;
-        const std::size_t dash = token.find('-');
-        if (dash != std::string::npos && dash > 0 && dash + 1 < token.size()) {
-            for (char m : token.substr(0, dash)) {
-                if (m == 'S') mods |= Qt::ShiftModifier;
-                if (m == 'C') mods |= Qt::ControlModifier;
-                if (m == 'A') mods |= Qt::AltModifier;
-                if (m == 'K') mods |= Qt::KeypadModifier;
-            }
-            token = token.substr(dash + 1);
-        }
-        const auto it = named.find(token);
-        const Qt::Key key = it != named.end() ? it->second : Qt::Key(QChar(token[0]).unicode());
-        out.push_back({key, mods, TextOfKey(key, mods)});
-    }
-    return out;
-}
-
-/// Byte 3 as '#', byte 1 as '@', byte 4 as '$'.
-Bytes Readable(const Bytes& text) {
-    Bytes out = text;
-    for (char& c : out) {
-        if (c == Code::Structure) c = '#';
-        if (c == Code::Name) c = '@';
-        if (c == Code::Symbol) c = '$';
-    }
-    return out;
-}
+using test::QtKeystroke;
+using test::TextOfKey;
 
 struct LineState {
     Bytes text;
     std::vector<int> codes;
     int selstart, seleinde, caret;
 };
-
-Bytes CodesOf(const std::vector<int>& codes) {
-    Bytes out;
-    for (int c : codes)
-        out += char(c);
-    return out;
-}
 
 class MainWindowKeysTest : public ::testing::Test {
 protected:
@@ -157,11 +63,11 @@ protected:
 
     /// Sends the keys of `script` to whatever widget has the focus, one by one.
     void Type(const std::string& script) {
-        for (const KeyStroke& k : Parse(script))
+        for (const QtKeystroke& k : test::QtKeystrokesOf(script))
             Send(k);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    void Send(const KeyStroke& k) {
+    void Send(const QtKeystroke& k) {
         QWidget* target = QApplication::focusWidget();
         ASSERT_NE(target, nullptr);
         if (k.commit) {
@@ -182,8 +88,8 @@ protected:
         for (std::size_t i = 0; i < lines.size(); ++i) {
             SCOPED_TRACE("line " + std::to_string(i));
             const MathLine& m = lines[i]->Line();
-            EXPECT_EQ(Readable(m.Text()), expected[i].text);
-            EXPECT_EQ(m.Codes(), CodesOf(expected[i].codes));
+            EXPECT_EQ(m.Text(), test::T(expected[i].text));
+            EXPECT_EQ(m.Codes(), test::Codes(expected[i].codes));
             EXPECT_EQ(m.Selstart, expected[i].selstart);
             EXPECT_EQ(m.Seleinde, expected[i].seleinde);
             EXPECT_EQ(m.CaretPos, expected[i].caret);
@@ -371,10 +277,10 @@ TEST_F(MainWindowKeysTest, InputTheRecordCannotHoldIsRefused) {
 
 // What a keyboard layout delivers for one character: the key with its text, the composed text
 // on the key after a dead key, or an input method's commit string.
-KeyStroke K(int key, const QString& text, Qt::KeyboardModifiers m = Qt::NoModifier) {
+QtKeystroke K(int key, const QString& text, Qt::KeyboardModifiers m = Qt::NoModifier) {
     return {Qt::Key(key), m, text};
 }
-KeyStroke Commit(const QString& text) {
+QtKeystroke Commit(const QString& text) {
     return {Qt::Key_unknown, Qt::NoModifier, text, true};
 }
 
@@ -382,7 +288,7 @@ TEST_F(MainWindowKeysTest, EveryLayoutTypesTheWindows1252BytesOfItsCharacters) {
     const QString e = QString::fromUtf8("é");
     struct LayoutRow {
         const char* name;
-        std::vector<KeyStroke> keys;
+        std::vector<QtKeystroke> keys;
         Bytes text;
         int beeps;
     };
@@ -443,7 +349,7 @@ TEST_F(MainWindowKeysTest, EveryLayoutTypesTheWindows1252BytesOfItsCharacters) {
             int beeps = 0;
             TMathEditor::beep = [&] { ++beeps; };
             Line(0)->SetPlainText(!formula);
-            for (const KeyStroke& k : row.keys)
+            for (const QtKeystroke& k : row.keys)
                 Send(k);
             EXPECT_EQ(Line(0)->Text(), row.text);
             EXPECT_EQ(Line(0)->Line().Codes(), "");
@@ -478,7 +384,7 @@ TEST_F(MainWindowKeysTest, CharactersOutsideWindows1252ComeInAsSymbolCharacters)
 // stored as that byte in the document.
 TEST_F(MainWindowKeysTest, EveryWindows1252CharacterIsStoredAsItsByte) {
     Bytes expected = " ";
-    std::vector<KeyStroke> keys;
+    std::vector<QtKeystroke> keys;
     for (int b = 128; b < 256; ++b) {
         const char32_t u = Cp1252ToUnicode((unsigned char)b);
         if (b >= 0x80 && b < 0xA0 && u < 0x100) continue; // the five bytes without a character
@@ -490,10 +396,10 @@ TEST_F(MainWindowKeysTest, EveryWindows1252CharacterIsStoredAsItsByte) {
     Line(0)->setFocus();
     Type("{C-T}"); // the first line in formula mode, the second plain
     ASSERT_FALSE(Line(0)->PlainText());
-    for (const KeyStroke& k : keys)
+    for (const QtKeystroke& k : keys)
         Send(k);
     Line(1)->setFocus();
-    for (const KeyStroke& k : keys)
+    for (const QtKeystroke& k : keys)
         Send(k);
 
     const QString path = programDir.filePath("tekens.mds");
@@ -583,7 +489,7 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
         if (const char32_t u = Cp1252ToUnicode((unsigned char)b); ToWindows1252(u) == b)
             high.push_back(u);
     // Keys that type no character, with the text Qt gives them.
-    const std::vector<KeyStroke> silentKeys = {
+    const std::vector<QtKeystroke> silentKeys = {
         {Qt::Key_Delete, Qt::NoModifier, "\x7f"}, {Qt::Key_Delete, Qt::ShiftModifier, "\x7f"},
         {Qt::Key_Delete, Qt::KeypadModifier, ""}, {Qt::Key_Escape, Qt::NoModifier, "\x1b"},
         {Qt::Key_Tab, Qt::NoModifier, "\t"},      {Qt::Key_F2, Qt::NoModifier, ""},
@@ -599,9 +505,9 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
     };
 
     // Replays `keys` into a fresh window; true when one of them raised "Foutje".
-    auto raises = [&](const std::vector<KeyStroke>& keys) {
+    auto raises = [&](const std::vector<QtKeystroke>& keys) {
         Restart();
-        for (const KeyStroke& k : keys) {
+        for (const QtKeystroke& k : keys) {
             if (!QApplication::focusWidget()) Line(0)->setFocus();
             try {
                 Send(k);
@@ -614,10 +520,10 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
     };
     // Drops runs of keys as long as the rest still raises it: long runs first, since most keys
     // of an episode play no part, and at last single keys, so that none of those left can go.
-    auto reduce = [&](std::vector<KeyStroke> keys) {
+    auto reduce = [&](std::vector<QtKeystroke> keys) {
         for (std::size_t run = std::max<std::size_t>(keys.size() / 2, 1); run > 0; run /= 2)
             for (std::size_t i = 0; i + run <= keys.size();) {
-                std::vector<KeyStroke> fewer = keys;
+                std::vector<QtKeystroke> fewer = keys;
                 fewer.erase(fewer.begin() + std::ptrdiff_t(i),
                             fewer.begin() + std::ptrdiff_t(i + run));
                 if (raises(fewer))
@@ -627,11 +533,11 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
             }
         return keys;
     };
-    std::vector<KeyStroke> episode;
-    std::vector<std::vector<KeyStroke>> failing;
+    std::vector<QtKeystroke> episode;
+    std::vector<std::vector<QtKeystroke>> failing;
     int foutjes = 0, restarts = 0;
     for (int n = 0; n < count; ++n) {
-        KeyStroke k{Qt::Key_A, Qt::NoModifier, {}};
+        QtKeystroke k{Qt::Key_A, Qt::NoModifier, {}};
         switch (pick(12)) {
         case 0:
         case 1:
@@ -719,9 +625,9 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
                 foutjes, restarts);
     // Each failing episode reduced to the fewest keys that still raise "Foutje".
     for (std::size_t f = 0; f < std::min<std::size_t>(failing.size(), 5); ++f) {
-        const std::vector<KeyStroke> keys = reduce(failing[f]);
+        const std::vector<QtKeystroke> keys = reduce(failing[f]);
         std::string shown;
-        for (const KeyStroke& k : keys)
+        for (const QtKeystroke& k : keys)
             shown += QKeySequence(int(k.modifiers) | k.key).toString().toStdString() + " ";
         std::printf("Foutje after: %s\n", shown.c_str());
     }

@@ -18,15 +18,18 @@
 #include "dialogs/FunctieFormMath.h"
 #include "formula/FormulaText.h"
 #include "support/FixedLines.h"
+#include "support/KeyScriptQt.h"
 
 namespace zelm {
 namespace {
 
 using test::B;
+using test::Codes;
 using test::kName;
 using test::kStruct;
 using test::kSym;
 using test::P;
+using test::T;
 
 /// A formula cell as the grid stores it: text, byte 0, code string.
 Bytes Cell(const Bytes& text, const Bytes& codes) {
@@ -95,7 +98,7 @@ protected:
 TEST_F(FunctionListTest, TheGridListsEveryGroupInItsOrderWithTheHeaderFixed) {
     TFuncFormMath& list = TFuncFormMath::OpenFor(*NewLine());
     const TRooster& grid = *list.Rooster();
-    const Bytes up = B({kSym});
+    const Bytes up = T("$");
     const std::vector<std::vector<Bytes>> columns = {
         {"GonioFunc.", "arcsin", "arctan", "cos", "sin", "tan"},
         // All fifteen names fit below the header, "wrt" too.
@@ -103,19 +106,15 @@ TEST_F(FunctionListTest, TheGridListsEveryGroupInItsOrderWithTheHeaderFixed) {
          "log", "losop", "normv", "perm", "som", "wrt"},
         {"Bew.", "=", "?", "~", "<", ">", "+", "-", "*", ":", "^"},
         {},
-        {"SymbInv<>", Cell(B({"G", kStruct, "e", kStruct, "   1 Teken"}), P(7) + P(8)),
-         Cell(B({"G", kStruct, "Exponent", kStruct}), P(7) + P(8)),
-         Cell(B({kStruct, kStruct, kStruct}), B({P(12), P(25), P(13)})),
-         Cell(B({kStruct, "T", kStruct, "N", kStruct}), B({P(15), P(16), P(17)})),
-         Cell(B({kStruct, "t", kStruct, "n", kStruct}), B({P(26), P(27), P(28)})),
-         Cell(kStruct, P(35)),
+        {"SymbInv<>", Cell(T("G#e#   1 Teken"), P(7) + P(8)), Cell(T("G#Exponent#"), P(7) + P(8)),
+         Cell(T("###"), Codes({12, 25, 13})), Cell(T("#T#N#"), Codes({15, 16, 17})),
+         Cell(T("#t#n#"), Codes({26, 27, 28})), Cell(kStruct, P(35)),
          Cell(B({kStruct, kStruct, "\x83(x)", kStruct, kStruct, "x", kStruct}),
-              B({P(15), P(18), P(16), P(19), P(17)})),
-         Cell(B({kStruct, kStruct, kStruct, "\x83(x)", kStruct, "x"}),
-              B({P(20), P(25), P(25), P(21)})),
-         Cell(B({kStruct, "0", kStruct, "n", kStruct, "\x83(n)"}), B({P(22), P(25), P(25)})),
+              Codes({15, 18, 16, 19, 17})),
+         Cell(B({kStruct, kStruct, kStruct, "\x83(x)", kStruct, "x"}), Codes({20, 25, 25, 21})),
+         Cell(B({kStruct, "0", kStruct, "n", kStruct, "\x83(n)"}), Codes({22, 25, 25})),
          Cell(kStruct, P(34)), Cell(kStruct, P(33)), Cell(kStruct, P(32)),
-         Cell(B({kStruct, "     ", kStruct}), P(38) + P(38))},
+         Cell(T("#     #"), P(38) + P(38))},
         {"ToetsInv", "+Shift+Ctrl", Cell("Shift" + up, P(173)), Cell("Ctrl" + up, P(173)),
          Cell("Alt" + up, P(173)), "</>", "<.>", "ctrl+<D>", "ctrl+<I>", "ctrl+<S>", "ctrl+<K>",
          "ctrl+<E>", "ctrl+<P>", "ctrl+<->"},
@@ -151,10 +150,7 @@ TEST_F(FunctionListTest, TheWindowTakesItsGridsSizeOnceAndKeepsItsGridAndCurrent
     EXPECT_EQ(std::pair(grid->Col(), grid->Row()), std::pair(0, 1));
 
     // Keys move the current cell, never onto the header row; it stays between showings.
-    QTest::keyClick(grid, Qt::Key_Up);
-    QTest::keyClick(grid, Qt::Key_Right);
-    QTest::keyClick(grid, Qt::Key_Right);
-    QTest::keyClick(grid, Qt::Key_Down);
+    test::ClickKeys(grid, "{Up}{Right}{Right}{Down}");
     EXPECT_EQ(std::pair(grid->Col(), grid->Row()), std::pair(2, 2));
     list.hide();
     EXPECT_EQ(&TFuncFormMath::OpenFor(*line), &list);
@@ -329,7 +325,7 @@ TEST_F(FunctionListTest, AChoiceMadeDuringTheWaitTypesTheStructureOnce) {
         QTimer::singleShot(5, [grid] { QTest::keyClick(grid, Qt::Key_X); });
     });
     list.Choose();
-    EXPECT_EQ(line->Text(), B({" ", kStruct, "x", kStruct}));
+    EXPECT_EQ(line->Text(), T(" #x#"));
     EXPECT_EQ(line->Line().Codes(), P(7) + P(8));
     EXPECT_EQ(line->Line().CaretPos, 4); // behind the power: the Right that ends the row's keys
 }

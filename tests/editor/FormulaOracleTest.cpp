@@ -11,14 +11,15 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "BenchDocuments.h"
-#include "KeystrokeWork.h"
 #include "editor/LineEditor.h"
 #include "exchange/MathWriters.h"
+#include "samples/BenchDocuments.h"
+#include "samples/HelpFormulas.h"
+#include "samples/KeystrokeWork.h"
 #include "support/FormulaCorpus.h"
+#include "support/KeyScriptQt.h"
 #include "support/RoundTrip.h"
 #include "support/TestVolume.h"
-#include "tools/HelpFormulas.h"
 
 namespace zelm {
 namespace {
@@ -32,7 +33,7 @@ std::vector<test::CorpusLine> HelpLines() {
         line.SetPlainText(f.plainText);
         line.Line().Selstart = line.Line().Seleinde = line.Line().CaretPos = 1;
         line.SetText(" ");
-        help::ReplayKeys(line, f.keys);
+        test::ClickKeys(&line, f.keys);
         out.push_back({{line.Line().Text(), line.Line().Codes()}, f.plainText});
     }
     return out;

@@ -7,6 +7,7 @@
 
 #include "editor/LineAccessible.h"
 #include "editor/LineEditor.h"
+#include "support/KeyScriptQt.h"
 
 namespace zelm {
 namespace {
@@ -48,19 +49,17 @@ protected:
         line.SetText(" ");
         line.SetLineIndex(4);
         iface = QAccessible::queryAccessibleInterface(&line);
-        Keys({});
+        Keys("");
     }
     void TearDown() override {
         listeningOverride.reset();
         eventSink = nullptr;
     }
-    /// Sends `keys` and returns the events the line reported for them.
-    std::vector<std::string>
-    Keys(std::initializer_list<std::pair<int, Qt::KeyboardModifiers>> keys) {
+    /// Sends the key script `keys` and returns the events the line reported for them.
+    std::vector<std::string> Keys(const char* keys) {
         QCoreApplication::sendPostedEvents();
         recorded.clear();
-        for (auto [key, mods] : keys)
-            QTest::keyClick(&line, Qt::Key(key), mods);
+        test::ClickKeys(&line, keys);
         QCoreApplication::sendPostedEvents();
         return recorded;
     }
@@ -78,20 +77,19 @@ TEST_F(LineAccessibleTest, OneReportPerKeyOfWhatChangedAtTheCaret) {
     const int end = int(Text().size());
     const std::string at = std::to_string(end), behind = std::to_string(end + 1);
     // Typed: the character alone, then the caret behind it.
-    EXPECT_EQ(Keys({{Qt::Key_B, {}}}), (Events{"+b", "caret " + behind}));
-    EXPECT_EQ(Keys({{Qt::Key_Left, {}}}), (Events{"caret " + at}));
-    EXPECT_EQ(Keys({{Qt::Key_Right, Qt::ShiftModifier}}),
-              (Events{"caret " + behind, "sel " + at + "-" + behind}));
-    EXPECT_EQ(Keys({{Qt::Key_Delete, {}}}), (Events{"-b", "caret " + at, "sel " + at + "-" + at}));
+    EXPECT_EQ(Keys("b"), (Events{"+b", "caret " + behind}));
+    EXPECT_EQ(Keys("{Left}"), (Events{"caret " + at}));
+    EXPECT_EQ(Keys("{S-Right}"), (Events{"caret " + behind, "sel " + at + "-" + behind}));
+    EXPECT_EQ(Keys("{Del}"), (Events{"-b", "caret " + at, "sel " + at + "-" + at}));
     EXPECT_EQ(Text().size(), end);
     // Nothing when no assistive technology listens.
     listeningOverride = false;
-    EXPECT_EQ(Keys({{Qt::Key_C, {}}}), Events{});
+    EXPECT_EQ(Keys("c"), Events{});
 }
 
 TEST_F(LineAccessibleTest, CaretInAFractionMapsIntoItsNumeratorAndSaysWhereItIs) {
-    Keys({{Qt::Key_A, {}}});
-    const Events events = Keys({{Qt::Key_Up, Qt::AltModifier}, {Qt::Key_X, {}}});
+    Keys("a");
+    const Events events = Keys("{A-Up}x");
     EXPECT_EQ(std::count(events.begin(), events.end(), "say in de teller"), 1);
     // The caret stands behind the typed x, inside the numerator's written form.
     EXPECT_EQ(Text().mid(Caret() - 1, 1), "x") << Text().toStdString();

@@ -27,28 +27,28 @@ TEST(CodePositions, InsertAndDeleteKeepTheParametersInStep) {
     InsertStructureCode(text, codes, 4, StructKind::Power); // at the end
     InsertStructureCode(text, codes, 2, StructKind::Bracket);
     InsertCodeChar(text, codes, 4, Code::Symbol, 'p'); // between "a" and "b"
-    EXPECT_EQ(text, B({" ", kStruct, "a", kSym, "b", kStruct}));
-    EXPECT_EQ(codes, B({P(23), "p", P(7)}));
+    EXPECT_EQ(text, T(" #a$b#"));
+    EXPECT_EQ(codes, Codes({23, 'p', 7}));
 
     DeleteCodeChar(text, codes, 4); // the symbol
-    EXPECT_EQ(text, B({" ", kStruct, "ab", kStruct}));
-    EXPECT_EQ(codes, B({P(23), P(7)}));
+    EXPECT_EQ(text, T(" #ab#"));
+    EXPECT_EQ(codes, Codes({23, 7}));
     DeleteCodeChar(text, codes, 3); // a plain letter has no parameter
-    EXPECT_EQ(text, B({" ", kStruct, "b", kStruct}));
-    EXPECT_EQ(codes, B({P(23), P(7)}));
+    EXPECT_EQ(text, T(" #b#"));
+    EXPECT_EQ(codes, Codes({23, 7}));
     DeleteCodeChar(text, codes, 2);
     EXPECT_EQ(codes, P(7));
     DeleteCodeChar(text, codes, 0); // outside: nothing
     DeleteCodeChar(text, codes, 9);
-    EXPECT_EQ(text, B({" b", kStruct}));
+    EXPECT_EQ(text, T(" b#"));
 }
 
 TEST(CodePositions, ReplaceNameLeavesOneCodeWithItsParameter) {
-    Bytes text = B({" x", kStruct, "cos y"});
+    Bytes text = T(" x#cos y");
     Bytes codes = P(7);
     ReplaceName(text, codes, 4, 3, Code::Name, 16);
-    EXPECT_EQ(text, B({" x", kStruct, kName, " y"}));
-    EXPECT_EQ(codes, B({P(7), P(16)}));
+    EXPECT_EQ(text, T(" x#@ y"));
+    EXPECT_EQ(codes, Codes({7, 16}));
 }
 
 struct Recognised {
@@ -65,7 +65,7 @@ TEST(NameRecognition, NameAtTheEndKeepsTheCaretBehindIt) {
     // " sin", caret 4: the name starts at 2 < 4, so the caret moves back by 3 - 1.
     const auto r = Recognise(" sin", "", 4);
     EXPECT_TRUE(r.replaced);
-    EXPECT_EQ(r.text, B({" ", kName}));
+    EXPECT_EQ(r.text, T(" @"));
     EXPECT_EQ(r.codes, P(19));
     EXPECT_EQ(r.caret, 2);
 }
@@ -73,7 +73,7 @@ TEST(NameRecognition, NameAtTheEndKeepsTheCaretBehindIt) {
 TEST(NameRecognition, NameBehindTheCaretLeavesItAlone) {
     // The name starts at 4, not before caret 2.
     const auto r = Recognise(" a sin", "", 2);
-    EXPECT_EQ(r.text, B({" a ", kName}));
+    EXPECT_EQ(r.text, T(" a @"));
     EXPECT_EQ(r.caret, 2);
     // Starting exactly at the caret does not count as before it either.
     EXPECT_EQ(Recognise(" a sin", "", 4).caret, 4);
@@ -86,7 +86,7 @@ TEST(NameRecognition, LongerNamesWinAndCaseMatters) {
     EXPECT_EQ(Recognise(" Log", "", 4).codes, P(39));
     // "intgr" comes first, so the longer name is never whole.
     const auto r = Recognise(" intgr[0,x]", "", 11);
-    EXPECT_EQ(r.text, B({" ", kName, "[0,x]"}));
+    EXPECT_EQ(r.text, T(" @[0,x]"));
     EXPECT_EQ(r.codes, P(35));
     EXPECT_FALSE(Recognise(" SIN", "", 4).replaced);
 }
@@ -94,12 +94,12 @@ TEST(NameRecognition, LongerNamesWinAndCaseMatters) {
 TEST(NameRecognition, OnlyTheFirstOccurrenceAndNotAfterAQuote) {
     // One pass replaces the first "sin" only.
     auto r = Recognise(" sin+sin", "", 8);
-    EXPECT_EQ(r.text, B({" ", kName, "+sin"}));
+    EXPECT_EQ(r.text, T(" @+sin"));
     // Both starts lie before caret 8: 8 - 2 = 6.
     EXPECT_EQ(r.caret, 6);
     r = Recognise(r.text, r.codes, r.caret);
-    EXPECT_EQ(r.text, B({" ", kName, "+", kName}));
-    EXPECT_EQ(r.codes, B({P(19), P(19)}));
+    EXPECT_EQ(r.text, T(" @+@"));
+    EXPECT_EQ(r.codes, Codes({19, 19}));
     EXPECT_EQ(r.caret, 4);
     EXPECT_FALSE(Recognise(r.text, r.codes, r.caret).replaced);
 
@@ -113,8 +113,8 @@ TEST(NameRecognition, OnlyTheFirstOccurrenceAndNotAfterAQuote) {
 TEST(NameRecognition, SeveralDifferentNamesInOnePassGoInTableOrder) {
     // "cos" (16) is handled before "ln" (21); each fixes its own code position.
     const auto r = Recognise(" ln cos", "", 7);
-    EXPECT_EQ(r.text, B({" ", kName, " ", kName}));
-    EXPECT_EQ(r.codes, B({P(21), P(16)}));
+    EXPECT_EQ(r.text, T(" @ @"));
+    EXPECT_EQ(r.codes, Codes({21, 16}));
     // cos at 5 < 7: 7 - 2 = 5; then ln at 2 < 5: 5 - 1 = 4.
     EXPECT_EQ(r.caret, 4);
 }
@@ -122,26 +122,26 @@ TEST(NameRecognition, SeveralDifferentNamesInOnePassGoInTableOrder) {
 TEST(NameRecognition, LogGetsItsBaseSeparator) {
     // " log", caret 4: 4 - 2 = 2, then + 1 for the separator: behind it.
     auto r = Recognise(" log", "", 4);
-    EXPECT_EQ(r.text, B({" ", kName, kStruct}));
-    EXPECT_EQ(r.codes, B({P(23), P(25)}));
+    EXPECT_EQ(r.text, T(" @#"));
+    EXPECT_EQ(r.codes, Codes({23, 25}));
     EXPECT_EQ(r.caret, 3);
     // The separator's caret step happens also when the name lies behind the caret.
-    r = Recognise(B({" ", kStruct, "log"}), P(7), 1);
-    EXPECT_EQ(r.text, B({" ", kStruct, kName, kStruct}));
-    EXPECT_EQ(r.codes, B({P(7), P(23), P(25)}));
+    r = Recognise(T(" #log"), P(7), 1);
+    EXPECT_EQ(r.text, T(" #@#"));
+    EXPECT_EQ(r.codes, Codes({7, 23, 25}));
     EXPECT_EQ(r.caret, 2);
 }
 
 TEST(NameRecognition, NormvAndCumnvBringTheirArguments) {
     auto r = Recognise(" normv", "", 6);
-    EXPECT_EQ(r.text, B({" ", kName, "(Ex);(Sd);(x)"}));
+    EXPECT_EQ(r.text, T(" @(Ex);(Sd);(x)"));
     EXPECT_EQ(r.codes, P(31));
     EXPECT_EQ(r.caret, 2);
 
     // In front of a power, so that "m" and "s" must go between 32 and 7.
-    r = Recognise(B({" cumnv", kStruct}), P(7), 6);
-    EXPECT_EQ(r.text, B({" ", kName, "(", kSym, ");(", kSym, ");(Xl);(x)", kStruct}));
-    EXPECT_EQ(r.codes, B({P(32), "ms", P(7)}));
+    r = Recognise(T(" cumnv#"), P(7), 6);
+    EXPECT_EQ(r.text, T(" @($);($);(Xl);(x)#"));
+    EXPECT_EQ(r.codes, Codes({32, 'm', 's', 7}));
     EXPECT_EQ(r.caret, 2);
 }
 
@@ -149,7 +149,7 @@ TEST(NameRecognition, ItalicMarkersInTheTextDoNotDisturbCodePositions) {
     // Markers can reach Text through TextPlusCode; they own no parameter.
     const auto r = Recognise(B({" ", kOn, "x", kOff, kStruct, "tan"}), P(8), 9);
     EXPECT_EQ(r.text, B({" ", kOn, "x", kOff, kStruct, kName}));
-    EXPECT_EQ(r.codes, B({P(8), P(20)}));
+    EXPECT_EQ(r.codes, Codes({8, 20}));
 }
 
 TEST(FormulaReferences, FirstOccurrenceBecomesAReferenceAndSelfIsSkipped) {
@@ -160,7 +160,7 @@ TEST(FormulaReferences, FirstOccurrenceBecomesAReferenceAndSelfIsSkipped) {
     Bytes codes;
     MakeReferences(text, codes, {&self, &area, &volume, &absent, &empty, nullptr}, &self);
     EXPECT_EQ(text, B({" f=", kRef, "*", kRef, "+opp"}));
-    EXPECT_EQ(codes, B({P(2), P(1)}));
+    EXPECT_EQ(codes, Codes({2, 1}));
     ASSERT_EQ(Globals().references.size(), 2u);
     EXPECT_EQ(Globals().references[1], &area);
     EXPECT_EQ(NameForCode(Code::Reference, 2), "opp");
@@ -169,8 +169,7 @@ TEST(FormulaReferences, FirstOccurrenceBecomesAReferenceAndSelfIsSkipped) {
 
 TEST(Italics, RunsOfLettersAndSymbolsAreWrapped) {
     EXPECT_EQ(MarkItalics("ab1c"), B({kOn, "ab", kOff, "1", kOn, "c", kOff}));
-    EXPECT_EQ(MarkItalics(B({" ", kSym, "x", kName, "y"})),
-              B({" ", kOn, kSym, "x", kOff, kName, kOn, "y", kOff}));
+    EXPECT_EQ(MarkItalics(T(" $x@y")), B({" ", kOn, kSym, "x", kOff, kName, kOn, "y", kOff}));
     EXPECT_EQ(MarkItalics(" 12+"), " 12+");
     EXPECT_EQ(MarkItalics(""), "");
     // Markers already in the text end a run; the new ones wrap around them.

@@ -1,16 +1,11 @@
 // Keystrokes replayed into a line on the fixed canvas, the way a platform delivers them: the
-// key down, then the character when the key types one. Key scripts: a plain character is
-// typed (its key down first); braces name other keys with optional modifiers S, C, A before
-// a dash: "{S-Left}", "{C-D}", "{CS-A}", "{SA-N}", "{BS}", "{Del}", "{Scroll}" (arms raw
-// symbol entry as the widget does). Ctrl with a letter types its control character, as on
-// the original platform; Alt and Ctrl+digit keys type nothing.
+// key down, then the character when the key types one (key scripts: support/KeyScript.h).
 // Expected texts write byte 3 as '#', byte 1 as '@' and byte 4 as '$'.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -20,6 +15,7 @@
 #include "formula/LineKeys.h"
 #include "formula/Painter.h"
 #include "support/FixedCanvas.h"
+#include "support/KeyScript.h"
 #include "support/ShadowPairs.h"
 #include "support/TestBytes.h"
 #include "support/TestVolume.h"
@@ -27,109 +23,8 @@
 namespace zelm {
 namespace {
 
-/// One delivered keystroke.
-struct KeyEvent {
-    int vk = 0; ///< 0: no key down (a character without a key of its own)
-    ShiftState shift;
-    int ch = -1; ///< the character the key types, -1 for none
-    bool scroll = false;
-};
-
-int VirtualKeyOfChar(unsigned char c, bool& shift) {
-    shift = (c >= 'A' && c <= 'Z') || c == '(' || c == ')' || c == '|' || c == '"' || c == '+';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
-    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return c;
-    switch (c) {
-    case '(':
-        return '9';
-    case ')':
-        return '0';
-    case '.':
-        return 190;
-    case '/':
-        return 191;
-    case '|':
-        return 220;
-    case '-':
-        return VK::Minus;
-    case '+':
-    case '=':
-        return 187;
-    case '"':
-        return 222;
-    default:
-        return 0;
-    }
-}
-
-KeyEvent NamedKey(const std::string& token) {
-    KeyEvent e;
-    const auto dash = token.find('-');
-    std::string name = token;
-    if (dash != std::string::npos && dash > 0 && dash + 1 < token.size()) {
-        for (char m : token.substr(0, dash)) {
-            e.shift.shift |= m == 'S';
-            e.shift.ctrl |= m == 'C';
-            e.shift.alt |= m == 'A';
-        }
-        name = token.substr(dash + 1);
-    }
-    static const std::map<std::string, int> keys = {
-        {"BS", VK::Back},    {"Enter", VK::Return}, {"Home", VK::Home},  {"End", VK::End},
-        {"Left", VK::Left},  {"Right", VK::Right},  {"Up", VK::Up},      {"Down", VK::Down},
-        {"Ins", VK::Insert}, {"Del", VK::Delete},   {"Minus", VK::Minus}};
-    if (name == "Scroll") {
-        e.scroll = true;
-        return e;
-    }
-    const auto found = keys.find(name);
-    e.vk = found != keys.end() ? found->second : name[0];
-    if (e.vk == VK::Back || e.vk == VK::Return) e.ch = e.vk;
-    const bool ctrlOnly = e.shift.ctrl && !e.shift.alt;
-    if (ctrlOnly && IsLetterKey(e.vk)) e.ch = e.vk & 0x1F;
-    if (ctrlOnly && e.vk == VK::Minus) e.ch = 0x1F;
-    return e;
-}
-
-std::vector<KeyEvent> Parse(const std::string& script) {
-    std::vector<KeyEvent> events;
-    for (std::size_t i = 0; i < script.size(); ++i) {
-        if (script[i] == '{') {
-            const auto close = script.find('}', i);
-            events.push_back(NamedKey(script.substr(i + 1, close - i - 1)));
-            i = close;
-            continue;
-        }
-        KeyEvent e;
-        const auto c = static_cast<unsigned char>(script[i]);
-        e.vk = VirtualKeyOfChar(c, e.shift.shift);
-        e.ch = c;
-        events.push_back(e);
-    }
-    return events;
-}
-
-void Deliver(MathLine& line, const KeyEvent& e) {
-    if (e.scroll) {
-        EditorState().rawSymbolArmed = !EditorState().rawSymbolArmed;
-        return;
-    }
-    if (e.vk != 0) {
-        int key = e.vk;
-        KeyDown(line, key, e.shift);
-    }
-    if (e.ch >= 0) {
-        auto c = static_cast<unsigned char>(e.ch);
-        KeyPress(line, c);
-    }
-}
-
-void Replay(MathLine& line, const std::string& script) {
-    for (const KeyEvent& e : Parse(script))
-        Deliver(line, e);
-}
-
 using test::Codes;
+using test::ReplayKeys;
 using test::T;
 
 using test::FreshGlobals;
@@ -177,7 +72,7 @@ TEST_P(KeyScenario, EachRowLeavesTheExpectedLine) {
     for (std::size_t i = 0; i < s.rows.size(); ++i) {
         const Row& row = s.rows[i];
         SCOPED_TRACE("row " + std::to_string(i + 1) + ": " + row.keys);
-        Replay(*line, row.keys);
+        ReplayKeys(*line, row.keys);
         EXPECT_EQ(line->Text(), T(row.text));
         EXPECT_EQ(line->Codes(), Codes(row.codes));
         EXPECT_EQ(line->Selstart, row.selstart);
@@ -350,11 +245,11 @@ protected:
 };
 
 TEST_F(KeyEvents, NavigationLeavesTheLineAtItsEdges) {
-    Replay(*line, "ab{Left}{Left}");
+    ReplayKeys(*line, "ab{Left}{Left}");
     passedOn.clear();
-    Replay(*line, "{Left}");
+    ReplayKeys(*line, "{Left}");
     EXPECT_EQ(line->CaretPos, 1);
-    Replay(*line, "{End}{Right}{Up}{Down}");
+    ReplayKeys(*line, "{End}{Right}{Up}{Down}");
     EXPECT_EQ(leaving, (std::vector<int>{VK::Left, VK::Right, VK::Up, VK::Down}));
     EXPECT_EQ(line->CaretPos, 3);
     // Only End was passed on: the keys that left the line stopped in the handler.
@@ -365,13 +260,13 @@ TEST_F(KeyEvents, WithoutListenerUpAndDownStillLayOutAndPassOn) {
     line->OnUpDownKeys = nullptr;
     int layouts = 0;
     line->OnGewijzigd = [&](MathLine&) { ++layouts; };
-    Replay(*line, "{Up}{Down}");
+    ReplayKeys(*line, "{Up}{Down}");
     EXPECT_EQ(layouts, 2);
     EXPECT_EQ(passedOn, (std::vector<int>{0, 0}));
 }
 
 TEST_F(KeyEvents, PassedOnKeysAndControlCharactersReachTheirEvents) {
-    Replay(*line, "a{C-D}{Enter}{C-Left}");
+    ReplayKeys(*line, "a{C-D}{Enter}{C-Left}");
     // "a", Ctrl+D, Enter and Ctrl+Left keys are passed on with key 0.
     EXPECT_EQ(passedOn, (std::vector<int>{0, 0, 0, 0}));
     // Ctrl+D types character 4, Enter 13; "a" is used by the handler.
@@ -380,22 +275,22 @@ TEST_F(KeyEvents, PassedOnKeysAndControlCharactersReachTheirEvents) {
 
 TEST_F(KeyEvents, ShiftArrowsAndASteppedOverSpaceStop) {
     line->SetPlainText(true);
-    Replay(*line, "a|{Left}");
+    ReplayKeys(*line, "a|{Left}");
     passedOn.clear();
     characters.clear();
-    Replay(*line, "{S-Left}{S-Right}");
+    ReplayKeys(*line, "{S-Left}{S-Right}");
     EXPECT_TRUE(passedOn.empty());
     // The space key is passed on; its character steps over the code and goes on as 0.
-    Replay(*line, " ");
+    ReplayKeys(*line, " ");
     EXPECT_EQ(passedOn, (std::vector<int>{0}));
     EXPECT_EQ(characters, (std::vector<int>{0}));
     EXPECT_EQ(line->CaretPos, 3);
 }
 
 TEST_F(KeyEvents, RawEntryEndsAfterOneCharacter) {
-    Replay(*line, "{Scroll}");
+    ReplayKeys(*line, "{Scroll}");
     EXPECT_TRUE(EditorState().rawSymbolArmed);
-    Replay(*line, "s");
+    ReplayKeys(*line, "s");
     EXPECT_FALSE(EditorState().rawSymbolArmed);
 }
 
@@ -421,7 +316,7 @@ TEST(DeepNesting, NestedRootsKeepTheLineWithinTheDrawableBound) {
         std::string keys = "/ ";
         for (int i = 0; i < row.roots; ++i)
             keys += "{C-Up}";
-        Replay(*line, keys + "//");
+        ReplayKeys(*line, keys + "//");
         const TTextdelen& parts = line->PartList();
         EXPECT_GE(parts.Height(), row.lowest);
         EXPECT_LE(parts.Height(), row.highest);
@@ -438,7 +333,7 @@ TEST(DeepNesting, NestedRootsKeepTheLineWithinTheDrawableBound) {
         in.client = {0, 0, parts.Width(), parts.Height()};
         PaintLine(canvas, in);
         const std::size_t before = line->Text().size();
-        Replay(*line, "{End}a");
+        ReplayKeys(*line, "{End}a");
         EXPECT_EQ(line->Text().size(), before + 1);
     }
 }
@@ -494,7 +389,7 @@ Outcome Run(const std::vector<std::string>& tokens) {
     auto line = MarkedLine(canvas);
     try {
         for (const auto& t : tokens) {
-            Replay(*line, t);
+            ReplayKeys(*line, t);
             if (FellBack(*line)) return Outcome::FallBack;
         }
     } catch (const ZelmError&) {
@@ -564,7 +459,7 @@ bool Repairs(const MathLine& before, const std::string& key) {
     Globals().retryBudget = 0; // the first repair raises "Foutje"
     bool repaired = false;
     try {
-        Replay(copy, key);
+        ReplayKeys(copy, key);
     } catch (const ZelmError&) {
         repaired = true;
     }
@@ -598,7 +493,7 @@ TEST(KeysFuzz, RandomKeysKeepTheLineConsistent) {
         const test::Pairs before = test::PairsOf(line->Text(), line->Codes());
         const MathLine beforeKey = *line;
         try {
-            Replay(*line, episode.back());
+            ReplayKeys(*line, episode.back());
         } catch (const ZelmError& e) {
             ASSERT_STREQ(e.what(), "Foutje");
             foutjes.Add(episode, Outcome::Foutje);

@@ -77,12 +77,12 @@ TEST_F(MathLineTest, EmptyTextAndWholeSelectionBothLeaveOneBlank) {
 TEST_F(MathLineTest, TypedNamesAreRecognisedAndTheCaretFollows) {
     Caret(4);
     line.SetText(" sin");
-    EXPECT_EQ(line.Text(), B({" ", kName}));
+    EXPECT_EQ(line.Text(), T(" @"));
     EXPECT_EQ(line.Codes(), P(19));
     EXPECT_EQ(line.CaretPos, 2);
     EXPECT_EQ(line.Selstart, 2);
     EXPECT_EQ(line.Seleinde, 2);
-    EXPECT_EQ(line.Cursieftext(), B({" ", kName}));
+    EXPECT_EQ(line.Cursieftext(), T(" @"));
     EXPECT_EQ(line.DispCaret, 2);
 
     // Two unquoted occurrences: one per pass, both replaced.
@@ -91,15 +91,15 @@ TEST_F(MathLineTest, TypedNamesAreRecognisedAndTheCaretFollows) {
     EXPECT_EQ(line.Text(), " ab\"cos cos");
     Caret(8);
     Load(" cos+cos", "");
-    EXPECT_EQ(line.Text(), B({" ", kName, "+", kName}));
-    EXPECT_EQ(line.Codes(), B({P(16), P(16)}));
+    EXPECT_EQ(line.Text(), T(" @+@"));
+    EXPECT_EQ(line.Codes(), Codes({16, 16}));
     EXPECT_EQ(line.CaretPos, 4);
 
     // cumnv at the end of a line.
     Caret(6);
     Load(" cumnv", "");
     EXPECT_EQ(line.Text(), B({" ", kName, "(\x04);(\x04);(Xl);(x)"}));
-    EXPECT_EQ(line.Codes(), B({P(32), "ms"}));
+    EXPECT_EQ(line.Codes(), Codes({32, 'm', 's'}));
     EXPECT_EQ(line.CaretPos, 2);
 }
 
@@ -140,7 +140,7 @@ TEST_F(MathLineTest, LettersAreItalicUnlessThePlainTextModeIsOn) {
 
     // Back in formula mode the name is recognised at once.
     line.SetPlainText(false);
-    EXPECT_EQ(line.Text(), B({" ", kName, " x"}));
+    EXPECT_EQ(line.Text(), T(" @ x"));
     EXPECT_EQ(line.Cursieftext(), B({" ", kName, " ", kOn, "x", kOff}));
 }
 
@@ -160,7 +160,7 @@ TEST_F(MathLineTest, TextPlusCodeSplitsAtTheFirstZero) {
     EXPECT_EQ(line.Text(), B({" ", Bytes(1, Code::Symbol)}));
     EXPECT_EQ(line.Codes(), Bytes(1, '\0'));
 
-    Load(B({" a", kStruct, "2", kStruct}), B({P(7), P(8)}));
+    Load(T(" a#2#"), Codes({7, 8}));
     const Bytes saved = line.TextPlusCode();
     EXPECT_EQ(saved, B({" ", kOn, "a", kOff, kStruct, "2", kStruct, Bytes(1, '\0'), P(7), P(8)}));
 
@@ -170,23 +170,23 @@ TEST_F(MathLineTest, TextPlusCodeSplitsAtTheFirstZero) {
     other.SetTextPlusCode(saved);
     // The markers come along into Text and get wrapped again, the codes are the same.
     EXPECT_EQ(other.Text(), B({" ", kOn, "a", kOff, kStruct, "2", kStruct}));
-    EXPECT_EQ(other.Codes(), B({P(7), P(8)}));
+    EXPECT_EQ(other.Codes(), Codes({7, 8}));
     EXPECT_EQ(other.Cursieftext(), B({" ", kOn, kOn, "a", kOff, kOff, kStruct, "2", kStruct}));
     EXPECT_EQ(StripItalicMarkers(other.Text()), line.Text());
 }
 
 TEST_F(MathLineTest, AMismatchedCodeStringFallsBackToTheFocusSnapshot) {
     Caret(1);
-    Load(B({" a", kStruct, "2", kStruct}), B({P(7), P(8)}));
+    Load(T(" a#2#"), Codes({7, 8}));
     line.TakeFocusSnapshot();
     line.SetText(" ab");
     // One code too few for the text: what was typed since the focus came is lost.
-    Load(B({" b", kStruct, "3", kStruct}), P(7));
-    EXPECT_EQ(line.Text(), B({" a", kStruct, "2", kStruct}));
-    EXPECT_EQ(line.Codes(), B({P(7), P(8)}));
+    Load(T(" b#3#"), P(7));
+    EXPECT_EQ(line.Text(), T(" a#2#"));
+    EXPECT_EQ(line.Codes(), Codes({7, 8}));
     // Too many codes likewise.
     Load(" c", P(7));
-    EXPECT_EQ(line.Text(), B({" a", kStruct, "2", kStruct}));
+    EXPECT_EQ(line.Text(), T(" a#2#"));
 }
 
 TEST_F(MathLineTest, TheRingKeepsEachEarlierStateOnce) {
@@ -286,7 +286,7 @@ TEST_F(MathLineTest, TheCaretCellLiesUnderTheNextCharacter) {
 TEST_F(MathLineTest, CaretCellsOnANameAndAfterALogBase) {
     Caret(4);
     line.SetText(" log"); // " ", name 23, separator 25: the base is still empty
-    ASSERT_EQ(line.Cursieftext(), B({" ", kName, kStruct}));
+    ASSERT_EQ(line.Cursieftext(), T(" @#"));
     // The name "log" is added bold at 4: l 5 + o 9 + g 9 = 23 wide, to 27. Its base region
     // moves it right by the average width 8 (12..35); the separator, made at the base's pen
     // x 12, then moves it right by 12 - 12 + 1 = 1: 13..36.
@@ -388,7 +388,7 @@ TEST_F(MathLineTest, FocusTakesTheSnapshotAndTheReferenceWidth) {
 TEST_F(MathLineTest, StrayClosersOfEveryFamilyAreDeleted) {
     for (int kind : {8, 13, 16, 17, 24, 25, 27, 28, 31}) {
         Caret(1);
-        Load(B({" a", kStruct, "b"}), P(kind));
+        Load(T(" a#b"), P(kind));
         EXPECT_EQ(line.Text(), " ab") << kind;
         EXPECT_EQ(line.Codes(), "") << kind;
         EXPECT_FALSE(line.PartList().Repaired()) << kind;
@@ -399,26 +399,24 @@ TEST_F(MathLineTest, StrayClosersOfEveryFamilyAreDeleted) {
 TEST_F(MathLineTest, MissingMiddlesAreInserted) {
     Caret(1);
     // A fraction closer without a bar gets one right before it.
-    Load(B({" ", kStruct, "1", kStruct}), B({P(15), P(17)}));
-    EXPECT_EQ(line.Text(), B({" ", kStruct, "1", kStruct, kStruct}));
-    EXPECT_EQ(line.Codes(), B({P(15), P(16), P(17)}));
+    Load(T(" #1#"), Codes({15, 17}));
+    EXPECT_EQ(line.Text(), T(" #1##"));
+    EXPECT_EQ(line.Codes(), Codes({15, 16, 17}));
     // A slanted fraction likewise gets its slash.
-    Load(B({" ", kStruct, "1", kStruct}), B({P(26), P(28)}));
-    EXPECT_EQ(line.Codes(), B({P(26), P(27), P(28)}));
+    Load(T(" #1#"), Codes({26, 28}));
+    EXPECT_EQ(line.Codes(), Codes({26, 27, 28}));
     // A root without an index becomes a square root showing the index 2.
-    Load(B({" ", kStruct, "x", kStruct}), B({P(12), P(13)}));
-    EXPECT_EQ(line.Text(), B({" ", kStruct, "2", kStruct, "x", kStruct}));
-    EXPECT_EQ(line.Codes(), B({P(12), P(25), P(13)}));
+    Load(T(" #x#"), Codes({12, 13}));
+    EXPECT_EQ(line.Text(), T(" #2#x#"));
+    EXPECT_EQ(line.Codes(), Codes({12, 25, 13}));
 }
 
 TEST_F(MathLineTest, OpenStructuresAreClosedInFamilyOrder) {
     Caret(1);
     // Root with index 3, then a power, a bracket and an index, none closed.
-    Load(B({" ", kStruct, "3", kStruct, "x", kStruct, "2", kStruct, "y", kStruct, "i"}),
-         B({P(12), P(25), P(7), P(23), P(30)}));
-    EXPECT_EQ(line.Text(), B({" ", kStruct, "3", kStruct, "x", kStruct, "2", kStruct, "y", kStruct,
-                              "i", kStruct, kStruct, kStruct, kStruct}));
-    EXPECT_EQ(line.Codes(), B({P(12), P(25), P(7), P(23), P(30), P(13), P(8), P(24), P(31)}));
+    Load(T(" #3#x#2#y#i"), Codes({12, 25, 7, 23, 30}));
+    EXPECT_EQ(line.Text(), T(" #3#x#2#y#i####"));
+    EXPECT_EQ(line.Codes(), Codes({12, 25, 7, 23, 30, 13, 8, 24, 31}));
 }
 
 /// " " followed by n roots without an index: each layout can mend only the first one left,
@@ -429,8 +427,8 @@ Bytes RootsWithoutIndex(int n, Bytes& codes) {
     Bytes text = " ";
     codes.clear();
     for (int i = 0; i < n; ++i) {
-        text += B({kStruct, "x", kStruct});
-        codes += B({P(12), P(13)});
+        text += T("#x#");
+        codes += Codes({12, 13});
     }
     return text;
 }
@@ -475,7 +473,7 @@ TEST_F(MathLineTest, AnEmptyBudgetFailsOnTheFirstRepair) {
     Caret(1);
     Globals().retryBudget = 0;
     line.SetCodes(P(8));
-    EXPECT_THROW(line.SetText(B({" a", kStruct})), ZelmError);
+    EXPECT_THROW(line.SetText(T(" a#")), ZelmError);
     // The stray closer is gone already.
     EXPECT_EQ(line.Text(), " a");
     EXPECT_EQ(line.Codes(), "");

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <valgrind/callgrind.h>
 
-#include "KeystrokeWork.h"
 #include "platform/Platform.h"
+#include "samples/KeystrokeWork.h"
 
 using namespace zelm;
 

@@ -1,5 +1,8 @@
-// Helpers for tests that build formula texts: byte strings with code characters read better
-// built from pieces, and every test starts from the program-start state.
+// The tests' one notation for a formula line: its text with '#' for the structure code (byte
+// 3), '@' for a name (byte 1) and '$' for a Symbol character (byte 4), beside its code string
+// as the parameters in order: T(" x#2#"), Codes({7, 8}) is x squared. B and P build what the
+// notation cannot write (italic markers, raw bytes). Every test starts from the program-start
+// state.
 #pragma once
 
 #include <initializer_list>
@@ -24,7 +27,7 @@ inline Bytes P(int v) {
     return Bytes(1, char(v));
 }
 
-/// An expected text written readably: '#' stands for byte 3, '@' for byte 1, '$' for byte 4.
+/// A text in the notation: '#' stands for byte 3, '@' for byte 1, '$' for byte 4.
 inline Bytes T(const std::string& s) {
     Bytes out = s;
     for (char& c : out) {

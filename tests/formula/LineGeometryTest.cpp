@@ -1,5 +1,5 @@
 // Where the mouse is on a laid-out line, without a widget: a root with an index on the fixed
-// canvas ("Tahoma" -16, c = 16). " " S "3" S "4" S with the structure kinds root, separator,
+// canvas ("Tahoma" -16, c = 16). " #3#4#" with the structure kinds root, separator,
 // root end lays out (worked out with the layout's rules) as
 //   1 " "         0..4    by 4..24   (everything moved down 2 by the root end)
 //   2 root sign   4..20   by 2..24   display 1, measured "W"
@@ -12,11 +12,10 @@
 #include "formula/LineGeometry.h"
 #include "formula/MathLine.h"
 #include "support/FixedCanvas.h"
+#include "support/TestBytes.h"
 
 namespace zelm {
 namespace {
-
-constexpr char S = Code::Structure;
 
 class LineGeometryTest : public ::testing::Test {
 protected:
@@ -25,7 +24,7 @@ protected:
         EditorState().Reset();
         line.Selstart = line.Seleinde = line.CaretPos = 1;
         line.SetCodes(Bytes{char(12), char(25), char(13)});
-        line.SetText(Bytes(" ") + S + "3" + S + "4" + S);
+        line.SetText(test::T(" #3#4#"));
         ASSERT_EQ(line.PartCount(), 6);
         ASSERT_EQ(line.PartList()[2].Kind, PartKind::RootSign);
     }
@@ -85,7 +84,7 @@ TEST_F(LineGeometryTest, AClickPastTheEndAndADoubleClickOnTheRadicand) {
     EXPECT_EQ(line.Selstart, 4);
     EXPECT_EQ(line.Seleinde, 5);
     EXPECT_EQ(line.CaretPos, 4);
-    EXPECT_EQ(line.Text(), Bytes(" ") + S + "3" + S + "4" + S);
+    EXPECT_EQ(line.Text(), test::T(" #3#4#"));
 }
 
 } // namespace

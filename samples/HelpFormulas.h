@@ -1,12 +1,7 @@
-// The formulas of the help pages as the key scripts that type them, and the replay of a script
-// into a line editor. The help pictures draw them; the tests check what the writers make of
-// them.
+// The formulas of the help pages as the key scripts that type them (tests/support/KeyScript.h).
+// The help pictures draw them; the tests check what the writers make of them.
 #pragma once
 
-#include <QMap>
-#include <QString>
-#include <QTest>
-#include <QWidget>
 #include <vector>
 
 namespace zelm::help {
@@ -57,43 +52,6 @@ inline std::vector<HelpFormula> AllHelpFormulas() {
         for (const KeyedFormula& f : column)
             all.push_back({f.keys});
     return all;
-}
-
-/// Replays a key script into a line. Plain characters are typed; braces name other keys,
-/// optionally with modifiers S (Shift), C (Ctrl), A (Alt) before a dash: "{S-Up}", "{C-I}",
-/// "{CS-2}", "{Scroll}", "{End}".
-inline void ReplayKeys(QWidget& line, const char* keys) {
-    static const QMap<QString, Qt::Key> named = {{"Up", Qt::Key_Up},
-                                                 {"Down", Qt::Key_Down},
-                                                 {"Left", Qt::Key_Left},
-                                                 {"Right", Qt::Key_Right},
-                                                 {"Home", Qt::Key_Home},
-                                                 {"End", Qt::Key_End},
-                                                 {"Scroll", Qt::Key_ScrollLock},
-                                                 {"Minus", Qt::Key_Minus}};
-    const QString script = QString::fromUtf8(keys);
-    for (int i = 0; i < script.size(); ++i) {
-        if (script[i] != '{') {
-            QTest::keyClicks(&line, QString(script[i]));
-            continue;
-        }
-        const int end = script.indexOf('}', i);
-        const QString token = script.mid(i + 1, end - i - 1);
-        i = end;
-        Qt::KeyboardModifiers mods;
-        QString name = token;
-        if (const int dash = token.indexOf('-'); dash > 0 && dash + 1 < token.size()) {
-            for (QChar m : token.left(dash)) {
-                if (m == 'S') mods |= Qt::ShiftModifier;
-                if (m == 'C') mods |= Qt::ControlModifier;
-                if (m == 'A') mods |= Qt::AltModifier;
-            }
-            name = token.mid(dash + 1);
-        }
-        const Qt::Key key =
-            named.contains(name) ? named[name] : Qt::Key(name[0].toUpper().unicode());
-        QTest::keyClick(&line, key, mods);
-    }
 }
 
 } // namespace zelm::help
