@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

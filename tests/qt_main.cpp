@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CrashState.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",

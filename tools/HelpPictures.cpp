@@ -19,7 +19,7 @@
 #include "HelpFormulas.h"
 #include "editor/LineEditor.h"
 #include "formula/Renderers.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
 
 namespace {

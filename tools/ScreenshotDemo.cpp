@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "app/MainWindow.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 
 namespace {
 

@@ -12,7 +12,8 @@
 #include "formula/Errors.h"
 #include "formula/MathWriters.h"
 #include "formula/PasteFormula.h"
-#include "platform/Platform.h"
+#include "platform/Clipboard.h"
+#include "platform/Paths.h"
 
 namespace zelm {
 

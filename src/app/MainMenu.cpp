@@ -10,7 +10,7 @@
 
 #include "app/MainWindow.h"
 #include "app/MenuStyle.h"
-#include "platform/Platform.h"
+#include "platform/ErrorReport.h"
 
 namespace zelm {
 

@@ -7,7 +7,10 @@
 #include "dialogs/HelpForm.h"
 #include "dialogs/OKCANCL2.h"
 #include "formula/Errors.h"
-#include "platform/Platform.h"
+#include "platform/ErrorReport.h"
+#include "platform/Fonts.h"
+#include "platform/Paths.h"
+#include "platform/Translations.h"
 
 namespace {
 

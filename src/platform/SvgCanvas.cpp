@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/Platform.h"
+#include "formula/Charset.h"
 #include "platform/QtCanvas.h"
 
 namespace zelm {

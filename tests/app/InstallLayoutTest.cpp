@@ -21,7 +21,8 @@
 #include "app/SessionEnd.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
+#include "platform/Paths.h"
 
 namespace zelm {
 namespace {

@@ -21,7 +21,7 @@
 #include "app/MenuStyle.h"
 #include "dialogs/FontDialog.h"
 #include "dialogs/OKCANCL2.h"
-#include "platform/Platform.h"
+#include "platform/ErrorReport.h"
 #include "support/FixedLines.h"
 
 namespace zelm {

@@ -8,7 +8,7 @@
 #include <valgrind/callgrind.h>
 
 #include "KeystrokeWork.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 
 using namespace zelm;
 

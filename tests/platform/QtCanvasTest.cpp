@@ -18,7 +18,7 @@
 #include <utility>
 
 #include "platform/FontMetricsTables.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
 
 namespace zelm {
