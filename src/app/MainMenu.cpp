@@ -10,6 +10,7 @@
 
 #include "app/MainWindow.h"
 #include "app/MenuStyle.h"
+#include "app/WrappingMenuBar.h"
 #include "platform/ErrorReport.h"
 
 namespace zelm {

@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <map>
 
-#include "app/MenuStyle.h"
+#include "app/WrappingMenuBar.h"
 
 namespace zelm {
 

@@ -19,6 +19,7 @@
 
 #include "app/MainWindow.h"
 #include "app/MenuStyle.h"
+#include "app/WrappingMenuBar.h"
 #include "dialogs/FontDialog.h"
 #include "dialogs/OKCANCL2.h"
 #include "platform/ErrorReport.h"
