@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "app/AccessibleFactory.h"
 #include "app/CrashState.h"
 #include "platform/Fonts.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
+    zelm::InstallAccessibleFactory();
     zelm::RegisterProgramFonts();
     // A window that a test drops without closing leaves its crash state to the next one.
     zelm::CrashState::defaultAsk = [](const QString&) { return false; };

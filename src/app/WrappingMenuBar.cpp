@@ -1,7 +1,5 @@
 #include "app/WrappingMenuBar.h"
 
-#include "app/MenuAccessible.h"
-
 #include <QEvent>
 #include <QResizeEvent>
 #include <QStyle>
@@ -23,7 +21,6 @@ public:
 } // namespace
 
 WrappingMenuBar::WrappingMenuBar(QWidget* parent) : QMenuBar(parent) {
-    InstallMenuAccessibility();
     setNativeMenuBar(false); // the menu stays in the window, as designed
 }
 

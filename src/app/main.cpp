@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "app/AccessibleFactory.h"
 #include "app/ExportCommand.h"
 #include "app/MainWindow.h"
 #include "app/SessionEnd.h"
@@ -33,6 +34,7 @@ public:
 int main(int argc, char** argv) {
     if (int status = 0; zelm::RunCommandLineTool(argc, argv, status)) return status;
     ZelmApplication app(argc, argv);
+    zelm::InstallAccessibleFactory();
     QApplication::setApplicationName("TextverwerkerZelm");
     zelm::InstallQtTranslations(app);
     // The installed desktop entry and icon (a program in its build folder has neither).
