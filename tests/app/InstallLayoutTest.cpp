@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <memory>
 #include <ostream>
 #include <random>
 

@@ -351,8 +351,7 @@ TEST(QtCanvasMeasuring, MetricsAreResolvedOncePerDescription) {
     const FontMetrics first = canvas.Metrics();
     // Other tests in this program may have met the Symbol description already.
     canvas.SelectFont(Face("Symbol", -23));
-    // A description new to the table gets the table's size as its id: one asked for before and
-    // one after show whether anything else was resolved in between.
+    // A description new to the table gets the table's size as its id.
     const FontId before = ResolveFontId(Face("Tahoma", -97));
     // The layout selects a fresh font after every code character: back and forth.
     for (int i = 0; i < 50; ++i) {
