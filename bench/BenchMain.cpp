@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 
-#include "platform/Platform.h"
+#include "app/AccessibleFactory.h"
+#include "platform/Fonts.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    zelm::InstallAccessibleFactory();
     zelm::RegisterProgramFonts();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -2,13 +2,14 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
+#include "app/AccessibleFactory.h"
 #include "app/CrashState.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    zelm::InstallAccessibleFactory();
     zelm::RegisterProgramFonts();
     // A window that a test drops without closing leaves its crash state to the next one.
     zelm::CrashState::defaultAsk = [](const QString&) { return false; };

@@ -16,7 +16,7 @@
 
 #include "editor/LineEditor.h"
 #include "formula/Renderers.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
 #include "samples/HelpFormulas.h"
 #include "support/KeyScriptQt.h"

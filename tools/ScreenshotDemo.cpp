@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/MainWindow.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 #include "support/KeyScriptQt.h"
 
 namespace {

@@ -17,7 +17,8 @@
 #include "app/MainWindow.h"
 #include "files/FileIO.h"
 #include "files/SessionFolder.h"
-#include "platform/Platform.h"
+#include "platform/ErrorReport.h"
+#include "platform/Paths.h"
 #include "platform/WorkArea.h"
 
 namespace zelm {

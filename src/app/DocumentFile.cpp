@@ -18,7 +18,7 @@
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 #include "formula/Errors.h"
-#include "platform/Platform.h"
+#include "platform/Paths.h"
 
 namespace zelm {
 

@@ -13,7 +13,8 @@
 #include "app/MainWindow.h"
 #include "app/PictureExport.h"
 #include "files/FileIO.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
+#include "platform/Paths.h"
 
 namespace zelm {
 

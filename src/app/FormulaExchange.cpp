@@ -12,7 +12,8 @@
 #include "exchange/MathWriters.h"
 #include "exchange/PasteFormula.h"
 #include "formula/Errors.h"
-#include "platform/Platform.h"
+#include "platform/Clipboard.h"
+#include "platform/Paths.h"
 
 namespace zelm {
 

@@ -10,7 +10,8 @@
 
 #include "app/MainWindow.h"
 #include "app/MenuStyle.h"
-#include "platform/Platform.h"
+#include "app/WrappingMenuBar.h"
+#include "platform/ErrorReport.h"
 
 namespace zelm {
 

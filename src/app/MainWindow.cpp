@@ -18,8 +18,8 @@
 #include "files/DocumentCodec.h"
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
+#include "platform/ErrorReport.h"
 #include "platform/KeyCodes.h"
-#include "platform/Platform.h"
 #include "platform/WorkArea.h"
 
 namespace zelm {

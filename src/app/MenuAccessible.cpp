@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <map>
 
-#include "app/MenuStyle.h"
+#include "app/WrappingMenuBar.h"
 
 namespace zelm {
 
@@ -122,16 +122,11 @@ private:
     mutable std::map<QAction*, QAccessible::Id> ids_;
 };
 
-QAccessibleInterface* MenuFactory(const QString&, QObject* object) {
-    if (auto* bar = qobject_cast<WrappingMenuBar*>(object)) return new WrappingBarAccessible(bar);
-    return nullptr;
-}
-
 } // namespace
 
-void InstallMenuAccessibility() {
-    static const bool installed = (QAccessible::installFactory(MenuFactory), true);
-    (void)installed;
+QAccessibleInterface* MenuAccessibleFor(QObject* object) {
+    if (auto* bar = qobject_cast<WrappingMenuBar*>(object)) return new WrappingBarAccessible(bar);
+    return nullptr;
 }
 
 } // namespace zelm

@@ -2,9 +2,12 @@
 // screen reader finds them all, in order, as the items of one menu bar.
 #pragma once
 
+class QAccessibleInterface;
+class QObject;
+
 namespace zelm {
 
-/// Registers the main menu's accessibility factory with Qt; once per process.
-void InstallMenuAccessibility();
+/// The accessible interface of `object` when it is the wrapping menu bar, else nullptr.
+QAccessibleInterface* MenuAccessibleFor(QObject* object);
 
 } // namespace zelm

@@ -15,7 +15,7 @@
 #include "files/FileIO.h"
 #include "files/SessionFolder.h"
 #include "platform/FontTable.h"
-#include "platform/Platform.h"
+#include "platform/Paths.h"
 
 namespace zelm {
 

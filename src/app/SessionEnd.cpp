@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QEvent>
 
-#include "platform/Platform.h"
+#include "platform/Signals.h"
 
 namespace zelm {
 

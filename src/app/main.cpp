@@ -1,13 +1,17 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "app/AccessibleFactory.h"
 #include "app/ExportCommand.h"
 #include "app/MainWindow.h"
 #include "app/SessionEnd.h"
 #include "dialogs/HelpForm.h"
 #include "dialogs/OKCANCL2.h"
 #include "formula/Errors.h"
-#include "platform/Platform.h"
+#include "platform/ErrorReport.h"
+#include "platform/Fonts.h"
+#include "platform/Paths.h"
+#include "platform/Translations.h"
 
 namespace {
 
@@ -30,6 +34,7 @@ public:
 int main(int argc, char** argv) {
     if (int status = 0; zelm::RunCommandLineTool(argc, argv, status)) return status;
     ZelmApplication app(argc, argv);
+    zelm::InstallAccessibleFactory();
     QApplication::setApplicationName("TextverwerkerZelm");
     zelm::InstallQtTranslations(app);
     // The installed desktop entry and icon (a program in its build folder has neither).

@@ -215,19 +215,14 @@ QList<QAccessibleInterface*> CellAccessible::columnHeaderCells() const {
     return grid ? QList<QAccessibleInterface*>{grid->child(col_)} : QList<QAccessibleInterface*>{};
 }
 
-QAccessibleInterface* DialogFactory(const QString&, QObject* object) {
+} // namespace
+
+QAccessibleInterface* DialogAccessibleFor(QObject* object) {
     if (auto* grid = qobject_cast<TRooster*>(object)) return new RoosterAccessible(grid);
     // A help picture: a graphic whose description says what it shows.
     if (auto* picture = qobject_cast<THelpPicture*>(object))
         return new QAccessibleWidget(picture, QAccessible::Graphic);
     return nullptr;
-}
-
-} // namespace
-
-void InstallDialogAccessibility() {
-    static const bool installed = (QAccessible::installFactory(DialogFactory), true);
-    (void)installed;
 }
 
 QString SpokenCell(const TRooster& grid, int col, int row) {

@@ -4,12 +4,16 @@
 
 #include <QString>
 
+class QAccessibleInterface;
+class QObject;
+
 namespace zelm {
 
 class TRooster;
 
-/// Registers the factory of the grid and the help pictures with Qt; once per process.
-void InstallDialogAccessibility();
+/// The accessible interface of `object` when it is the function list's grid or a help
+/// picture, else nullptr.
+QAccessibleInterface* DialogAccessibleFor(QObject* object);
 
 /// What cell (col, row) of `grid` says to a screen reader: a heading in the header row, the
 /// Dutch speech of a name or formula, a key combination in words.

@@ -130,7 +130,6 @@ void Send(TMathEditor& line, const Stroke& stroke) {
 // ---- The grid ----
 
 TRooster::TRooster(QWidget* parent) : QWidget(parent) {
-    InstallDialogAccessibility();
     setAccessibleName("Functielijst");
     setFocusPolicy(Qt::StrongFocus);
     setFixedSize(GridSize());

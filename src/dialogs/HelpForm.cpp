@@ -11,7 +11,6 @@
 #include <QSvgRenderer>
 #include <QTreeWidget>
 
-#include "dialogs/DialogAccessible.h"
 #include "platform/KeyCodes.h"
 #include "platform/QtCanvas.h"
 #include "platform/WorkArea.h"
@@ -146,7 +145,6 @@ bool IsInside(const QTreeWidgetItem* ancestor, const QTreeWidgetItem* node) {
 // ---- THelpPicture ----
 
 THelpPicture::THelpPicture(const QString& resource, QWidget* parent) : QWidget(parent) {
-    InstallDialogAccessibility();
     if (resource.endsWith(".svg")) {
         svg_ = std::make_unique<QSvgRenderer>(resource);
         resize(svg_->defaultSize());

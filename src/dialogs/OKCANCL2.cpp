@@ -21,7 +21,8 @@
 #include "files/FileIO.h"
 #include "files/SettingsFile.h"
 #include "formula/Errors.h"
-#include "platform/Platform.h"
+#include "platform/ErrorReport.h"
+#include "platform/Paths.h"
 #include "platform/QtCanvas.h"
 #include "platform/WorkArea.h"
 

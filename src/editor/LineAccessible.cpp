@@ -25,11 +25,6 @@ void Send(QAccessibleEvent& e) {
         QAccessible::updateAccessibility(&e);
 }
 
-QAccessibleInterface* LineFactory(const QString&, QObject* object) {
-    if (auto* line = qobject_cast<TMathEditor*>(object)) return new LineAccessible(line);
-    return nullptr;
-}
-
 /// The display position of Text position `t`: behind the italic marker that may stand there,
 /// as the line maps its own caret, since no part starts at a marker.
 int DisplayOf(const Bytes& cursief, int t) {
@@ -80,9 +75,9 @@ private:
 
 } // namespace
 
-void InstallLineAccessibility() {
-    static const bool installed = (QAccessible::installFactory(LineFactory), true);
-    (void)installed;
+QAccessibleInterface* LineAccessibleFor(QObject* object) {
+    if (auto* line = qobject_cast<TMathEditor*>(object)) return new LineAccessible(line);
+    return nullptr;
 }
 
 int AccessibleText::OffsetOf(int caret) const {

@@ -24,8 +24,8 @@ inline bool Listening() {
     return listeningOverride ? *listeningOverride : QAccessible::isActive();
 }
 
-/// Registers the line editor's accessibility factory with Qt; once per process.
-void InstallLineAccessibility();
+/// The accessible interface of `object` when it is a line editor, else nullptr.
+QAccessibleInterface* LineAccessibleFor(QObject* object);
 
 /// A line as the screen reader reads it: its tree, its UnicodeMath and the caret position of
 /// every UTF-16 offset (one more entry than the text has units).

@@ -55,7 +55,6 @@ TMathEditor::TMathEditor(QWidget* owner)
     setFocusPolicy(Qt::StrongFocus);         // Tabstop until the main window says otherwise
     setAttribute(Qt::WA_InputMethodEnabled); // dead keys and compose arrive as commit strings
     setCursor(Qt::ArrowCursor);
-    InstallLineAccessibility();
 
     // A line starts as wide as its owner and one character height tall; its first layout
     // (in the model's constructor) gives it the height of the laid-out line.

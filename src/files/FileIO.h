@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formula/Types.h"
+
 namespace zelm {
 
 /// The user's message for a system error number: "File not found", "Invalid filename", "Too
@@ -32,9 +34,6 @@ std::string ReadWholeFile(const std::string& path, std::size_t limit = SIZE_MAX,
 /// missing name is replaced; anything else at `path` (a device, a pipe, a socket) is refused
 /// with "File access denied".
 void WriteFileAtomically(const std::string& path, const std::string& bytes);
-
-/// Takes the pieces of a file one after another.
-using ByteSink = std::function<void(std::string_view piece)>;
 
 /// WriteFileAtomically for a file too large to hold whole: `produce` hands the bytes to
 /// `write` piece by piece. A failing write throws from `write`; whatever `produce` throws

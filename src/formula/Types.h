@@ -1,9 +1,11 @@
-// The small value types every layer shares: byte strings of the line's character sets and
-// colours as the document stores them.
+// The small value types every layer shares: byte strings of the line's character sets,
+// colours as the document stores them, and the taker of a file's bytes.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace zelm {
 
@@ -25,5 +27,8 @@ constexpr int GreenOf(ColorRef c) {
 constexpr int BlueOf(ColorRef c) {
     return int((c >> 16) & 0xFF);
 }
+
+/// Takes a file's bytes piece by piece, so that a large file is never held whole.
+using ByteSink = std::function<void(std::string_view piece)>;
 
 } // namespace zelm

@@ -2,7 +2,7 @@
 #include <QGuiApplication>
 
 #include "formula/Errors.h"
-#include "platform/Platform.h"
+#include "platform/Clipboard.h"
 
 namespace zelm {
 

@@ -2,7 +2,7 @@
 #include <QMainWindow>
 #include <QMessageBox>
 
-#include "platform/Platform.h"
+#include "platform/ErrorReport.h"
 #include "platform/WorkArea.h"
 
 namespace zelm {

@@ -267,27 +267,11 @@ std::shared_ptr<const ResolvedFont> ResolveFont(const FontDesc& f) {
     return Cache().fonts[std::size_t(id)];
 }
 
-FontMetrics MetricsOf(const FontDesc& f) {
-    return ResolveFont(f)->metrics;
-}
-
-int ResolvedFontCount() {
-    return int(Cache().ids.Size());
-}
-
 void ClearFontCache() {
     FontCache& cache = Cache();
     cache.ids.Clear();
     cache.faces.clear();
     ++detail::fontCacheGeneration;
-}
-
-bool BoldNeedsDoubleStrike(const std::string& face, bool italic) {
-    FontDesc d;
-    d.face = face;
-    d.weight = 700;
-    d.italic = italic ? 1 : 0;
-    return FaceFor(d).doubleStrike;
 }
 
 } // namespace zelm

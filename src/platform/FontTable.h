@@ -52,10 +52,6 @@ std::shared_ptr<const ResolvedFont> ResolveFont(const FontDesc& f);
 FontId ResolveFontId(const FontDesc& f);
 /// Windows-1252 bytes (a face name, a line's text) as Unicode.
 QString FromCp1252(const std::string& bytes);
-/// The metrics of a description's font, from the shared cache.
-FontMetrics MetricsOf(const FontDesc& f);
-/// Number of descriptions resolved so far (the size of the font cache).
-int ResolvedFontCount();
 /// Forgets every resolved font, e.g. after fonts were registered. Canvases that live on
 /// resolve their fonts again.
 void ClearFontCache();
@@ -78,9 +74,5 @@ inline int FontCacheGeneration() {
 inline const ResolvedFont& ResolvedFontOf(FontId id) {
     return *detail::resolvedFonts->at(std::size_t(id));
 }
-
-/// Whether bold text of `face` needs the double strike: decided once per face and slant by
-/// comparing the ink of its bold and regular glyphs.
-bool BoldNeedsDoubleStrike(const std::string& face, bool italic = false);
 
 } // namespace zelm

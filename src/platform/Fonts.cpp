@@ -3,7 +3,8 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
+#include "platform/Paths.h"
 #include "platform/QtCanvas.h"
 
 namespace zelm {

@@ -6,7 +6,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "platform/Platform.h"
+#include "formula/Charset.h"
+#include "platform/Paths.h"
 
 namespace zelm {
 

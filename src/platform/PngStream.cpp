@@ -19,7 +19,7 @@ void BigEndian(std::string& out, std::uint32_t v) {
 
 } // namespace
 
-PngStream::PngStream(int width, int height, Sink out) : width_(width), out_(std::move(out)) {
+PngStream::PngStream(int width, int height, ByteSink out) : width_(width), out_(std::move(out)) {
     if (deflateInit(&zip_, CompressionLevel) != Z_OK)
         throw std::runtime_error("Cannot compress the picture");
     out_(std::string_view("\x89PNG\r\n\x1A\n", 8));

@@ -3,23 +3,21 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 #include <zlib.h>
+
+#include "formula/Types.h"
 
 namespace zelm {
 
 class PngStream {
 public:
-    /// Takes the file's bytes piece by piece.
-    using Sink = std::function<void(std::string_view piece)>;
-
     /// The largest width or height the format holds.
     static constexpr std::int64_t MaxSide = 0x7FFFFFFF;
 
     /// Starts an 8-bit RGB picture of `width` x `height` pixels; the header goes to `out` at once.
-    PngStream(int width, int height, Sink out);
+    PngStream(int width, int height, ByteSink out);
     ~PngStream();
     PngStream(const PngStream&) = delete;
     PngStream& operator=(const PngStream&) = delete;
@@ -34,7 +32,7 @@ private:
     void Chunk(const char* type, std::string_view data);
 
     int width_;
-    Sink out_;
+    ByteSink out_;
     z_stream zip_{};
     std::string row_, above_, compressed_;
 };

@@ -10,7 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "platform/Platform.h"
+#include "platform/Signals.h"
 
 namespace zelm {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/Platform.h"
+#include "formula/Charset.h"
 #include "platform/QtCanvas.h"
 
 namespace zelm {
@@ -68,7 +68,7 @@ bool Shows(char32_t c) {
 
 } // namespace
 
-SvgCanvas::SvgCanvas(int width, int height, FontDesc start, Sink out)
+SvgCanvas::SvgCanvas(int width, int height, FontDesc start, ByteSink out)
     : MeasuringCanvas(std::move(start)), out_(std::move(out)) {
     Canvas::SetBkMode(BkMode::Transparent);
     const std::string w = std::to_string(std::max(1, width));

@@ -5,7 +5,6 @@
 // so that a reader with that face draws the same letters at the same places.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,12 +15,9 @@ namespace zelm {
 
 class SvgCanvas final : public MeasuringCanvas {
 public:
-    /// Takes the picture's text piece by piece.
-    using Sink = std::function<void(std::string_view piece)>;
-
     /// A picture of `width` x `height` pixels with a transparent background; `start` is the
     /// surface's own font. The header goes to `out` at once.
-    SvgCanvas(int width, int height, FontDesc start, Sink out);
+    SvgCanvas(int width, int height, FontDesc start, ByteSink out);
     ~SvgCanvas() override;
     SvgCanvas(const SvgCanvas&) = delete;
     SvgCanvas& operator=(const SvgCanvas&) = delete;
@@ -44,7 +40,7 @@ private:
     std::string StrokeAttributes(bool fill) const;
     void Flush(bool always);
 
-    Sink out_;
+    ByteSink out_;
     std::string buffer_;
 };
 

@@ -3,7 +3,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-#include "platform/Platform.h"
+#include "platform/Translations.h"
 
 namespace zelm {
 

@@ -19,7 +19,7 @@
 
 #include "app/MainWindow.h"
 #include "files/DocumentCodec.h"
-#include "platform/Platform.h"
+#include "platform/Paths.h"
 #include "support/FixedLines.h"
 #include "support/WindowTexts.h"
 

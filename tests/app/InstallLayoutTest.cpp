@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include <csignal>
-#include <memory>
 #include <ostream>
 #include <random>
 
@@ -21,7 +20,8 @@
 #include "app/SessionEnd.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
+#include "platform/Paths.h"
 
 namespace zelm {
 namespace {

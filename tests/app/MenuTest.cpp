@@ -19,9 +19,10 @@
 
 #include "app/MainWindow.h"
 #include "app/MenuStyle.h"
+#include "app/WrappingMenuBar.h"
 #include "dialogs/FontDialog.h"
 #include "dialogs/OKCANCL2.h"
-#include "platform/Platform.h"
+#include "platform/ErrorReport.h"
 #include "support/FixedLines.h"
 
 namespace zelm {

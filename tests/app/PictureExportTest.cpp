@@ -24,7 +24,7 @@
 #include "formula/Layout.h"
 #include "formula/Renderers.h"
 #include "platform/EmfCanvas.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
 #include "support/EmfReader.h"
 #include "support/FileBytes.h"

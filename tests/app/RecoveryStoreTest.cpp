@@ -23,7 +23,7 @@
 #include "files/FileIO.h"
 #include "files/SessionFolder.h"
 #include "formula/Errors.h"
-#include "platform/Platform.h"
+#include "platform/Paths.h"
 #include "support/FixedLines.h"
 #include "support/WindowTexts.h"
 

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <valgrind/callgrind.h>
 
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 #include "samples/KeystrokeWork.h"
 
 using namespace zelm;

@@ -253,7 +253,7 @@ TEST(BoldText, PutsDownClearlyMoreInkThanRegular) {
         {"Symbol", "abpq", false}, // no bold file: the font engine emboldens it
     };
     for (const Row& r : rows) {
-        EXPECT_EQ(BoldNeedsDoubleStrike(r.face), r.doubleStrike) << r.face;
+        EXPECT_EQ(ResolveFont({r.face, -16, 0, 700})->doubleStrike, r.doubleStrike) << r.face;
         const long regular = InkOf(FontDesc{r.face, -16, 0, 400}, r.text);
         const long bold = InkOf(FontDesc{r.face, -16, 0, 700}, r.text);
         EXPECT_GT(double(bold), 1.15 * double(regular)) << r.face << " " << regular << " " << bold;
@@ -285,7 +285,7 @@ TEST(QtCanvasFontIds, SelectTheirDescriptionAlsoAfterTheCacheWasCleared) {
     for (std::size_t i = 0; i < ids.size(); ++i) {
         canvas.SelectFontId(ids[i]);
         EXPECT_EQ(canvas.Font(), fonts[i]);
-        EXPECT_EQ(canvas.Metrics(), MetricsOf(fonts[i]));
+        EXPECT_EQ(canvas.Metrics(), ResolveFont(fonts[i])->metrics);
         canvas.SelectFontId(canvas.FontIdOf(fonts[i]));
         EXPECT_EQ(canvas.Font(), fonts[i]);
     }

@@ -5,7 +5,7 @@
 #include <random>
 #include <string>
 
-#include "platform/Platform.h"
+#include "platform/Paths.h"
 
 namespace zelm {
 namespace {

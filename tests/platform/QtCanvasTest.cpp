@@ -18,7 +18,7 @@
 #include <utility>
 
 #include "platform/FontMetricsTables.h"
-#include "platform/Platform.h"
+#include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
 
 namespace zelm {
@@ -351,20 +351,21 @@ TEST(QtCanvasMeasuring, MetricsAreResolvedOncePerDescription) {
     const FontMetrics first = canvas.Metrics();
     // Other tests in this program may have met the Symbol description already.
     canvas.SelectFont(Face("Symbol", -23));
-    const int resolved = ResolvedFontCount();
+    // A description new to the table gets the table's size as its id.
+    const FontId before = ResolveFontId(Face("Tahoma", -97));
     // The layout selects a fresh font after every code character: back and forth.
     for (int i = 0; i < 50; ++i) {
         canvas.SelectFont(f);
         canvas.SelectFont(Face("Symbol", -23));
     }
     canvas.SelectFont(f);
-    EXPECT_EQ(ResolvedFontCount(), resolved);
+    EXPECT_EQ(ResolveFontId(Face("Tahoma", -98)), before + 1);
     EXPECT_EQ(canvas.Metrics(), first);
-    EXPECT_EQ(MetricsOf(f), first);
+    EXPECT_EQ(ResolveFont(f)->metrics, first);
     // A second canvas shares the cache.
     QtCanvas other(f);
     EXPECT_EQ(other.Metrics(), first);
-    EXPECT_EQ(ResolvedFontCount(), resolved);
+    EXPECT_EQ(ResolveFontId(Face("Tahoma", -99)), before + 2);
 }
 
 TEST(FontMetricsTables, ShortOrMissingTablesGiveNoOutline) {

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTranslator>
 
-#include "platform/Platform.h"
+#include "platform/Translations.h"
 
 namespace zelm {
 namespace {
