@@ -252,8 +252,8 @@ bool DocumentFile::BuildLines(const std::vector<TLineRecord>& records,
 }
 
 std::unique_ptr<QProgressDialog> DocumentFile::MakeProgressDialog(int lines) {
-    auto progress =
-        std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines, host_.DialogParent());
+    auto progress = std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines,
+                                                      host_.DialogParent());
     progress->setWindowModality(Qt::WindowModal);
     progress->setWindowTitle(QApplication::applicationName());
     progress->setMinimumWidth(ProgressWidth); // wide enough for the title

@@ -8,8 +8,8 @@
 #include <algorithm>
 
 #include "app/DocumentHost.h"
-#include "editor/LineEditor.h"
 #include "app/PictureExport.h"
+#include "editor/LineEditor.h"
 #include "formula/Errors.h"
 #include "formula/MathWriters.h"
 #include "formula/PasteFormula.h"

@@ -47,9 +47,9 @@ void TBasisMath::CreateMainMenu() {
         command(item, formulas_, handler);
         return item;
     };
-    KopieerFormule = lineCommand(QString::fromUtf8("Kopiëren als formule"),
-                                 Qt::CTRL | Qt::ALT | Qt::Key_C,
-                                 &FormulaExchange::KopieerFormuleClick);
+    KopieerFormule =
+        lineCommand(QString::fromUtf8("Kopiëren als formule"), Qt::CTRL | Qt::ALT | Qt::Key_C,
+                    &FormulaExchange::KopieerFormuleClick);
     PlakFormule = lineCommand("Plakken als formule", Qt::CTRL | Qt::ALT | Qt::Key_V,
                               &FormulaExchange::PlakFormuleClick);
 

@@ -378,9 +378,9 @@ void PictureExport::MWMFClick() {
 
 void PictureExport::MPrintClick() {
     QPrinter printer(QPrinter::HighResolution);
-    const bool chosen = choosePrinter
-                            ? choosePrinter(printer)
-                            : QPrintDialog(&printer, host_.DialogParent()).exec() == QDialog::Accepted;
+    const bool chosen =
+        choosePrinter ? choosePrinter(printer)
+                      : QPrintDialog(&printer, host_.DialogParent()).exec() == QDialog::Accepted;
     if (!chosen) return;
     QPainter painter;
     if (!painter.begin(&printer)) throw ZelmError("Printer selected is not valid");

@@ -210,7 +210,7 @@ void RecoveryStore::Herstel1Click() {
     if (state.isEmpty()) return;
     const QString name = QFileInfo(state).fileName();
     host_.Document().LoadNamed(state, name.chopped(std::min(ClosingSuffixLength, name.size())),
-                                 host_.DocDir, false);
+                               host_.DocDir, false);
 }
 
 void RecoveryStore::mterugClick() {
@@ -242,7 +242,8 @@ void RecoveryStore::VorigeSessiesClick() {
     QStringList rows;
     for (const PreviousSession& s : sessions)
         rows << s.closed.toString("d-M-yyyy HH:mm") + "   " + s.caption + "   " + s.firstLine;
-    const int chosen = chooseSession ? chooseSession(rows) : ChooseSession(host_.DialogParent(), rows);
+    const int chosen =
+        chooseSession ? chooseSession(rows) : ChooseSession(host_.DialogParent(), rows);
     if (chosen < 0 || chosen >= int(sessions.size())) return;
     const PreviousSession& s = sessions[std::size_t(chosen)];
     host_.Document().LoadNamed(s.state, s.caption, host_.DocDir, true);

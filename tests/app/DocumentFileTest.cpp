@@ -185,9 +185,12 @@ TEST_F(DocumentFileTest, AFileThatCannotBeReadLeavesTheLinesAsTheyWere) {
     const std::vector<TMathEditor*> widgets = window_->Lines();
     QDir(programDir_.path()).mkdir("map.mds");
 
-    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("geen.mds")); }), "File not found");
-    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("map.mds")); }), "File access denied");
-    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("geen/doc.mds")); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("geen.mds")); }),
+              "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("map.mds")); }),
+              "File access denied");
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("geen/doc.mds")); }),
+              "File not found");
     EXPECT_EQ(window_->Lines(), widgets);
     EXPECT_EQ(Snapshot(*window_), before);
 }

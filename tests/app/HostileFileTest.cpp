@@ -111,7 +111,8 @@ TEST_F(HostileFile, NamesThatAreNoDocumentAreRefusedWithoutBlocking) {
         row.make(Native(name));
         const std::vector<Bytes> before = TextsOf(*window_);
         const std::vector<TMathEditor*> widgets = window_->Lines();
-        EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(dir_.filePath(name)); }), row.message);
+        EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(dir_.filePath(name)); }),
+                  row.message);
         EXPECT_EQ(window_->Lines(), widgets);
         EXPECT_EQ(TextsOf(*window_), before);
 

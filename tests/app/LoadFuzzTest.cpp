@@ -176,7 +176,9 @@ TEST(LoadFuzz, DamagedDocumentsLoadConsistentlyAndLeaveTheWindowUsable) {
         // What the program writes, it loads without a word.
         if (file % 50 == 0) {
             window.Document().Save(programDir.filePath("terug.mds"));
-            ASSERT_EQ(test::MessageOf([&] { window.Document().Load(programDir.filePath("terug.mds")); }), "");
+            ASSERT_EQ(
+                test::MessageOf([&] { window.Document().Load(programDir.filePath("terug.mds")); }),
+                "");
         }
         linesLoaded += int(window.Lines().size());
 

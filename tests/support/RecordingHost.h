@@ -39,7 +39,9 @@ public:
         Add("caption " + caption);
     }
     void FitToLines() override { Add("fit"); }
-    void FocusLine(TMathEditor& line) override { Add("focus " + QString::number(line.LineIndex())); }
+    void FocusLine(TMathEditor& line) override {
+        Add("focus " + QString::number(line.LineIndex()));
+    }
     void FocusFirstLine() override { Add("focus first"); }
     void ShowMessage(const QString& text) override { Add("message " + text); }
     void ReportFailure(const QString& text) override { Add("failure " + text); }
