@@ -2,23 +2,15 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QMenuBar>
-#include <QWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <vector>
 
-#include "app/DocumentFile.h"
-#include "app/DocumentHost.h"
 #include "app/FormulaExchange.h"
-#include "app/LineColumn.h"
-#include "app/MenuStyle.h"
+#include "app/HeadlessHost.h"
 #include "app/PictureExport.h"
-#include "app/RecoveryStore.h"
-#include "editor/LineEditor.h"
 #include "files/FileIO.h"
 #include "platform/Platform.h"
 
@@ -60,82 +52,6 @@ std::optional<PictureFormat> FormatOf(const QString& suffix) {
 // The command's standard error carries its own messages only: Qt's remarks about the
 // environment (no runtime folder under cron or in a container) mean nothing to its user.
 void DropQtMessages(QtMsgType, const QMessageLogContext&, const QString&) {}
-
-// The height of the window's menu bar on one row: its items show a picture beside a caption.
-int MenuBarRowHeight() {
-    QMenuBar bar;
-    bar.setNativeMenuBar(false);
-    MenuStyle style;
-    bar.setStyle(&style);
-    QAction* item = bar.addAction("&Alles");
-    SetImageIndex(*item, 3);
-    SetOwnerDrawn(*item);
-    return bar.sizeHint().height();
-}
-
-// The document without a window: its lines lie under a widget that is never shown, and take
-// their widths as they do in the window. No menus, no recovery folder, no folder claim, no
-// dialogs.
-class HeadlessHost final : public DocumentHost, public LineOwner {
-public:
-    HeadlessHost() {
-        EditorState().plainTextDefault = true;
-        // A load's progress dialog would be a window.
-        document_.loadProgressDelay = std::numeric_limits<int>::max();
-    }
-    ~HeadlessHost() {
-        for (TMathEditor* line : Lines())
-            line->SetOwner(nullptr);
-    }
-
-    LineColumn& Column() override { return column_; }
-    const std::vector<TMathEditor*>& Lines() const override { return column_.Lines(); }
-    TMathEditor* NewLine() override {
-        TMathEditor* line = column_.AddLine(*this);
-        StartLine(*line, DefaultLineFont, 0);
-        return line;
-    }
-    TMathEditor* CurrentLine() const override { return nullptr; }
-    QString Caption() const override { return caption_; }
-    void SetCaption(const QString& caption) override { caption_ = caption; }
-    // As the window's column takes the extent of the lines: new lines start that wide.
-    void FitToLines() override { column_.Widget()->resize(column_.Extent()); }
-    void FocusLine(TMathEditor&) override {}
-    void FocusFirstLine() override {}
-    void ShowMessage(const QString&) override {}
-    void ReportFailure(const QString&) override {}
-    QWidget* DialogParent() override { return &parent_; }
-    QSize ClientSize() const override { return DocumentSize(); }
-    DocumentFile& Document() override { return document_; }
-    RecoveryStore& Recovery() override { return recovery_; }
-
-    /// The client size the window takes for the lines when the screen does not limit it.
-    QSize DocumentSize() const {
-        const int lowest = std::max(1, SmallestWindow.height() - MenuBarRowHeight());
-        return column_.Extent().expandedTo({SmallestWindow.width(), lowest});
-    }
-
-    // The lines' reports, as the window's column takes them.
-    void HeightChanged(TMathEditor& line, int newHeight) override {
-        column_.MakeRoomFor(line, newHeight);
-    }
-    void WidthChanged(TMathEditor&, int newWidth) override {
-        column_.Widen(newWidth);
-        FitToLines();
-    }
-    void UpDown(TMathEditor&, unsigned short) override {}
-    void Entered(TMathEditor&) override {}
-    void Exited(TMathEditor&) override {}
-    void CaretMoved(TMathEditor&) override {}
-    void TextChanged(TMathEditor&) override {}
-
-private:
-    QWidget parent_;
-    LineColumn column_{parent_, parent_};
-    QString caption_ = "ZelmEditor";
-    DocumentFile document_{*this};
-    RecoveryStore recovery_{*this};
-};
 
 // What the export writes: a picture, a document of notes, or PDF pages (neither).
 struct ExportType {
