@@ -42,7 +42,6 @@ struct ProcessResult {
 };
 
 // With a ceiling, a run that would swallow the machine fails at once instead.
-// `home`, when given, is the user's home and holds every folder of the user's.
 ProcessResult Export(const QStringList& arguments, bool ceiling = false,
                      const QString& program = ZELM_EDITOR_BINARY, const QString& home = {}) {
     QProcess process;
@@ -52,14 +51,11 @@ ProcessResult Export(const QStringList& arguments, bool ceiling = false,
             ::setrlimit(RLIMIT_AS, &limit);
         });
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // As under cron or in a container: no display, no runtime folder.
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
+    // As under cron or in a container: no display, no runtime folder, the user's folders in HOME.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR",
+                             "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
         env.remove(name);
-    if (!home.isEmpty()) {
-        for (const char* name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
-            env.remove(name);
-        env.insert("HOME", home);
-    }
+    if (!home.isEmpty()) env.insert("HOME", home);
     process.setProcessEnvironment(env);
     process.start(program, arguments);
     if (!process.waitForFinished(60000)) return {};

@@ -1,6 +1,6 @@
-// A document host without a window that writes down each call its parts make, in order:
-// "caption meet", "fit", "focus first", "focus 2", "message File not found", "failure ...".
-// It starts, as a window does, with one blank line.
+// A document host without a window that writes down the calls its parts make, in order:
+// "caption meet", "fit", "focus first", "message File not found". It starts, as a window does,
+// with one blank line.
 #pragma once
 
 #include <QStringList>
@@ -24,12 +24,8 @@ public:
         HeadlessHost::FitToLines();
         calls << "fit";
     }
-    void FocusLine(TMathEditor& line) override {
-        calls << "focus " + QString::number(line.LineIndex());
-    }
     void FocusFirstLine() override { calls << "focus first"; }
     void ShowMessage(const QString& text) override { calls << "message " + text; }
-    void ReportFailure(const QString& text) override { calls << "failure " + text; }
 };
 
 } // namespace zelm::test
