@@ -35,13 +35,13 @@ void BM_Jpg40Lines(benchmark::State& state) {
     const QString document = folder.filePath("veertig.mds");
     WriteFileAtomically(document.toStdString(), bench::MakeDocument(40, 24));
     TBasisMath window(folder.path(), [](const QString&) {});
-    window.Load(document);
+    window.Document().Load(document);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     window.Pictures().desktopFolder = folder.filePath("Bureaublad");
     const QString old = QDir::currentPath();
     QDir::setCurrent(folder.path());
     for (auto _ : state)
-        window.MjpgClick();
+        window.Pictures().MjpgClick();
     QDir::setCurrent(old);
     state.counters["width"] = window.ClientSize().width();
     state.counters["height"] = window.ClientSize().height();

@@ -45,7 +45,7 @@ struct Setting {
         window = std::make_unique<TBasisMath>(folder.path(), [](const QString&) {});
         // The window is on the screen once the platform says so; until then Qt paints nothing.
         QApplication::processEvents();
-        window->Load(document);
+        window->Document().Load(document);
         Settle();
     }
 };
@@ -108,14 +108,14 @@ void BM_Save10000Lines(benchmark::State& state) {
     Setting& s = Shared();
     const QString target = s.folder.filePath("bewaard.mds");
     for (auto _ : state)
-        s.window->Save(target);
+        s.window->Document().Save(target);
     state.counters["lines"] = double(s.window->Lines().size());
 }
 
 void BM_Load10000Lines(benchmark::State& state) {
     Setting& s = Shared();
     for (auto _ : state) {
-        s.window->Load(s.document);
+        s.window->Document().Load(s.document);
         state.PauseTiming();
         Settle();
         state.ResumeTiming();
@@ -127,7 +127,7 @@ void BM_Load10000Lines(benchmark::State& state) {
 void BM_Load10000LinesSettled(benchmark::State& state) {
     Setting& s = Shared();
     for (auto _ : state) {
-        s.window->Load(s.document);
+        s.window->Document().Load(s.document);
         Settle();
     }
 }
@@ -135,7 +135,7 @@ void BM_Load10000LinesSettled(benchmark::State& state) {
 // The shared window with the document loaded anew, the lines that earlier runs added gone.
 Setting& FreshDocument() {
     Setting& s = Shared();
-    s.window->Load(s.document);
+    s.window->Document().Load(s.document);
     Settle();
     return s;
 }

@@ -14,7 +14,9 @@
 #include <optional>
 #include <thread>
 
-#include "app/MainWindow.h"
+#include "app/DocumentFile.h"
+#include "app/DocumentHost.h"
+#include "app/RecoveryStore.h"
 #include "files/FileIO.h"
 #include "files/SessionFolder.h"
 #include "platform/ErrorReport.h"
@@ -35,9 +37,9 @@ const QString LeftStateQuestion = "De vorige keer is ZelmEditor niet goed afgesl
 const QString Yes = "&Ja";
 const QString No = "&Nee";
 
-bool AskInBox(QWidget& parent, const QString& question) {
+bool AskInBox(QWidget* parent, const QString& question) {
     QMessageBox box(QMessageBox::Question, QApplication::applicationName(), question,
-                    QMessageBox::Yes | QMessageBox::No, &parent);
+                    QMessageBox::Yes | QMessageBox::No, parent);
     box.button(QMessageBox::Yes)->setText(Yes);
     box.button(QMessageBox::No)->setText(No);
     box.setDefaultButton(QMessageBox::Yes);
@@ -138,7 +140,7 @@ private:
     std::thread thread_;
 };
 
-CrashState::CrashState(TBasisMath& window) : window_(window), writer_(std::make_unique<Writer>()) {
+CrashState::CrashState(DocumentHost& host) : host_(host), writer_(std::make_unique<Writer>()) {
     timer_.setSingleShot(true);
     QObject::connect(&timer_, &QTimer::timeout, [this] { TimerFired(); });
 }
@@ -155,7 +157,7 @@ void CrashState::StartAtLaunch() {
 
 // The keystroke's share: a clock reading, and a timer started only by the first change.
 void CrashState::Changed() {
-    if (!tracking_ || window_.Document().Loading()) return;
+    if (!tracking_ || host_.Document().Loading()) return;
     lastChange_ = Clock::now();
     if (pending_) return;
     pending_ = true;
@@ -168,7 +170,7 @@ void CrashState::TimerFired() {
     const Clock::duration idleLeft = lastChange_ + idleDelay - now;
     const Clock::duration longestLeft = firstChange_ + longestDelay - now;
     // A load lets events in while it builds the lines: its document is not whole yet.
-    if (window_.Document().Loading()) {
+    if (host_.Document().Loading()) {
         timer_.start(idleDelay);
         return;
     }
@@ -184,11 +186,11 @@ void CrashState::TimerFired() {
 // only writes them.
 void CrashState::Store() {
     pending_ = false;
-    const QString folder = window_.Recovery().SessionPath();
+    const QString folder = host_.Recovery().SessionPath();
     if (folder.isEmpty()) return;
     bool cutLine = false;
-    std::string bytes = window_.Document().Encoded(cutLine);
-    writer_->Put(NativePath(folder + CrashStateName(window_.windowTitle())), std::move(bytes));
+    std::string bytes = host_.Document().Encoded(cutLine);
+    writer_->Put(NativePath(folder + CrashStateName(host_.Caption())), std::move(bytes));
 }
 
 void CrashState::Remove() {
@@ -204,7 +206,7 @@ void CrashState::Flush() {
 }
 
 QString CrashState::LeftState() const {
-    const std::string folder = NativePath(window_.HerstelDir);
+    const std::string folder = NativePath(host_.HerstelDir);
     for (const std::string& session : SessionFolder::List(folder)) {
         if (SessionFolder::Held(session)) continue;
         for (const std::string& name : ListFiles(session, StateExtension.toStdString())) {
@@ -232,7 +234,7 @@ void CrashState::OfferLeftState() {
     if (std::rename(NativePath(file).c_str(), NativePath(offered).c_str()) != 0) return;
     const QString question =
         LeftStateQuestion.arg(when.toString("d-M-yyyy"), when.toString("HH:mm"), caption);
-    const bool take = ask ? ask(question) : AskInBox(window_, question);
+    const bool take = ask ? ask(question) : AskInBox(host_.DialogParent(), question);
     if (take) Take(offered, caption);
 }
 
@@ -240,14 +242,10 @@ void CrashState::OfferLeftState() {
 // in under its own caption.
 void CrashState::Take(const QString& file, const QString& caption) {
     try {
-        window_.SaveHerstel();
-        window_.Document().LoadNamed(file, caption, window_.DocDir, false);
+        host_.Recovery().SaveHerstel();
+        host_.Document().LoadNamed(file, caption, host_.DocDir, false);
     } catch (const std::exception& error) {
-        const QString message = QString::fromLocal8Bit(error.what());
-        if (window_.showError)
-            window_.showError(message);
-        else
-            ShowMessageBox(&window_, message, true);
+        host_.ReportFailure(QString::fromLocal8Bit(error.what()));
     }
 }
 

@@ -13,7 +13,7 @@
 
 namespace zelm {
 
-class TBasisMath;
+class DocumentHost;
 
 /// The name a session folder gives its crash state: "Noodkopie-" + caption + ".wes".
 QString CrashStateName(const QString& caption);
@@ -24,7 +24,7 @@ class CrashState {
 public:
     using Clock = std::chrono::steady_clock;
 
-    explicit CrashState(TBasisMath& window);
+    explicit CrashState(DocumentHost& host);
     /// Waits for a write under way; the state on disk stays (only a clean close removes it).
     ~CrashState();
 
@@ -60,7 +60,7 @@ private:
     QString LeftState() const;
     void Take(const QString& file, const QString& caption);
 
-    TBasisMath& window_;
+    DocumentHost& host_;
     QTimer timer_;
     bool tracking_ = false;
     bool pending_ = false; ///< a change not yet stored

@@ -14,7 +14,10 @@
 #include <optional>
 #include <string>
 
-#include "app/MainWindow.h"
+#include "app/DocumentHost.h"
+#include "app/LineColumn.h"
+#include "app/RecoveryStore.h"
+#include "editor/LineEditor.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 #include "formula/Errors.h"
@@ -92,7 +95,7 @@ public:
     void accept() override {
         const QString chosen = selectedFiles().value(0);
         // A folder name still opens that folder inside the dialog.
-        if (QFileInfo(chosen).isDir() || TBasisMath::OpenDialogCanClose(chosen))
+        if (QFileInfo(chosen).isDir() || DocumentFile::OpenDialogCanClose(chosen))
             QFileDialog::accept();
     }
 };
@@ -125,7 +128,7 @@ void DocumentFile::Save(const QString& fileName) {
 }
 
 std::string DocumentFile::Encoded(bool& cutLine) const {
-    const std::vector<TMathEditor*>& lines = window_.Lines();
+    const std::vector<TMathEditor*>& lines = host_.Lines();
     DocumentWriter writer(lines.size());
     // Neighbouring lines nearly always share their font: its record is made once for them.
     TFontRecord font = FontToRecord(FontDesc{}, 0);
@@ -156,8 +159,8 @@ bool DocumentFile::Load(const QString& fileName) {
     // A damaged file without one line to read must not cost the user the lines on the screen.
     if (document.Damaged() && document.lines.empty()) throw ZelmError(DamageOf(document));
     const std::vector<TLineRecord>& records = document.lines;
-    TMathEditor* focused = window_.CurrentLine();
-    LineColumn& column = window_.column_;
+    TMathEditor* focused = host_.CurrentLine();
+    LineColumn& column = host_.Column();
     std::vector<TMathEditor*> previous = column.SetAside();
     std::optional<std::string> lineFailure;
     bool built = false;
@@ -165,21 +168,21 @@ bool DocumentFile::Load(const QString& fileName) {
         built = BuildLines(records, lineFailure);
     } catch (...) {
         // Nothing but a line's own failure is expected here; the lines made so far stay.
-        LineColumn::Discard(previous, window_);
-        window_.FitToLines();
-        window_.FocusFirstLine();
+        column.Discard(previous);
+        host_.FitToLines();
+        host_.FocusFirstLine();
         throw;
     }
     if (!built) {
         // The window keeps its width until the new lines are in: each new line takes it as the
         // width it reports beyond, as a line created in the full window does.
-        column.DiscardAll(window_);
+        column.DiscardAll();
         PutLinesBack(std::move(previous), focused);
         return false;
     }
-    LineColumn::Discard(previous, window_);
-    window_.FitToLines();
-    window_.FocusFirstLine(); // typing goes on in the document just loaded
+    column.Discard(previous);
+    host_.FitToLines();
+    host_.FocusFirstLine(); // typing goes on in the document just loaded
     // One message: the damage says more than a line's repairs that gave up.
     if (document.Damaged()) throw LineLoadError(DamageOf(document));
     if (lineFailure) throw LineLoadError(*lineFailure);
@@ -188,19 +191,19 @@ bool DocumentFile::Load(const QString& fileName) {
 
 bool DocumentFile::LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
                              bool storeStateFirst) {
-    QString& docDir = window_.DocDir;
-    const QString oldCaption = window_.windowTitle(), oldFolder = docDir;
+    QString& docDir = host_.DocDir;
+    const QString oldCaption = host_.Caption(), oldFolder = docDir;
     bool stored = false;
     const auto restore = [&] {
-        window_.setWindowTitle(oldCaption);
+        host_.SetCaption(oldCaption);
         docDir = oldFolder;
-        if (stored) window_.Recovery().FollowCaptionBack();
+        if (stored) host_.Recovery().FollowCaptionBack();
     };
-    window_.setWindowTitle(caption);
+    host_.SetCaption(caption);
     docDir = folder;
     try {
         if (storeStateFirst) {
-            window_.SaveHerstel();
+            host_.Recovery().SaveHerstel();
             stored = true;
         }
         if (Load(fileName)) return true;
@@ -215,7 +218,7 @@ bool DocumentFile::LoadNamed(const QString& fileName, const QString& caption, co
 }
 
 void DocumentFile::CheckRoomForLine() const {
-    if (int(window_.Lines().size()) >= LargestDocumentLines) throw ZelmError(NoRoomForLine);
+    if (int(host_.Lines().size()) >= LargestDocumentLines) throw ZelmError(NoRoomForLine);
 }
 
 // Makes a line for each record, with a progress dialog once this takes longer than a moment.
@@ -240,17 +243,17 @@ bool DocumentFile::BuildLines(const std::vector<TLineRecord>& records,
             lastUpdate = clock.elapsed();
         }
         if (progress && progress->wasCanceled()) return false;
-        TMathEditor& line = *window_.NewLine();
+        TMathEditor& line = *host_.NewLine();
         ApplyRecord(line, records[i], lineFailure);
-        window_.column_.ShowIfNearView(line);
+        host_.Column().ShowIfNearView(line);
         if (onLineLoaded) onLineLoaded(int(i) + 1);
     }
     return !(progress && progress->wasCanceled());
 }
 
 std::unique_ptr<QProgressDialog> DocumentFile::MakeProgressDialog(int lines) {
-    auto progress =
-        std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines, &window_);
+    auto progress = std::make_unique<QProgressDialog>("Document openen...", "Annuleren", 0, lines,
+                                                      host_.DialogParent());
     progress->setWindowModality(Qt::WindowModal);
     progress->setWindowTitle(QApplication::applicationName());
     progress->setMinimumWidth(ProgressWidth); // wide enough for the title
@@ -261,10 +264,10 @@ std::unique_ptr<QProgressDialog> DocumentFile::MakeProgressDialog(int lines) {
 }
 
 void DocumentFile::PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused) {
-    window_.column_.PutBack(std::move(previous));
-    window_.FitToLines();
-    window_.column_.ShowLinesNearView();
-    if (focused) window_.FocusLine(*focused);
+    host_.Column().PutBack(std::move(previous));
+    host_.FitToLines();
+    host_.Column().ShowLinesNearView();
+    if (focused) host_.FocusLine(*focused);
 }
 
 // The steps of one loaded line, in their order: the code string goes before the text because
@@ -290,10 +293,10 @@ void DocumentFile::ApplyRecord(TMathEditor& line, const TLineRecord& record,
 }
 
 void DocumentFile::MSaveClick() {
-    QString& docDir = window_.DocDir;
-    const QString proposed = docDir + window_.windowTitle() + DocumentExtension;
+    QString& docDir = host_.DocDir;
+    const QString proposed = docDir + host_.Caption() + DocumentExtension;
     const QString chosen =
-        chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(&window_, proposed);
+        chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(host_.DialogParent(), proposed);
     if (chosen.isEmpty()) return;
     docDir = FolderOf(chosen);
     // Saves killed halfway leave their temporary files beside the document.
@@ -303,9 +306,9 @@ void DocumentFile::MSaveClick() {
 }
 
 void DocumentFile::MLoadClick() {
-    const QString proposed = window_.DocDir + "*" + DocumentExtension;
+    const QString proposed = host_.DocDir + "*" + DocumentExtension;
     const QString chosen =
-        chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(&window_, proposed);
+        chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(host_.DialogParent(), proposed);
     if (chosen.isEmpty()) return;
     // The lines on the screen are stored first, under the new caption, where the next
     // "&Vorige" looks for them.
@@ -317,25 +320,25 @@ bool DocumentFile::OpenDialogCanClose(const QString& fileName) {
 }
 
 void DocumentFile::OpenCommandLineDocument(const QStringList& arguments) {
-    QString& docDir = window_.DocDir;
+    QString& docDir = host_.DocDir;
     const QString document = arguments.value(0);
     // Compared byte for byte: "x.MDS" is not a document.
     if (ExtensionOf(document) != DocumentExtension) {
-        docDir = window_.HerstelDir;
+        docDir = host_.HerstelDir;
         return;
     }
     docDir = FolderOf(document);
     try {
         if (!Load(document)) return;
     } catch (const LineLoadError& error) {
-        window_.showMessage_(
+        host_.ShowMessage(
             QString::fromLocal8Bit(error.what())); // the document is there all the same
     } catch (const std::exception& error) {
         // Start-up runs before the event loop, whose handler reports the other failures.
-        window_.showMessage_(QString::fromLocal8Bit(error.what()));
+        host_.ShowMessage(QString::fromLocal8Bit(error.what()));
         return;
     }
-    window_.setWindowTitle(CaptionOf(document));
+    host_.SetCaption(CaptionOf(document));
     LastDocument = document;
 }
 

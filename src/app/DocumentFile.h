@@ -18,7 +18,7 @@ class QProgressDialog;
 
 namespace zelm {
 
-class TBasisMath;
+class DocumentHost;
 class TMathEditor;
 
 /// The failure of a load that still put every line in place: a line's repairs gave up on the
@@ -30,7 +30,7 @@ public:
 
 class DocumentFile {
 public:
-    explicit DocumentFile(TBasisMath& window) : window_(window) {}
+    explicit DocumentFile(DocumentHost& host) : host_(host) {}
 
     /// The most lines a document may have (a line takes about 5 KB once on the screen).
     static constexpr int LargestDocumentLines = 20000;
@@ -81,7 +81,7 @@ private:
                      std::optional<std::string>& lineFailure);
     void PutLinesBack(std::vector<TMathEditor*> previous, TMathEditor* focused);
 
-    TBasisMath& window_;
+    DocumentHost& host_;
     bool loading_ = false;
 };
 

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,7 +9,7 @@
 #include <vector>
 
 #include "app/FormulaExchange.h"
-#include "app/MainWindow.h"
+#include "app/HeadlessHost.h"
 #include "app/PictureExport.h"
 #include "files/FileIO.h"
 #include "platform/Fonts.h"
@@ -80,11 +79,9 @@ int Export(int argc, char** argv, const QString& target, const QString& document
         Fail("onbekend formaat \"" + suffix + "\" (png, jpg, svg, pdf, emf, tex, html, md of mml)");
         return Misused;
     }
-    // The window's recovery folder goes to a folder of its own that is gone afterwards.
-    QTemporaryDir programDir;
-    TBasisMath window(programDir.path(), [](const QString&) {});
+    HeadlessHost host;
     try {
-        window.Load(document);
+        host.Document().Load(document);
     } catch (const std::exception& error) {
         Fail(document + ": " + QString::fromLocal8Bit(error.what()));
         return Failed;
@@ -92,10 +89,10 @@ int Export(int argc, char** argv, const QString& target, const QString& document
     try {
         WriteFileAtomically(NativePath(target), [&](const ByteSink& write) {
             if (type.picture)
-                WritePicture(*type.picture, ExportLinesOf(window.Lines()), window.DocumentSize(),
+                WritePicture(*type.picture, ExportLinesOf(host.Lines()), host.DocumentSize(),
                              write);
             else
-                WriteNotes(type.notes, window, QFileInfo(target).completeBaseName(), write);
+                WriteNotes(type.notes, host.Lines(), QFileInfo(target).completeBaseName(), write);
         });
     } catch (const std::exception& error) {
         Fail(target + ": niet geschreven: " + QString::fromLocal8Bit(error.what()));

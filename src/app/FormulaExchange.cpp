@@ -7,8 +7,9 @@
 #include <QMimeData>
 #include <algorithm>
 
-#include "app/MainWindow.h"
+#include "app/DocumentHost.h"
 #include "app/PictureExport.h"
+#include "editor/LineEditor.h"
 #include "exchange/MathWriters.h"
 #include "exchange/PasteFormula.h"
 #include "formula/Errors.h"
@@ -71,14 +72,14 @@ std::optional<ReadResult> ReadFormula(const QMimeData& data) {
     return ReadLatex(text.toStdString());
 }
 
-void WriteNotes(std::optional<NotesFormat> format, TBasisMath& window, const QString& title,
-                const ByteSink& write) {
-    if (!format) return WritePdfPages(ExportLinesOf(window.Lines()), write);
-    write(zelm::WriteNotes(*format, NoteLinesOf(window.Lines()), title.toStdString()));
+void WriteNotes(std::optional<NotesFormat> format, const std::vector<TMathEditor*>& lines,
+                const QString& title, const ByteSink& write) {
+    if (!format) return WritePdfPages(ExportLinesOf(lines), write);
+    write(zelm::WriteNotes(*format, NoteLinesOf(lines), title.toStdString()));
 }
 
 void FormulaExchange::KopieerFormuleClick() {
-    const TMathEditor* line = window_.CurrentLine();
+    const TMathEditor* line = host_.CurrentLine();
     if (!line) return;
     const MathLine& m = line->Line();
     const MathTree tree = BuildTree(m.Text(), m.Codes(), m.PlainText());
@@ -88,7 +89,7 @@ void FormulaExchange::KopieerFormuleClick() {
 }
 
 void FormulaExchange::PlakFormuleClick() {
-    TMathEditor* line = window_.CurrentLine();
+    TMathEditor* line = host_.CurrentLine();
     if (!line) return;
     const QMimeData* data = SystemClipboard().mimeData();
     const std::optional<ReadResult> read = data ? ReadFormula(*data) : std::nullopt;
@@ -103,13 +104,13 @@ void FormulaExchange::PlakFormuleClick() {
 
 void FormulaExchange::MLatexClick() {
     auto* data = new QMimeData;
-    data->setData("text/plain", Utf8(LatexLines(NoteLinesOf(window_.Lines()))));
+    data->setData("text/plain", Utf8(LatexLines(NoteLinesOf(host_.Lines()))));
     SystemClipboard().setMimeData(data);
 }
 
 void FormulaExchange::MMathMLClick() {
     const QByteArray document =
-        Utf8(zelm::WriteNotes(NotesFormat::MathML, NoteLinesOf(window_.Lines()), {}));
+        Utf8(zelm::WriteNotes(NotesFormat::MathML, NoteLinesOf(host_.Lines()), {}));
     auto* data = new QMimeData;
     // As text too: MathML is asked for where its source is wanted.
     data->setData("text/plain", document);
@@ -120,14 +121,14 @@ void FormulaExchange::MMathMLClick() {
 }
 
 void FormulaExchange::MExporterenClick() {
-    const QString suggested = window_.DocDir.isEmpty()
-                                  ? window_.windowTitle() + ".tex"
-                                  : QDir(window_.DocDir).filePath(window_.windowTitle() + ".tex");
+    const QString suggested = host_.DocDir.isEmpty()
+                                  ? host_.Caption() + ".tex"
+                                  : QDir(host_.DocDir).filePath(host_.Caption() + ".tex");
     QString path;
     if (chooseExportFile) {
         path = chooseExportFile(suggested);
     } else {
-        QFileDialog dialog(&window_, "Exporteren", suggested, ExportTypes);
+        QFileDialog dialog(host_.DialogParent(), "Exporteren", suggested, ExportTypes);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         // The name follows the chosen type; a name typed without a type takes it too.
         dialog.setDefaultSuffix("tex");
@@ -148,7 +149,7 @@ void FormulaExchange::MExporterenClick() {
             ("Onbekend type \"" + suffix + "\" (tex, html, md, mml of pdf)").toStdString());
     try {
         WriteFileAtomically(NativePath(path), [&](const ByteSink& write) {
-            WriteNotes(format, window_, QFileInfo(path).completeBaseName(), write);
+            WriteNotes(format, host_.Lines(), QFileInfo(path).completeBaseName(), write);
         });
     } catch (const std::exception& error) {
         throw ZelmError("Cannot create file \"" + path.toStdString() + "\". " + error.what());

@@ -17,7 +17,7 @@ class QMimeData;
 
 namespace zelm {
 
-class TBasisMath;
+class DocumentHost;
 class TMathEditor;
 
 /// The lines of a window in column order.
@@ -32,15 +32,15 @@ QMimeData* FormulaMimeData(const MathTree& tree);
 /// is a `<math>` element, else its text as LaTeX. Nothing when it holds none or is refused.
 std::optional<ReadResult> ReadFormula(const QMimeData& data);
 
-/// Hands the window's lines to `write` in `format`, or as A4 pages of PDF when there is none;
-/// `title` names an HTML page.
-void WriteNotes(std::optional<NotesFormat> format, TBasisMath& window, const QString& title,
-                const ByteSink& write);
+/// Hands `lines` to `write` in `format`, or as A4 pages of PDF when there is none; `title`
+/// names an HTML page.
+void WriteNotes(std::optional<NotesFormat> format, const std::vector<TMathEditor*>& lines,
+                const QString& title, const ByteSink& write);
 
 /// The formula commands of the main window.
 class FormulaExchange {
 public:
-    explicit FormulaExchange(TBasisMath& window) : window_(window) {}
+    explicit FormulaExchange(DocumentHost& host) : host_(host) {}
 
     /// "Kopiëren als formule" (Ctrl+Alt+C): the focused line's selection, or the whole line
     /// when nothing is selected, on the clipboard in the five flavours.
@@ -60,7 +60,7 @@ public:
     std::function<QString(const QString& suggested)> chooseExportFile;
 
 private:
-    TBasisMath& window_;
+    DocumentHost& host_;
 };
 
 } // namespace zelm

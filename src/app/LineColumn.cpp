@@ -23,13 +23,21 @@ int ScrolledToShow(int value, int extent, int from, int to) {
 
 } // namespace
 
+void StartLine(TMathEditor& line, const FontDesc& font, ColorRef color) {
+    line.SetFont(font, color);
+    line.SetPlainText(EditorState().plainTextDefault);
+    MathLine& m = line.Line();
+    m.Selstart = m.Seleinde = m.CaretPos = 1;
+    line.SetText(" ");
+}
+
 void PrefetchAhead(const std::vector<TMathEditor*>& lines, std::size_t k) {
     if (k + 2 * PrefetchDistance < lines.size())
         TMathEditor::PrefetchObject(lines[k + 2 * PrefetchDistance]);
     if (k + PrefetchDistance < lines.size()) lines[k + PrefetchDistance]->Prefetch();
 }
 
-LineColumn::LineColumn(QWidget& window, QObject& filter) : window_(window) {
+LineColumn::LineColumn(QWidget& window, QObject& filter) : window_(window), filter_(filter) {
     scroll_ = new QScrollArea(&window);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setWidgetResizable(false);
@@ -104,6 +112,23 @@ void LineColumn::Discard(std::vector<TMathEditor*>& lines, QObject& filter) {
         line->deleteLater();
     }
     lines.clear();
+}
+
+bool LineColumn::MakeRoomFor(const TMathEditor& line, int newHeight) {
+    const int i = IndexOf(line);
+    if (i < 0) return false;
+    ShiftFrom(std::size_t(i) + 1, newHeight - line.height(), 0);
+    return true;
+}
+
+void LineColumn::Widen(int width) {
+    int widest = width;
+    for (TMathEditor* l : lines_)
+        widest = std::max(widest, l->NeededWidth());
+    for (TMathEditor* l : lines_) {
+        l->resize(widest, l->height());
+        l->Line().ClientWidth = widest;
+    }
 }
 
 // Qt moves an opaque line in view by scrolling its pixels, and first looks through every other

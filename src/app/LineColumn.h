@@ -10,6 +10,8 @@
 #include <functional>
 #include <vector>
 
+#include "formula/Canvas.h"
+
 class QScrollArea;
 
 namespace zelm {
@@ -24,6 +26,13 @@ struct ColumnStretch {
         return w.y() < bottom && w.y() + std::max(w.height(), 1) > top;
     }
 };
+
+/// The font of a new window's lines.
+inline const FontDesc DefaultLineFont{"Tahoma", -16, 0, 400, 0, 0, 0, 1}; // default character set
+
+/// What every new line starts as: `font` in `color`, the default mode, and a blank with the
+/// caret behind it.
+void StartLine(TMathEditor& line, const FontDesc& font, ColorRef color);
 
 /// Asks ahead for the lines a pass over `lines` at index `k` reaches next.
 void PrefetchAhead(const std::vector<TMathEditor*>& lines, std::size_t k);
@@ -55,11 +64,17 @@ public:
     void PutBack(std::vector<TMathEditor*> lines);
     /// Hides the lines and destroys them once the present event is done; `lines` is emptied.
     static void Discard(std::vector<TMathEditor*>& lines, QObject& filter);
-    /// Discards the column's own lines.
-    void DiscardAll(QObject& filter) { Discard(lines_, filter); }
+    /// Discards lines set aside, or the column's own lines.
+    void Discard(std::vector<TMathEditor*>& lines) const { Discard(lines, filter_); }
+    void DiscardAll() { Discard(lines_, filter_); }
 
     /// Moves the lines from index `first` on by `dy` and adds `indexStep` to their LineIndex.
     void ShiftFrom(std::size_t first, int dy, int indexStep);
+    /// `line` is about to take `newHeight`: the lines below it move by the difference. False
+    /// for a line not in the column.
+    bool MakeRoomFor(const TMathEditor& line, int newHeight);
+    /// Every line as wide as the widest line needs, and at least `width`.
+    void Widen(int width);
     /// The extent of the lines: the widest line and the bottom of the lowest.
     QSize Extent() const;
     /// Shows each scroll bar exactly when the column does not fit that way.
@@ -87,6 +102,7 @@ private:
     QWidget* FocusWidget() const;
 
     QWidget& window_;
+    QObject& filter_;
     QScrollArea* scroll_ = nullptr;
     QWidget* column_ = nullptr;
     std::vector<TMathEditor*> lines_;

@@ -18,76 +18,79 @@ namespace zelm {
 void TBasisMath::CreateMainMenu() {
     auto* bar = new WrappingMenuBar(this);
     setMenuBar(bar);
-    auto command = [this](QAction* item, void (TBasisMath::*handler)()) {
-        connect(item, &QAction::triggered, this, [this, handler] { RunReportingFailure(handler); });
+    // An item runs the handler of the part that implements it.
+    auto command = [this](QAction* item, auto& part, auto handler) {
+        connect(item, &QAction::triggered, this,
+                [this, &part, handler] { RunReportingFailure([&] { (part.*handler)(); }); });
     };
 
     MSchrijven = bar->addMenu(QString::fromUtf8("&Kopiëren"));
     SetImageIndex(*MSchrijven->menuAction(), 0);
     Mjpg = MSchrijven->addAction("JPG");
     MSchrijven->setDefaultAction(Mjpg);
-    command(Mjpg, &TBasisMath::MjpgClick);
+    command(Mjpg, pictures_, &PictureExport::MjpgClick);
     MWMF = MSchrijven->addAction("Metafile");
-    command(MWMF, &TBasisMath::MWMFClick);
+    command(MWMF, pictures_, &PictureExport::MWMFClick);
     MLatex = MSchrijven->addAction("LaTeX");
-    command(MLatex, &TBasisMath::MLatexClick);
+    command(MLatex, formulas_, &FormulaExchange::MLatexClick);
     MMathML = MSchrijven->addAction("MathML");
-    command(MMathML, &TBasisMath::MMathMLClick);
+    command(MMathML, formulas_, &FormulaExchange::MMathMLClick);
     MExporteren = MSchrijven->addAction(QString::fromUtf8("Exporteren…"));
-    command(MExporteren, &TBasisMath::MExporterenClick);
+    command(MExporteren, formulas_, &FormulaExchange::MExporterenClick);
     // The formula commands act on the focused line, as the line menu's do; Ctrl+Alt with a
     // letter is no structure key of a line.
     auto lineCommand = [&](const QString& caption, QKeyCombination key,
-                           void (TBasisMath::*handler)()) {
+                           void (FormulaExchange::*handler)()) {
         auto* item = new QAction(caption, this);
         item->setShortcut(QKeySequence(key));
         item->setShortcutContext(Qt::WindowShortcut);
         addAction(item);
-        command(item, handler);
+        command(item, formulas_, handler);
         return item;
     };
-    KopieerFormule = lineCommand(QString::fromUtf8("Kopiëren als formule"),
-                                 Qt::CTRL | Qt::ALT | Qt::Key_C, &TBasisMath::KopieerFormuleClick);
+    KopieerFormule =
+        lineCommand(QString::fromUtf8("Kopiëren als formule"), Qt::CTRL | Qt::ALT | Qt::Key_C,
+                    &FormulaExchange::KopieerFormuleClick);
     PlakFormule = lineCommand("Plakken als formule", Qt::CTRL | Qt::ALT | Qt::Key_V,
-                              &TBasisMath::PlakFormuleClick);
+                              &FormulaExchange::PlakFormuleClick);
 
     // Bar items without a submenu run their command directly.
     MSave = bar->addAction("Op&slaan");
     SetImageIndex(*MSave, 1);
-    command(MSave, &TBasisMath::MSaveClick);
+    command(MSave, document_, &DocumentFile::MSaveClick);
     MLoad = bar->addAction("&Openen");
     SetImageIndex(*MLoad, 1);
-    command(MLoad, &TBasisMath::MLoadClick);
+    command(MLoad, document_, &DocumentFile::MLoadClick);
     MPrint = bar->addAction("&Print");
     SetImageIndex(*MPrint, 4);
-    command(MPrint, &TBasisMath::MPrintClick);
+    command(MPrint, pictures_, &PictureExport::MPrintClick);
 
     MDocument = bar->addMenu("&Alles");
     SetImageIndex(*MDocument->menuAction(), 3);
     Font1 = MDocument->addAction("Font");
-    command(Font1, &TBasisMath::Font1Click);
+    command(Font1, *this, &TBasisMath::Font1Click);
     plText = MDocument->addAction("PlainText");
     plText->setCheckable(true); // toggles itself before its handler reads it
     plText->setChecked(true);
-    command(plText, &TBasisMath::plTextClick);
+    command(plText, *this, &TBasisMath::plTextClick);
     Nieuw1 = MDocument->addAction("Nieuw");
-    command(Nieuw1, &TBasisMath::Alleswissen1Click);
+    command(Nieuw1, *this, &TBasisMath::Alleswissen1Click);
 
     Herstel1 = bar->addMenu("&Herstel");
     mVorige = Herstel1->addAction("&Vorige");
     mVorige->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    command(mVorige, &TBasisMath::Herstel1Click);
+    command(mVorige, recovery_, &RecoveryStore::Herstel1Click);
     Herstel1->setDefaultAction(mVorige);
     mterug = Herstel1->addAction("&Terug");
     mterug->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
-    command(mterug, &TBasisMath::mterugClick);
+    command(mterug, recovery_, &RecoveryStore::mterugClick);
     mVorigeSessies = Herstel1->addAction(QString::fromUtf8("Vorige sessies…"));
-    command(mVorigeSessies, &TBasisMath::VorigeSessiesClick);
+    command(mVorigeSessies, recovery_, &RecoveryStore::VorigeSessiesClick);
 
     MWattsApp = bar->addAction("&WhatsAppWeb");
-    command(MWattsApp, &TBasisMath::MWattsAppClick);
+    command(MWattsApp, pictures_, &PictureExport::MWattsAppClick);
     Instellingen1 = bar->addAction("&Instellingen");
-    command(Instellingen1, &TBasisMath::Instellingen1Click);
+    command(Instellingen1, *this, &TBasisMath::Instellingen1Click);
     Instellingen1->setEnabled(OptiesVenster != nullptr);
 
     for (QAction* item : {MSchrijven->menuAction(), MSave, MLoad, MPrint, MDocument->menuAction(),
@@ -103,10 +106,10 @@ void TBasisMath::CreatePopupMenu2() {
     PopupMenu2->setAccessibleName("Venstermenu");
     Alleswissen1 = PopupMenu2->addAction("Alles wissen");
     connect(Alleswissen1, &QAction::triggered, this,
-            [this] { RunReportingFailure(&TBasisMath::Alleswissen1Click); });
+            [this] { RunReportingFailure([this] { Alleswissen1Click(); }); });
     Nieuweregel1 = PopupMenu2->addAction("Nieuweregel");
     connect(Nieuweregel1, &QAction::triggered, this,
-            [this] { RunReportingFailure(&TBasisMath::Nieuweregel1Click); });
+            [this] { RunReportingFailure([this] { Nieuweregel1Click(); }); });
 }
 
 // The bar and the line menu draw their owner-drawn items through the menu style; every menu
@@ -148,16 +151,15 @@ void TBasisMath::contextMenuEvent(QContextMenuEvent* e) {
 
 // A menu command runs inside Qt's menu and shortcut machinery, which an exception must not
 // cross; its failure is reported here and the program goes on.
-void TBasisMath::RunReportingFailure(void (TBasisMath::*command)()) {
+void TBasisMath::RunReportingFailure(const std::function<void()>& command) {
     try {
-        (this->*command)();
+        command();
     } catch (const std::exception& error) {
-        ReportFailure(error);
+        ReportFailure(QString::fromLocal8Bit(error.what()));
     }
 }
 
-void TBasisMath::ReportFailure(const std::exception& error) {
-    const QString message = QString::fromLocal8Bit(error.what());
+void TBasisMath::ReportFailure(const QString& message) {
     if (showError)
         showError(message);
     else

@@ -53,7 +53,7 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
         showMessage_ = [this](const QString& text) { ShowMessageBox(this, text); };
     }
     setWindowTitle("ZelmEditor");
-    setMinimumSize(400, 200);
+    setMinimumSize(SmallestWindow);
     move(DesignedPosition);
 
     setCentralWidget(column_.Scroll());
@@ -117,13 +117,9 @@ TMathEditor* TBasisMath::NewLine() {
     TMathEditor* line = column_.AddLine(*this);
     line->SetSprites(&sprites_);
     line->setFocusPolicy(Qt::ClickFocus); // Tabstop False
-    line->SetFont(WindowFont, WindowFontColor);
     line->popupmenu = PopupMenu1;
-    line->SetPlainText(EditorState().plainTextDefault);
     line->installEventFilter(this); // hints and the key preview
-    MathLine& m = line->Line();
-    m.Selstart = m.Seleinde = m.CaretPos = 1;
-    line->SetText(" ");
+    StartLine(*line, WindowFont, WindowFontColor);
     return line;
 }
 
@@ -133,9 +129,7 @@ TMathEditor* TBasisMath::CurrentLine() const {
 }
 
 void TBasisMath::Autoresize(TMathEditor& editor, int newHeight) {
-    const int i = column_.IndexOf(editor);
-    if (i < 0) return;
-    column_.ShiftFrom(std::size_t(i) + 1, newHeight - editor.height(), 0);
+    if (!column_.MakeRoomFor(editor, newHeight)) return;
     // The line takes its new height right after this report; fit the window once it has, once
     // for all the reports that come in before then (a load reports every line).
     if (fitPending_) return;
@@ -151,13 +145,7 @@ void TBasisMath::Autoresize(TMathEditor& editor, int newHeight) {
 
 void TBasisMath::Widthresize(TMathEditor& editor, int newWidth) {
     if (editor.Text().size() > 250) QApplication::beep();
-    int widest = newWidth;
-    for (TMathEditor* l : Lines())
-        widest = std::max(widest, l->NeededWidth());
-    for (TMathEditor* l : Lines()) {
-        l->resize(widest, l->height());
-        l->Line().ClientWidth = widest;
-    }
+    column_.Widen(newWidth);
     FitToLines();
 }
 
@@ -298,10 +286,10 @@ void TBasisMath::closeEvent(QCloseEvent* e) {
     // Closing never asks and is never refused: a state that cannot be stored is reported and
     // the window closes all the same.
     try {
-        FormClose();
+        recovery_.FormClose();
         crash_.Remove(); // only once the closing state is stored
     } catch (const std::exception& error) {
-        ReportFailure(error);
+        ReportFailure(QString::fromLocal8Bit(error.what()));
     }
     QMainWindow::closeEvent(e);
 }

@@ -14,6 +14,7 @@
 
 #include "app/CrashState.h"
 #include "app/DocumentFile.h"
+#include "app/DocumentHost.h"
 #include "app/FormulaExchange.h"
 #include "app/LineColumn.h"
 #include "app/PictureExport.h"
@@ -34,7 +35,7 @@ namespace zelm {
 class MenuStyle;
 class TOptiesVenster;
 
-class TBasisMath : public QMainWindow, public LineOwner {
+class TBasisMath final : public QMainWindow, public LineOwner, public DocumentHost {
     Q_OBJECT
 public:
     /// `programDir` is the folder of the program file (the recovery folder goes there);
@@ -47,12 +48,27 @@ public:
 
     /// Creates a line at the bottom of the column with the window's defaults.
     TMathEditor* CreateEd();
-    /// The lines in column order.
-    const std::vector<TMathEditor*>& Lines() const { return column_.Lines(); }
-    /// The line with the keyboard focus, or nullptr.
-    TMathEditor* CurrentLine() const;
+    // The calls of DocumentHost, for the window's parts.
+    LineColumn& Column() override { return column_; }
+    const std::vector<TMathEditor*>& Lines() const override { return column_.Lines(); }
+    /// A line as CreateEd makes it, not yet shown: its caller places it, then shows it.
+    TMathEditor* NewLine() override;
+    TMathEditor* CurrentLine() const override;
+    /// The window's title.
+    QString Caption() const override { return windowTitle(); }
+    void SetCaption(const QString& caption) override { setWindowTitle(caption); }
+    void FitToLines() override;
     /// Gives `line` the focus, showing it first when it lies far out of view.
-    void FocusLine(TMathEditor& line);
+    void FocusLine(TMathEditor& line) override;
+    void FocusFirstLine() override;
+    void ShowMessage(const QString& text) override { showMessage_(text); }
+    /// The message of a failed menu command (the application's error report).
+    void ReportFailure(const QString& text) override;
+    QWidget* DialogParent() override { return this; }
+    /// The client area below the menu bar.
+    QSize ClientSize() const override;
+    DocumentFile& Document() override { return document_; }
+    RecoveryStore& Recovery() override { return recovery_; }
 
     // Handlers of the lines' events, and the calls of LineOwner that reach them.
     void Autoresize(TMathEditor& editor, int newHeight);
@@ -74,11 +90,8 @@ public:
     /// A help request: shows the help window; the platform's help is never asked.
     bool FormHelp();
 
-    QString HerstelDir;
-    QString DocDir;
-    int HerstelNummer = 0;
     /// The window's font for new lines, and its colour.
-    FontDesc WindowFont{"Tahoma", -16, 0, 400, 0, 0, 0, 1}; // default character set (1)
+    FontDesc WindowFont = DefaultLineFont;
     ColorRef WindowFontColor = 0;
     /// Shows the help window; set by start-up once the help window exists.
     std::function<void()> showHelp;
@@ -92,40 +105,15 @@ public:
     /// The key preview: sees every key down before the focused line. Sets `key` to 0 when it
     /// consumed the key.
     void FormKeyDown(TMathEditor& current, int& key, ShiftState shift);
-    // The document file, the recovery store and the picture commands are parts of their own;
-    // their handlers are reached here as well.
-    DocumentFile& Document() { return document_; }
-    RecoveryStore& Recovery() { return recovery_; }
+    // The document file, the recovery store, the crash state and the picture and formula
+    // commands are parts of their own; the menu binds to their handlers.
     PictureExport& Pictures() { return pictures_; }
     FormulaExchange& Formulas() { return formulas_; }
     CrashState& Crash() { return crash_; }
     static constexpr int LargestDocumentLines = DocumentFile::LargestDocumentLines;
-    void Save(const QString& fileName) { document_.Save(fileName); }
-    bool Load(const QString& fileName) { return document_.Load(fileName); }
+    /// The steps of a split or a join that the document file and the recovery store take.
     void CheckRoomForLine() const { document_.CheckRoomForLine(); }
-    void MSaveClick() { document_.MSaveClick(); }
-    void MLoadClick() { document_.MLoadClick(); }
-    static bool OpenDialogCanClose(const QString& fileName) {
-        return DocumentFile::OpenDialogCanClose(fileName);
-    }
-    QString HerstelFileName(int n) const { return recovery_.HerstelFileName(n); }
     void SaveHerstel() { recovery_.SaveHerstel(); }
-    void Herstel1Click() { recovery_.Herstel1Click(); }
-    void mterugClick() { recovery_.mterugClick(); }
-    void VorigeSessiesClick() { recovery_.VorigeSessiesClick(); }
-    static void ClearDir(const QString& folder, const QString& keep = {}) {
-        RecoveryStore::ClearDir(folder, keep);
-    }
-    void FormClose() { recovery_.FormClose(); }
-    void MjpgClick() { pictures_.MjpgClick(); }
-    void MWMFClick() { pictures_.MWMFClick(); }
-    void MPrintClick() { pictures_.MPrintClick(); }
-    void MWattsAppClick() { pictures_.MWattsAppClick(); }
-    void KopieerFormuleClick() { formulas_.KopieerFormuleClick(); }
-    void PlakFormuleClick() { formulas_.PlakFormuleClick(); }
-    void MLatexClick() { formulas_.MLatexClick(); }
-    void MMathMLClick() { formulas_.MMathMLClick(); }
-    void MExporterenClick() { formulas_.MExporterenClick(); }
     /// Shows the message of a failed menu command (the application's error report).
     std::function<void(const QString&)> showError;
     QAction* MSave = nullptr;
@@ -134,8 +122,6 @@ public:
     QAction* mVorige = nullptr;
     QAction* mterug = nullptr;
     QAction* mVorigeSessies = nullptr;
-    /// The client area below the menu bar.
-    QSize ClientSize() const;
     /// The client size the window takes for its lines when the screen does not limit it.
     QSize DocumentSize() const;
 
@@ -182,8 +168,7 @@ public:
 
 private:
     void CreateMainMenu();
-    void RunReportingFailure(void (TBasisMath::*command)());
-    void ReportFailure(const std::exception& error);
+    void RunReportingFailure(const std::function<void()>& command);
 
 public:
     // The line menu and its commands, on the line that has the focus.
@@ -214,14 +199,9 @@ protected:
 
 private:
     void FormCreate();
-    /// A line as CreateEd makes it, not yet shown: its caller places it, then shows it.
-    TMathEditor* NewLine();
-    void FitToLines();
     bool fitPending_ = false; ///< a refit is queued
     /// The height the menu bar takes in a window `width` wide.
     int MenuBarHeight(int width) const;
-    /// Gives the first line the focus, as at start-up.
-    void FocusFirstLine();
     void CreatePopupMenu1();
     void CreatePopupMenu2();
     void StyleMenus();
@@ -237,8 +217,6 @@ private:
     PictureExport pictures_{*this};
     FormulaExchange formulas_{*this};
     CrashState crash_{*this};
-    // The document file builds the column anew and reports on the window's behalf.
-    friend class DocumentFile;
 };
 
 } // namespace zelm

@@ -46,7 +46,7 @@ void TBasisMath::plTextClick() {
 
 void TBasisMath::Alleswissen1Click() {
     SaveHerstel();
-    column_.DiscardAll(*this);
+    column_.DiscardAll();
     TMathEditor* line = CreateEd();
     FitToLines();
     FocusLine(*line);

@@ -21,7 +21,8 @@
 #include <cmath>
 #include <exception>
 
-#include "app/MainWindow.h"
+#include "app/DocumentHost.h"
+#include "editor/LineEditor.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 #include "formula/Errors.h"
@@ -348,8 +349,8 @@ QString PictureExport::SaveToDesktop(const QString& name) const {
 }
 
 void PictureExport::MjpgClick() {
-    const QImage picture = RenderPicture(ExportLinesOf(window_.Lines()), window_.ClientSize());
-    WritePictureFile(SaveToDesktop(window_.windowTitle() + ".jpg"), JpegBytes(picture));
+    const QImage picture = RenderPicture(ExportLinesOf(host_.Lines()), host_.ClientSize());
+    WritePictureFile(SaveToDesktop(host_.Caption() + ".jpg"), JpegBytes(picture));
     WritePictureFile(QDir::current().filePath(BitmapName), BmpBytes(picture));
     auto* data = new QMimeData;
     data->setImageData(picture);
@@ -359,8 +360,8 @@ void PictureExport::MjpgClick() {
 }
 
 void PictureExport::MWMFClick() {
-    const std::vector<ExportLine> lines = ExportLinesOf(window_.Lines());
-    const QSize size = window_.ClientSize();
+    const std::vector<ExportLine> lines = ExportLinesOf(host_.Lines());
+    const QSize size = host_.ClientSize();
     CheckWholePicture(size, "PNG", PngStream::MaxSide);
     const QByteArray metafile = MetafileBytes(lines, size);
     WritePictureFile(SaveToDesktop(MetafileName), metafile);
@@ -378,18 +379,18 @@ void PictureExport::MWMFClick() {
 
 void PictureExport::MPrintClick() {
     QPrinter printer(QPrinter::HighResolution);
-    const bool chosen = choosePrinter
-                            ? choosePrinter(printer)
-                            : QPrintDialog(&printer, &window_).exec() == QDialog::Accepted;
+    const bool chosen =
+        choosePrinter ? choosePrinter(printer)
+                      : QPrintDialog(&printer, host_.DialogParent()).exec() == QDialog::Accepted;
     if (!chosen) return;
     QPainter painter;
     if (!painter.begin(&printer)) throw ZelmError("Printer selected is not valid");
     {
         QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
         const int dpi = printer.resolution();
-        PrintLines(canvas, ExportLinesOf(window_.Lines()),
+        PrintLines(canvas, ExportLinesOf(host_.Lines()),
                    printer.pageRect(QPrinter::DevicePixel).width(),
-                   PrinterScale(dpi, window_.logicalDpiY()), dpi);
+                   PrinterScale(dpi, host_.DialogParent()->logicalDpiY()), dpi);
     }
     painter.end();
 }

@@ -21,7 +21,7 @@ class QPrinter;
 namespace zelm {
 
 class TMathEditor;
-class TBasisMath;
+class DocumentHost;
 
 /// One line as the pictures and the printed page draw it.
 struct ExportLine {
@@ -102,7 +102,7 @@ QString FindWhatsApp(const QString& currentDir, const QString& dataDir);
 /// The picture commands of the main window.
 class PictureExport {
 public:
-    explicit PictureExport(TBasisMath& window) : window_(window) {}
+    explicit PictureExport(DocumentHost& host) : host_(host) {}
 
     /// "JPG": the lines on a white picture of the client size, as caption + ".jpg" on the
     /// desktop, "tt.bmp" in the working folder and on the clipboard.
@@ -125,7 +125,7 @@ public:
     std::function<void(const QUrl&)> openUrl;
 
 private:
-    TBasisMath& window_;
+    DocumentHost& host_;
 };
 
 } // namespace zelm

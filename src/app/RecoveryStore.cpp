@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <exception>
 
-#include "app/MainWindow.h"
+#include "app/DocumentFile.h"
+#include "app/DocumentHost.h"
 #include "app/SessionsDialog.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
@@ -98,7 +99,7 @@ QString FirstLineOf(const QString& state) {
 
 } // namespace
 
-RecoveryStore::RecoveryStore(TBasisMath& window) : window_(window) {}
+RecoveryStore::RecoveryStore(DocumentHost& host) : host_(host) {}
 
 RecoveryStore::~RecoveryStore() = default;
 // The recovery folder lives next to the program; a program folder we may not write to (a
@@ -107,7 +108,7 @@ RecoveryStore::~RecoveryStore() = default;
 // every user, even where one of them (root) may write there.
 void RecoveryStore::MakeRecoveryFolder(const QString& programDir,
                                        const std::function<void(const QString&)>& showMessage) {
-    QString& herstelDir = window_.HerstelDir;
+    QString& herstelDir = host_.HerstelDir;
     const QString beside = QDir(programDir).absolutePath() + "/Herstel/";
     const QString perUser =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Herstel/";
@@ -129,8 +130,8 @@ void RecoveryStore::MakeRecoveryFolder(const QString& programDir,
 }
 
 void RecoveryStore::ClaimFolder() {
-    herstelClaim_ = std::make_unique<FolderClaim>(NativePath(window_.HerstelDir));
-    session_ = std::make_unique<SessionFolder>(NativePath(window_.HerstelDir));
+    herstelClaim_ = std::make_unique<FolderClaim>(NativePath(host_.HerstelDir));
+    session_ = std::make_unique<SessionFolder>(NativePath(host_.HerstelDir));
     sessionName_ = QDir(SessionPath()).dirName();
     if (SessionPath().isEmpty()) sessionName_.clear();
 }
@@ -144,42 +145,42 @@ QString RecoveryStore::SessionPath() const {
 // a recovery folder that went away fails the save as any other file would. Without a session
 // folder they go into the recovery folder itself.
 QString RecoveryStore::StateFolder() const {
-    if (sessionName_.isEmpty()) return window_.HerstelDir;
-    return window_.HerstelDir + SessionsFolderName + "/" + sessionName_ + "/";
+    if (sessionName_.isEmpty()) return host_.HerstelDir;
+    return host_.HerstelDir + SessionsFolderName + "/" + sessionName_ + "/";
 }
 
 QString RecoveryStore::HerstelFileName(int n) const {
-    return StateFolder() + window_.windowTitle() + QString::number(n) + RecoveryExtension;
+    return StateFolder() + host_.Caption() + QString::number(n) + RecoveryExtension;
 }
 
 QString RecoveryStore::ClosingFileName() const {
-    return window_.HerstelDir + window_.windowTitle() + "0" + RecoveryExtension;
+    return host_.HerstelDir + host_.Caption() + "0" + RecoveryExtension;
 }
 
 void RecoveryStore::SaveHerstel() {
     // The counter moves only once the state is safely on disk; a failure stops the caller.
-    int& nummer = window_.HerstelNummer;
+    int& nummer = host_.HerstelNummer;
     const QString name = HerstelFileName(nummer);
-    window_.Save(name);
+    host_.Document().Save(name);
     writtenStates_.insert(name);
     lastStored_ = name;
-    if (firstCaption_.isEmpty()) firstCaption_ = window_.windowTitle();
+    if (firstCaption_.isEmpty()) firstCaption_ = host_.Caption();
     ++nummer;
 }
 
 void RecoveryStore::FollowCaptionBack() {
-    const QString name = HerstelFileName(window_.HerstelNummer - 1);
+    const QString name = HerstelFileName(host_.HerstelNummer - 1);
     if (lastStored_.isEmpty() || lastStored_ == name) return;
     if (std::rename(NativePath(lastStored_).c_str(), NativePath(name).c_str()) != 0) return;
     writtenStates_.erase(lastStored_);
     writtenStates_.insert(name);
     lastStored_ = name;
-    if (writtenStates_.size() == 1) firstCaption_ = window_.windowTitle();
+    if (writtenStates_.size() == 1) firstCaption_ = host_.Caption();
 }
 
 // The newest state closing left in the recovery folder: that of the instance closed last.
 QString RecoveryStore::NewestClosingState() const {
-    const QString& herstelDir = window_.HerstelDir;
+    const QString& herstelDir = host_.HerstelDir;
     QString newest;
     QDateTime newestTime;
     for (const QString& name : StatesIn(herstelDir)) {
@@ -193,36 +194,36 @@ QString RecoveryStore::NewestClosingState() const {
 }
 
 void RecoveryStore::Herstel1Click() {
-    int& nummer = window_.HerstelNummer;
+    int& nummer = host_.HerstelNummer;
     if (nummer > 0) {
         SaveHerstel(); // the present state, so that "&Terug" can come back to it
         nummer -= 2;
-        if (!window_.Load(HerstelFileName(nummer))) nummer += 2; // cancelled
+        if (!host_.Document().Load(HerstelFileName(nummer))) nummer += 2; // cancelled
         return;
     }
     // Past this run's first state: the state the previous session of that caption left on
     // closing; at the start of a run, that of the window's caption, else the one left by the
     // instance closed last.
-    const QString caption = firstCaption_.isEmpty() ? window_.windowTitle() : firstCaption_;
-    QString state = window_.HerstelDir + caption + "0" + RecoveryExtension;
+    const QString caption = firstCaption_.isEmpty() ? host_.Caption() : firstCaption_;
+    QString state = host_.HerstelDir + caption + "0" + RecoveryExtension;
     if (!FileExists(NativePath(state))) state = NewestClosingState();
     if (state.isEmpty()) return;
     const QString name = QFileInfo(state).fileName();
-    window_.Document().LoadNamed(state, name.chopped(std::min(ClosingSuffixLength, name.size())),
-                                 window_.DocDir, false);
+    host_.Document().LoadNamed(state, name.chopped(std::min(ClosingSuffixLength, name.size())),
+                               host_.DocDir, false);
 }
 
 void RecoveryStore::mterugClick() {
-    int& nummer = window_.HerstelNummer;
+    int& nummer = host_.HerstelNummer;
     const QString next = HerstelFileName(nummer + 1);
     if (!FileExists(NativePath(next))) return;
     ++nummer;
-    if (!window_.Load(next)) --nummer; // cancelled
+    if (!host_.Document().Load(next)) --nummer; // cancelled
 }
 
 std::vector<PreviousSession> RecoveryStore::PreviousSessions() const {
     std::vector<PreviousSession> sessions;
-    for (const std::string& folder : SessionFolder::List(NativePath(window_.HerstelDir))) {
+    for (const std::string& folder : SessionFolder::List(NativePath(host_.HerstelDir))) {
         const QString session = DecodeFileName(folder);
         for (const QString& name : StatesIn(session)) {
             if (!name.startsWith(ClosingPrefix)) continue;
@@ -241,10 +242,11 @@ void RecoveryStore::VorigeSessiesClick() {
     QStringList rows;
     for (const PreviousSession& s : sessions)
         rows << s.closed.toString("d-M-yyyy HH:mm") + "   " + s.caption + "   " + s.firstLine;
-    const int chosen = chooseSession ? chooseSession(rows) : ChooseSession(&window_, rows);
+    const int chosen =
+        chooseSession ? chooseSession(rows) : ChooseSession(host_.DialogParent(), rows);
     if (chosen < 0 || chosen >= int(sessions.size())) return;
     const PreviousSession& s = sessions[std::size_t(chosen)];
-    window_.Document().LoadNamed(s.state, s.caption, window_.DocDir, true);
+    host_.Document().LoadNamed(s.state, s.caption, host_.DocDir, true);
 }
 
 void RecoveryStore::ClearDir(const QString& folder, const QString& keep) {
@@ -255,7 +257,7 @@ void RecoveryStore::ClearDir(const QString& folder, const QString& keep) {
 // states go. A closing save that fails thus keeps every earlier state. Nothing another
 // instance wrote is touched, running or not: other captions' closing states stay.
 void RecoveryStore::FormClose() {
-    window_.Save(ClosingFileName());
+    host_.Document().Save(ClosingFileName());
     KeepClosingInSession();
     RemoveOwnStates();
 }
@@ -265,8 +267,8 @@ void RecoveryStore::FormClose() {
 void RecoveryStore::KeepClosingInSession() {
     if (sessionName_.isEmpty()) return;
     const QString folder = StateFolder();
-    window_.Save(folder + ClosingPrefix + window_.windowTitle() + RecoveryExtension);
-    const QString document = window_.Document().LastDocument;
+    host_.Document().Save(folder + ClosingPrefix + host_.Caption() + RecoveryExtension);
+    const QString document = host_.Document().LastDocument;
     WriteFileAtomically(NativePath(folder + DocumentNote),
                         document.isEmpty() ? std::string()
                                            : NativePath(QFileInfo(document).absoluteFilePath()));
@@ -286,7 +288,7 @@ void RecoveryStore::RemoveOwnStates() {
 // before its first crash state) from its start.
 void RecoveryStore::PruneSessions(std::time_t now) {
     int closings = 0;
-    for (const std::string& folder : SessionFolder::List(NativePath(window_.HerstelDir))) {
+    for (const std::string& folder : SessionFolder::List(NativePath(host_.HerstelDir))) {
         if (SessionFolder::Held(folder)) continue;
         const QString session = DecodeFileName(folder);
         const QStringList states = StatesIn(session);
@@ -312,7 +314,7 @@ void RecoveryStore::PruneSessions(std::time_t now) {
 // as such instead.
 void RecoveryStore::AnnounceUnsavedWork(const std::function<void(const QString&)>& showMessage) {
     QString last;
-    for (const std::string& folder : SessionFolder::List(NativePath(window_.HerstelDir)))
+    for (const std::string& folder : SessionFolder::List(NativePath(host_.HerstelDir)))
         if (!SessionFolder::Held(folder)) {
             last = DecodeFileName(folder);
             break;

@@ -14,7 +14,7 @@
 
 namespace zelm {
 
-class TBasisMath;
+class DocumentHost;
 class FolderClaim;
 class SessionFolder;
 
@@ -28,7 +28,7 @@ struct PreviousSession {
 
 class RecoveryStore {
 public:
-    explicit RecoveryStore(TBasisMath& window);
+    explicit RecoveryStore(DocumentHost& host);
     ~RecoveryStore();
 
     /// Finds or makes the recovery folder (HerstelDir) for a program in `programDir`; a folder
@@ -85,7 +85,7 @@ private:
     void KeepClosingInSession();
     void RemoveOwnStates();
 
-    TBasisMath& window_;
+    DocumentHost& host_;
     std::unique_ptr<FolderClaim> herstelClaim_;
     std::unique_ptr<SessionFolder> session_;
     /// The session folder's name below HerstelDir + "Sessies/"; empty without one.

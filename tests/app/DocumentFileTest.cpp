@@ -22,6 +22,7 @@
 #include "formula/Errors.h"
 #include "formula/FormulaText.h"
 #include "support/FixedLines.h"
+#include "support/RecordingHost.h"
 
 namespace zelm {
 namespace {
@@ -51,9 +52,9 @@ protected:
         window_ = Open();
     }
 
-    std::unique_ptr<TBasisMath> Open(QStringList arguments = {}) {
-        return std::make_unique<TBasisMath>(
-            programDir_.path(), [this](const QString& m) { messages_ << m; }, arguments);
+    std::unique_ptr<TBasisMath> Open() {
+        return std::make_unique<TBasisMath>(programDir_.path(),
+                                            [this](const QString& m) { messages_ << m; });
     }
 
     QString Path(const QString& name) const { return programDir_.filePath(name); }
@@ -99,11 +100,11 @@ TEST_F(DocumentFileTest, ThreeLinesMakeThreeRecordsAndComeBackAsTheyWere) {
     MakeThreeLines();
     ASSERT_EQ(window_->Lines()[1]->Line().Codes(), "\x13"); // "sin" was recognised
     const std::vector<StoredLine> saved = Snapshot(*window_);
-    window_->Save(Path("drie.mds"));
+    window_->Document().Save(Path("drie.mds"));
     EXPECT_EQ(QFileInfo(Path("drie.mds")).size(), 2376); // 3 records of 792 bytes
 
     std::unique_ptr<TBasisMath> other = Open();
-    other->Load(Path("drie.mds"));
+    other->Document().Load(Path("drie.mds"));
     EXPECT_EQ(Snapshot(*other), saved);
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(other->Lines()[std::size_t(i)]->LineIndex(), i);
@@ -113,7 +114,7 @@ TEST_F(DocumentFileTest, ThreeLinesMakeThreeRecordsAndComeBackAsTheyWere) {
     EXPECT_EQ(other->CurrentLine(), nullptr);
 
     // Saving what was loaded gives the same bytes again.
-    other->Save(Path("weer.mds"));
+    other->Document().Save(Path("weer.mds"));
     QFile a(Path("drie.mds")), b(Path("weer.mds"));
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_EQ(a.readAll(), b.readAll());
@@ -123,7 +124,7 @@ TEST_F(DocumentFileTest, LinesNarrowerThanTheWindowKeepTheirStoredWidth) {
     // A short line before a longer one: the longer one must not narrow the first to its own
     // needed width while the document comes in.
     Plant("smal.mds", Record(" a") + Record(" een veel langere regel met tekst"));
-    window_->Load(Path("smal.mds"));
+    window_->Document().Load(Path("smal.mds"));
     ASSERT_EQ(window_->Lines().size(), 2u);
     EXPECT_LT(window_->Lines()[1]->NeededWidth(), 480);
     EXPECT_EQ(window_->Lines()[0]->width(), 480);
@@ -146,8 +147,8 @@ TEST_F(DocumentFileTest, LongLinesKeepTheirFirst255CharactersWithTheirOwnCodeByt
     ASSERT_EQ(formula->Line().Codes(), Bytes(70, '\x13'));
     const Bytes formulaText = formula->Text();
 
-    window_->Save(Path("lang.mds"));
-    window_->Load(Path("lang.mds"));
+    window_->Document().Save(Path("lang.mds"));
+    window_->Document().Load(Path("lang.mds"));
     const auto& lines = window_->Lines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0]->Text(), " " + Bytes(254, 'a'));
@@ -159,7 +160,7 @@ TEST_F(DocumentFileTest, LongLinesKeepTheirFirst255CharactersWithTheirOwnCodeByt
 }
 
 TEST_F(DocumentFileTest, ASaveThatFailsMidwayLeavesTheOldFileWhole) {
-    window_->Save(Path("doc.mds"));
+    window_->Document().Save(Path("doc.mds"));
     MakeThreeLines();
 
     // The new document (2376 bytes) does not fit under a limit of 1000 bytes.
@@ -169,7 +170,7 @@ TEST_F(DocumentFileTest, ASaveThatFailsMidwayLeavesTheOldFileWhole) {
     limited.rlim_cur = 1000;
     const auto previous = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const QString message = test::MessageOf([&] { window_->Save(Path("doc.mds")); });
+    const QString message = test::MessageOf([&] { window_->Document().Save(Path("doc.mds")); });
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
 
@@ -184,9 +185,12 @@ TEST_F(DocumentFileTest, AFileThatCannotBeReadLeavesTheLinesAsTheyWere) {
     const std::vector<TMathEditor*> widgets = window_->Lines();
     QDir(programDir_.path()).mkdir("map.mds");
 
-    EXPECT_EQ(test::MessageOf([&] { window_->Load(Path("geen.mds")); }), "File not found");
-    EXPECT_EQ(test::MessageOf([&] { window_->Load(Path("map.mds")); }), "File access denied");
-    EXPECT_EQ(test::MessageOf([&] { window_->Load(Path("geen/doc.mds")); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("geen.mds")); }),
+              "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("map.mds")); }),
+              "File access denied");
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("geen/doc.mds")); }),
+              "File not found");
     EXPECT_EQ(window_->Lines(), widgets);
     EXPECT_EQ(Snapshot(*window_), before);
 }
@@ -197,31 +201,31 @@ TEST_F(DocumentFileTest, WholeRecordsAreLoadedAndACutOffRestIsReported) {
     Plant("een.mds", Record(" eerste") + QByteArray(208, 'x')); // 1000 bytes
     Plant("raar.mds", Record(" zeven").replace(0, 1, "\x07"));
 
-    EXPECT_EQ(test::MessageOf([&] { window_->Load(Path("een.mds")); }),
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(Path("een.mds")); }),
               "Dit document is beschadigd. Gelezen: 1 van de 2 regels.");
     ASSERT_EQ(window_->Lines().size(), 1u);
     EXPECT_EQ(window_->Lines()[0]->Text(), " eerste");
     EXPECT_EQ(window_->Lines()[0]->y(), 40);
 
-    window_->Load(Path("leeg.mds"));
+    window_->Document().Load(Path("leeg.mds"));
     EXPECT_TRUE(window_->Lines().empty());
-    window_->Load(Path("raar.mds"));
+    window_->Document().Load(Path("raar.mds"));
     ASSERT_EQ(window_->Lines().size(), 1u);
     EXPECT_TRUE(window_->Lines()[0]->PlainText()); // any byte but 0 is plain text
     // Less than one record is a cut-off document: the lines on the screen stay.
     try {
-        window_->Load(Path("kort.mds"));
+        window_->Document().Load(Path("kort.mds"));
         ADD_FAILURE() << "no error";
     } catch (const ZelmError& e) {
         EXPECT_STREQ(e.what(), "Dit document is beschadigd. Gelezen: 0 van de 1 regels.");
     }
     ASSERT_EQ(window_->Lines().size(), 1u);
     EXPECT_TRUE(window_->Lines()[0]->PlainText());
-    window_->Load(Path("leeg.mds"));
+    window_->Document().Load(Path("leeg.mds"));
     EXPECT_TRUE(window_->Lines().empty());
 
     // A window without lines saves an empty document.
-    window_->Save(Path("niets.mds"));
+    window_->Document().Save(Path("niets.mds"));
     EXPECT_EQ(QFileInfo(Path("niets.mds")).size(), 0);
 }
 
@@ -232,7 +236,7 @@ TEST_F(DocumentFileTest, SavingProposesTheCaptionInDocDirAndKeepsTheCaption) {
         proposed << p;
         return answer;
     };
-    window_->MSaveClick(); // cancelled
+    window_->Document().MSaveClick(); // cancelled
     EXPECT_EQ(proposed, QStringList{window_->HerstelDir + "ZelmEditor.mds"});
     EXPECT_FALSE(QFileInfo::exists(window_->HerstelDir + "ZelmEditor.mds"));
 
@@ -244,14 +248,14 @@ TEST_F(DocumentFileTest, SavingProposesTheCaptionInDocDirAndKeepsTheCaption) {
     const int busy = ::open(Path("docs/.zelm-save-Cd4eF5").toLocal8Bit().constData(), O_RDONLY);
     ASSERT_EQ(::flock(busy, LOCK_EX), 0);
     answer = Path("docs/nieuw.mds");
-    window_->MSaveClick();
+    window_->Document().MSaveClick();
     ::close(busy);
     EXPECT_EQ(QDir(Path("docs")).entryList(QDir::Files | QDir::Hidden),
               (QStringList{".zelm-save-Cd4eF5", "nieuw.mds"}));
     EXPECT_EQ(QFileInfo(answer).size(), 792);
     EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
     EXPECT_EQ(window_->DocDir, Path("docs") + "/");
-    window_->MSaveClick();
+    window_->Document().MSaveClick();
     EXPECT_EQ(proposed.last(), Path("docs/ZelmEditor.mds"));
 }
 
@@ -264,12 +268,12 @@ TEST_F(DocumentFileTest, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
         proposed << p;
         return answer;
     };
-    window_->MLoadClick(); // cancelled: nothing changes
+    window_->Document().MLoadClick(); // cancelled: nothing changes
     EXPECT_EQ(proposed, QStringList{window_->HerstelDir + "*.mds"});
     EXPECT_EQ(window_->Lines().size(), 1u);
 
     answer = Path("docs/algebra.mds");
-    window_->MLoadClick();
+    window_->Document().MLoadClick();
     EXPECT_EQ(window_->windowTitle(), "algebra");
     EXPECT_EQ(window_->DocDir, Path("docs") + "/");
     ASSERT_EQ(window_->Lines().size(), 2u);
@@ -279,14 +283,14 @@ TEST_F(DocumentFileTest, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
     // overwrites, the file that could not be opened.
     ASSERT_EQ(::mkfifo(Path("pijp.mds").toLocal8Bit().constData(), 0600), 0);
     answer = Path("pijp.mds");
-    EXPECT_EQ(test::MessageOf([&] { window_->MLoadClick(); }), "File access denied");
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().MLoadClick(); }), "File access denied");
     EXPECT_EQ(window_->windowTitle(), "algebra");
     EXPECT_EQ(window_->DocDir, Path("docs") + "/");
     EXPECT_EQ(window_->Lines().size(), 2u);
 
-    EXPECT_TRUE(TBasisMath::OpenDialogCanClose(Path("docs/algebra.mds")));
-    EXPECT_FALSE(TBasisMath::OpenDialogCanClose(Path("docs/weg.mds")));
-    EXPECT_FALSE(TBasisMath::OpenDialogCanClose(Path("docs")));
+    EXPECT_TRUE(DocumentFile::OpenDialogCanClose(Path("docs/algebra.mds")));
+    EXPECT_FALSE(DocumentFile::OpenDialogCanClose(Path("docs/weg.mds")));
+    EXPECT_FALSE(DocumentFile::OpenDialogCanClose(Path("docs")));
 }
 
 TEST_F(DocumentFileTest, TheFirstArgumentIsADocumentOnlyWithTheExactExtension) {
@@ -294,26 +298,29 @@ TEST_F(DocumentFileTest, TheFirstArgumentIsADocumentOnlyWithTheExactExtension) {
     Plant("docs/meet.mds", Record(" x") + Record(" y"));
     Plant("docs/HOOFD.MDS", Record(" x") + Record(" y"));
 
-    std::unique_ptr<TBasisMath> loaded = Open({Path("docs/meet.mds"), Path("docs/HOOFD.MDS")});
-    EXPECT_EQ(loaded->windowTitle(), "meet");
-    EXPECT_EQ(loaded->DocDir, Path("docs") + "/");
-    EXPECT_EQ(loaded->Lines().size(), 2u);
+    test::RecordingHost loaded;
+    loaded.Document().OpenCommandLineDocument({Path("docs/meet.mds"), Path("docs/HOOFD.MDS")});
+    EXPECT_EQ(loaded.calls, (QStringList{"fit", "focus first", "caption meet"}));
+    EXPECT_EQ(loaded.DocDir, Path("docs") + "/");
+    EXPECT_EQ(loaded.Lines().size(), 2u);
 
     for (const QString& argument : {Path("docs/HOOFD.MDS"), Path("docs/meet.mds.bak")}) {
-        std::unique_ptr<TBasisMath> ignored = Open({argument, Path("docs/meet.mds")});
-        EXPECT_EQ(ignored->windowTitle(), "ZelmEditor");
-        EXPECT_EQ(ignored->DocDir, ignored->HerstelDir);
-        ASSERT_EQ(ignored->Lines().size(), 1u);
-        EXPECT_EQ(ignored->Lines()[0]->Text(), " ");
+        test::RecordingHost ignored;
+        ignored.HerstelDir = Path("Herstel") + "/";
+        ignored.Document().OpenCommandLineDocument({argument, Path("docs/meet.mds")});
+        EXPECT_EQ(ignored.Caption(), "ZelmEditor");
+        EXPECT_EQ(ignored.DocDir, ignored.HerstelDir);
+        ASSERT_EQ(ignored.Lines().size(), 1u);
+        EXPECT_EQ(ignored.Lines()[0]->Text(), " ");
     }
 
     // A document that cannot be read is reported; the caption waits for a successful load.
-    messages_.clear();
-    std::unique_ptr<TBasisMath> missing = Open({Path("docs/weg.mds")});
-    EXPECT_EQ(messages_, QStringList{"File not found"});
-    EXPECT_EQ(missing->windowTitle(), "ZelmEditor");
-    EXPECT_EQ(missing->DocDir, Path("docs") + "/");
-    EXPECT_EQ(missing->Lines().size(), 1u);
+    test::RecordingHost missing;
+    missing.Document().OpenCommandLineDocument({Path("docs/weg.mds")});
+    EXPECT_EQ(missing.calls, QStringList{"message File not found"});
+    EXPECT_EQ(missing.Caption(), "ZelmEditor");
+    EXPECT_EQ(missing.DocDir, Path("docs") + "/");
+    EXPECT_EQ(missing.Lines().size(), 1u);
 }
 
 } // namespace

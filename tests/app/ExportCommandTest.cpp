@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -35,7 +36,8 @@ struct ProcessResult {
 };
 
 // With a ceiling, a run that would swallow the machine fails at once instead.
-ProcessResult Export(const QStringList& arguments, bool ceiling = false) {
+ProcessResult Export(const QStringList& arguments, bool ceiling = false,
+                     const QString& program = ZELM_EDITOR_BINARY, const QString& home = {}) {
     QProcess process;
     if (ceiling)
         process.setChildProcessModifier([] {
@@ -43,11 +45,13 @@ ProcessResult Export(const QStringList& arguments, bool ceiling = false) {
             ::setrlimit(RLIMIT_AS, &limit);
         });
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // As under cron or in a container: no display, no runtime folder.
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR"})
+    // As under cron or in a container: no display, no runtime folder, the user's folders in HOME.
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_RUNTIME_DIR",
+                             "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
         env.remove(name);
+    if (!home.isEmpty()) env.insert("HOME", home);
     process.setProcessEnvironment(env);
-    process.start(ZELM_EDITOR_BINARY, arguments);
+    process.start(program, arguments);
     if (!process.waitForFinished(60000)) return {};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             process.readAllStandardOutput(), process.readAllStandardError()};
@@ -69,7 +73,7 @@ protected:
                         "{C-T}{A-Up}a+b{Down}c{Enter}r={C-Up}{Left}3{Right}x+1{Enter}{C-I}t");
         QApplication::processEvents();
         ASSERT_EQ(window.Lines().size(), 3u);
-        window.Save(Document());
+        window.Document().Save(Document());
         size = window.DocumentSize();
     }
     QString Document() const { return dir.filePath("drie.mds"); }
@@ -145,6 +149,19 @@ TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownAndMathML) {
     }
 }
 
+// The export keeps no recovery folder, session or lock, beside the program or in the user's
+// folders (checked by what appears in them: permissions do not stop root).
+TEST_F(ExportCommand, LeavesNothingBesideTheProgramOrInTheUsersFolders) {
+    QTemporaryDir program, home;
+    const QString copy = program.filePath("ZelmEditor"), out = dir.filePath("spoorloos.png");
+    ASSERT_TRUE(QFile::copy(ZELM_EDITOR_BINARY, copy));
+    EXPECT_EQ(Export({"--export", out, Document()}, false, copy, home.path()).status, 0);
+    EXPECT_TRUE(QFile::exists(out));
+    const auto everything = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    EXPECT_EQ(QDir(program.path()).entryList(everything), QStringList{"ZelmEditor"});
+    EXPECT_EQ(QDir(home.path()).entryList(everything), QStringList{});
+}
+
 // A long document on A4 pages: the lines at their screen height, a page break between lines;
 // without "--pages" the PDF stays one page of the window's size.
 TEST(ExportPages, ALongDocumentFillsPagesLineByLine) {
@@ -158,7 +175,7 @@ TEST(ExportPages, ALongDocumentFillsPagesLineByLine) {
     const QString document = dir.filePath("lang.mds"), pdf = dir.filePath("lang.pdf");
     WriteFileAtomically(document.toStdString(), EncodeDocument(lines));
     TBasisMath window(dir.path(), [](const QString&) {});
-    ASSERT_TRUE(window.Load(document));
+    ASSERT_TRUE(window.Document().Load(document));
     const int perPage = (int(297 / 25.4 * 96) - 2 * PageMargin) / window.Lines()[0]->height();
     for (const auto& [options, pages] :
          {std::pair{QStringList{"--pages"}, (149 + perPage) / perPage},
@@ -207,7 +224,7 @@ TEST_F(ExportCommand, ADamagedDocumentLoadsWhatIsWholeAndSaysSo) {
         const std::string message = "Dit document is beschadigd. Gelezen: " + std::to_string(read) +
                                     " van de " + std::to_string(records) + " regels.";
         TBasisMath window(dir.path(), [](const QString&) {});
-        EXPECT_EQ(test::MessageOf([&] { window.Load(path); }).toStdString(), message);
+        EXPECT_EQ(test::MessageOf([&] { window.Document().Load(path); }).toStdString(), message);
         EXPECT_EQ(int(window.Lines().size()), std::max(read, 1)); // none read: the line it had
         const ProcessResult run = Export({"--export", dir.filePath("kapot.png"), path});
         EXPECT_EQ(run.status, 1); // not -1: it ended within the minute Export waits

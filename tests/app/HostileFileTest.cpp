@@ -111,7 +111,8 @@ TEST_F(HostileFile, NamesThatAreNoDocumentAreRefusedWithoutBlocking) {
         row.make(Native(name));
         const std::vector<Bytes> before = TextsOf(*window_);
         const std::vector<TMathEditor*> widgets = window_->Lines();
-        EXPECT_EQ(test::MessageOf([&] { window_->Load(dir_.filePath(name)); }), row.message);
+        EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(dir_.filePath(name)); }),
+                  row.message);
         EXPECT_EQ(window_->Lines(), widgets);
         EXPECT_EQ(TextsOf(*window_), before);
 
@@ -129,7 +130,7 @@ TEST_F(HostileFile, TheLargestDocumentLoadsWithinItsMemoryBound) {
     window_->Document().onLineLoaded = [&](int) {
         if (auto* dialog = window_->findChild<QProgressDialog*>()) shown |= dialog->isVisible();
     };
-    EXPECT_EQ(test::MessageOf([&] { window_->Load(dir_.filePath("groot.mds")); }),
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().Load(dir_.filePath("groot.mds")); }),
               "Dit document is beschadigd. Gelezen: 20000 van de 20001 regels.");
     EXPECT_TRUE(shown);
     ASSERT_EQ(int(window_->Lines().size()), TBasisMath::LargestDocumentLines);
@@ -170,7 +171,7 @@ TEST_F(HostileFile, ACancelledLoadLeavesTheLinesAsTheyWere) {
         if (loaded == 120) dialog->cancel();
     };
     window_->Document().chooseOpenFile = [&](const QString&) { return dir_.filePath("lang.mds"); };
-    window_->MLoadClick();
+    window_->Document().MLoadClick();
     EXPECT_TRUE(shown);
     EXPECT_EQ(window_->Lines(), widgets);
     EXPECT_EQ(TextsOf(*window_), before);
@@ -180,7 +181,7 @@ TEST_F(HostileFile, ACancelledLoadLeavesTheLinesAsTheyWere) {
 
     // Without a cancel the same file loads whole.
     window_->Document().onLineLoaded = nullptr;
-    window_->MLoadClick();
+    window_->Document().MLoadClick();
     EXPECT_EQ(window_->Lines().size(), 300u);
     EXPECT_EQ(window_->windowTitle(), "lang");
 }

@@ -157,7 +157,7 @@ TEST(LoadFuzz, DamagedDocumentsLoadConsistentlyAndLeaveTheWindowUsable) {
         const std::size_t records = (bytes.size() + LineRecordSize - 1) / LineRecordSize;
         const std::size_t linesBefore = window.Lines().size();
         try {
-            window.Load(path);
+            window.Document().Load(path);
             ASSERT_EQ(window.Lines().size(), records) << "file " << file;
         } catch (const ZelmError& e) {
             // A damaged file: the lines it says were read are in; none read, the old ones stay.
@@ -175,8 +175,10 @@ TEST(LoadFuzz, DamagedDocumentsLoadConsistentlyAndLeaveTheWindowUsable) {
         ExpectConsistent(window, file);
         // What the program writes, it loads without a word.
         if (file % 50 == 0) {
-            window.Save(programDir.filePath("terug.mds"));
-            ASSERT_EQ(test::MessageOf([&] { window.Load(programDir.filePath("terug.mds")); }), "");
+            window.Document().Save(programDir.filePath("terug.mds"));
+            ASSERT_EQ(
+                test::MessageOf([&] { window.Document().Load(programDir.filePath("terug.mds")); }),
+                "");
         }
         linesLoaded += int(window.Lines().size());
 

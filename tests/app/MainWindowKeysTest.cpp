@@ -403,7 +403,7 @@ TEST_F(MainWindowKeysTest, EveryWindows1252CharacterIsStoredAsItsByte) {
         Send(k);
 
     const QString path = programDir.filePath("tekens.mds");
-    window->Save(path);
+    window->Document().Save(path);
     const std::vector<TLineRecord> stored = DecodeDocument(ReadWholeFile(path.toStdString()));
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_EQ(stored[0].text, expected);
@@ -434,12 +434,12 @@ TEST_F(MainWindowKeysTest, KeysWithoutACharacterTypeNothing) {
 TEST_F(MainWindowKeysTest, TypingGoesOnInALoadedDocument) {
     Type("ab{Enter}cd");
     const QString path = programDir.filePath("twee.mds");
-    window->Save(path);
+    window->Document().Save(path);
     const std::vector<std::pair<const char*, std::function<void()>>> roads = {
         {"Openen",
          [&] {
              window->Document().chooseOpenFile = [&](const QString&) { return path; };
-             window->MLoadClick();
+             window->Document().MLoadClick();
          }},
         {"the command line",
          [&] {

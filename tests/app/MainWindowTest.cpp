@@ -261,9 +261,9 @@ TEST_F(MainWindowTest, TheClientAreaHoldsTheLinesExactly) {
     expectExact("ten lines");
 
     const QString file = programDir.filePath("tien.mds");
-    w.Save(file);
+    w.Document().Save(file);
     w.Document().chooseOpenFile = [&](const QString&) { return file; };
-    w.MLoadClick();
+    w.Document().MLoadClick();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_EQ(w.Lines().size(), 10u);
     expectExact("after Openen");

@@ -321,7 +321,7 @@ TEST_F(MenuTest, ClearingAndAddingLines) {
     QFile f(empty);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
-    w.Load(empty);
+    w.Document().Load(empty);
     Settle();
     ASSERT_TRUE(w.Lines().empty());
     struct Step {

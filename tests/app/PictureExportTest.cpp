@@ -79,7 +79,7 @@ std::vector<std::string> DrawnTexts(const TBasisMath& window) {
 
 TEST_F(PictureExportTest, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithoutAsking) {
     // Each row: the caption the window has, then the files and the clipboard after "JPG".
-    window->Save(work.filePath("algebra.mds"));
+    window->Document().Save(work.filePath("algebra.mds"));
     struct Row {
         std::function<void()> before;
         QString jpeg;
@@ -96,7 +96,7 @@ TEST_F(PictureExportTest, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithout
              window->Document().chooseOpenFile = [&](const QString&) {
                  return work.filePath("algebra.mds");
              };
-             window->MLoadClick();
+             window->Document().MLoadClick();
              QApplication::processEvents();
          },
          "algebra.jpg"},
@@ -106,7 +106,7 @@ TEST_F(PictureExportTest, JpgWritesTheClientAreaNamedAfterTheCaptionTwiceWithout
         row.before();
         const QSize client = window->ClientSize();
         ASSERT_GT(client.width(), 0);
-        window->MjpgClick();
+        window->Pictures().MjpgClick();
         const QImage jpeg = QImage::fromData(Read(OnDesktop(row.jpeg)), "JPEG");
         const QImage bmp = QImage::fromData(Read(work.filePath("tt.bmp")), "BMP");
         EXPECT_EQ(jpeg.size(), client) << row.jpeg.toStdString();
@@ -175,13 +175,13 @@ TEST_F(PictureExportTest, ADesktopThatCannotBeWrittenStopsTheCommandBeforeBitmap
     window->Pictures().desktopFolder = work.filePath("plain-file/Desktop");
     QGuiApplication::clipboard()->setText("voor");
     const QString path = work.filePath("plain-file/Desktop/ZelmEditor.jpg");
-    const QString message = test::MessageOf([&] { window->MjpgClick(); });
+    const QString message = test::MessageOf([&] { window->Pictures().MjpgClick(); });
     EXPECT_TRUE(message.startsWith("Cannot create file \"" + path + "\". "))
         << message.toStdString();
     EXPECT_GT(message.size(), QString("Cannot create file \"" + path + "\". ").size());
     EXPECT_FALSE(QFile::exists(work.filePath("tt.bmp")));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "voor");
-    const QString metafile = test::MessageOf([&] { window->MWMFClick(); });
+    const QString metafile = test::MessageOf([&] { window->Pictures().MWMFClick(); });
     EXPECT_TRUE(metafile.startsWith("Cannot create file \"" +
                                     work.filePath("plain-file/Desktop/Meta.wmf")));
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "voor");
@@ -193,7 +193,7 @@ TEST_F(PictureExportTest, TheMetafileHoldsEveryTextRunAndGoesOnTheClipboardWithR
     formula->SetText(" sin x+y");
     formula->move(0, 30);
     QApplication::processEvents();
-    window->MWMFClick();
+    window->Pictures().MWMFClick();
     const QByteArray file = Read(OnDesktop("Meta.wmf"));
     const auto records = test::EmfRecords(file.toStdString());
     ASSERT_FALSE(records.empty());
@@ -296,7 +296,7 @@ TEST(PictureFaces, EachTextNamesTheFaceThatMeasuredIt) {
     }
     window.resize(360, top + 40);
     QApplication::processEvents();
-    window.MWMFClick();
+    window.Pictures().MWMFClick();
 
     const auto records = test::EmfRecords(Read(desktop.filePath("Meta.wmf")).toStdString());
     std::set<std::string> faces;
@@ -396,14 +396,14 @@ TEST(PrintLines, EachLineIsLaidOutAgainInItsPrinterSize) {
 TEST_F(PictureExportTest, PrintingGoesThroughTheChosenPrinter) {
     const QString pdf = work.filePath("afdruk.pdf");
     window->Pictures().choosePrinter = [](QPrinter&) { return false; };
-    window->MPrintClick();
+    window->Pictures().MPrintClick();
     EXPECT_FALSE(QFile::exists(pdf));
     window->Pictures().choosePrinter = [&](QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         return true;
     };
-    window->MPrintClick();
+    window->Pictures().MPrintClick();
     const QByteArray bytes = Read(pdf);
     EXPECT_TRUE(bytes.startsWith("%PDF"));
     const QRegularExpression page("/Type\\s*/Page(?!s)");
@@ -436,7 +436,7 @@ TEST_F(PictureExportTest, TheMessagingProgramIsFoundOnceAndStartedWithoutAShell)
     // The web version while there is no program; the search is repeated next time.
     std::vector<QUrl> opened;
     window->Pictures().openUrl = [&](const QUrl& url) { opened.push_back(url); };
-    window->MWattsAppClick();
+    window->Pictures().MWattsAppClick();
     EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://web.whatsapp.com/")}));
     EXPECT_TRUE(window->Pictures().WhatsAppExe.isEmpty());
 
@@ -447,7 +447,7 @@ TEST_F(PictureExportTest, TheMessagingProgramIsFoundOnceAndStartedWithoutAShell)
     const QString program = QDir(folder).filePath("Whatsapp.exe");
     Write(program, "#!/bin/sh\necho gestart > \"$(dirname \"$0\")/mark\"\n");
     QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    window->MWattsAppClick();
+    window->Pictures().MWattsAppClick();
     EXPECT_EQ(window->Pictures().WhatsAppExe, "Whatsapp.exe");
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return QFile::exists(QDir(folder).filePath("mark")); }, 5000));
@@ -458,7 +458,7 @@ TEST_F(PictureExportTest, TheMessagingProgramIsFoundOnceAndStartedWithoutAShell)
     QFile::remove(program);
     QStringList started;
     window->Pictures().startProgram = [&](const QString& p) { started << p; };
-    window->MWattsAppClick();
+    window->Pictures().MWattsAppClick();
     EXPECT_EQ(started, QStringList{program});
     EXPECT_EQ(opened.size(), 1u);
 }

@@ -64,7 +64,7 @@ protected:
         return QDir(window_->Recovery().SessionPath())
             .entryList({"*.wes"}, QDir::Files, QDir::Name);
     }
-    QString State(int n) const { return window_->HerstelFileName(n); }
+    QString State(int n) const { return window_->Recovery().HerstelFileName(n); }
 
     // A key as the window's key preview gets it.
     void Key(std::size_t line, int key, int caretPos, ShiftState shift = {}) {
@@ -93,21 +93,21 @@ TEST_F(RecoveryStoreTest, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForT
     const Texts twoSplits{" a", " ", " +b"};
     ASSERT_EQ(TextsOf(*window_), twoSplits);
 
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(FileTexts(State(2)), twoSplits);
     EXPECT_EQ(window_->HerstelNummer, 1);
     EXPECT_EQ(TextsOf(*window_), (Texts{" a", " +b"}));
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(window_->HerstelNummer, 0);
     EXPECT_EQ(TextsOf(*window_), Texts{" a+b"});
 
-    window_->mterugClick();
+    window_->Recovery().mterugClick();
     EXPECT_EQ(window_->HerstelNummer, 1);
     EXPECT_EQ(TextsOf(*window_), (Texts{" a", " +b"}));
-    window_->mterugClick();
+    window_->Recovery().mterugClick();
     EXPECT_EQ(window_->HerstelNummer, 2);
     EXPECT_EQ(TextsOf(*window_), twoSplits);
-    window_->mterugClick(); // there is no ZelmEditor3.wes
+    window_->Recovery().mterugClick(); // there is no ZelmEditor3.wes
     EXPECT_EQ(window_->HerstelNummer, 2);
     EXPECT_EQ(TextsOf(*window_), twoSplits);
     EXPECT_EQ(States(), (QStringList{"ZelmEditor0.wes", "ZelmEditor1.wes", "ZelmEditor2.wes"}));
@@ -128,14 +128,14 @@ TEST_F(RecoveryStoreTest, StepsBackAndForthThroughSplitsAndKeepsTheLastStateForT
     EXPECT_EQ(messages_.filter("directorie").size(), 1);
     Key(0, VK::Return, 1);
     EXPECT_EQ(FileTexts(Herstel() + "ZelmEditor0.wes"), twoSplits);
-    window_->Herstel1Click();
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(TextsOf(*window_), twoSplits);
     EXPECT_EQ(window_->HerstelNummer, 0);
     // At counter 0 it takes the first closing state, whatever the caption is by then.
     window_->setWindowTitle("iets anders");
     window_->Lines()[0]->SetText(" later");
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
     EXPECT_EQ(TextsOf(*window_), twoSplits);
 }
@@ -146,9 +146,9 @@ TEST_F(RecoveryStoreTest, TerugRightAfterVorigeReturnsToTheStateVorigeSaved) {
     window_->Lines()[1]->SetText(" y=2");
     const Texts present = TextsOf(*window_);
 
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(TextsOf(*window_), Texts{" x=1"});
-    window_->mterugClick();
+    window_->Recovery().mterugClick();
     EXPECT_EQ(TextsOf(*window_), present);
     EXPECT_EQ(window_->HerstelNummer, 1);
 }
@@ -162,7 +162,7 @@ TEST_F(RecoveryStoreTest, TheCaptionRestoredFromClosingKeepsItsOwnDigits) {
     EXPECT_EQ(RecoveryFiles(), QStringList{"stelling120.wes"});
 
     window_ = Open();
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(window_->windowTitle(), "stelling12");
     EXPECT_EQ(TextsOf(*window_), (Texts{" p", " "}));
 }
@@ -179,9 +179,9 @@ TEST_F(RecoveryStoreTest, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
     window_->Lines()[0]->SetPlainText(false);
     window_->Lines()[0]->SetFont(FontDesc{"Arial", -20, 0, 400, 0, 0, 0, 1}, 0);
     const QString start = programDir_.filePath("start.mds"), other = programDir_.filePath("b.mds");
-    window_->Save(other);
+    window_->Document().Save(other);
     window_->CreateEd()->SetText(" tekst");
-    window_->Save(start);
+    window_->Document().Save(start);
     const Texts before = shown();
     window_->Document().chooseOpenFile = [&](const QString&) { return other; };
     window_->chooseFont = [](const FontDesc&, ColorRef) { return std::optional<ChosenFont>(); };
@@ -191,10 +191,10 @@ TEST_F(RecoveryStoreTest, CommandsThatRewriteTheWholeDocumentStoreItFirst) {
                                    window_->Font1, window_->plText};
     for (QAction* command : commands) {
         SCOPED_TRACE(command->text().toStdString());
-        window_->Load(start);
+        window_->Document().Load(start);
         command->trigger();
         EXPECT_NE(shown(), before);
-        window_->Herstel1Click();
+        window_->Recovery().Herstel1Click();
         EXPECT_EQ(shown(), before);
         EXPECT_TRUE(errors.empty());
         window_->setWindowTitle("ZelmEditor");
@@ -223,17 +223,17 @@ TEST_F(RecoveryStoreTest, EachInstanceKeepsItsOwnStatesAndClosingRemovesNoOthers
         w->setWindowTitle(QString(text).trimmed());
     }
     window_->setWindowTitle("ZelmEditor");
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(TextsOf(*window_), Texts{" alfa"});
     window_->close();
     second->close();
     EXPECT_EQ(RecoveryFiles(), (QStringList{"ZelmEditor0.wes", "beta0.wes"}));
     window_ = Open();
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(TextsOf(*window_), Texts{" alfa"});
     QFile::remove(Herstel() + "ZelmEditor0.wes");
     window_ = Open();
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(window_->windowTitle(), "beta");
 }
 
@@ -241,7 +241,7 @@ TEST_F(RecoveryStoreTest, EachInstanceKeepsItsOwnStatesAndClosingRemovesNoOthers
 // and stepping back ends there.
 TEST_F(RecoveryStoreTest, ACommandLineDocumentKeepsItsLastSessionAtTheFirstEnter) {
     std::string document = NativePath(programDir_.filePath("alg.mds"));
-    window_->Save(DecodeFileName(document));
+    window_->Document().Save(DecodeFileName(document));
     char* argv[] = {const_cast<char*>("ZelmEditor"), document.data()};
     for (const char* text : {" bewerkt", ""}) {
         window_ = std::make_unique<TBasisMath>(
@@ -249,8 +249,8 @@ TEST_F(RecoveryStoreTest, ACommandLineDocumentKeepsItsLastSessionAtTheFirstEnter
         if (*text) window_->Lines()[0]->SetText(text), window_->close();
     }
     Key(0, VK::Return, 1);
-    window_->Herstel1Click();
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(TextsOf(*window_), Texts{" bewerkt"});
 }
 
@@ -258,9 +258,9 @@ TEST_F(RecoveryStoreTest, ACommandLineDocumentKeepsItsLastSessionAtTheFirstEnter
 TEST_F(RecoveryStoreTest, AfterAFailedOpenVorigeReachesTheStateStoredBeforeIt) {
     window_->Lines()[0]->SetText(" voor");
     window_->Document().chooseOpenFile = [&](const QString&) { return Herstel() + "weg.mds"; };
-    EXPECT_EQ(test::MessageOf([&] { window_->MLoadClick(); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Document().MLoadClick(); }), "File not found");
     window_->Lines()[0]->SetText(" na");
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(TextsOf(*window_), Texts{" voor"});
 }
 
@@ -273,7 +273,7 @@ TEST_F(RecoveryStoreTest, EarlierSessionsStayReachableAndUnsavedWorkIsAnnouncedO
     for (const Bytes text : {" ", " sessie1", " opgeslagen"}) {
         window_->Lines()[0]->SetText(text);
         window_->Document().chooseSaveFile = [&](const QString&) { return document; };
-        if (text == " opgeslagen") window_->MSaveClick();
+        if (text == " opgeslagen") window_->Document().MSaveClick();
         messages_.clear();
         window_->close();
         window_ = Open();
@@ -285,7 +285,7 @@ TEST_F(RecoveryStoreTest, EarlierSessionsStayReachableAndUnsavedWorkIsAnnouncedO
     window_->mVorigeSessies->trigger();
     EXPECT_TRUE(rows.size() == 3 && rows[0].endsWith("ZelmEditor   opgeslagen")) << rows.size();
     EXPECT_EQ(TextsOf(*window_), Texts{" sessie1"});
-    window_->Herstel1Click();
+    window_->Recovery().Herstel1Click();
     EXPECT_EQ(TextsOf(*window_), Texts{" "});
 }
 
@@ -324,13 +324,13 @@ TEST_F(RecoveryStoreTest, StartUpKeepsTheLast20SessionsOr30DaysWhicheverIsMore) 
 
 TEST_F(RecoveryStoreTest, VorigeWithNothingStoredOrAMissingStateKeepsTheLines) {
     window_->Lines()[0]->SetText(" eerst");
-    window_->Herstel1Click(); // an empty folder: nothing happens
+    window_->Recovery().Herstel1Click(); // an empty folder: nothing happens
     EXPECT_EQ(TextsOf(*window_), Texts{" eerst"});
     EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
     // A closing state that cannot be read leaves the window under its own name, so that the
     // closing save does not write over that state.
     ASSERT_EQ(::mkfifo(NativePath(Herstel() + "pijp0.wes").c_str(), 0600), 0);
-    EXPECT_EQ(test::MessageOf([&] { window_->Herstel1Click(); }), "File access denied");
+    EXPECT_EQ(test::MessageOf([&] { window_->Recovery().Herstel1Click(); }), "File access denied");
     EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
     QFile::remove(Herstel() + "pijp0.wes");
 
@@ -338,12 +338,12 @@ TEST_F(RecoveryStoreTest, VorigeWithNothingStoredOrAMissingStateKeepsTheLines) {
     // Opening a document renamed the window since: its state 0 does not exist.
     window_->setWindowTitle("algebra");
     const Texts present = TextsOf(*window_);
-    EXPECT_EQ(test::MessageOf([&] { window_->Herstel1Click(); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Recovery().Herstel1Click(); }), "File not found");
     EXPECT_EQ(TextsOf(*window_), present);
     EXPECT_EQ(window_->HerstelNummer, 0);
     // The state "&Vorige" stored first is still there for "&Terug".
     window_->Lines()[0]->SetText(" later");
-    window_->mterugClick();
+    window_->Recovery().mterugClick();
     EXPECT_EQ(TextsOf(*window_), present);
 }
 
@@ -357,7 +357,7 @@ TEST_F(RecoveryStoreTest, AStateThatCannotBeStoredStopsTheSplitOrJoinAndKeepsThe
     EXPECT_EQ(test::MessageOf([&] { Key(1, VK::Back, 1); }), "File not found");
     EXPECT_EQ(test::MessageOf([&] { Key(0, VK::Delete, 4); }), "File not found");
     window_->HerstelNummer = 3;
-    EXPECT_EQ(test::MessageOf([&] { window_->Herstel1Click(); }), "File not found");
+    EXPECT_EQ(test::MessageOf([&] { window_->Recovery().Herstel1Click(); }), "File not found");
     EXPECT_EQ(window_->HerstelNummer, 3);
     window_->HerstelNummer = 0;
     EXPECT_EQ(TextsOf(*window_), before);
@@ -430,7 +430,7 @@ TEST_F(RecoveryStoreTest, ClearDirDeletesRecoveryFilesOnly) {
     for (const char* name : {"a0.wes", "b12.wes", "doc.mds", "Instellingen.ops", "x.wes.bak"})
         QFile(Herstel() + name).open(QIODevice::WriteOnly);
     QDir(Herstel()).mkdir("map.wes");
-    TBasisMath::ClearDir(Herstel());
+    RecoveryStore::ClearDir(Herstel());
     EXPECT_EQ(RecoveryFiles(), (QStringList{"Instellingen.ops", "doc.mds", "x.wes.bak"}));
     EXPECT_TRUE(QFileInfo(Herstel() + "map.wes").isDir());
 }
@@ -463,7 +463,7 @@ TEST_F(RecoveryStoreTest, AProgramFolderThatCannotHoldTheStoreFallsBackToTheUser
     window->FormKeyDown(*window->Lines()[0], key, {});
     EXPECT_EQ(key, 0);
     EXPECT_EQ(window->Lines().size(), 2u);
-    EXPECT_TRUE(QFileInfo::exists(window->HerstelFileName(0)));
+    EXPECT_TRUE(QFileInfo::exists(window->Recovery().HerstelFileName(0)));
     QFile::setPermissions(programDir_.filePath("install"),
                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
