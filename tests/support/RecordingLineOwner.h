@@ -1,5 +1,5 @@
 // A line owner that writes down each call a line makes, in order: "height 48", "width 65",
-// "updown 38", "enter", "exit", "caret", "text".
+// "updown 38", "enter", "exit", "caret", "text", "key", "near", "room", "state", "new", ...
 #pragma once
 
 #include <algorithm>
@@ -44,6 +44,15 @@ public:
     void Exited(TMathEditor& line) override { Add(line, "exit"); }
     void CaretMoved(TMathEditor& line) override { Add(line, "caret"); }
     void TextChanged(TMathEditor& line) override { Add(line, "text"); }
+    void FormKeyDown(TMathEditor& line, int&, ShiftState) override { Add(line, "key"); }
+    // The line is alone in its column: it never splits or joins.
+    TMathEditor* Neighbour(TMathEditor& line, int) override { return Add(line, "near"), nullptr; }
+    void CheckRoomForNewLine() override { calls.push_back("room"); }
+    void SaveRecoveryState() override { calls.push_back("state"); }
+    TMathEditor& NewLineBelow(TMathEditor& line) override { return Add(line, "new"), line; }
+    void TakeOut(TMathEditor& line) override { Add(line, "takeout"); }
+    void Discard(TMathEditor& line) override { Add(line, "discard"); }
+    void Focus(TMathEditor& line) override { Add(line, "focus"); }
 
 private:
     void Add(TMathEditor& line, std::string call) {
