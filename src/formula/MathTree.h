@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "formula/Types.h"
 #include "formula/DeclMath.h"
+#include "formula/Types.h"
 
 namespace zelm {
 
