@@ -1,6 +1,7 @@
 // The keys of a formula line: the key-down handler (caret movement, keyboard selection,
-// deletion, the structure keys and templates, leaving the line) and the key-press handler
-// (typed characters, Backspace, raw symbol entry), with the edit operations they share.
+// deletion, the structure keys and templates, leaving the line), the key-press handler (typed
+// characters, Backspace, raw symbol entry) with the edit operations they share, and the split
+// and the joins (LineKeysSplit.cpp).
 // Text positions are 1-based as in MathLine: position p lies in front of Text character p + 1.
 #pragma once
 

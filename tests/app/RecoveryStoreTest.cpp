@@ -22,7 +22,6 @@
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 #include "files/SessionFolder.h"
-#include "formula/Errors.h"
 #include "formula/LineKeys.h"
 #include "platform/Platform.h"
 #include "support/FixedLines.h"
