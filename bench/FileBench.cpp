@@ -21,6 +21,7 @@
 #include "app/MainWindow.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
+#include "formula/LineKeys.h"
 #include "samples/BenchDocuments.h"
 
 namespace zelm {
@@ -157,7 +158,7 @@ void BM_SplitFirstOf10000Lines(benchmark::State& state) {
         TMathEditor* first = LineToSplit(*s.window);
         state.ResumeTiming();
         int key = 13;
-        samples.Time([&] { s.window->FormKeyDown(*first, key, {}); });
+        samples.Time([&] { SplitOrJoin(first->Line(), key); });
         state.PauseTiming();
         Settle();
         s.window->HerstelNummer = 0; // one recovery file, written again each time
@@ -177,7 +178,7 @@ void BM_SplitFirstOf10000LinesPainted(benchmark::State& state) {
         state.ResumeTiming();
         int key = 13;
         samples.Time([&] {
-            s.window->FormKeyDown(*first, key, {});
+            SplitOrJoin(first->Line(), key);
             Settle();
         });
         state.PauseTiming();

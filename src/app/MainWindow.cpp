@@ -35,11 +35,6 @@ const QPoint DesignedPosition(800, 125);
 // A line is stored in one record: what no edit may outgrow is what a record holds.
 static_assert(LongestStoredLine == ShortStringMax);
 
-/// With a selection, Backspace and Delete are the line's own: they delete the selection.
-bool HasSelection(const MathLine& line) {
-    return line.Selstart != line.Seleinde;
-}
-
 } // namespace
 
 TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> showMessage,
@@ -118,7 +113,7 @@ TMathEditor* TBasisMath::NewLine() {
     line->SetSprites(&sprites_);
     line->setFocusPolicy(Qt::ClickFocus); // Tabstop False
     line->popupmenu = PopupMenu1;
-    line->installEventFilter(this); // hints and the key preview
+    line->installEventFilter(this); // the hints
     StartLine(*line, WindowFont, WindowFontColor);
     return line;
 }
@@ -271,14 +266,6 @@ bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {
         QToolTip::showText(help->globalPos(), HintFor(*line), line);
         return true;
     }
-    if (line && e->type() == QEvent::KeyPress) {
-        auto* keyEvent = static_cast<QKeyEvent*>(e);
-        if (keyEvent->key() == Qt::Key_F1) return FormHelp();
-        int key = VirtualKeyOf(*keyEvent);
-        const bool hasCode = key != 0; // keys without a code ("ü", "é") are the line's own
-        FormKeyDown(*line, key, ShiftStateOf(*keyEvent));
-        if (hasCode && key == 0) return true; // consumed: the line never sees it
-    }
     return QMainWindow::eventFilter(watched, e);
 }
 
@@ -323,89 +310,23 @@ void TBasisMath::DestroyLine(TMathEditor* line) {
 }
 
 void TBasisMath::FormKeyDown(TMathEditor& current, int& key, ShiftState shift) {
+    if (key == VK::F1) {
+        key = 0;
+        FormHelp();
+        return;
+    }
+    if (column_.IndexOf(current) < 0) return;
+    if (key == VK::F4 && shift.alt) {
+        key = 0;
+        close();
+    }
+}
+
+TMathEditor* TBasisMath::Neighbour(TMathEditor& line, int offset) {
     const std::vector<TMathEditor*>& lines = Lines();
-    const int i = column_.IndexOf(current);
-    if (i < 0) return;
-    MathLine& cur = current.Line();
-    switch (key) {
-    case VK::Back: {
-        if (i == 0 || cur.CaretPos > 1 || HasSelection(cur)) return;
-        TMathEditor* previous = lines[std::size_t(i - 1)];
-        SaveHerstel();
-        // A join the record cannot hold is refused whole, with the line's beep.
-        MathLine& prev = previous->Line();
-        if (!prev.EditWithinRecord([&] {
-                prev.SetCodes(prev.Codes() + cur.Codes());
-                previous->SetText(previous->Text() + cur.Text());
-            })) {
-            key = 0;
-            return;
-        }
-        RemoveLine(current);
-        FocusLine(*previous);
-        previous->PlaceCaret();
-        DestroyLine(&current);
-        key = 0;
-        return;
-    }
-    case VK::Return: {
-        CheckRoomForLine();
-        SaveHerstel();
-        TMathEditor* line = InsertLineBelow(current);
-        line->SetFont(current.Font(), current.FontColor());
-        line->SetPlainText(current.PlainText());
-        cur.Selstart = cur.CaretPos;
-        cur.Seleinde = int(cur.Text().size());
-        // The tail and exactly the code bytes of its code characters go to the new line.
-        const Bytes head = cur.Text().substr(0, std::size_t(std::max(0, cur.CaretPos)));
-        const std::size_t c0 = std::size_t(CountCodeChars(head));
-        const Bytes tail = std::size_t(cur.CaretPos) < cur.Text().size()
-                               ? cur.Text().substr(std::size_t(cur.CaretPos))
-                               : Bytes();
-        // A new line the record cannot hold (a split in front of the blank, a name freed from
-        // its quote) is refused whole: the line stays as it was.
-        if (!line->Line().EditWithinRecord([&] {
-                line->Line().SetCodes(c0 < cur.Codes().size() ? cur.Codes().substr(c0) : Bytes());
-                line->SetText(" " + tail);
-            })) {
-            cur.Seleinde = cur.Selstart;
-            RemoveLine(*line);
-            DestroyLine(line);
-            key = 0;
-            return;
-        }
-        DeleteSelection(cur);
-        FocusLine(*line);
-        key = 0;
-        return;
-    }
-    case VK::Delete: {
-        if (cur.CaretPos < int(cur.Text().size()) || i + 1 >= int(lines.size()) ||
-            HasSelection(cur))
-            return;
-        TMathEditor* next = lines[std::size_t(i + 1)];
-        SaveHerstel();
-        if (!cur.EditWithinRecord([&] {
-                cur.SetCodes(cur.Codes() + next->Line().Codes());
-                current.SetText(current.Text() + next->Text());
-            })) {
-            key = 0;
-            return;
-        }
-        RemoveLine(*next);
-        DestroyLine(next);
-        key = 0;
-        return;
-    }
-    case VK::F4:
-        if (shift.alt) {
-            key = 0;
-            close();
-        }
-        return;
-    default:
-        return;
-    }
+    const int i = column_.IndexOf(line);
+    if (i < 0 || i + offset < 0 || i + offset >= int(lines.size())) return nullptr;
+    return lines[std::size_t(i + offset)];
 }
 
 void TBasisMath::CreatePopupMenu1() {

@@ -85,6 +85,14 @@ public:
     void CaretMoved(TMathEditor& line) override;
     /// Every change of a line's text is work the crash state keeps.
     void TextChanged(TMathEditor&) override { crash_.Changed(); }
+    // The column's steps of a line's split or join.
+    TMathEditor* Neighbour(TMathEditor& line, int offset) override;
+    void CheckRoomForNewLine() override { document_.CheckRoomForLine(); }
+    void SaveRecoveryState() override { recovery_.SaveHerstel(); }
+    TMathEditor& NewLineBelow(TMathEditor& line) override { return *InsertLineBelow(line); }
+    void TakeOut(TMathEditor& line) override { RemoveLine(line); }
+    void Discard(TMathEditor& line) override { DestroyLine(&line); }
+    void Focus(TMathEditor& line) override { FocusLine(line); }
     /// The hint text of a line.
     QString HintFor(const TMathEditor& line) const;
     /// A help request: shows the help window; the platform's help is never asked.
@@ -102,18 +110,15 @@ public:
     TMathEditor* InsertLineBelow(TMathEditor& current);
     /// Takes `line` out of the column and closes the gap; the caller destroys it.
     void RemoveLine(TMathEditor& line);
-    /// The key preview: sees every key down before the focused line. Sets `key` to 0 when it
-    /// consumed the key.
-    void FormKeyDown(TMathEditor& current, int& key, ShiftState shift);
+    /// The key preview: sees every key down of a line before the line does (F1, Alt+F4). Sets
+    /// `key` to 0 when it consumed the key. The splits and joins are the line's own.
+    void FormKeyDown(TMathEditor& current, int& key, ShiftState shift) override;
     // The document file, the recovery store, the crash state and the picture and formula
     // commands are parts of their own; the menu binds to their handlers.
     PictureExport& Pictures() { return pictures_; }
     FormulaExchange& Formulas() { return formulas_; }
     CrashState& Crash() { return crash_; }
     static constexpr int LargestDocumentLines = DocumentFile::LargestDocumentLines;
-    /// The steps of a split or a join that the document file and the recovery store take.
-    void CheckRoomForLine() const { document_.CheckRoomForLine(); }
-    void SaveHerstel() { recovery_.SaveHerstel(); }
     /// Shows the message of a failed menu command (the application's error report).
     std::function<void(const QString&)> showError;
     QAction* MSave = nullptr;

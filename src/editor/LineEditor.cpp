@@ -98,6 +98,7 @@ void TMathEditor::ConnectModel() {
     };
     line_->hooks.resize = [this](int w, int h) { resize(w, h); };
     line_->hooks.refuse = &TMathEditor::Beep;
+    line_->hooks.column = &column_;
     line_->OnGewijzigd = [this](MathLine&) {
         if (owner_) owner_->TextChanged(*this);
         if (OnGewijzigd) OnGewijzigd(*this);
@@ -301,6 +302,8 @@ void TMathEditor::contextMenuEvent(QContextMenuEvent* e) {
 }
 
 void TMathEditor::keyPressEvent(QKeyEvent* e) {
+    DecodedKey k = DecodeKey(*e);
+    if (ColumnKey(k)) return;
     // Ctrl+Alt+S speaks the whole line; no structure key uses Ctrl with Alt.
     constexpr auto chord = Qt::ControlModifier | Qt::AltModifier;
     const auto held = e->modifiers() & (chord | Qt::ShiftModifier | Qt::MetaModifier);
@@ -308,25 +311,44 @@ void TMathEditor::keyPressEvent(QKeyEvent* e) {
         SpeakWholeLine(*this);
         return;
     }
-    int key = VirtualKeyOf(*e);
+    LineKey(k);
+}
+
+// Their changes are the column's: each line reports its own once the event loop comes round,
+// as for any change outside a key of its own. Keys without a code ("ü") are never taken.
+bool TMathEditor::ColumnKey(DecodedKey& k) {
+    if (k.key == 0 || !owner_) return false;
+    const bool gathering = std::exchange(inKey_, false);
+    owner_->FormKeyDown(*this, k.key, k.shift);
+    if (k.key != 0) SplitOrJoin(*line_, k.key);
+    inKey_ = gathering;
+    return k.key == 0;
+}
+
+void TMathEditor::LineKey(const DecodedKey& k) {
+    int key = k.key;
     if (key == VK::Scroll) {
         // Scroll Lock arms (or disarms) the one-shot raw symbol entry for every line.
         EditorState().rawSymbolArmed = !EditorState().rawSymbolArmed;
         PlaceCaret();
         return;
     }
-    const QString typed = TypedText(*e);
-    if (typed.size() > 1 || (typed.size() == 1 && CharacterOf(*e) == 0)) {
+    if (k.typed.size() > 1 || (k.typed.size() == 1 && k.character == 0)) {
         // A composed sequence or a character outside Windows-1252.
-        TypeText(typed);
+        TypeText(k.typed);
         return;
     }
     // The key down and its character are one edit.
     line_->EditWithinRecord([&] {
-        if (key != 0) KeyDown(*line_, key, ShiftStateOf(*e));
-        unsigned char c = CharacterOf(*e);
+        if (key != 0) KeyDown(*line_, key, k.shift);
+        unsigned char c = k.character;
         if (c != 0) KeyPress(*line_, c);
     });
+}
+
+MathLine* TMathEditor::Column::Neighbour(int offset) {
+    TMathEditor* other = line_.owner_ ? line_.owner_->Neighbour(line_, offset) : nullptr;
+    return other ? &other->Line() : nullptr;
 }
 
 // A commit string is one edit: one that would make the line too long goes in not at all.

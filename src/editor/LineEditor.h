@@ -17,6 +17,7 @@ namespace zelm {
 
 class SpriteCache;
 class TFuncFormMath;
+struct DecodedKey;
 
 class TMathEditor : public QWidget {
     Q_OBJECT
@@ -126,7 +127,28 @@ protected:
     bool event(QEvent*) override;
 
 private:
+    /// The column's steps of this line's splits and joins, asked of its owner.
+    class Column final : public ColumnSteps {
+    public:
+        explicit Column(TMathEditor& line) : line_(line) {}
+        MathLine* Neighbour(int offset) override;
+        void CheckRoomForLine() override { line_.owner_->CheckRoomForNewLine(); }
+        void SaveHerstel() override { line_.owner_->SaveRecoveryState(); }
+        MathLine& InsertLineBelow() override { return line_.owner_->NewLineBelow(line_).Line(); }
+        void RemoveLine() override { line_.owner_->TakeOut(line_); }
+        void DestroyLine() override { line_.owner_->Discard(line_); }
+        void FocusLine() override { line_.owner_->Focus(line_); }
+
+    private:
+        TMathEditor& line_;
+    };
+
     void ConnectModel();
+    /// The window's key preview and the splits and joins, before the line's own keys; true
+    /// when one of them took the key.
+    bool ColumnKey(DecodedKey& k);
+    /// The line's own handling of a key.
+    void LineKey(const DecodedKey& k);
     void EnterFocus();
     void RemovePointerMarker();
     void RestartCaretBlink();
@@ -134,6 +156,7 @@ private:
     void AccessibleChange();
 
     LineOwner* owner_ = nullptr;
+    Column column_{*this};
     std::unique_ptr<Canvas> measure_;
     std::unique_ptr<MathLine> line_;
     QBasicTimer caretTimer_;

@@ -2,6 +2,8 @@
 // without an owner (the settings dialog's preview, a function list's cells) reports to no one.
 #pragma once
 
+#include "formula/Keys.h"
+
 namespace zelm {
 
 class TMathEditor;
@@ -22,6 +24,26 @@ public:
     virtual void CaretMoved(TMathEditor& line) = 0;
     /// OnGewijzigd: the line's text went through its setter (typing, paste, a load).
     virtual void TextChanged(TMathEditor& line) = 0;
+    /// The key preview: sees each key down of the line, decoded, before the line does. Sets
+    /// `key` to 0 when it consumed the key.
+    virtual void FormKeyDown(TMathEditor& line, int& key, ShiftState shift) = 0;
+
+    // The column's steps of a split or a join; the line's own key code decides and edits.
+    /// The line `offset` places from `line` (-1 above, 1 below, 0 itself); nullptr where there
+    /// is none, or while `line` is in no column.
+    virtual TMathEditor* Neighbour(TMathEditor& line, int offset) = 0;
+    /// Throws the user's message when the document has no room for one more line.
+    virtual void CheckRoomForNewLine() = 0;
+    /// Stores the document as it stands as a recovery state, before a split or a join.
+    virtual void SaveRecoveryState() = 0;
+    /// A new line directly below `line`, as the window makes every line.
+    virtual TMathEditor& NewLineBelow(TMathEditor& line) = 0;
+    /// Takes `line` out of the column; the lines below close the gap.
+    virtual void TakeOut(TMathEditor& line) = 0;
+    /// Destroys `line`, taken out before, once its key is done.
+    virtual void Discard(TMathEditor& line) = 0;
+    /// Gives `line` the focus.
+    virtual void Focus(TMathEditor& line) = 0;
 
 protected:
     ~LineOwner() = default;

@@ -1,6 +1,7 @@
 // The keys of a formula line: the key-down handler (caret movement, keyboard selection,
-// deletion, the structure keys and templates, leaving the line) and the key-press handler
-// (typed characters, Backspace, raw symbol entry), with the edit operations they share.
+// deletion, the structure keys and templates, leaving the line), the key-press handler (typed
+// characters, Backspace, raw symbol entry) with the edit operations they share, and the split
+// and the joins (LineKeysSplit.cpp).
 // Text positions are 1-based as in MathLine: position p lies in front of Text character p + 1.
 #pragma once
 
@@ -19,6 +20,13 @@ void KeyDown(MathLine& line, int& key, ShiftState shift);
 /// The key-press handler for character `c` (Windows-1252). A used character is set to 0;
 /// characters below 32 fire `Onkeypress`.
 void KeyPress(MathLine& line, unsigned char& c);
+
+/// The keys that split and join lines, whatever Shift, Ctrl or Alt is held: Enter splits the
+/// line at the caret, Backspace at its start joins it to the line above and Delete at its end
+/// joins the line below to it (the joins only without a selection). The recovery state comes
+/// first; a result its record cannot hold is refused whole, with the line's beep. Sets `key`
+/// to 0 when it took the key; other keys, and a line in no column, it leaves alone.
+void SplitOrJoin(MathLine& line, int& key);
 
 /// Types Unicode character `u` as a key that types it would: a Windows-1252 character as
 /// itself, else the "Symbol" character that shows it (as raw symbol entry makes one). A

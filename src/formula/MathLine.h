@@ -28,6 +28,31 @@ struct CaretRect {
     bool operator==(const CaretRect&) const = default;
 };
 
+class MathLine;
+
+/// The column's own steps that a split or a join asks for; the line's key code (SplitOrJoin)
+/// decides and does the text's share. Each line of a column answers for itself.
+class ColumnSteps {
+public:
+    /// The line `offset` places from this one (-1 above, 1 below, 0 itself); nullptr where
+    /// there is none, or while this line is in no column.
+    virtual MathLine* Neighbour(int offset) = 0;
+    /// Throws the user's message when the document has no room for one more line.
+    virtual void CheckRoomForLine() = 0;
+    /// Stores the document as it stands as a recovery state.
+    virtual void SaveHerstel() = 0;
+    /// A new line directly below this one, as the window makes every line.
+    virtual MathLine& InsertLineBelow() = 0;
+    /// Takes this line out of the column; the lines below close the gap.
+    virtual void RemoveLine() = 0;
+    /// Destroys this line, taken out before, once its key is done.
+    virtual void DestroyLine() = 0;
+    virtual void FocusLine() = 0;
+
+protected:
+    ~ColumnSteps() = default;
+};
+
 /// What the line needs of the window around it; the widget fills these in.
 struct LineHooks {
     std::function<void()> hideCaret;
@@ -35,6 +60,7 @@ struct LineHooks {
     std::function<void()> placeCaret;         ///< show the caret at CaretCellValue()
     std::function<void(int w, int h)> resize; ///< the client size changed
     std::function<void()> refuse;             ///< input was refused: the line's beep
+    ColumnSteps* column = nullptr;            ///< none: the line never splits or joins
 };
 
 /// One formula line. Text positions (Selstart, Seleinde, CaretPos) count Text characters in

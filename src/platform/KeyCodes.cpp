@@ -222,4 +222,8 @@ unsigned char CharacterOf(const QKeyEvent& e) {
     return ToWindows1252(text.at(0).unicode());
 }
 
+DecodedKey DecodeKey(const QKeyEvent& e) {
+    return {VirtualKeyOf(e), ShiftStateOf(e), CharacterOf(e), TypedText(e)};
+}
+
 } // namespace zelm

@@ -21,6 +21,14 @@ ShiftState ShiftStateOf(const QKeyEvent& e);
 /// no text, Qt's control text of Delete, a character outside Windows-1252, or Alt held
 /// without Ctrl (Alt combinations type no characters).
 unsigned char CharacterOf(const QKeyEvent& e);
+/// A key event as the line, and its window's key preview before it, take it: decoded once.
+struct DecodedKey {
+    int key = 0; ///< VirtualKeyOf
+    ShiftState shift;
+    unsigned char character = 0; ///< CharacterOf
+    QString typed;               ///< TypedText
+};
+DecodedKey DecodeKey(const QKeyEvent& e);
 /// A Unicode character as its Windows-1252 byte, or 0 when it has none.
 unsigned char ToWindows1252(char32_t u);
 

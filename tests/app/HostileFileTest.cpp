@@ -19,6 +19,7 @@
 
 #include "app/MainWindow.h"
 #include "files/DocumentCodec.h"
+#include "formula/LineKeys.h"
 #include "platform/Paths.h"
 #include "support/FixedLines.h"
 #include "support/WindowTexts.h"
@@ -147,8 +148,7 @@ TEST_F(HostileFile, TheLargestDocumentLoadsWithinItsMemoryBound) {
         "Dit document heeft al 20000 regels, meer dan dat opent het programma niet.";
     const int counter = window_->HerstelNummer;
     int key = VK::Return;
-    EXPECT_EQ(test::MessageOf([&] { window_->FormKeyDown(*window_->Lines().back(), key, {}); }),
-              noRoom);
+    EXPECT_EQ(test::MessageOf([&] { SplitOrJoin(window_->Lines().back()->Line(), key); }), noRoom);
     EXPECT_EQ(test::MessageOf([&] { window_->Nieuweregel1Click(); }), noRoom);
     EXPECT_EQ(int(window_->Lines().size()), TBasisMath::LargestDocumentLines);
     EXPECT_EQ(window_->HerstelNummer, counter);

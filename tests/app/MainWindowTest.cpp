@@ -18,6 +18,7 @@
 #include <random>
 
 #include "app/MainWindow.h"
+#include "formula/LineKeys.h"
 #include "platform/WorkArea.h"
 #include "support/FixedLines.h"
 
@@ -569,7 +570,7 @@ TEST_F(MainWindowTest, RandomEditsShowEveryLineInViewAndHideTheFarOnes) {
             w.FocusLine(*Line(pick(count)));
             break;
         }
-        if (key != 0) w.FormKeyDown(current, key, {});
+        if (key != 0) SplitOrJoin(current.Line(), key);
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         Settle();
 

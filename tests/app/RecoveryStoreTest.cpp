@@ -23,6 +23,7 @@
 #include "files/FileIO.h"
 #include "files/SessionFolder.h"
 #include "formula/Errors.h"
+#include "formula/LineKeys.h"
 #include "platform/Paths.h"
 #include "support/FixedLines.h"
 #include "support/WindowTexts.h"
@@ -66,12 +67,10 @@ protected:
     }
     QString State(int n) const { return window_->Recovery().HerstelFileName(n); }
 
-    // A key as the window's key preview gets it.
-    void Key(std::size_t line, int key, int caretPos, ShiftState shift = {}) {
-        TMathEditor* l = window_->Lines().at(line);
-        l->Line().CaretPos = caretPos;
-        int k = key;
-        window_->FormKeyDown(*l, k, shift);
+    // A key as the line's splits and joins get it.
+    void Key(std::size_t line, int key, int caretPos) {
+        window_->Lines().at(line)->Line().CaretPos = caretPos;
+        SplitOrJoin(window_->Lines().at(line)->Line(), key);
     }
 
     QTemporaryDir programDir_;
@@ -219,7 +218,7 @@ TEST_F(RecoveryStoreTest, EachInstanceKeepsItsOwnStatesAndClosingRemovesNoOthers
     for (auto [w, text] : {std::pair{window_.get(), " alfa"}, {second.get(), " beta"}}) {
         w->Lines()[0]->SetText(text);
         int key = VK::Return;
-        w->FormKeyDown(*w->Lines()[0], key, {});
+        SplitOrJoin(w->Lines()[0]->Line(), key);
         w->setWindowTitle(QString(text).trimmed());
     }
     window_->setWindowTitle("ZelmEditor");
@@ -460,7 +459,7 @@ TEST_F(RecoveryStoreTest, AProgramFolderThatCannotHoldTheStoreFallsBackToTheUser
     EXPECT_EQ(window->HerstelDir, expected);
     EXPECT_EQ(messages_, QStringList{"Er is een Herstel directorie gemaakt: " + expected});
     int key = VK::Return;
-    window->FormKeyDown(*window->Lines()[0], key, {});
+    SplitOrJoin(window->Lines()[0]->Line(), key);
     EXPECT_EQ(key, 0);
     EXPECT_EQ(window->Lines().size(), 2u);
     EXPECT_TRUE(QFileInfo::exists(window->Recovery().HerstelFileName(0)));
