@@ -48,6 +48,15 @@ public:
     void Exited(TMathEditor&) override {}
     void CaretMoved(TMathEditor&) override {}
     void TextChanged(TMathEditor&) override {}
+    // No key reaches a line that is never shown: its lines stand in no column a key could split.
+    void FormKeyDown(TMathEditor&, int&, ShiftState) override {}
+    TMathEditor* Neighbour(TMathEditor&, int) override { return nullptr; }
+    void CheckRoomForNewLine() override {}
+    void SaveRecoveryState() override {}
+    TMathEditor& NewLineBelow(TMathEditor& line) override { return line; }
+    void TakeOut(TMathEditor&) override {}
+    void Discard(TMathEditor&) override {}
+    void Focus(TMathEditor&) override {}
 
 private:
     /// As the window's column takes the extent of the lines: new lines start that wide.

@@ -20,7 +20,7 @@ std::optional<ChosenFont> RunFontDialog(TBasisMath& window, const FontDesc& font
 // the command.
 
 void TBasisMath::Font1Click() {
-    SaveHerstel();
+    recovery_.SaveHerstel();
     if (const std::optional<ChosenFont> chosen =
             RunFontDialog(*this, WindowFont, WindowFontColor)) {
         WindowFont = chosen->font;
@@ -33,7 +33,7 @@ void TBasisMath::Font1Click() {
 
 void TBasisMath::plTextClick() {
     try {
-        SaveHerstel();
+        recovery_.SaveHerstel();
     } catch (...) {
         plText->setChecked(!plText->isChecked()); // the item has already toggled its mark
         throw;
@@ -45,7 +45,7 @@ void TBasisMath::plTextClick() {
 }
 
 void TBasisMath::Alleswissen1Click() {
-    SaveHerstel();
+    recovery_.SaveHerstel();
     column_.DiscardAll();
     TMathEditor* line = CreateEd();
     FitToLines();
@@ -53,7 +53,7 @@ void TBasisMath::Alleswissen1Click() {
 }
 
 void TBasisMath::Nieuweregel1Click() {
-    CheckRoomForLine();
+    document_.CheckRoomForLine();
     const TMathEditor* last = Lines().empty() ? nullptr : Lines().back();
     const int top = last ? last->y() + last->height() : 0;
     TMathEditor* line = CreateEd();
