@@ -1,6 +1,7 @@
 #include "app/HeadlessHost.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenuBar>
 #include <algorithm>
 #include <limits>
@@ -52,7 +53,9 @@ void HeadlessHost::HeightChanged(TMathEditor& line, int newHeight) {
     column_.MakeRoomFor(line, newHeight);
 }
 
-void HeadlessHost::WidthChanged(TMathEditor&, int newWidth) {
+// As the window does, a line near its longest rings the bell when it widens.
+void HeadlessHost::WidthChanged(TMathEditor& line, int newWidth) {
+    if (line.Text().size() > 250) QApplication::beep();
     column_.Widen(newWidth);
     TakeExtent();
 }

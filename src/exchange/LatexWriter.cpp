@@ -379,28 +379,23 @@ private:
         Fresh();
     }
 
-    void Sign(unsigned char kind) {
+    // The command of a sign; none for a kind that is no sign.
+    static const char* SignCommand(unsigned char kind) {
         switch (StructKind(kind)) {
         case StructKind::NumeratorD:
         case StructKind::DenominatorD:
         case StructKind::IntegralD:
-            Put("\\mathrm{d}");
-            break;
+            return "\\mathrm{d}";
         case StructKind::Pi:
-            Put("\\pi");
-            break;
+            return "\\pi";
         case StructKind::BoldE:
-            Put("\\mathrm{e}");
-            break;
+            return "\\mathrm{e}";
         case StructKind::BoldX:
-            Put("\\times");
-            break;
+            return "\\times";
         case StructKind::Dot:
-            Put("\\cdot");
-            break;
+            return "\\cdot";
         case StructKind::Bar:
-            Put("\\vert");
-            break;
+            return "\\vert";
         case StructKind::Power:
         case StructKind::PowerEnd:
         case StructKind::Root:
@@ -420,8 +415,15 @@ private:
         case StructKind::IndexEnd:
         case StructKind::Underline:
         case StructKind::Colour:
-            return;
+            return nullptr;
         }
+        return nullptr;
+    }
+
+    void Sign(unsigned char kind) {
+        const char* command = SignCommand(kind);
+        if (!command) return;
+        Put(command);
         Fresh();
     }
 
