@@ -57,6 +57,8 @@ protected:
         EditorState().Reset();
         window = std::make_unique<TBasisMath>(programDir.path(), [](const QString&) {});
         window->showError = [](const QString& m) { ADD_FAILURE() << m.toStdString(); };
+        beeps = 0; // counted, not sounded
+        TMathEditor::beep = [this] { ++beeps; };
         QApplication::setActiveWindow(window.get());
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
@@ -114,6 +116,7 @@ protected:
 
     QTemporaryDir programDir;
     std::unique_ptr<TBasisMath> window;
+    int beeps = 0; ///< since the last Restart
 };
 
 TEST_F(MainWindowKeysTest, CtrlTSwitchesTheLineToFormulaModeAndAFormulaIsTyped) {
@@ -260,8 +263,6 @@ TEST_F(MainWindowKeysTest, InputTheRecordCannotHoldIsRefused) {
     for (std::size_t road = 0; road < roads.size(); ++road) {
         SCOPED_TRACE(road);
         Restart();
-        int beeps = 0;
-        TMathEditor::beep = [&] { ++beeps; };
         window->CopiedText = "xy";
         Type("{Enter}b{Up}");
         MathLine& m = Line(0)->Line();
@@ -346,8 +347,6 @@ TEST_F(MainWindowKeysTest, EveryLayoutTypesTheWindows1252BytesOfItsCharacters) {
         for (const LayoutRow& row : rows) {
             SCOPED_TRACE(std::string(row.name) + (formula ? " (formula line)" : " (plain line)"));
             Restart();
-            int beeps = 0;
-            TMathEditor::beep = [&] { ++beeps; };
             Line(0)->SetPlainText(!formula);
             for (const QtKeystroke& k : row.keys)
                 Send(k);
@@ -368,8 +367,6 @@ TEST_F(MainWindowKeysTest, CharactersOutsideWindows1252ComeInAsSymbolCharacters)
         for (const auto& [typed, codes] : rows) {
             SCOPED_TRACE(typed);
             Restart();
-            int beeps = 0;
-            TMathEditor::beep = [&] { ++beeps; };
             Line(0)->SetPlainText(!formula);
             const QString text = QString::fromUtf8(typed);
             Send(text.size() > 1 ? Commit(text) : K(text.at(0).unicode(), text));
@@ -498,7 +495,6 @@ TEST_F(MainWindowKeysTest, RandomKeystrokesKeepEveryLineConsistent) {
         {Qt::Key_Clear, Qt::KeypadModifier, ""},  {Qt::Key_Dead_Acute, Qt::NoModifier, ""},
         {Qt::Key_Menu, Qt::NoModifier, ""},       {Qt::Key_Pause, Qt::NoModifier, ""}};
     std::set<unsigned char> typedBytes; // the bytes beyond ASCII typed so far
-    TMathEditor::beep = [] {};          // TearDown puts the system beep back
     std::mt19937 random(20261208u);
     auto pick = [&](std::size_t n) {
         return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);

@@ -98,7 +98,7 @@ TEST_F(MathLineTest, TypedNamesAreRecognisedAndTheCaretFollows) {
     // cumnv at the end of a line.
     Caret(6);
     Load(" cumnv", "");
-    EXPECT_EQ(line.Text(), B({" ", kName, "(\x04);(\x04);(Xl);(x)"}));
+    EXPECT_EQ(line.Text(), T(" @($);($);(Xl);(x)"));
     EXPECT_EQ(line.Codes(), Codes({32, 'm', 's'}));
     EXPECT_EQ(line.CaretPos, 2);
 }
@@ -110,9 +110,9 @@ TEST_F(MathLineTest, NamesOfOtherFormulasBecomeReferences) {
     line.ExtFormulelijst = &sources;
     Caret(1);
     Load(" f+g", "");
-    EXPECT_EQ(line.Text(), B({" f+", Bytes(1, Code::Reference)}));
+    EXPECT_EQ(line.Text(), B({" f+", kRef}));
     EXPECT_EQ(line.Codes(), P(1));
-    EXPECT_EQ(line.Cursieftext(), B({" ", kOn, "f", kOff, "+", Bytes(1, Code::Reference)}));
+    EXPECT_EQ(line.Cursieftext(), B({" ", kOn, "f", kOff, "+", kRef}));
     ASSERT_EQ(Globals().references.size(), 1u);
     EXPECT_EQ(Globals().references[0], &other);
 }
@@ -156,9 +156,9 @@ TEST_F(MathLineTest, TextPlusCodeSplitsAtTheFirstZero) {
     EXPECT_EQ(line.Codes(), "");
 
     // Only the first zero splits: a symbol whose parameter is 0 keeps it.
-    line.SetTextPlusCode(B({" ", Bytes(1, Code::Symbol), Bytes(1, '\0'), Bytes(1, '\0')}));
-    EXPECT_EQ(line.Text(), B({" ", Bytes(1, Code::Symbol)}));
-    EXPECT_EQ(line.Codes(), Bytes(1, '\0'));
+    line.SetTextPlusCode(T(" $") + P(0) + P(0));
+    EXPECT_EQ(line.Text(), T(" $"));
+    EXPECT_EQ(line.Codes(), P(0));
 
     Load(T(" a#2#"), Codes({7, 8}));
     const Bytes saved = line.TextPlusCode();

@@ -19,10 +19,6 @@
 namespace zelm {
 namespace {
 
-using test::B;
-using test::kStruct;
-using test::kSym;
-
 /// The Qt canvas the reference passes its other calls to; a base, so it is made first.
 struct ReferenceInner {
     ReferenceInner(QPainter& painter, FontDesc start) : qt(painter, start) {}
@@ -72,54 +68,9 @@ struct Formula {
     Bytes text, codes;
 };
 Formula MixedFormula() {
-    Formula f;
-    const auto code = [&](StructKind k) {
-        f.text += kStruct;
-        f.codes += KindByte(k);
-    };
-    f.text = " y=sin x+";
-    code(StructKind::Bracket);
-    code(StructKind::Fraction);
-    f.text += "x";
-    code(StructKind::Index);
-    f.text += "i";
-    code(StructKind::IndexEnd);
-    code(StructKind::Power);
-    f.text += "2";
-    code(StructKind::PowerEnd);
-    f.text += "+log a";
-    code(StructKind::FractionBar);
-    code(StructKind::Root);
-    f.text += "3";
-    code(StructKind::Separator);
-    f.text += "y+1";
-    code(StructKind::RootEnd);
-    code(StructKind::FractionEnd);
-    code(StructKind::BracketEnd);
-    code(StructKind::Sum);
-    f.text += "k=1";
-    code(StructKind::Separator);
-    f.text += "n";
-    code(StructKind::Separator);
-    f.text += kSym;
-    f.codes += 'a';
-    f.text += "+";
-    code(StructKind::NumeratorD);
-    f.text += "t-";
-    code(StructKind::BoldE);
-    code(StructKind::Dot);
-    code(StructKind::Underline);
-    f.text += "onder";
-    code(StructKind::Underline);
-    code(StructKind::Colour);
-    f.text += "rood é€";
-    code(StructKind::Colour);
-    code(StructKind::Slanted);
-    f.text += "1";
-    code(StructKind::Slash);
-    f.text += "4";
-    code(StructKind::SlantedEnd);
-    return f;
+    return {test::T(" y=sin x+##x#i##2#+log a##3#y+1####k=1#n#$+#t-###onder##rood é€##1#4#"),
+            test::Codes({23, 15, 30,  31, 7,  8,  16, 12, 25, 13, 17, 24, 22,
+                         25, 25, 'a', 18, 33, 35, 38, 38, 39, 39, 26, 27, 28})};
 }
 
 struct Case {

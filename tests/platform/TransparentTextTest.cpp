@@ -18,8 +18,6 @@
 namespace zelm {
 namespace {
 
-using test::kStruct;
-
 /// Notes the cell of every text run drawn on the canvas it forwards to.
 class CellNotingCanvas final : public test::ForwardingCanvas {
 public:
@@ -62,23 +60,8 @@ const BackgroundCase backgroundCases[] = {
 /// Text runs with room between their glyphs (spaces, thin letters), italic, an index and a
 /// fraction, so that runs of several sizes stand next to shapes.
 void SetFormula(MathLine& line) {
-    Bytes text = "sin x + log a ";
-    Bytes codes;
-    text += kStruct;
-    codes += KindByte(StructKind::Fraction);
-    text += "il 1";
-    text += kStruct;
-    codes += KindByte(StructKind::FractionBar);
-    text += "x";
-    text += kStruct;
-    codes += KindByte(StructKind::Index);
-    text += "i j";
-    text += kStruct;
-    codes += KindByte(StructKind::IndexEnd);
-    text += kStruct;
-    codes += KindByte(StructKind::FractionEnd);
-    line.SetCodes(codes);
-    line.SetText(text);
+    line.SetCodes(test::Codes({15, 16, 30, 31, 17}));
+    line.SetText(test::T("sin x + log a #il 1#x#i j##"));
 }
 
 class TransparentText : public ::testing::TestWithParam<BackgroundCase> {
