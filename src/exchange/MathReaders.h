@@ -2,7 +2,10 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "exchange/MathTree.h"
 
@@ -12,7 +15,18 @@ namespace zelm {
 struct ReadResult {
     MathNode row;       ///< the structures read, as one Row
     bool lossy = false; ///< something the line cannot hold came in as its plain text
+    /// What came in otherwise than it stood, each named for the user in Dutch, in the order
+    /// met and each once (for example "\\lim als tekst"); empty when everything came in exactly.
+    std::vector<std::string> changes;
 };
+
+/// Notes a change: marks the result lossy and names the change once.
+inline void NoteChange(ReadResult& result, std::string change) {
+    result.lossy = true;
+    for (const std::string& known : result.changes)
+        if (known == change) return;
+    result.changes.push_back(std::move(change));
+}
 
 /// Longest input and deepest nesting a reader accepts; longer or deeper input is refused.
 constexpr std::size_t LongestPastedFormula = 64 * 1024;
