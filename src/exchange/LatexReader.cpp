@@ -45,7 +45,7 @@ public:
         // Closers of nothing end no row at the top level, so this reads the whole input.
         MathNode row = ParseRow(DPlace::Elsewhere);
         if (refused_) return std::nullopt;
-        return ReadResult{std::move(row), lossy_};
+        return ReadResult{std::move(row), lossy_, {}};
     }
 
 private:

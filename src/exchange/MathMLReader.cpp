@@ -342,7 +342,7 @@ public:
         MathNode row = Node(NodeKind::Row, {});
         Children(math, row, DPlace::Elsewhere);
         if (refused_) return std::nullopt;
-        return ReadResult{std::move(row), lossy_};
+        return ReadResult{std::move(row), lossy_, {}};
     }
 
 private:
