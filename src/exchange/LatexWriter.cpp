@@ -167,7 +167,7 @@ public:
         if (tree.plainText) {
             WritePlainText(ToPlainText(tree));
         } else {
-            Row(tree.root);
+            Row(tree.root, writer::FirstContent(tree.root));
         }
         return std::move(out_);
     }
@@ -201,10 +201,17 @@ private:
         return i < s.size() && i > 0 && s[i - 1] == '\\';
     }
 
-    void Row(const MathNode& row) {
+    void Row(const MathNode& row, std::size_t first = 0) {
         atom_ = {};
-        for (const MathNode& item : row.children)
-            Item(item);
+        for (std::size_t i = first; i < row.children.size(); ++i) {
+            if (writer::IsDecimalComma(row, i)) {
+                // Braced, a comma is no punctuation: no space after it.
+                Put("{,}");
+                Fresh();
+            } else {
+                Item(row.children[i]);
+            }
+        }
     }
 
     /// The item just written is an atom that takes both scripts.

@@ -377,6 +377,17 @@ private:
         return std::nullopt;
     }
 
+    /// How many primes a superscript of nothing but primes (′, ″) holds.
+    static int Primes(const XmlNode& e, bool& lossy) {
+        if (e.name != "mo") return 0;
+        int n = 0;
+        for (const char32_t u : TokenText(e, lossy)) {
+            if (u != U'\u2032' && u != U'\u2033') return 0;
+            n += u == U'\u2033' ? 2 : 1;
+        }
+        return n;
+    }
+
     static bool IsLog(const XmlNode& e, bool& lossy) {
         return e.name == "mi" && TokenText(e, lossy) == U"log";
     }
@@ -454,6 +465,14 @@ private:
         if (c.size() != needed) return PlainText(e, row);
         const XmlNode* lower = sub ? c[1] : nullptr;
         const XmlNode* upper = sup ? c[sub ? 2 : 1] : nullptr;
+        if (const int primes = upper ? Primes(*upper, lossy_) : 0; primes > 0 && !over) {
+            Item(*c[0], row, d);
+            if (lower)
+                row.children.push_back(Node(NodeKind::Index, {RowOf(lower, DPlace::Elsewhere)}));
+            row.children.insert(row.children.end(), std::size_t(primes),
+                                Leaf(NodeKind::Char, '\''));
+            return;
+        }
         if (const auto big = BigOperator(*c[0], lossy_)) {
             MathNode low = RowOf(lower, DPlace::Elsewhere);
             MathNode high = RowOf(upper, DPlace::Elsewhere);

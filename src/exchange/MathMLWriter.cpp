@@ -1,6 +1,7 @@
 // Presentation MathML (MathML Core elements) of the structure model.
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
 #include "exchange/MathWriters.h"
 #include "exchange/WriterText.h"
@@ -16,13 +17,16 @@ public:
     std::string Write(const MathTree& tree, std::string_view start, std::string_view end) {
         out_.reserve(24 * std::size_t(tree.root.end) + 64);
         out_ = start;
+        // One row: importers that meet several elements here set each on a line of its own.
+        out_ += "<mrow>";
         if (tree.plainText) {
             out_ += "<mtext>";
             out_ += writer::XmlEscaped(ToPlainText(tree));
             out_ += "</mtext>";
         } else {
-            Row(tree.root);
+            Row(tree.root, writer::FirstContent(tree.root));
         }
+        out_ += "</mrow>";
         out_ += end;
         return std::move(out_);
     }
@@ -39,6 +43,7 @@ private:
         bool underOver = false; ///< limits below and above (a sum)
         bool full = false;      ///< takes no further scripts
         bool number = false;    ///< an `mn` that further digits join
+        bool prime = false;     ///< its superscript is primes, which further primes join
     };
 
     /// The items of a row, wrapped in one `mrow`.
@@ -51,10 +56,43 @@ private:
         atom_ = saved;
     }
 
-    void Row(const MathNode& row) {
-        for (const MathNode& item : row.children)
-            Item(item);
+    void Row(const MathNode& row, std::size_t first = 0) {
+        const std::vector<int> partners = writer::FencePartners(row);
+        for (std::size_t i = first; i < row.children.size(); ++i) {
+            const MathNode& item = row.children[i];
+            if (atom_.number && writer::IsDecimalComma(row, i)) {
+                out_.insert(out_.size() - 5, 1, ','); // in front of "</mn>"
+            } else if (const char fence = writer::FenceOf(item)) {
+                Fence(fence, partners[i] < 0 ? 0 : partners[i] > int(i) ? 1 : -1);
+            } else {
+                Item(item);
+            }
+        }
         Flush();
+    }
+
+    /// A bracket that does not grow: a pair and what it holds is one `mrow` (side 1 opens it,
+    /// -1 closes it; 0 is a bracket alone), and scripts after the pair go on the whole of it.
+    void Fence(char shape, int side) {
+        const std::string_view mo = shape == '|'
+                                        ? (side ? "<mo fence=\"true\" stretchy=\"false\">"
+                                                : "<mo fence=\"false\" stretchy=\"false\">")
+                                        : "<mo stretchy=\"false\">";
+        if (side > 0) {
+            Flush();
+            fenceStarts_.push_back(out_.size());
+            out_ += "<mrow>";
+        }
+        if (side < 0) Flush();
+        Begin(mo, {});
+        writer::AppendXmlEscaped(out_, char32_t(shape));
+        out_ += "</mo>";
+        if (side < 0) {
+            out_ += "</mrow>";
+            atom_ = {};
+            atom_.start = fenceStarts_.back();
+            fenceStarts_.pop_back();
+        }
     }
 
     /// Puts the script element around the pending atom.
@@ -103,13 +141,29 @@ private:
             out_.insert(out_.size() - 5, 1, char(u)); // in front of "</mn>"
             return;
         }
+        if (u == '\'') return Prime();
         if (u == ' ') {
             Begin("<mspace width=\"0.25em\"/>", {});
+        } else if (u == '-') {
+            Begin("<mo>\u2212</mo>", {});
         } else {
             Begin({}, {});
             Token(digit ? "mn" : writer::IsLetter(u) ? "mi" : "mo", u);
         }
         atom_.number = digit;
+    }
+
+    /// A prime is a superscript ′ of the item before it; primes in a row make one operator.
+    void Prime() {
+        if (atom_.prime) {
+            out_.insert(out_.size() - 5, "\u2032"); // in front of "</mo>"
+            return;
+        }
+        if (atom_.start == None || atom_.full || atom_.sup != None) Begin("<mrow/>", {});
+        atom_.sup = out_.size();
+        out_ += "<mo>\u2032</mo>";
+        atom_.prime = atom_.full = true;
+        atom_.number = false;
     }
 
     void Item(const MathNode& n) {
@@ -125,7 +179,8 @@ private:
             return;
         case NodeKind::Reference:
             if (const std::string name = writer::NodeName(n); !name.empty()) {
-                Begin("<mi mathvariant=\"bold\">", {});
+                // Bold is how the line shows a reference, not what it means.
+                Begin("<mi mathvariant=\"normal\">", {});
                 Escaped(name);
                 out_ += "</mi>";
             }
@@ -206,7 +261,10 @@ private:
         if (name.empty()) return;
         const bool sign = (n.value & 0x7F) < FirstRecognisedName;
         Begin(sign ? "<mo>" : "<mi mathvariant=\"normal\">", sign ? "" : "<mo>\u2061</mo>");
-        Escaped(name);
+        if (name == "-")
+            AppendUtf8(out_, U'\u2212');
+        else
+            Escaped(name);
         out_ += sign ? "</mo>" : "</mi>";
     }
 
@@ -230,7 +288,7 @@ private:
             Begin("<mo>\u22C5</mo>", {});
             return;
         case StructKind::Bar:
-            Begin("<mo>|</mo>", {});
+            Fence('|', 0);
             return;
         case StructKind::Power:
         case StructKind::PowerEnd:
@@ -281,6 +339,7 @@ private:
 
     std::string out_;
     Atom atom_;
+    std::vector<std::size_t> fenceStarts_; ///< where the `mrow` of each open bracket pair starts
 };
 
 } // namespace

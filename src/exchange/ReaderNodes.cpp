@@ -57,6 +57,8 @@ void AppendMathCharacter(MathNode& row, char32_t u, bool& lossy) {
     case '|':
     case 0x2223:
         return sign(StructKind::Bar);
+    case 0x2212: // the minus sign that maths writes for the hyphen
+        return AppendCharacter(row, '-', lossy);
     case 0x2061: // function application, invisible times, separator and plus
     case 0x2062:
     case 0x2063:

@@ -16,7 +16,7 @@ public:
     LinearText Write(const MathNode& root) {
         out_.utf8.reserve(2 * std::size_t(root.end) + 16);
         out_.caretAt.reserve(std::size_t(root.end) + 16);
-        Row(root);
+        Row(root, writer::FirstContent(root));
         out_.caretAt.push_back(root.end);
         return std::move(out_);
     }
@@ -37,9 +37,74 @@ private:
             Put(writer::TextChar(static_cast<unsigned char>(c)), caret);
     }
 
-    void Row(const MathNode& row) {
-        for (const MathNode& item : row.children)
+    /// What ends an operand written last before the next item: nothing, a space (after a
+    /// script without parentheses) or the glue of an n-ary operator to its operand.
+    enum class Ending { None, Space, Operand };
+
+    void Row(const MathNode& row, std::size_t first = 0) {
+        for (std::size_t i = first; i < row.children.size(); ++i) {
+            const MathNode& item = row.children[i];
+            if (ending_ != Ending::None && item.kind != NodeKind::Switch) {
+                if (ending_ == Ending::Operand)
+                    Put(U'\u2592', item.begin);
+                else if (Continues(item))
+                    Put(U' ', item.begin);
+                ending_ = Ending::None;
+            }
             Item(item);
+        }
+    }
+
+    /// Whether `item` written right behind a script without parentheses would run on as part
+    /// of it: letters, digits, an opening bracket, a name.
+    static bool Continues(const MathNode& item) {
+        switch (item.kind) {
+        case NodeKind::Power:
+        case NodeKind::Index:
+        case NodeKind::Switch:
+            return false;
+        case NodeKind::Char:
+        case NodeKind::Symbol:
+        case NodeKind::Sign: {
+            const char32_t u = item.kind == NodeKind::Char     ? writer::TextChar(item.value)
+                               : item.kind == NodeKind::Symbol ? writer::SymbolChar(item.value)
+                                                               : writer::SignChar(item.value);
+            return writer::IsLetter(u) || (u >= '0' && u <= '9') || u == '(' || u == '[' ||
+                   u == '{' || u == '.';
+        }
+        default:
+            return true;
+        }
+    }
+
+    /// A script that is one letter, one sign or one number needs no parentheses.
+    static bool SingleToken(const MathNode& row) {
+        if (row.children.empty()) return false;
+        bool digits = true;
+        for (const MathNode& c : row.children)
+            digits = digits && writer::IsDigitChar(c);
+        if (digits) return true;
+        if (row.children.size() != 1) return false;
+        const MathNode& c = row.children[0];
+        switch (c.kind) {
+        case NodeKind::Char:
+            return writer::IsLetter(writer::TextChar(c.value));
+        case NodeKind::Symbol:
+            return writer::IsLetter(writer::SymbolChar(c.value));
+        case NodeKind::Sign:
+            return writer::IsLetter(writer::SignChar(c.value));
+        default:
+            return false;
+        }
+    }
+
+    /// `mark` (^ or _) and the script, in parentheses unless it is a single token.
+    void Script(char32_t mark, const MathNode& row, int caret) {
+        const char32_t open[] = {mark, U'(', 0};
+        if (!SingleToken(row)) return Group(open, row, U")", caret);
+        Put(mark, caret);
+        Row(row);
+        ending_ = Ending::Space;
     }
 
     /// `open`, the row, `close`: the first character of `open` stands at the structure's
@@ -51,6 +116,7 @@ private:
             Put(open.substr(1), row.begin);
         }
         Row(row);
+        ending_ = Ending::None;
         Put(close, row.end);
     }
 
@@ -80,10 +146,11 @@ private:
         case NodeKind::Switch:
             return;
         case NodeKind::Power:
-            Group(math_ ? U"^(" : U"", Child(n, 0), math_ ? U")" : U"", n.begin);
-            return;
         case NodeKind::Index:
-            Group(math_ ? U"_(" : U"", Child(n, 0), math_ ? U")" : U"", n.begin);
+            if (math_)
+                Script(n.kind == NodeKind::Power ? U'^' : U'_', Child(n, 0), n.begin);
+            else
+                Row(Child(n, 0));
             return;
         case NodeKind::Fraction:
         case NodeKind::Slanted:
@@ -106,14 +173,21 @@ private:
         case NodeKind::Integral:
         case NodeKind::Sum:
             Put(n.kind == NodeKind::Integral ? U'\u222B' : U'\u2211', n.begin);
-            Group(math_ ? U"_(" : U"", Child(n, 0), math_ ? U")" : U"", Child(n, 0).begin);
-            Group(math_ ? U"^(" : U"", Child(n, 1), math_ ? U")" : U"", Child(n, 1).begin);
+            if (!math_) {
+                Row(Child(n, 0));
+                Row(Child(n, 1));
+                return;
+            }
+            Script(U'_', Child(n, 0), Child(n, 0).begin);
+            ending_ = Ending::None; // an upper limit follows at once
+            Script(U'^', Child(n, 1), Child(n, 1).begin);
+            ending_ = Ending::Operand;
             return;
         case NodeKind::Log:
             if (math_) {
                 Put(U"log", n.begin);
-                if (!Child(n, 0).children.empty())
-                    Group(U"_(", Child(n, 0), U")", Child(n, 0).begin);
+                if (!Child(n, 0).children.empty()) Script(U'_', Child(n, 0), Child(n, 0).begin);
+                ending_ = Ending::None;
                 Put(U' ', n.end);
             } else {
                 Row(Child(n, 0));
@@ -220,11 +294,13 @@ private:
         Put(U'\u221A', n.begin);
         Group(U"(", index, U"&", index.begin);
         Row(radicand);
+        ending_ = Ending::None;
         Put(U')', radicand.end);
     }
 
     const bool math_;
     LinearText out_;
+    Ending ending_ = Ending::None;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "exchange/MathTree.h"
 #include "formula/Charset.h"
@@ -78,6 +79,77 @@ inline char32_t SignChar(unsigned char kind) {
         return 0;
     }
     return 0;
+}
+
+/// Where a row's content starts: behind the blank that starts every line (at Text position 0),
+/// which is no content of the line.
+inline std::size_t FirstContent(const MathNode& row) {
+    const bool blank = !row.children.empty() && row.children[0].kind == NodeKind::Char &&
+                       row.children[0].value == ' ' && row.children[0].begin == 0;
+    return blank ? 1 : 0;
+}
+
+inline bool IsDigitChar(const MathNode& n) {
+    return n.kind == NodeKind::Char && n.value >= '0' && n.value <= '9';
+}
+
+/// True for a comma between two digits of `row`: the Dutch decimal comma, part of the number.
+inline bool IsDecimalComma(const MathNode& row, std::size_t i) {
+    return i > 0 && i + 1 < row.children.size() && row.children[i].kind == NodeKind::Char &&
+           row.children[i].value == ',' && IsDigitChar(row.children[i - 1]) &&
+           IsDigitChar(row.children[i + 1]);
+}
+
+/// The bracket an item shows when it is a bracket that does not grow: the characters ( ) [ ]
+/// { } | (of the text or the Symbol font) and the bar sign (as '|'); 0 for anything else.
+inline char FenceOf(const MathNode& n) {
+    if (n.kind == NodeKind::Sign) return StructKind(n.value) == StructKind::Bar ? '|' : 0;
+    const char32_t u = n.kind == NodeKind::Char     ? TextChar(n.value)
+                       : n.kind == NodeKind::Symbol ? SymbolChar(n.value)
+                                                    : 0;
+    switch (u) {
+    case '(':
+    case ')':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+    case '|':
+        return char(u);
+    default:
+        return 0;
+    }
+}
+
+/// For each item of `row`, the index of the bracket it pairs with (-1 for none): an opening
+/// bracket with the next closing one of its kind, a bar with the next bar at the same depth.
+/// Empty when the row holds no bracket.
+inline std::vector<int> FencePartners(const MathNode& row) {
+    std::vector<int> partners, open;
+    const int n = int(row.children.size());
+    for (int i = 0; i < n; ++i) {
+        const char f = FenceOf(row.children[std::size_t(i)]);
+        if (f == 0) continue;
+        if (partners.empty()) partners.assign(std::size_t(n), -1);
+        const auto pair = [&](std::size_t depth) {
+            partners[std::size_t(open[depth])] = i;
+            partners[std::size_t(i)] = open[depth];
+            open.resize(depth); // brackets left open inside stay alone
+        };
+        const char opener = f == ')' ? '(' : f == ']' ? '[' : f == '}' ? '{' : 0;
+        if (f == '|' && !open.empty() && FenceOf(row.children[std::size_t(open.back())]) == '|') {
+            pair(open.size() - 1);
+        } else if (opener != 0) {
+            for (std::size_t d = open.size(); d-- > 0;)
+                if (FenceOf(row.children[std::size_t(open[d])]) == opener) {
+                    pair(d);
+                    break;
+                }
+        } else {
+            open.push_back(i);
+        }
+    }
+    return partners;
 }
 
 /// Child `i` of a structure node; an empty row when the structure lacks it.

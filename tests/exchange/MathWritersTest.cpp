@@ -33,12 +33,12 @@ const Bytes s = kStruct;
 
 const Formula Formulas[] = {
     {"power", T("x#2#"), Codes({7, 8}), false, "x^{2}",
-     "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup>", "x^(2)"},
+     "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup>", "x^2"},
     {"power over an index", T("x#i##2#"), Codes({30, 31, 7, 8}), false, "x_{i}^{2}",
-     "<msubsup><mi>x</mi><mrow><mi>i</mi></mrow><mrow><mn>2</mn></mrow></msubsup>", "x_(i)^(2)"},
+     "<msubsup><mi>x</mi><mrow><mi>i</mi></mrow><mrow><mn>2</mn></mrow></msubsup>", "x_i^2"},
     {"powers without a base of their own", T("#2##3#"), Codes({7, 8, 7, 8}), false, "{}^{2}{}^{3}",
      "<msup><mrow/><mrow><mn>2</mn></mrow></msup><msup><mrow/><mrow><mn>3</mn></mrow></msup>",
-     "^(2)^(3)"},
+     "^2^3"},
     {"fraction", T("#a+b#12#"), Codes({15, 16, 17}), false, "\\frac{a+b}{12}",
      "<mfrac><mrow><mi>a</mi><mo>+</mo><mi>b</mi></mrow><mrow><mn>12</mn></mrow></mfrac>",
      "(a+b)/(12)"},
@@ -60,14 +60,14 @@ const Formula Formulas[] = {
      "\\int_{0}^{1}x\\mathrm{d}x",
      "<msubsup><mo>\u222B</mo><mrow><mn>0</mn></mrow><mrow><mn>1</mn></mrow></msubsup><mi>x</mi>"
      "<mi mathvariant=\"normal\">d</mi><mi>x</mi>",
-     "\u222B_(0)^(1)x\u2146x"},
+     "\u222B_0^1\u2592x\u2146x"},
     {"sum, and a power on it", T("#k=1#n##2#"), Codes({22, 25, 25, 7, 8}), false,
      "\\sum_{k=1}^{n}{}^{2}",
      "<munderover><mo>\u2211</mo><mrow><mi>k</mi><mo>=</mo><mn>1</mn></mrow><mrow><mi>n</mi>"
      "</mrow></munderover><msup><mrow/><mrow><mn>2</mn></mrow></msup>",
-     "\u2211_(k=1)^(n)^(2)"},
+     "\u2211_(k=1)^n\u2592^2"},
     {"log with base 2", T("@2#x"), Codes({23, 25}), false, "\\log_{2}x",
-     "<msub><mi>log</mi><mrow><mn>2</mn></mrow></msub><mo>\u2061</mo><mi>x</mi>", "log_(2) x"},
+     "<msub><mi>log</mi><mrow><mn>2</mn></mrow></msub><mo>\u2061</mo><mi>x</mi>", "log_2 x"},
     {"names and a sign of the name table", T("@x@y@"), Codes({19, 11, 0}), false,
      "\\sin x\\operatorname{abs}y=",
      "<mi mathvariant=\"normal\">sin</mi><mo>\u2061</mo><mi>x</mi><mi mathvariant=\"normal\">abs"
@@ -78,7 +78,7 @@ const Formula Formulas[] = {
     {"signs", T("######"), Codes({18, 33, 32, 34, 35, 37}), false,
      "\\mathrm{d}\\mathrm{e}\\pi\\times\\cdot\\vert",
      "<mi mathvariant=\"normal\">d</mi><mi mathvariant=\"normal\">e</mi><mi>\u03C0</mi><mo>"
-     "\u00D7</mo><mo>\u22C5</mo><mo>|</mo>",
+     "\u00D7</mo><mo>\u22C5</mo><mo fence=\"false\" stretchy=\"false\">|</mo>",
      "\u2146\u2147\u03C0\u00D7\u22C5|"},
     {"underline, colour and a lone switch", T("#a##b##"), Codes({38, 38, 39, 39, 38}), false,
      "\\underline{a}\\textcolor{red}{b}",
@@ -88,27 +88,46 @@ const Formula Formulas[] = {
     {"characters to escape, Windows-1252 beyond ASCII", "#$%&_{}~^\\<\"\xe9\x80 ", "", false,
      "\\#\\$\\%\\&\\_\\{\\}\\sim\\text{\\textasciicircum}\\backslash<\"\\text{\u00E9}\\text{"
      "\u20AC}\\ ",
-     "<mo>#</mo><mo>$</mo><mo>%</mo><mo>&amp;</mo><mo>_</mo><mo>{</mo><mo>}</mo><mo>~</mo><mo>^"
+     "<mo>#</mo><mo>$</mo><mo>%</mo><mo>&amp;</mo><mo>_</mo><mrow><mo stretchy=\"false\">{</mo>"
+     "<mo stretchy=\"false\">}</mo></mrow><mo>~</mo><mo>^"
      "</mo><mo>\\</mo><mo>&lt;</mo><mo>&quot;</mo><mi>\u00E9</mi><mo>\u20AC</mo><mspace "
      "width=\"0.25em\"/>",
      "#$%&_{}~^\\<\"\u00E9\u20AC "},
     {"plain-text line", "a b&{x}", "", true, "\\text{a\\ b\\&\\{x\\}}",
      "<mtext>a b&amp;{x}</mtext>", "a b&{x}"},
     {"a prime after a power: LaTeX takes one superscript an atom", T("x#2#'"), Codes({7, 8}), false,
-     "x^{2}{}'", "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup><mo>'</mo>", "x^(2)'"},
+     "x^{2}{}'",
+     "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup><msup><mrow/><mo>\u2032</mo></msup>", "x^2'"},
     {"a degree sign after a power is a second superscript", T("x#2#$"), Codes({7, 8, 0xB0}), false,
      "x^{2}{}^{\\circ}", "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup><mo>\u00B0</mo>",
-     "x^(2)\u00B0"},
+     "x^2\u00B0"},
     {"a root index that starts with a brace is braced", T("##2##x#"), Codes({12, 7, 8, 25, 13}),
      false, "\\sqrt[{{}^{2}}]{x}",
      "<mroot><mrow><mi>x</mi></mrow><mrow><msup><mrow/><mrow><mn>2</mn></mrow></msup></mrow>"
      "</mroot>",
-     "\u221A(^(2)&x)"},
+     "\u221A(^2&x)"},
     {"a plain-text line with a sign of maths", T("a$b"), Codes({242}), true, "\\text{a$\\int$b}",
      "<mtext>a\u222Bb</mtext>", "a\u222Bb"},
     {"power and index crossing: the index's codes stay lone", T("a#b#c#d#"), Codes({7, 30, 8, 31}),
      false, "a^{bc}d", "<msup><mi>a</mi><mrow><mi>b</mi><mi>c</mi></mrow></msup><mi>d</mi>",
      "a^(bc)d"},
+    {"the line's blank, a minus, a decimal comma, brackets that do not grow, a power on them",
+     T(" -(7,5)#2#"), Codes({7, 8}), false, "-(7{,}5)^{2}",
+     "<mo>\u2212</mo><msup><mrow><mo stretchy=\"false\">(</mo><mn>7,5</mn><mo stretchy=\"false\">"
+     ")</mo></mrow><mrow><mn>2</mn></mrow></msup>",
+     "-(7,5)^2"},
+    {"primes join; bars pair up as fences", T(" f''|a|+#b#"), Codes({37, 37}), false,
+     "f''|a|+\\vert b\\vert",
+     "<msup><mi>f</mi><mo>\u2032\u2032</mo></msup><mrow><mo fence=\"true\" stretchy=\"false\">|"
+     "</mo><mi>a</mi><mo fence=\"true\" stretchy=\"false\">|</mo></mrow><mo>+</mo><mrow><mo "
+     "fence=\"true\" stretchy=\"false\">|</mo><mi>b</mi><mo fence=\"true\" stretchy=\"false\">|"
+     "</mo></mrow>",
+     "f''|a|+|b|"},
+    {"an n-ary operand glued; a script of one token ends before a letter", T(" #k=1#N#k#2#y"),
+     Codes({22, 25, 25, 7, 8}), false, "\\sum_{k=1}^{N}k^{2}y",
+     "<munderover><mo>\u2211</mo><mrow><mi>k</mi><mo>=</mo><mn>1</mn></mrow><mrow><mi>N</mi>"
+     "</mrow></munderover><msup><mi>k</mi><mrow><mn>2</mn></mrow></msup><mi>y</mi>",
+     "\u2211_(k=1)^N\u2592k^2 y"},
 };
 
 TEST(FormulaExchangeTest, FormulasAsLatexMathMLAndUnicodeMath) {
@@ -119,8 +138,8 @@ TEST(FormulaExchangeTest, FormulasAsLatexMathMLAndUnicodeMath) {
         EXPECT_EQ(LineFromTree(tree.root), (LineBytes{f.text, f.codes}));
         EXPECT_EQ(ToLatex(tree), f.latex);
         EXPECT_EQ(ToMathML(tree),
-                  std::string("<math xmlns=\"http://www.w3.org/1998/Math/MathML\">") + f.mathml +
-                      "</math>");
+                  std::string("<math xmlns=\"http://www.w3.org/1998/Math/MathML\"><mrow>") +
+                      f.mathml + "</mrow></math>");
         EXPECT_EQ(ToUnicodeMath(tree).utf8, f.unicodeMath);
     }
 }
