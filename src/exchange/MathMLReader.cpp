@@ -377,13 +377,18 @@ private:
         return std::nullopt;
     }
 
-    /// How many primes a superscript of nothing but primes (′, ″) holds.
+    /// How many primes an operator of nothing but primes (′ ″ ‴ ⁗) holds.
     static int Primes(const XmlNode& e, bool& lossy) {
         if (e.name != "mo") return 0;
         int n = 0;
         for (const char32_t u : TokenText(e, lossy)) {
-            if (u != U'\u2032' && u != U'\u2033') return 0;
-            n += u == U'\u2033' ? 2 : 1;
+            const int primes = u == U'\u2032'   ? 1
+                               : u == U'\u2033' ? 2
+                               : u == U'\u2034' ? 3
+                               : u == U'\u2057' ? 4
+                                                : 0;
+            if (primes == 0) return 0;
+            n += primes;
         }
         return n;
     }

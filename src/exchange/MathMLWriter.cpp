@@ -43,7 +43,7 @@ private:
         bool underOver = false; ///< limits below and above (a sum)
         bool full = false;      ///< takes no further scripts
         bool number = false;    ///< an `mn` that further digits join
-        bool prime = false;     ///< its superscript is primes, which further primes join
+        int primes = 0;         ///< the primes of its superscript, which further primes join
     };
 
     /// The items of a row, wrapped in one `mrow`.
@@ -153,17 +153,26 @@ private:
         atom_.number = digit;
     }
 
-    /// A prime is a superscript ′ of the item before it; primes in a row make one operator.
+    /// A prime is a superscript ′ of the item before it; primes in a row make one operator,
+    /// of the character for their number where there is one (importers keep only the first
+    /// character of an operator).
     void Prime() {
-        if (atom_.prime) {
-            out_.insert(out_.size() - 5, "\u2032"); // in front of "</mo>"
-            return;
+        if (atom_.primes == 0) {
+            if (atom_.start == None || atom_.full || atom_.sup != None) Begin("<mrow/>", {});
+            atom_.sup = out_.size();
+            atom_.full = true;
+            atom_.number = false;
         }
-        if (atom_.start == None || atom_.full || atom_.sup != None) Begin("<mrow/>", {});
-        atom_.sup = out_.size();
-        out_ += "<mo>\u2032</mo>";
-        atom_.prime = atom_.full = true;
-        atom_.number = false;
+        static constexpr char32_t marks[] = {U'\u2032', U'\u2033', U'\u2034', U'\u2057'};
+        ++atom_.primes;
+        out_.resize(atom_.sup);
+        out_ += "<mo>";
+        if (atom_.primes <= 4)
+            AppendUtf8(out_, marks[atom_.primes - 1]);
+        else
+            for (int i = 0; i < atom_.primes; ++i)
+                AppendUtf8(out_, U'\u2032');
+        out_ += "</mo>";
     }
 
     void Item(const MathNode& n) {

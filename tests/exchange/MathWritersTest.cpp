@@ -118,7 +118,7 @@ const Formula Formulas[] = {
      "-(7,5)^2"},
     {"primes join; bars pair up as fences", T(" f''|a|+#b#"), Codes({37, 37}), false,
      "f''|a|+\\vert b\\vert",
-     "<msup><mi>f</mi><mo>\u2032\u2032</mo></msup><mrow><mo fence=\"true\" stretchy=\"false\">|"
+     "<msup><mi>f</mi><mo>\u2033</mo></msup><mrow><mo fence=\"true\" stretchy=\"false\">|"
      "</mo><mi>a</mi><mo fence=\"true\" stretchy=\"false\">|</mo></mrow><mo>+</mo><mrow><mo "
      "fence=\"true\" stretchy=\"false\">|</mo><mi>b</mi><mo fence=\"true\" stretchy=\"false\">|"
      "</mo></mrow>",
