@@ -112,13 +112,27 @@ private:
         atom_.number = digit;
     }
 
+    /// A typed character that the "Symbol" font also has (±, °, the bar) is set apart from
+    /// that font's sign, as LaTeX sets it apart: as text, the bar as one that does not grow.
+    void TypedCharacter(char32_t u) {
+        if (u == '|') {
+            Begin("<mo stretchy=\"false\">|</mo>", {});
+        } else if (u >= 0x80 && SymbolCodeOf(u)) {
+            Begin({}, {});
+            Token("mtext", u);
+        } else {
+            return Character(u);
+        }
+        atom_.number = false;
+    }
+
     void Item(const MathNode& n) {
         switch (n.kind) {
         case NodeKind::Row:
             Row(n);
             return;
         case NodeKind::Char:
-            if (const char32_t u = writer::TextChar(n.value)) Character(u);
+            if (const char32_t u = writer::TextChar(n.value)) TypedCharacter(u);
             return;
         case NodeKind::Name:
             Name(n);
@@ -261,6 +275,15 @@ private:
         const bool power = n.kind == NodeKind::Power;
         if (atom_.start == None || atom_.full || (power ? atom_.sup : atom_.sub) != None)
             Begin("<mrow/>", {});
+        if (!power && atom_.sup != None) {
+            // An index typed after the power goes on the raised item, keeping their order.
+            const std::size_t start = atom_.start;
+            const std::string_view after = atom_.after;
+            atom_.after = {};
+            Flush();
+            atom_.start = start;
+            atom_.after = after;
+        }
         Script(Child(n, 0), power ? atom_.sup : atom_.sub);
     }
 

@@ -334,7 +334,7 @@ TEST(PasteRandom, PastedLatexReplacesTheSelectionWithTheCodeStringInStep) {
 }
 
 TEST(FormulaRoundTrip, TypedLinesComeBackThroughLatexAndMathML) {
-    for (const test::CorpusLine& c : test::RandomTypedLines(test::Volume(3000), 2203))
+    for (const test::CorpusLine& c : test::RandomTypedLines(test::Volume(10000), 2203))
         test::ExpectRoundTrip(c);
 }
 

@@ -89,7 +89,7 @@ const Formula Formulas[] = {
      "\\#\\$\\%\\&\\_\\{\\}\\sim\\text{\\textasciicircum}\\backslash<\"\\text{\u00E9}\\text{"
      "\u20AC}\\ ",
      "<mo>#</mo><mo>$</mo><mo>%</mo><mo>&amp;</mo><mo>_</mo><mo>{</mo><mo>}</mo><mo>~</mo><mo>^"
-     "</mo><mo>\\</mo><mo>&lt;</mo><mo>&quot;</mo><mi>\u00E9</mi><mo>\u20AC</mo><mspace "
+     "</mo><mo>\\</mo><mo>&lt;</mo><mo>&quot;</mo><mi>\u00E9</mi><mtext>\u20AC</mtext><mspace "
      "width=\"0.25em\"/>",
      "#$%&_{}~^\\<\"\u00E9\u20AC "},
     {"plain-text line", "a b&{x}", "", true, "\\text{a\\ b\\&\\{x\\}}",
