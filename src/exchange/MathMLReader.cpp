@@ -432,9 +432,9 @@ private:
                              : Utf8(std::u32string(1, u)) + " als ?");
         if (!symbolFirst) return AppendCharacter(row, u, lossy_);
         AppendMathCharacter(row, u, lossy_);
-        const bool inBoth = u >= 0x80 && UnicodeToCp1252(u) && SymbolCodeOf(u);
+        const bool inBoth = UnicodeToCp1252(u) && SymbolByteOf(u);
         if (inBoth && row.children.back().kind == NodeKind::Char)
-            row.children.back() = Leaf(NodeKind::Symbol, *SymbolCodeOf(u));
+            row.children.back() = Leaf(NodeKind::Symbol, *SymbolByteOf(u));
     }
 
     void Token(const XmlNode& e, MathNode& row, DPlace d) {

@@ -117,7 +117,9 @@ private:
     void TypedCharacter(char32_t u) {
         if (u == '|') {
             Begin("<mo stretchy=\"false\">|</mo>", {});
-        } else if (u >= 0x80 && SymbolCodeOf(u)) {
+        } else if (u >= 0x80 &&
+                   (UnicodeToSymbol(u) ||
+                    (u <= 0xFF && SymbolToUnicode(static_cast<unsigned char>(u)) == u))) {
             Begin({}, {});
             Token("mtext", u);
         } else {

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "exchange/MathTree.h"
+#include "formula/Charset.h"
 
 namespace zelm::reading {
 
@@ -28,6 +29,12 @@ void AppendMathCharacter(MathNode& row, char32_t u, bool& lossy);
 char32_t PlainLetterOf(char32_t u, bool& styled);
 /// Whether `u` is a space that only spaces maths (thin, medium, hair); wide ones are spaces.
 bool IsThinSpace(char32_t u);
+/// The "Symbol" byte of `u` beyond ASCII, its own bytes (±, °) included.
+inline std::optional<unsigned char> SymbolByteOf(char32_t u) {
+    if (u >= 0x80 && u <= 0xFF && SymbolToUnicode(static_cast<unsigned char>(u)) == u)
+        return static_cast<unsigned char>(u);
+    return u >= 0x80 ? UnicodeToSymbol(u) : std::nullopt;
+}
 /// Whether the line holds `u` (as a Windows-1252 or a "Symbol" character).
 bool LineHolds(char32_t u);
 
