@@ -530,19 +530,6 @@ private:
             row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
     }
 
-    /// The writer's space (a quarter em) and wider ones are spaces; thinner ones only space.
-    static bool IsWordSpace(std::string_view width) {
-        if (width == "0.25em") return true;
-        if (width.size() < 3 || width.substr(width.size() - 2) != "em") return false;
-        double em = 0;
-        for (char c : width.substr(0, width.size() - 2)) {
-            if (c == '.') break;
-            if (c < '0' || c > '9') return false;
-            em = em * 10 + (c - '0');
-        }
-        return em >= 1;
-    }
-
     /// `mfenced`: its items between its brackets (parentheses unless it says otherwise),
     /// separated by its separators (commas unless it says otherwise); parentheses grow.
     void Fenced(const XmlNode& e, MathNode& row, const std::vector<const XmlNode*>& c) {

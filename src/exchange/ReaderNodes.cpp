@@ -131,6 +131,19 @@ bool IsThinSpace(char32_t u) {
     return (u >= 0x2004 && u <= 0x200A && u != 0x2007) || u == 0x205F;
 }
 
+/// The writer's space (a quarter em) and wider ones are spaces; thinner ones only space.
+bool IsWordSpace(std::string_view width) {
+    if (width == "0.25em") return true;
+    if (width.size() < 3 || width.substr(width.size() - 2) != "em") return false;
+    double em = 0;
+    for (char c : width.substr(0, width.size() - 2)) {
+        if (c == '.') break;
+        if (c < '0' || c > '9') return false;
+        em = em * 10 + (c - '0');
+    }
+    return em >= 1;
+}
+
 bool LineHolds(char32_t u) {
     return UnicodeToCp1252(u) || SymbolCodeOf(u);
 }

@@ -35,6 +35,8 @@ inline std::optional<unsigned char> SymbolByteOf(char32_t u) {
         return static_cast<unsigned char>(u);
     return u >= 0x80 ? UnicodeToSymbol(u) : std::nullopt;
 }
+/// Whether an `mspace` of `width` is a space (the writer's quarter em, or an em or wider).
+bool IsWordSpace(std::string_view width);
 /// Whether the line holds `u` (as a Windows-1252 or a "Symbol" character).
 bool LineHolds(char32_t u);
 
