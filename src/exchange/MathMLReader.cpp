@@ -342,7 +342,10 @@ public:
         MathNode row = Node(NodeKind::Row, {});
         Children(math, row, DPlace::Elsewhere);
         if (refused_) return std::nullopt;
-        return ReadResult{std::move(row), lossy_, {}};
+        ReadResult result{std::move(row), lossy_, {}};
+        for (std::string& change : changes_)
+            NoteChange(result, std::move(change));
+        return result;
     }
 
 private:
@@ -411,6 +414,45 @@ private:
         }
     }
 
+    void Note(std::string change) {
+        lossy_ = true;
+        changes_.push_back(std::move(change));
+    }
+
+    /// Appends `u` as the line holds what a peer writes it for: a styled letter as its plain
+    /// letter, a thin space as nothing, the differential signs as the line's own; in maths
+    /// (`symbolFirst`) a character of both fonts as the "Symbol" one, as LaTeX's command for it
+    /// reads, and in text as the typed one.
+    void Character(MathNode& row, char32_t u, bool symbolFirst, DPlace d) {
+        bool styled = false;
+        if (const char32_t plain = PlainLetterOf(u, styled)) {
+            if (styled) Note("letterstijl genegeerd");
+            u = plain;
+        }
+        if (IsThinSpace(u)) return;
+        if (u == 0xA0) u = ' ';
+        if (u >= 0x2000 && u <= 0x2007) u = ' ';
+        if (u == 0x2146) return row.children.push_back(DSign(d));
+        if (u == 0x2147)
+            return row.children.push_back(
+                Leaf(NodeKind::Sign, static_cast<unsigned char>(StructKind::BoldE)));
+        if (u == 0x2148) u = 'i';
+        if (u == 0x2212) u = '-'; // the minus a writer puts for the typed hyphen
+        if (u >= 0x22EE && u <= 0x22F1) {
+            Note(Utf8(std::u32string(1, u)) + " als \u2026");
+            u = 0x2026;
+        }
+        const bool invisible = (u >= 0x2061 && u <= 0x2064) || u == 0x200B;
+        if (!invisible && !IsControlCharacter(u) && !LineHolds(u))
+            Note(u == 0xFFFD ? std::string("onbekend teken als ?")
+                             : Utf8(std::u32string(1, u)) + " als ?");
+        if (!symbolFirst) return AppendCharacter(row, u, lossy_);
+        AppendMathCharacter(row, u, lossy_);
+        const bool inBoth = UnicodeToCp1252(u) && SymbolByteOf(u);
+        if (inBoth && row.children.back().kind == NodeKind::Char)
+            row.children.back() = Leaf(NodeKind::Symbol, *SymbolByteOf(u));
+    }
+
     void Token(const XmlNode& e, MathNode& row, DPlace d) {
         const std::u32string text = TokenText(e, lossy_);
         const std::string_view variant = e.Attribute("mathvariant");
@@ -430,11 +472,14 @@ private:
             for (const XmlNode& c : e.children)
                 if (c.isText) raw += c.text;
             for (char32_t u : Decode(raw))
-                if (u != '\n' && u != '\r' && u != '\t') AppendCharacter(row, u, lossy_);
+                if (u != '\n' && u != '\r' && u != '\t') Character(row, u, false, d);
             return;
         }
+        // A bar that does not grow is the typed character; one that may is the line's bar.
+        if (text == U"|" && e.Attribute("stretchy") == "false")
+            return row.children.push_back(Leaf(NodeKind::Char, '|'));
         for (char32_t u : text)
-            AppendMathCharacter(row, u, lossy_);
+            Character(row, u, true, d);
     }
 
     /// Whether `e` is an operator with `shape`: the opening one of a growing bracket says it
@@ -509,6 +554,35 @@ private:
             row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
     }
 
+    /// `mfenced`: its items between its brackets (parentheses unless it says otherwise),
+    /// separated by its separators (commas unless it says otherwise); parentheses grow.
+    void Fenced(const XmlNode& e, MathNode& row, const std::vector<const XmlNode*>& c) {
+        const auto attribute = [&](std::string_view key, std::u32string fallback) {
+            for (const auto& [k, v] : e.attributes)
+                if (k == key) fallback = Decode(v);
+            std::erase(fallback, U' ');
+            return fallback;
+        };
+        const std::u32string open = attribute("open", U"("), close = attribute("close", U")");
+        const std::u32string separators = attribute("separators", U",");
+        const bool grows = open == U"(" && close == U")";
+        Level level(*this);
+        MathNode content = Node(NodeKind::Row, {});
+        MathNode& inside = grows ? content : row;
+        if (!grows)
+            for (char32_t u : open)
+                Character(row, u, true, DPlace::Elsewhere);
+        for (std::size_t i = 0; i < c.size() && !refused_; ++i) {
+            if (i > 0 && !separators.empty())
+                Character(inside, separators[std::min(i - 1, separators.size() - 1)], true,
+                          DPlace::Elsewhere);
+            Item(*c[i], inside, DPlace::Elsewhere);
+        }
+        if (grows) return row.children.push_back(Node(NodeKind::Bracket, {std::move(content)}));
+        for (char32_t u : close)
+            Character(row, u, true, DPlace::Elsewhere);
+    }
+
     void Item(const XmlNode& e, MathNode& row, DPlace d) {
         if (refused_) return;
         const std::string& n = e.name;
@@ -516,7 +590,7 @@ private:
         if (n == "mi" || n == "mn" || n == "mo" || n == "mtext" || n == "ms")
             return Token(e, row, d);
         if (n == "mrow" || n == "math" || n == "mpadded") return Row(e, row, d);
-        if (n == "mspace" && e.Attribute("width") == "0.25em") // the writer's space
+        if (n == "mspace" && IsWordSpace(e.Attribute("width")))
             return row.children.push_back(Leaf(NodeKind::Char, ' '));
         if (n == "mspace" || n == "annotation" || n == "annotation-xml" || n == "none" ||
             n == "mprescripts")
@@ -559,19 +633,7 @@ private:
             row.children.push_back(Node(NodeKind::Root, {std::move(index), std::move(radicand)}));
             return;
         }
-        if (n == "mfenced") {
-            const std::string_view open = e.Attribute("open"), close = e.Attribute("close");
-            if ((open.empty() || open == "(") && (close.empty() || close == ")")) {
-                Level level(*this);
-                MathNode content = Node(NodeKind::Row, {});
-                for (std::size_t i = 0; i < c.size() && !refused_; ++i) {
-                    if (i > 0) content.children.push_back(Leaf(NodeKind::Char, ','));
-                    Item(*c[i], content, DPlace::Elsewhere);
-                }
-                row.children.push_back(Node(NodeKind::Bracket, {std::move(content)}));
-                return;
-            }
-        }
+        if (n == "mfenced") return Fenced(e, row, c);
         if (n == "mtable" || n == "mtr" || n == "mtd" || n == "mlabeledtr" || n == "menclose" ||
             n == "merror" || n == "maction" || n == "mphantom" || n == "mmultiscripts") {
             // Tables, boxes and the like: their content in the row.
@@ -588,6 +650,7 @@ private:
     }
 
     int depth_ = 0;
+    std::vector<std::string> changes_;
     bool lossy_ = false;
     bool refused_ = false;
 };

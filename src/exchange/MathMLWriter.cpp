@@ -63,7 +63,11 @@ private:
             if (atom_.number && writer::IsDecimalComma(row, i)) {
                 out_.insert(out_.size() - 5, 1, ','); // in front of "</mn>"
             } else if (const char fence = writer::FenceOf(item)) {
-                Fence(fence, partners[i] < 0 ? 0 : partners[i] > int(i) ? 1 : -1);
+                Fence(fence,
+                      partners[i] < 0        ? 0
+                      : partners[i] > int(i) ? 1
+                                             : -1,
+                      item.kind == NodeKind::Sign);
             } else {
                 Item(item);
             }
@@ -73,11 +77,10 @@ private:
 
     /// A bracket that does not grow: a pair and what it holds is one `mrow` (side 1 opens it,
     /// -1 closes it; 0 is a bracket alone), and scripts after the pair go on the whole of it.
-    void Fence(char shape, int side) {
-        const std::string_view mo = shape == '|'
-                                        ? (side ? "<mo fence=\"true\" stretchy=\"false\">"
-                                                : "<mo fence=\"false\" stretchy=\"false\">")
-                                        : "<mo stretchy=\"false\">";
+    /// The line's bar sign is set apart from a typed bar, which does not grow, as one that may.
+    void Fence(char shape, int side, bool barSign) {
+        std::string mo = shape != '|' ? "<mo" : side ? "<mo fence=\"true\"" : "<mo fence=\"false\"";
+        mo += barSign ? " stretchy=\"true\">" : " stretchy=\"false\">";
         if (side > 0) {
             Flush();
             fenceStarts_.push_back(out_.size());
@@ -175,13 +178,29 @@ private:
         out_ += "</mo>";
     }
 
+    /// A typed character that the "Symbol" font also has (±, °, the bar) is set apart from
+    /// that font's sign, as LaTeX sets it apart: as text, the bar as one that does not grow.
+    void TypedCharacter(char32_t u) {
+        if (u == '|') {
+            Begin("<mo stretchy=\"false\">|</mo>", {});
+        } else if (u >= 0x80 &&
+                   (UnicodeToSymbol(u) ||
+                    (u <= 0xFF && SymbolToUnicode(static_cast<unsigned char>(u)) == u))) {
+            Begin({}, {});
+            Token("mtext", u);
+        } else {
+            return Character(u);
+        }
+        atom_.number = false;
+    }
+
     void Item(const MathNode& n) {
         switch (n.kind) {
         case NodeKind::Row:
             Row(n);
             return;
         case NodeKind::Char:
-            if (const char32_t u = writer::TextChar(n.value)) Character(u);
+            if (const char32_t u = writer::TextChar(n.value)) TypedCharacter(u);
             return;
         case NodeKind::Name:
             Name(n);
@@ -297,7 +316,7 @@ private:
             Begin("<mo>\u22C5</mo>", {});
             return;
         case StructKind::Bar:
-            Fence('|', 0);
+            Fence('|', 0, true);
             return;
         case StructKind::Power:
         case StructKind::PowerEnd:
@@ -328,6 +347,15 @@ private:
         const bool power = n.kind == NodeKind::Power;
         if (atom_.start == None || atom_.full || (power ? atom_.sup : atom_.sub) != None)
             Begin("<mrow/>", {});
+        if (!power && atom_.sup != None) {
+            // An index typed after the power goes on the raised item, keeping their order.
+            const std::size_t start = atom_.start;
+            const std::string_view after = atom_.after;
+            atom_.after = {};
+            Flush();
+            atom_.start = start;
+            atom_.after = after;
+        }
         Script(Child(n, 0), power ? atom_.sup : atom_.sub);
     }
 

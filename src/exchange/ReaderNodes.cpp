@@ -76,6 +76,80 @@ void AppendText(MathNode& row, std::string_view text, bool& lossy) {
         AppendCharacter(row, NextCodePoint(text, pos), lossy);
 }
 
+namespace {
+
+/// Greek of the alphanumeric block in its order: capitals (theta symbol at 17), nabla, small
+/// letters, then the variants.
+constexpr char32_t GreekOrder(int i) {
+    constexpr char32_t variants[] = {0x2202, 0x3F5, 0x3D1, 0x3F0, 0x3D5, 0x3F1, 0x3D6};
+    if (i == 17) return 0x398;
+    if (i < 25) return 0x391 + char32_t(i);
+    if (i == 25) return 0x2207;
+    if (i < 51) return 0x3B1 + char32_t(i - 26);
+    return variants[i - 51];
+}
+
+struct Letterlike {
+    char32_t u;
+    char plain;
+};
+
+/// The holes of the alphanumeric block, filled from the letterlike symbols.
+constexpr Letterlike Letterlikes[] = {
+    {0x210E, 'h'}, {0x212C, 'B'}, {0x2130, 'E'}, {0x2131, 'F'}, {0x210B, 'H'}, {0x2110, 'I'},
+    {0x2112, 'L'}, {0x2133, 'M'}, {0x211B, 'R'}, {0x212F, 'e'}, {0x210A, 'g'}, {0x2134, 'o'},
+    {0x212D, 'C'}, {0x210C, 'H'}, {0x2111, 'I'}, {0x211C, 'R'}, {0x2128, 'Z'}, {0x2102, 'C'},
+    {0x210D, 'H'}, {0x2115, 'N'}, {0x2119, 'P'}, {0x211A, 'Q'}, {0x211D, 'R'}, {0x2124, 'Z'},
+};
+
+} // namespace
+
+char32_t PlainLetterOf(char32_t u, bool& styled) {
+    constexpr int ItalicStyle = 1; // of the Latin and the Greek alphabets alike
+    if (u >= 0x1D400 && u < 0x1D6A4) {
+        const int i = int(u - 0x1D400);
+        styled = styled || i / 52 != ItalicStyle;
+        return i % 52 < 26 ? char32_t('A' + i % 52) : char32_t('a' + i % 52 - 26);
+    }
+    if (u == 0x1D6A4 || u == 0x1D6A5) return u == 0x1D6A4 ? 'i' : 'j';
+    if (u >= 0x1D6A8 && u < 0x1D7CA) {
+        const int i = int(u - 0x1D6A8);
+        styled = styled || i / 58 != ItalicStyle;
+        return GreekOrder(i % 58);
+    }
+    if (u >= 0x1D7CE && u <= 0x1D7FF) {
+        styled = true;
+        return char32_t('0' + (u - 0x1D7CE) % 10);
+    }
+    for (const Letterlike& l : Letterlikes) {
+        if (l.u != u) continue;
+        styled = styled || u != 0x210E;
+        return char32_t(l.plain);
+    }
+    return 0;
+}
+
+bool IsThinSpace(char32_t u) {
+    return (u >= 0x2004 && u <= 0x200A && u != 0x2007) || u == 0x205F;
+}
+
+/// The writer's space (a quarter em) and wider ones are spaces; thinner ones only space.
+bool IsWordSpace(std::string_view width) {
+    if (width == "0.25em") return true;
+    if (width.size() < 3 || width.substr(width.size() - 2) != "em") return false;
+    double em = 0;
+    for (char c : width.substr(0, width.size() - 2)) {
+        if (c == '.') break;
+        if (c < '0' || c > '9') return false;
+        em = em * 10 + (c - '0');
+    }
+    return em >= 1;
+}
+
+bool LineHolds(char32_t u) {
+    return UnicodeToCp1252(u) || SymbolCodeOf(u);
+}
+
 MathNode DSign(DPlace place) {
     const StructKind kind = place == DPlace::Numerator     ? StructKind::NumeratorD
                             : place == DPlace::Denominator ? StructKind::DenominatorD

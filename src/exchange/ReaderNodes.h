@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "exchange/MathTree.h"
+#include "formula/Charset.h"
 
 namespace zelm::reading {
 
@@ -23,6 +24,22 @@ void AppendCharacter(MathNode& row, char32_t u, bool& lossy);
 /// Appends `u` met in mathematics: the characters of the line's signs (pi, the cross, the
 /// dot, the bar) become those signs, invisible operators are dropped, the rest as above.
 void AppendMathCharacter(MathNode& row, char32_t u, bool& lossy);
+/// The plain letter or digit of a mathematical alphanumeric (𝑥, 𝐱, ℝ, 𝟏, ℎ), or 0; `styled`
+/// is set when its style is other than the line's own (italic letters, upright digits).
+char32_t PlainLetterOf(char32_t u, bool& styled);
+/// Whether `u` is a space that only spaces maths (thin, medium, hair); wide ones are spaces.
+bool IsThinSpace(char32_t u);
+/// The "Symbol" byte of `u` beyond ASCII, its own bytes (±, °) included.
+inline std::optional<unsigned char> SymbolByteOf(char32_t u) {
+    if (u >= 0x80 && u <= 0xFF && SymbolToUnicode(static_cast<unsigned char>(u)) == u)
+        return static_cast<unsigned char>(u);
+    return u >= 0x80 ? UnicodeToSymbol(u) : std::nullopt;
+}
+/// Whether an `mspace` of `width` is a space (the writer's quarter em, or an em or wider).
+bool IsWordSpace(std::string_view width);
+/// Whether the line holds `u` (as a Windows-1252 or a "Symbol" character).
+bool LineHolds(char32_t u);
+
 /// Appends every character of UTF-8 `text`.
 void AppendText(MathNode& row, std::string_view text, bool& lossy);
 

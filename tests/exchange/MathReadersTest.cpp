@@ -150,6 +150,38 @@ TEST(MathMLReader, ReadsTheWritersMathML) {
     ExpectReads(ReadMathML(std::string(Ns) + "<mi>x</mi></math>"), {"", "x", {}});
 }
 
+// What KaTeX, MathJax and our own UnicodeMath write for what the line holds.
+TEST(MathMLReader, ReadsPeersCharactersAsTheLineHoldsThem) {
+    const std::vector<ReadRow> rows = {
+        {"<math><mi>a</mi><mtext>&#x2009;</mtext><mi>b</mi><mtext>&#x2003;</mtext><mi>c</mi>"
+         "<mspace width=\"1em\"/><mi>d</mi><mspace width=\"0.1667em\"/></math>",
+         "ab c d",
+         {}},
+        {"<math><mi>\xf0\x9d\x91\xa5</mi><mi>\xe2\x84\x8e</mi><mi>\xf0\x9d\x9c\x8b</mi></math>",
+         "xh#",
+         {32}},
+        {"<math><mi>\xe2\x85\x86</mi><mi>\xe2\x85\x87</mi><mi>\xe2\x85\x88</mi></math>",
+         "##i",
+         {21, 33}},
+        {"<math><mo>&#xB1;</mo><mo>&#x2026;</mo><mtext>&#xB1;</mtext><mo stretchy=\"false\">|"
+         "</mo><mo>|</mo><mo>&#x2212;</mo></math>",
+         "$$\xb1|#-",
+         {0xB1, 0xBC, 37}},
+        {"<math><mfenced open=\"[\" close=\"]\" separators=\";\"><mi>a</mi><mi>b</mi></mfenced>"
+         "<mfenced><mi>c</mi></mfenced></math>",
+         "[a;b]#c#",
+         {23, 24}},
+        {"<math><mi>\xf0\x9d\x90\xb1</mi><mo>\xe2\x8b\xaf</mo><mi>\xe2\x8a\xb8</mi></math>",
+         "x$?",
+         {0xBC},
+         true},
+    };
+    for (const ReadRow& row : rows)
+        ExpectReads(ReadMathML(row.input), row);
+    const auto noted = ReadMathML(rows.back().input);
+    EXPECT_EQ(noted->changes.size(), 3u); // the bold x, the ellipsis, the multimap
+}
+
 TEST(MathMLReader, RefusesWhatIsNotMathMLAndTooDeepNesting) {
     for (const std::string input :
          {"x^2", "<math><mi>x</math>", "<math><mi a=b>x</mi></math>", "<mrow></mrow>",
@@ -334,7 +366,7 @@ TEST(PasteRandom, PastedLatexReplacesTheSelectionWithTheCodeStringInStep) {
 }
 
 TEST(FormulaRoundTrip, TypedLinesComeBackThroughLatexAndMathML) {
-    for (const test::CorpusLine& c : test::RandomTypedLines(test::Volume(3000), 2203))
+    for (const test::CorpusLine& c : test::RandomTypedLines(test::Volume(10000), 2203))
         test::ExpectRoundTrip(c);
 }
 

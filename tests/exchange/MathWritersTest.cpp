@@ -78,7 +78,7 @@ const Formula Formulas[] = {
     {"signs", T("######"), Codes({18, 33, 32, 34, 35, 37}), false,
      "\\mathrm{d}\\mathrm{e}\\pi\\times\\cdot\\vert",
      "<mi mathvariant=\"normal\">d</mi><mi mathvariant=\"normal\">e</mi><mi>\u03C0</mi><mo>"
-     "\u00D7</mo><mo>\u22C5</mo><mo fence=\"false\" stretchy=\"false\">|</mo>",
+     "\u00D7</mo><mo>\u22C5</mo><mo fence=\"false\" stretchy=\"true\">|</mo>",
      "\u2146\u2147\u03C0\u00D7\u22C5|"},
     {"underline, colour and a lone switch", T("#a##b##"), Codes({38, 38, 39, 39, 38}), false,
      "\\underline{a}\\textcolor{red}{b}",
@@ -90,7 +90,7 @@ const Formula Formulas[] = {
      "\u20AC}\\ ",
      "<mo>#</mo><mo>$</mo><mo>%</mo><mo>&amp;</mo><mo>_</mo><mrow><mo stretchy=\"false\">{</mo>"
      "<mo stretchy=\"false\">}</mo></mrow><mo>~</mo><mo>^"
-     "</mo><mo>\\</mo><mo>&lt;</mo><mo>&quot;</mo><mi>\u00E9</mi><mo>\u20AC</mo><mspace "
+     "</mo><mo>\\</mo><mo>&lt;</mo><mo>&quot;</mo><mi>\u00E9</mi><mtext>\u20AC</mtext><mspace "
      "width=\"0.25em\"/>",
      "#$%&_{}~^\\<\"\u00E9\u20AC "},
     {"plain-text line", "a b&{x}", "", true, "\\text{a\\ b\\&\\{x\\}}",
@@ -116,11 +116,11 @@ const Formula Formulas[] = {
      "<mo>\u2212</mo><msup><mrow><mo stretchy=\"false\">(</mo><mn>7,5</mn><mo stretchy=\"false\">"
      ")</mo></mrow><mrow><mn>2</mn></mrow></msup>",
      "-(7,5)^2"},
-    {"primes join; bars pair up as fences", T(" f''|a|+#b#"), Codes({37, 37}), false,
-     "f''|a|+\\vert b\\vert",
+    {"primes join; bars pair up as fences, the bar sign one that may grow", T(" f''|a|+#b#"),
+     Codes({37, 37}), false, "f''|a|+\\vert b\\vert",
      "<msup><mi>f</mi><mo>\u2033</mo></msup><mrow><mo fence=\"true\" stretchy=\"false\">|"
      "</mo><mi>a</mi><mo fence=\"true\" stretchy=\"false\">|</mo></mrow><mo>+</mo><mrow><mo "
-     "fence=\"true\" stretchy=\"false\">|</mo><mi>b</mi><mo fence=\"true\" stretchy=\"false\">|"
+     "fence=\"true\" stretchy=\"true\">|</mo><mi>b</mi><mo fence=\"true\" stretchy=\"true\">|"
      "</mo></mrow>",
      "f''|a|+|b|"},
     {"an n-ary operand glued; a script of one token ends before a letter", T(" #k=1#N#k#2#y"),

@@ -51,9 +51,16 @@ inline void Canonical(MathNode& node) {
     node.children = std::move(kept);
 }
 
-/// A line through a writer and its reader: it comes back `exactly`, or else as the written
-/// forms hold it, unless they cannot tell the two apart (both write the same: a "d" away from
-/// a fraction's bar, pi as a sign or as a character).
+/// Whether no writer tells the two lines apart.
+inline bool WrittenAlike(const LineBytes& a, const LineBytes& b, bool plainText) {
+    const MathTree x = BuildTree(a.text, a.codes, plainText),
+                   y = BuildTree(b.text, b.codes, plainText);
+    return Joined(ToMathML(x)) == Joined(ToMathML(y)) && ToLatex(x) == ToLatex(y);
+}
+
+/// A line through each writer and its reader: it comes back `exactly`, or else as the written
+/// forms hold it, unless no writer can tell the two apart (a "d" away from a fraction's bar,
+/// pi as a sign or as a character).
 inline void ExpectRoundTrip(const CorpusLine& c, bool exactly = false) {
     MathTree tree = BuildTree(c.line.text, c.line.codes, c.plainText);
     if (!exactly) Canonical(tree.root);
@@ -74,9 +81,18 @@ inline void ExpectRoundTrip(const CorpusLine& c, bool exactly = false) {
         ASSERT_FALSE(exactly) << written << "\n"
                               << testing::PrintToString(line.text) << " "
                               << testing::PrintToString(line.codes);
-        ASSERT_EQ(Joined(write(BuildTree(" " + line.text, line.codes, c.plainText))),
-                  Joined(written))
-            << testing::PrintToString(c.line.text) << " " << testing::PrintToString(c.line.codes);
+        // LaTeX still writes the typed tilde and the font's alike (\\sim). The read lines have
+        // no blank: it goes back in front, where the writers leave it out.
+        if (write == ToLatex) {
+            ASSERT_EQ(ToLatex(BuildTree(" " + line.text, line.codes, c.plainText)), written);
+            continue;
+        }
+        ASSERT_TRUE(WrittenAlike({" " + line.text, line.codes},
+                                 {" " + expected.text, expected.codes}, c.plainText))
+            << written << "\n"
+            << testing::PrintToString(c.line.text) << " " << testing::PrintToString(c.line.codes)
+            << "\n"
+            << testing::PrintToString(line.text) << " " << testing::PrintToString(line.codes);
     }
 }
 
