@@ -3,6 +3,8 @@
 
 #include <string_view>
 
+#include "exchange/MathTree.h"
+
 namespace zelm::latex {
 
 /// What a command does; the table in LatexCommands.cpp gives each command its action and value.
@@ -11,6 +13,8 @@ enum class Act : unsigned char {
     Char,       ///< a Windows-1252 character (value)
     Sign,       ///< a sign of the line (value: the structure kind)
     Name,       ///< a function name of the table (found by its own name)
+    Word,       ///< an operator the name table lacks: its letters (value 1: spaced, 2: \pmod)
+    Space,      ///< a wide space: the line's space (value 1: with a width argument)
     Drop,       ///< spacing and style switches that the line has no use for
     DropArg,    ///< the same with one argument
     Fraction,   ///< value 1: slanted
@@ -36,5 +40,18 @@ struct Command {
 
 /// The command of that name (without its backslash), or nothing.
 const Command* FindCommand(std::string_view name);
+
+/// How a colour of \color or \textcolor comes in: the line shows one colour for coloured text.
+enum class ColourFit : unsigned char {
+    Line,  ///< the line's own colour (red, as the writer writes it)
+    None,  ///< black: uncoloured text
+    Other, ///< a colour the line cannot show
+};
+/// The fit of colour `spec` in `model` (empty: a name or #RRGGBB).
+ColourFit FitColour(std::string_view model, std::string_view spec);
+
+/// Puts the quote that keeps a name plain text in front of every run of characters in `row`
+/// that the line would otherwise recognise as one of its names ("cosh" is not cos and h).
+void ShieldNames(MathNode& row);
 
 } // namespace zelm::latex

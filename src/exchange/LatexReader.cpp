@@ -3,6 +3,8 @@
 // input reaches deeper; what a line cannot hold comes in as its plain text, marked lossy.
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "exchange/LatexCommands.h"
 #include "exchange/MathReaders.h"
@@ -45,7 +47,7 @@ public:
         // Closers of nothing end no row at the top level, so this reads the whole input.
         MathNode row = ParseRow(DPlace::Elsewhere);
         if (refused_) return std::nullopt;
-        return ReadResult{std::move(row), lossy_, {}};
+        return ReadResult{std::move(row), lossy_, std::move(changes_)};
     }
 
 private:
@@ -57,6 +59,14 @@ private:
         ~Level() { --p.depth_; }
         LatexParser& p;
     };
+
+    /// Names what came in otherwise than it stood, once.
+    void Note(std::string change) {
+        lossy_ = true;
+        for (const std::string& known : changes_)
+            if (known == change) return;
+        changes_.push_back(std::move(change));
+    }
 
     bool AtEnd() const { return pos_ >= s_.size(); }
     char Peek() const { return AtEnd() ? '\0' : s_[pos_]; }
@@ -180,6 +190,8 @@ private:
                     return;
                 }
                 lossy_ = lossy_ || math->lossy;
+                for (std::string& change : math->changes)
+                    Note(std::move(change));
                 Splice(row, std::move(math->row));
                 i = end + 1;
             } else if (c == '~') {
@@ -224,7 +236,17 @@ private:
         if (cmd == "rangle") return 0x27E9;
         if (cmd == "lbrack") return '[';
         if (cmd == "rbrack") return ']';
+        if (const Command* c = FindCommand(cmd)) {
+            if (c->act == Act::Char) return c->value;
+            if (c->act == Act::Symbol) return SymbolToUnicode(c->value);
+        }
+        Note("\\" + std::string(cmd) + " als ?");
         return '?';
+    }
+
+    /// `\middle` within `\left...\right`: its delimiter as the line's character or bar.
+    void ParseMiddle(MathNode& row) {
+        if (const char32_t u = ReadDelimiter()) AppendMathCharacter(row, u, lossy_);
     }
 
     void ParseLeft(MathNode& row) {
@@ -242,7 +264,7 @@ private:
             return;
         }
         // A growing bracket of another shape: its characters around the content.
-        lossy_ = true;
+        Note("groeiende haakjes als vaste tekens");
         if (open) AppendCharacter(row, open, lossy_);
         Splice(row, std::move(content));
         if (close) AppendCharacter(row, close, lossy_);
@@ -297,12 +319,112 @@ private:
             row.children.push_back(NameNode(index));
     }
 
+    /// `\circ` or `{\circ}` at pos_, taken: after "^" the degree sign the font has.
+    bool DegreeAhead() {
+        std::size_t at = pos_;
+        const auto skip = [&] {
+            while (at < s_.size() && IsSpace(s_[at]))
+                ++at;
+        };
+        skip();
+        const bool braced = at < s_.size() && s_[at] == '{';
+        if (braced) {
+            ++at;
+            skip();
+        }
+        if (s_.substr(at, 5) != "\\circ") return false;
+        at += 5;
+        if (at < s_.size() && IsAsciiLetter(s_[at])) return false;
+        if (braced) {
+            skip();
+            if (at >= s_.size() || s_[at] != '}') return false;
+            ++at;
+        }
+        pos_ = at;
+        return true;
+    }
+
+    /// An operator the name table lacks (`what` names it for the user): its letters, none of
+    /// them read as one of the line's names; with a limit or power the word in brackets, so
+    /// that the scripts that follow belong to the whole word and not to its last letter.
+    void ParseWord(MathNode& row, std::string_view letters, const std::string& what,
+                   unsigned char form = 0) {
+        MathNode word = Node(NodeKind::Row, {});
+        AppendTextMode(word, letters);
+        ShieldNames(word);
+        if (form == 2) { // \pmod{n}: (mod n)
+            MathNode modulus = ParseArg(DPlace::Elsewhere);
+            row.children.push_back(Leaf(NodeKind::Char, '('));
+            Splice(row, std::move(word));
+            row.children.push_back(Leaf(NodeKind::Char, ' '));
+            Splice(row, std::move(modulus));
+            row.children.push_back(Leaf(NodeKind::Char, ')'));
+            return Note(what + " als letters");
+        }
+        SkipSpace();
+        for (std::string_view cmd = CommandAt(pos_); cmd == "limits" || cmd == "nolimits";
+             cmd = CommandAt(pos_)) {
+            pos_ += cmd.size() + 1;
+            SkipSpace();
+        }
+        if (Peek() == '_' || Peek() == '^') {
+            row.children.push_back(Node(NodeKind::Bracket, {std::move(word)}));
+            return Note(what + " als (letters) met index");
+        }
+        if (form == 1) row.children.push_back(Leaf(NodeKind::Char, ' '));
+        Splice(row, std::move(word));
+        // A space keeps the word apart from a letter that follows, as the operator did.
+        if (form == 1 || IsAsciiLetter(Peek()) || Peek() == '\\')
+            row.children.push_back(Leaf(NodeKind::Char, ' '));
+        Note(what + " als letters");
+    }
+
+    /// `\not` and the relation it strikes: the font's struck sign where it has one, else
+    /// the logical not in front of the relation.
+    void ParseNot(MathNode& row, DPlace d) {
+        MathNode relation = ParseArg(d);
+        if (relation.children.size() == 1) {
+            const MathNode& r = relation.children[0];
+            unsigned char struck = 0;
+            if (r.kind == NodeKind::Char && r.value == '=') struck = 0xB9;
+            if (r.kind == NodeKind::Symbol && r.value == 0xCE) struck = 0xCF; // in
+            if (r.kind == NodeKind::Symbol && r.value == 0xCC) struck = 0xCB; // subset
+            if (struck) return row.children.push_back(Leaf(NodeKind::Symbol, struck));
+        }
+        row.children.push_back(Leaf(NodeKind::Symbol, 0xD8));
+        Splice(row, std::move(relation));
+        Note("\\not als \xc2\xac");
+    }
+
+    /// `\textcolor` (or the rest of the group after `\color`): the line shows one colour, so
+    /// only that colour comes in coloured, over exactly what it covers.
+    void ParseColour(MathNode& row, DPlace d, std::string_view name, bool rest) {
+        SkipSpace();
+        std::string_view model;
+        if (Peek() == '[') model = ReadBracketRaw();
+        const std::string_view spec = ReadRaw();
+        const ColourFit fit = FitColour(model, spec);
+        const bool colours = fit == ColourFit::Line && !inColour_;
+        const bool outer = inColour_;
+        inColour_ = outer || colours;
+        MathNode content = rest ? ParseRow(d) : ParseArg(d);
+        inColour_ = outer;
+        if (colours) return row.children.push_back(Node(NodeKind::Colour, {std::move(content)}));
+        if (fit == ColourFit::Other || (fit == ColourFit::None && outer))
+            Note("\\" + std::string(name) + "{" + std::string(spec) + "} genegeerd");
+        Splice(row, std::move(content));
+    }
+
     /// After an empty group: `{}^{a}\!/_{b}`, the writer's slanted fraction, or else the
     /// power that `{}^{a}` is. Nothing is read twice, so nested tries cost no more than one.
     bool PowerOrSlanted(MathNode& row) {
         SkipSpace();
         if (Peek() != '^') return false;
         ++pos_;
+        if (DegreeAhead()) {
+            row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
+            return true;
+        }
         MathNode numerator = ParseArg(DPlace::Elsewhere);
         const std::size_t afterPower = pos_;
         SkipSpace();
@@ -355,6 +477,11 @@ private:
         pos_ += name.size() + 1;
         if (name == "left") return ParseLeft(row);
         if (name == "begin") return ParseEnvironment(row, d);
+        if (name == "middle" && lefts_ > 0) return ParseMiddle(row);
+        if (name == "circ") { // the ring of composition; the font's nearest is the degree sign
+            Note("\\circ als \xc2\xb0");
+            return row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
+        }
         if (name == "\\" || name == "right" || name == "end" || name == "middle") {
             // A row break, or a closer of nothing: the line has one row.
             if (name == "right" || name == "middle") ReadDelimiter();
@@ -363,15 +490,7 @@ private:
             lossy_ = true;
             return;
         }
-        if (name == "not") { // only the negated subset is a character of the font
-            if (CommandAt(pos_) == "subset") {
-                pos_ += 7;
-                row.children.push_back(Leaf(NodeKind::Symbol, 0xCB));
-            } else {
-                lossy_ = true;
-            }
-            return;
-        }
+        if (name == "not") return ParseNot(row, d);
         const Command* cmd = FindCommand(name);
         if (!cmd) {
             // An unknown command: its name as letters.
@@ -395,6 +514,11 @@ private:
             return;
         case Act::Name:
             return AppendName(row, NameIndexOf(cmd->name).value());
+        case Act::Word:
+            return ParseWord(row, cmd->value ? "mod" : name, "\\" + std::string(name), cmd->value);
+        case Act::Space:
+            if (cmd->value && ReadRaw().starts_with('-')) return; // a negative skip
+            return row.children.push_back(Leaf(NodeKind::Char, ' '));
         case Act::Drop:
             return;
         case Act::DropArg:
@@ -427,14 +551,13 @@ private:
             return Splice(row, std::move(content));
         }
         case Act::Text:
-            return AppendTextMode(row, ReadRaw());
+            return ParseText(row, pos_ - name.size() - 1);
         case Act::Operator: {
             if (Peek() == '*') ++pos_;
             const std::string_view text = ReadRaw();
             if (const auto index = NameIndexOf(text); index && *index >= FirstRecognisedName)
                 return AppendName(row, *index);
-            lossy_ = true;
-            return AppendTextMode(row, text);
+            return ParseWord(row, text, "\\operatorname{" + std::string(text) + "}");
         }
         case Act::Content:
             return Splice(row, ParseArg(d));
@@ -445,15 +568,9 @@ private:
             row.children.push_back(Node(NodeKind::Underline, {ParseArg(d)}));
             return;
         case Act::Colour:
-            SkipSpace();
-            if (Peek() == '[') ReadBracketRaw();
-            ReadRaw();
-            row.children.push_back(Node(NodeKind::Colour, {ParseArg(d)}));
-            return;
+            return ParseColour(row, d, name, false);
         case Act::ColourRest:
-            ReadRaw();
-            row.children.push_back(Node(NodeKind::Colour, {ParseRow(d)}));
-            return;
+            return ParseColour(row, d, name, true);
         case Act::Binomial: {
             lossy_ = true;
             MathNode top = ParseArg(DPlace::Elsewhere);
@@ -475,11 +592,33 @@ private:
         }
     }
 
-    /// Skips `[...]` without reading it (the colour model of \textcolor).
-    void ReadBracketRaw() {
+    /// The raw text of `[...]` at pos_ (the colour model of \textcolor).
+    std::string_view ReadBracketRaw() {
+        const std::size_t start = ++pos_;
         while (!AtEnd() && s_[pos_] != ']')
             ++pos_;
+        const std::string_view raw = s_.substr(start, pos_ - start);
         if (!AtEnd()) ++pos_;
+        return raw;
+    }
+
+    /// `\text{...}` at `at`. A formula that is only a text is a text line's; among maths its
+    /// letters become the formula's italic letters, none read as a name.
+    void ParseText(MathNode& row, std::size_t at) {
+        std::size_t first = 0;
+        while (first < s_.size() && IsSpace(s_[first]))
+            ++first;
+        MathNode text = Node(NodeKind::Row, {});
+        AppendTextMode(text, ReadRaw());
+        SkipSpace();
+        if (first == at && AtEnd() && depth_ == 1) return Splice(row, std::move(text));
+        for (const MathNode& c : text.children)
+            if (c.kind == NodeKind::Char && IsAsciiLetter(char(c.value))) {
+                Note("\\text als formuleletters");
+                ShieldNames(text);
+                break;
+            }
+        Splice(row, std::move(text));
     }
 
     void ParseItem(MathNode& row, DPlace d) {
@@ -500,6 +639,8 @@ private:
         case '^':
         case '_': {
             ++pos_;
+            if (c == '^' && DegreeAhead())
+                return row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
             MathNode script = ParseArg(DPlace::Elsewhere);
             if (c == '^' && script.children.size() == 1 && IsDegree(script.children[0])) {
                 // `^{\circ}`: the degree sign the font has.
@@ -544,7 +685,9 @@ private:
     int braces_ = 0, lefts_ = 0, envs_ = 0, brackets_ = 0, bracketDepth_ = -1;
     bool lossy_ = false;
     bool refused_ = false;
-    bool inText_ = false; ///< mathematics inside a text
+    bool inText_ = false;   ///< mathematics inside a text
+    bool inColour_ = false; ///< within a coloured part: the line's colour does not nest
+    std::vector<std::string> changes_;
 };
 
 /// The formula without the math delimiters around it.
