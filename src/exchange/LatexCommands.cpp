@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exchange/ReaderNodes.h"
+#include "formula/Charset.h"
 #include "formula/DeclMath.h"
 
 namespace zelm::latex {
@@ -352,6 +354,73 @@ std::string Normalised(std::string_view s) {
 }
 
 } // namespace
+
+bool IsTexSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+bool IsFormulaEnvironment(std::string_view env) {
+    static constexpr std::array<std::string_view, 16> names = {
+        "equation",  "equation*", "displaymath", "math",     "align", "align*",
+        "aligned",   "gather",    "gather*",     "gathered", "split", "multline",
+        "multline*", "flalign",   "flalign*",    "alignat"};
+    return std::find(names.begin(), names.end(), env) != names.end();
+}
+
+std::string_view WithoutDelimiters(std::string_view s) {
+    while (!s.empty() && IsTexSpace(s.front()))
+        s.remove_prefix(1);
+    // A space behind a backslash is the formula's own.
+    while (!s.empty() && IsTexSpace(s.back()) && !(s.size() > 1 && s[s.size() - 2] == '\\'))
+        s.remove_suffix(1);
+    constexpr std::array<std::pair<std::string_view, std::string_view>, 4> pairs = {
+        {{"$$", "$$"}, {"\\[", "\\]"}, {"\\(", "\\)"}, {"$", "$"}}};
+    for (const auto& [open, close] : pairs)
+        if (s.size() >= open.size() + close.size() && s.starts_with(open) && s.ends_with(close))
+            return s.substr(open.size(), s.size() - open.size() - close.size());
+    return s;
+}
+
+std::optional<char32_t> DelimiterOf(std::string_view command) {
+    const Command* c = FindCommand(command);
+    if (!c) return std::nullopt;
+    if (c->act == Act::Char) return c->value;
+    if (c->act == Act::Symbol) return SymbolToUnicode(c->value);
+    if (c->act == Act::Sign && c->value == K(StructKind::Bar)) return U'|';
+    return std::nullopt;
+}
+
+std::size_t DegreeEnd(std::string_view s, std::size_t at) {
+    const std::size_t start = at;
+    const auto skip = [&] {
+        while (at < s.size() && IsTexSpace(s[at]))
+            ++at;
+    };
+    skip();
+    const bool braced = at < s.size() && s[at] == '{';
+    if (braced) {
+        ++at;
+        skip();
+    }
+    if (s.substr(at, 5) != "\\circ") return start;
+    at += 5;
+    if (at < s.size() && IsAsciiLetter(s[at])) return start;
+    if (braced) {
+        skip();
+        if (at >= s.size() || s[at] != '}') return start;
+        ++at;
+    }
+    return at;
+}
+
+std::optional<unsigned char> StruckSign(const MathNode& relation) {
+    if (relation.children.size() != 1) return std::nullopt;
+    const MathNode& r = relation.children[0];
+    if (r.kind == NodeKind::Char && r.value == '=') return 0xB9;
+    if (r.kind == NodeKind::Symbol && r.value == 0xCE) return 0xCF; // in
+    if (r.kind == NodeKind::Symbol && r.value == 0xCC) return 0xCB; // subset
+    return std::nullopt;
+}
 
 ColourFit FitColour(std::string_view model, std::string_view spec) {
     const std::string m = Normalised(model), c = Normalised(spec);

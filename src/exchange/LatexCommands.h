@@ -1,6 +1,7 @@
 // The commands the LaTeX reader knows, each with what it does.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
 #include "exchange/MathTree.h"
@@ -40,6 +41,19 @@ struct Command {
 
 /// The command of that name (without its backslash), or nothing.
 const Command* FindCommand(std::string_view name);
+
+/// TeX's white space.
+bool IsTexSpace(char c);
+/// Environments that hold one formula, perhaps aligned over several rows.
+bool IsFormulaEnvironment(std::string_view env);
+/// The formula without the math delimiters around it.
+std::string_view WithoutDelimiters(std::string_view s);
+/// The character of a delimiter command after \left, \middle or \right, or nothing.
+std::optional<char32_t> DelimiterOf(std::string_view command);
+/// Where `\circ` or `{\circ}` at `at` ends (after spaces), or `at` when there is none.
+std::size_t DegreeEnd(std::string_view s, std::size_t at);
+/// The font's struck-through form of a relation read as one item (=, \in, \subset), or nothing.
+std::optional<unsigned char> StruckSign(const MathNode& relation);
 
 /// How a colour of \color or \textcolor comes in: the line shows one colour for coloured text.
 enum class ColourFit : unsigned char {

@@ -19,23 +19,8 @@ namespace {
 using namespace reading;
 using namespace latex;
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
 bool IsDegree(const MathNode& n) {
     return n.kind == NodeKind::Symbol && n.value == 0xB0;
-}
-
-/// Environments that hold one formula, perhaps aligned over several rows.
-bool IsFormulaEnvironment(std::string_view env) {
-    static constexpr std::array<std::string_view, 16> names = {
-        "equation",  "equation*", "displaymath", "math",     "align", "align*",
-        "aligned",   "gather",    "gather*",     "gathered", "split", "multline",
-        "multline*", "flalign",   "flalign*",    "alignat"};
-    for (std::string_view n : names)
-        if (n == env) return true;
-    return false;
 }
 
 class LatexParser {
@@ -74,7 +59,7 @@ private:
     /// Skips white space and comments.
     void SkipSpace() {
         while (!AtEnd()) {
-            if (IsSpace(s_[pos_])) {
+            if (IsTexSpace(s_[pos_])) {
                 ++pos_;
             } else if (s_[pos_] == '%') {
                 while (!AtEnd() && s_[pos_] != '\n')
@@ -199,7 +184,7 @@ private:
                 ++i;
             } else {
                 const char32_t u = NextCodePoint(raw, i);
-                AppendCharacter(row, u < 0x80 && IsSpace(char(u)) ? U' ' : u, lossy_);
+                AppendCharacter(row, u < 0x80 && IsTexSpace(char(u)) ? U' ' : u, lossy_);
             }
         }
     }
@@ -229,17 +214,7 @@ private:
         }
         const std::string_view cmd = CommandAt(pos_);
         pos_ += cmd.size() + 1;
-        if (cmd == "{" || cmd == "lbrace") return '{';
-        if (cmd == "}" || cmd == "rbrace") return '}';
-        if (cmd == "vert" || cmd == "lvert" || cmd == "rvert") return '|';
-        if (cmd == "langle") return 0x27E8;
-        if (cmd == "rangle") return 0x27E9;
-        if (cmd == "lbrack") return '[';
-        if (cmd == "rbrack") return ']';
-        if (const Command* c = FindCommand(cmd)) {
-            if (c->act == Act::Char) return c->value;
-            if (c->act == Act::Symbol) return SymbolToUnicode(c->value);
-        }
+        if (const auto u = DelimiterOf(cmd)) return *u;
         Note("\\" + std::string(cmd) + " als ?");
         return '?';
     }
@@ -321,26 +296,9 @@ private:
 
     /// `\circ` or `{\circ}` at pos_, taken: after "^" the degree sign the font has.
     bool DegreeAhead() {
-        std::size_t at = pos_;
-        const auto skip = [&] {
-            while (at < s_.size() && IsSpace(s_[at]))
-                ++at;
-        };
-        skip();
-        const bool braced = at < s_.size() && s_[at] == '{';
-        if (braced) {
-            ++at;
-            skip();
-        }
-        if (s_.substr(at, 5) != "\\circ") return false;
-        at += 5;
-        if (at < s_.size() && IsAsciiLetter(s_[at])) return false;
-        if (braced) {
-            skip();
-            if (at >= s_.size() || s_[at] != '}') return false;
-            ++at;
-        }
-        pos_ = at;
+        const std::size_t end = DegreeEnd(s_, pos_);
+        if (end == pos_) return false;
+        pos_ = end;
         return true;
     }
 
@@ -383,14 +341,8 @@ private:
     /// the logical not in front of the relation.
     void ParseNot(MathNode& row, DPlace d) {
         MathNode relation = ParseArg(d);
-        if (relation.children.size() == 1) {
-            const MathNode& r = relation.children[0];
-            unsigned char struck = 0;
-            if (r.kind == NodeKind::Char && r.value == '=') struck = 0xB9;
-            if (r.kind == NodeKind::Symbol && r.value == 0xCE) struck = 0xCF; // in
-            if (r.kind == NodeKind::Symbol && r.value == 0xCC) struck = 0xCB; // subset
-            if (struck) return row.children.push_back(Leaf(NodeKind::Symbol, struck));
-        }
+        if (const auto struck = StruckSign(relation))
+            return row.children.push_back(Leaf(NodeKind::Symbol, *struck));
         row.children.push_back(Leaf(NodeKind::Symbol, 0xD8));
         Splice(row, std::move(relation));
         Note("\\not als \xc2\xac");
@@ -606,7 +558,7 @@ private:
     /// letters become the formula's italic letters, none read as a name.
     void ParseText(MathNode& row, std::size_t at) {
         std::size_t first = 0;
-        while (first < s_.size() && IsSpace(s_[first]))
+        while (first < s_.size() && IsTexSpace(s_[first]))
             ++first;
         MathNode text = Node(NodeKind::Row, {});
         AppendTextMode(text, ReadRaw());
@@ -689,21 +641,6 @@ private:
     bool inColour_ = false; ///< within a coloured part: the line's colour does not nest
     std::vector<std::string> changes_;
 };
-
-/// The formula without the math delimiters around it.
-std::string_view WithoutDelimiters(std::string_view s) {
-    while (!s.empty() && IsSpace(s.front()))
-        s.remove_prefix(1);
-    // A space behind a backslash is the formula's own.
-    while (!s.empty() && IsSpace(s.back()) && !(s.size() > 1 && s[s.size() - 2] == '\\'))
-        s.remove_suffix(1);
-    constexpr std::array<std::pair<std::string_view, std::string_view>, 4> pairs = {
-        {{"$$", "$$"}, {"\\[", "\\]"}, {"\\(", "\\)"}, {"$", "$"}}};
-    for (const auto& [open, close] : pairs)
-        if (s.size() >= open.size() + close.size() && s.starts_with(open) && s.ends_with(close))
-            return s.substr(open.size(), s.size() - open.size() - close.size());
-    return s;
-}
 
 } // namespace
 
