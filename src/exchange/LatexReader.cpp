@@ -162,7 +162,7 @@ private:
                 if (cmd && cmd->act == Act::Char)
                     row.children.push_back(Leaf(NodeKind::Char, cmd->value));
                 else if (!cmd || cmd->act != Act::Drop)
-                    lossy_ = true;
+                    Note("\\" + std::string(raw.substr(i + 1, end - i - 1)) + " genegeerd");
                 i = end;
             } else if (c == '$') {
                 // Mathematics inside the text, as far as the next "$".
@@ -294,12 +294,11 @@ private:
             row.children.push_back(NameNode(index));
     }
 
-    /// `\circ` or `{\circ}` at pos_, taken: after "^" the degree sign the font has.
-    bool DegreeAhead() {
+    /// `\circ` or `{\circ}` at pos_, after "^": taken as the degree sign the font has.
+    bool DegreeAhead(MathNode& row) {
         const std::size_t end = DegreeEnd(s_, pos_);
-        if (end == pos_) return false;
-        pos_ = end;
-        return true;
+        if (end != pos_) row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
+        return std::exchange(pos_, end) != end;
     }
 
     /// An operator the name table lacks (`what` names it for the user): its letters, none of
@@ -307,18 +306,15 @@ private:
     /// that the scripts that follow belong to the whole word and not to its last letter.
     void ParseWord(MathNode& row, std::string_view letters, const std::string& what,
                    unsigned char form = 0) {
+        if (form == 2) { // \pmod{n}: (mod n)
+            AppendTextMode(row, "(mod ");
+            Splice(row, ParseArg(DPlace::Elsewhere));
+            AppendTextMode(row, ")");
+            return Note(what + " als letters");
+        }
         MathNode word = Node(NodeKind::Row, {});
         AppendTextMode(word, letters);
         ShieldNames(word);
-        if (form == 2) { // \pmod{n}: (mod n)
-            MathNode modulus = ParseArg(DPlace::Elsewhere);
-            row.children.push_back(Leaf(NodeKind::Char, '('));
-            Splice(row, std::move(word));
-            row.children.push_back(Leaf(NodeKind::Char, ' '));
-            Splice(row, std::move(modulus));
-            row.children.push_back(Leaf(NodeKind::Char, ')'));
-            return Note(what + " als letters");
-        }
         SkipSpace();
         for (std::string_view cmd = CommandAt(pos_); cmd == "limits" || cmd == "nolimits";
              cmd = CommandAt(pos_)) {
@@ -327,12 +323,14 @@ private:
         }
         if (Peek() == '_' || Peek() == '^') {
             row.children.push_back(Node(NodeKind::Bracket, {std::move(word)}));
-            return Note(what + " als (letters) met index");
+            return Note(what + " als (" + std::string(letters) + ")");
         }
         if (form == 1) row.children.push_back(Leaf(NodeKind::Char, ' '));
         Splice(row, std::move(word));
         // A space keeps the word apart from a letter that follows, as the operator did.
-        if (form == 1 || IsAsciiLetter(Peek()) || Peek() == '\\')
+        const std::string_view next = CommandAt(pos_);
+        if (form == 1 || IsAsciiLetter(Peek()) ||
+            (!next.empty() && IsAsciiLetter(next[0]) && next != "left"))
             row.children.push_back(Leaf(NodeKind::Char, ' '));
         Note(what + " als letters");
     }
@@ -373,10 +371,7 @@ private:
         SkipSpace();
         if (Peek() != '^') return false;
         ++pos_;
-        if (DegreeAhead()) {
-            row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
-            return true;
-        }
+        if (DegreeAhead(row)) return true;
         MathNode numerator = ParseArg(DPlace::Elsewhere);
         const std::size_t afterPower = pos_;
         SkipSpace();
@@ -408,7 +403,7 @@ private:
     void ParseEnvironment(MathNode& row, DPlace d) {
         const std::string_view env = ReadRaw();
         const bool formula = IsFormulaEnvironment(env);
-        if (!formula) lossy_ = true; // matrices, cases and the like: their cells in a row
+        if (!formula) Note(std::string(env) + " als één rij"); // matrices, cases: cells in a row
         if (env == "array") ReadRaw();
         ++envs_;
         Splice(row, ParseRow(d));
@@ -423,8 +418,7 @@ private:
         const std::string_view name = CommandAt(pos_);
         if (name.empty()) { // a backslash at the very end
             ++pos_;
-            lossy_ = true;
-            return;
+            return Note("losse \\ genegeerd");
         }
         pos_ += name.size() + 1;
         if (name == "left") return ParseLeft(row);
@@ -439,14 +433,13 @@ private:
             if (name == "right" || name == "middle") ReadDelimiter();
             if (name == "end") ReadRaw();
             if (name == "\\") row.children.push_back(Leaf(NodeKind::Char, ' '));
-            lossy_ = true;
-            return;
+            return Note("\\" + std::string(name) + (name == "\\" ? " als spatie" : " genegeerd"));
         }
         if (name == "not") return ParseNot(row, d);
         const Command* cmd = FindCommand(name);
         if (!cmd) {
             // An unknown command: its name as letters.
-            lossy_ = true;
+            Note("\\" + std::string(name) + " als letters");
             AppendText(row, name, lossy_);
             return;
         }
@@ -469,6 +462,7 @@ private:
         case Act::Word:
             return ParseWord(row, cmd->value ? "mod" : name, "\\" + std::string(name), cmd->value);
         case Act::Space:
+            if (cmd->value && Peek() == '*') ++pos_;
             if (cmd->value && ReadRaw().starts_with('-')) return; // a negative skip
             return row.children.push_back(Leaf(NodeKind::Char, ' '));
         case Act::Drop:
@@ -514,7 +508,7 @@ private:
         case Act::Content:
             return Splice(row, ParseArg(d));
         case Act::Lossy:
-            lossy_ = true;
+            Note("\\" + std::string(name) + " genegeerd");
             return Splice(row, ParseArg(d));
         case Act::Underline:
             row.children.push_back(Node(NodeKind::Underline, {ParseArg(d)}));
@@ -524,7 +518,7 @@ private:
         case Act::ColourRest:
             return ParseColour(row, d, name, true);
         case Act::Binomial: {
-            lossy_ = true;
+            Note("\\" + std::string(name) + " als (a,b)");
             MathNode top = ParseArg(DPlace::Elsewhere);
             MathNode bottom = ParseArg(DPlace::Elsewhere);
             row.children.push_back(Leaf(NodeKind::Char, '('));
@@ -584,15 +578,14 @@ private:
         case '}':
         case ']':
             // Only when it closes nothing (a terminator ends the row before this).
-            if (c == '}') lossy_ = true;
+            if (c == '}') Note("losse } genegeerd");
             if (c == ']') row.children.push_back(Leaf(NodeKind::Char, ']'));
             ++pos_;
             return;
         case '^':
         case '_': {
             ++pos_;
-            if (c == '^' && DegreeAhead())
-                return row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
+            if (c == '^' && DegreeAhead(row)) return;
             MathNode script = ParseArg(DPlace::Elsewhere);
             if (c == '^' && script.children.size() == 1 && IsDegree(script.children[0])) {
                 // `^{\circ}`: the degree sign the font has.
@@ -613,7 +606,7 @@ private:
             // A cell boundary: within a formula's alignment nothing, between cells a space.
             ++pos_;
             row.children.push_back(Leaf(NodeKind::Char, ' '));
-            lossy_ = true;
+            Note("& als spatie");
             return;
         case '$': // math shifts inside the formula: the formula goes on
             ++pos_;
