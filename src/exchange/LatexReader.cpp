@@ -169,6 +169,7 @@ private:
                 const std::size_t end = std::min(raw.find('$', i + 1), raw.size());
                 LatexParser inner(raw.substr(i + 1, end - i - 1), depth_ + 1);
                 inner.inText_ = true;
+                inner.inColour_ = inColour_;
                 std::optional<ReadResult> math = inner.Read();
                 if (!math) {
                     refused_ = true;
