@@ -1,8 +1,13 @@
 #include "exchange/LatexCommands.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "exchange/ReaderNodes.h"
+#include "formula/Charset.h"
 #include "formula/DeclMath.h"
 
 namespace zelm::latex {
@@ -194,15 +199,44 @@ constexpr Command Commands[] = {
     {"ln", Act::Name},
     {"log", Act::Name},
     {"exp", Act::Name},
+    // Operators the name table lacks.
+    {"arccos", Act::Word},
+    {"arg", Act::Word},
+    {"cosh", Act::Word},
+    {"cot", Act::Word},
+    {"coth", Act::Word},
+    {"csc", Act::Word},
+    {"deg", Act::Word},
+    {"det", Act::Word},
+    {"dim", Act::Word},
+    {"gcd", Act::Word},
+    {"hom", Act::Word},
+    {"inf", Act::Word},
+    {"ker", Act::Word},
+    {"lg", Act::Word},
+    {"lim", Act::Word},
+    {"liminf", Act::Word},
+    {"limsup", Act::Word},
+    {"max", Act::Word},
+    {"min", Act::Word},
+    {"Pr", Act::Word},
+    {"sec", Act::Word},
+    {"sinh", Act::Word},
+    {"sup", Act::Word},
+    {"tanh", Act::Word},
+    {"bmod", Act::Word, 1},
+    {"mod", Act::Word, 1},
+    {"pmod", Act::Word, 2},
     // Spacing and style.
     {",", Act::Drop},
     {":", Act::Drop},
     {";", Act::Drop},
     {"!", Act::Drop},
     {">", Act::Drop},
-    {"quad", Act::Drop},
-    {"qquad", Act::Drop},
-    {"enspace", Act::Drop},
+    {"quad", Act::Space},
+    {"qquad", Act::Space},
+    {"enspace", Act::Space},
+    {"hspace", Act::Space, 1},
     {"thinspace", Act::Drop},
     {"medspace", Act::Drop},
     {"thickspace", Act::Drop},
@@ -229,7 +263,6 @@ constexpr Command Commands[] = {
     {"Biggr", Act::Drop},
     {"nonumber", Act::Drop},
     {"notag", Act::Drop},
-    {"hspace", Act::DropArg},
     {"label", Act::DropArg},
     {"phantom", Act::DropArg},
     // Structures.
@@ -309,6 +342,121 @@ const Command* FindCommand(std::string_view name) {
         std::lower_bound(byName.begin(), byName.end(), name,
                          [](const Command* c, std::string_view n) { return c->name < n; });
     return at != byName.end() && (*at)->name == name ? *at : nullptr;
+}
+
+namespace {
+
+std::string Normalised(std::string_view s) {
+    std::string out;
+    for (char c : s)
+        if (c != ' ') out += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return out;
+}
+
+} // namespace
+
+bool IsTexSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+bool IsFormulaEnvironment(std::string_view env) {
+    static constexpr std::array<std::string_view, 16> names = {
+        "equation",  "equation*", "displaymath", "math",     "align", "align*",
+        "aligned",   "gather",    "gather*",     "gathered", "split", "multline",
+        "multline*", "flalign",   "flalign*",    "alignat"};
+    return std::find(names.begin(), names.end(), env) != names.end();
+}
+
+std::string_view WithoutDelimiters(std::string_view s) {
+    while (!s.empty() && IsTexSpace(s.front()))
+        s.remove_prefix(1);
+    // A space behind a backslash is the formula's own.
+    while (!s.empty() && IsTexSpace(s.back()) && !(s.size() > 1 && s[s.size() - 2] == '\\'))
+        s.remove_suffix(1);
+    constexpr std::array<std::pair<std::string_view, std::string_view>, 4> pairs = {
+        {{"$$", "$$"}, {"\\[", "\\]"}, {"\\(", "\\)"}, {"$", "$"}}};
+    for (const auto& [open, close] : pairs)
+        if (s.size() >= open.size() + close.size() && s.starts_with(open) && s.ends_with(close))
+            return s.substr(open.size(), s.size() - open.size() - close.size());
+    return s;
+}
+
+std::optional<char32_t> DelimiterOf(std::string_view command) {
+    const Command* c = FindCommand(command);
+    if (!c) return std::nullopt;
+    if (c->act == Act::Char) return c->value;
+    if (c->act == Act::Symbol) return SymbolToUnicode(c->value);
+    if (c->act == Act::Sign && c->value == K(StructKind::Bar)) return U'|';
+    return std::nullopt;
+}
+
+std::size_t DegreeEnd(std::string_view s, std::size_t at) {
+    const std::size_t start = at;
+    const auto skip = [&] {
+        while (at < s.size() && IsTexSpace(s[at]))
+            ++at;
+    };
+    skip();
+    const bool braced = at < s.size() && s[at] == '{';
+    if (braced) {
+        ++at;
+        skip();
+    }
+    if (s.substr(at, 5) != "\\circ") return start;
+    at += 5;
+    if (at < s.size() && IsAsciiLetter(s[at])) return start;
+    if (braced) {
+        skip();
+        if (at >= s.size() || s[at] != '}') return start;
+        ++at;
+    }
+    return at;
+}
+
+std::optional<unsigned char> StruckSign(const MathNode& relation) {
+    if (relation.children.size() != 1) return std::nullopt;
+    const MathNode& r = relation.children[0];
+    if (r.kind == NodeKind::Char && r.value == '=') return 0xB9;
+    if (r.kind == NodeKind::Symbol && r.value == 0xCE) return 0xCF; // in
+    if (r.kind == NodeKind::Symbol && r.value == 0xCC) return 0xCB; // subset
+    return std::nullopt;
+}
+
+ColourFit FitColour(std::string_view model, std::string_view spec) {
+    const std::string m = Normalised(model), c = Normalised(spec);
+    // The writer's red, the line's own red (200, 0, 0) and pure red in each model; black.
+    static constexpr std::array<std::array<std::string_view, 5>, 3> forms = {{
+        {"red", "#ff0000", "#c80000", "", ""},
+        {"rgb:255,0,0", "rgb:200,0,0", "rgb:1,0,0", "html:ff0000", "html:c80000"},
+        {"black", "#000000", "rgb:0,0,0", "html:000000", "gray:0"},
+    }};
+    const std::string key = m.empty() ? c : m + ":" + c;
+    for (std::size_t row = 0; row < forms.size(); ++row)
+        for (std::string_view form : forms[row])
+            if (!form.empty() && form == key) return row < 2 ? ColourFit::Line : ColourFit::None;
+    return ColourFit::Other;
+}
+
+void ShieldNames(MathNode& row) {
+    std::vector<MathNode>& items = row.children;
+    const auto spells = [&](std::size_t at, std::string_view name) {
+        if (at + name.size() > items.size()) return false;
+        for (std::size_t k = 0; k < name.size(); ++k)
+            if (items[at + k].kind != NodeKind::Char ||
+                items[at + k].value != static_cast<unsigned char>(name[k]))
+                return false;
+        return true;
+    };
+    for (std::size_t at = 0; at < items.size(); ++at)
+        for (int i = FirstRecognisedName; i <= LastRecognisedName; ++i) {
+            const std::string_view name = NameTable[std::size_t(i)];
+            if (!spells(at, name)) continue;
+            if (at == 0 || items[at - 1].kind != NodeKind::Char || items[at - 1].value != '"')
+                items.insert(items.begin() + std::ptrdiff_t(at++),
+                             reading::Leaf(NodeKind::Char, '"'));
+            at += name.size() - 1;
+            break;
+        }
 }
 
 } // namespace zelm::latex

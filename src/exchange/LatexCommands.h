@@ -1,7 +1,10 @@
 // The commands the LaTeX reader knows, each with what it does.
 #pragma once
 
+#include <optional>
 #include <string_view>
+
+#include "exchange/MathTree.h"
 
 namespace zelm::latex {
 
@@ -11,6 +14,8 @@ enum class Act : unsigned char {
     Char,       ///< a Windows-1252 character (value)
     Sign,       ///< a sign of the line (value: the structure kind)
     Name,       ///< a function name of the table (found by its own name)
+    Word,       ///< an operator the name table lacks: its letters (value 1: spaced, 2: \pmod)
+    Space,      ///< a wide space: the line's space (value 1: with a width argument)
     Drop,       ///< spacing and style switches that the line has no use for
     DropArg,    ///< the same with one argument
     Fraction,   ///< value 1: slanted
@@ -36,5 +41,31 @@ struct Command {
 
 /// The command of that name (without its backslash), or nothing.
 const Command* FindCommand(std::string_view name);
+
+/// TeX's white space.
+bool IsTexSpace(char c);
+/// Environments that hold one formula, perhaps aligned over several rows.
+bool IsFormulaEnvironment(std::string_view env);
+/// The formula without the math delimiters around it.
+std::string_view WithoutDelimiters(std::string_view s);
+/// The character of a delimiter command after \left, \middle or \right, or nothing.
+std::optional<char32_t> DelimiterOf(std::string_view command);
+/// Where `\circ` or `{\circ}` at `at` ends (after spaces), or `at` when there is none.
+std::size_t DegreeEnd(std::string_view s, std::size_t at);
+/// The font's struck-through form of a relation read as one item (=, \in, \subset), or nothing.
+std::optional<unsigned char> StruckSign(const MathNode& relation);
+
+/// How a colour of \color or \textcolor comes in: the line shows one colour for coloured text.
+enum class ColourFit : unsigned char {
+    Line,  ///< the line's own colour (red, as the writer writes it)
+    None,  ///< black: uncoloured text
+    Other, ///< a colour the line cannot show
+};
+/// The fit of colour `spec` in `model` (empty: a name or #RRGGBB).
+ColourFit FitColour(std::string_view model, std::string_view spec);
+
+/// Puts the quote that keeps a name plain text in front of every run of characters in `row`
+/// that the line would otherwise recognise as one of its names ("cosh" is not cos and h).
+void ShieldNames(MathNode& row);
 
 } // namespace zelm::latex

@@ -3,6 +3,8 @@
 // input reaches deeper; what a line cannot hold comes in as its plain text, marked lossy.
 #include <array>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "exchange/LatexCommands.h"
 #include "exchange/MathReaders.h"
@@ -17,23 +19,8 @@ namespace {
 using namespace reading;
 using namespace latex;
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
-}
-
 bool IsDegree(const MathNode& n) {
     return n.kind == NodeKind::Symbol && n.value == 0xB0;
-}
-
-/// Environments that hold one formula, perhaps aligned over several rows.
-bool IsFormulaEnvironment(std::string_view env) {
-    static constexpr std::array<std::string_view, 16> names = {
-        "equation",  "equation*", "displaymath", "math",     "align", "align*",
-        "aligned",   "gather",    "gather*",     "gathered", "split", "multline",
-        "multline*", "flalign",   "flalign*",    "alignat"};
-    for (std::string_view n : names)
-        if (n == env) return true;
-    return false;
 }
 
 class LatexParser {
@@ -45,7 +32,7 @@ public:
         // Closers of nothing end no row at the top level, so this reads the whole input.
         MathNode row = ParseRow(DPlace::Elsewhere);
         if (refused_) return std::nullopt;
-        return ReadResult{std::move(row), lossy_, {}};
+        return ReadResult{std::move(row), lossy_, std::move(changes_)};
     }
 
 private:
@@ -58,13 +45,21 @@ private:
         LatexParser& p;
     };
 
+    /// Names what came in otherwise than it stood, once.
+    void Note(std::string change) {
+        lossy_ = true;
+        for (const std::string& known : changes_)
+            if (known == change) return;
+        changes_.push_back(std::move(change));
+    }
+
     bool AtEnd() const { return pos_ >= s_.size(); }
     char Peek() const { return AtEnd() ? '\0' : s_[pos_]; }
 
     /// Skips white space and comments.
     void SkipSpace() {
         while (!AtEnd()) {
-            if (IsSpace(s_[pos_])) {
+            if (IsTexSpace(s_[pos_])) {
                 ++pos_;
             } else if (s_[pos_] == '%') {
                 while (!AtEnd() && s_[pos_] != '\n')
@@ -167,19 +162,22 @@ private:
                 if (cmd && cmd->act == Act::Char)
                     row.children.push_back(Leaf(NodeKind::Char, cmd->value));
                 else if (!cmd || cmd->act != Act::Drop)
-                    lossy_ = true;
+                    Note("\\" + std::string(raw.substr(i + 1, end - i - 1)) + " genegeerd");
                 i = end;
             } else if (c == '$') {
                 // Mathematics inside the text, as far as the next "$".
                 const std::size_t end = std::min(raw.find('$', i + 1), raw.size());
                 LatexParser inner(raw.substr(i + 1, end - i - 1), depth_ + 1);
                 inner.inText_ = true;
+                inner.inColour_ = inColour_;
                 std::optional<ReadResult> math = inner.Read();
                 if (!math) {
                     refused_ = true;
                     return;
                 }
                 lossy_ = lossy_ || math->lossy;
+                for (std::string& change : math->changes)
+                    Note(std::move(change));
                 Splice(row, std::move(math->row));
                 i = end + 1;
             } else if (c == '~') {
@@ -187,7 +185,7 @@ private:
                 ++i;
             } else {
                 const char32_t u = NextCodePoint(raw, i);
-                AppendCharacter(row, u < 0x80 && IsSpace(char(u)) ? U' ' : u, lossy_);
+                AppendCharacter(row, u < 0x80 && IsTexSpace(char(u)) ? U' ' : u, lossy_);
             }
         }
     }
@@ -217,14 +215,14 @@ private:
         }
         const std::string_view cmd = CommandAt(pos_);
         pos_ += cmd.size() + 1;
-        if (cmd == "{" || cmd == "lbrace") return '{';
-        if (cmd == "}" || cmd == "rbrace") return '}';
-        if (cmd == "vert" || cmd == "lvert" || cmd == "rvert") return '|';
-        if (cmd == "langle") return 0x27E8;
-        if (cmd == "rangle") return 0x27E9;
-        if (cmd == "lbrack") return '[';
-        if (cmd == "rbrack") return ']';
+        if (const auto u = DelimiterOf(cmd)) return *u;
+        Note("\\" + std::string(cmd) + " als ?");
         return '?';
+    }
+
+    /// `\middle` within `\left...\right`: its delimiter as the line's character or bar.
+    void ParseMiddle(MathNode& row) {
+        if (const char32_t u = ReadDelimiter()) AppendMathCharacter(row, u, lossy_);
     }
 
     void ParseLeft(MathNode& row) {
@@ -242,7 +240,7 @@ private:
             return;
         }
         // A growing bracket of another shape: its characters around the content.
-        lossy_ = true;
+        Note("groeiende haakjes als vaste tekens");
         if (open) AppendCharacter(row, open, lossy_);
         Splice(row, std::move(content));
         if (close) AppendCharacter(row, close, lossy_);
@@ -297,12 +295,84 @@ private:
             row.children.push_back(NameNode(index));
     }
 
+    /// `\circ` or `{\circ}` at pos_, after "^": taken as the degree sign the font has.
+    bool DegreeAhead(MathNode& row) {
+        const std::size_t end = DegreeEnd(s_, pos_);
+        if (end != pos_) row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
+        return std::exchange(pos_, end) != end;
+    }
+
+    /// An operator the name table lacks (`what` names it for the user): its letters, none of
+    /// them read as one of the line's names; with a limit or power the word in brackets, so
+    /// that the scripts that follow belong to the whole word and not to its last letter.
+    void ParseWord(MathNode& row, std::string_view letters, const std::string& what,
+                   unsigned char form = 0) {
+        if (form == 2) { // \pmod{n}: (mod n)
+            AppendTextMode(row, "(mod ");
+            Splice(row, ParseArg(DPlace::Elsewhere));
+            AppendTextMode(row, ")");
+            return Note(what + " als letters");
+        }
+        MathNode word = Node(NodeKind::Row, {});
+        AppendTextMode(word, letters);
+        ShieldNames(word);
+        SkipSpace();
+        for (std::string_view cmd = CommandAt(pos_); cmd == "limits" || cmd == "nolimits";
+             cmd = CommandAt(pos_)) {
+            pos_ += cmd.size() + 1;
+            SkipSpace();
+        }
+        if (Peek() == '_' || Peek() == '^') {
+            row.children.push_back(Node(NodeKind::Bracket, {std::move(word)}));
+            return Note(what + " als (" + std::string(letters) + ")");
+        }
+        if (form == 1) row.children.push_back(Leaf(NodeKind::Char, ' '));
+        Splice(row, std::move(word));
+        // A space keeps the word apart from a letter that follows, as the operator did.
+        const std::string_view next = CommandAt(pos_);
+        if (form == 1 || IsAsciiLetter(Peek()) ||
+            (!next.empty() && IsAsciiLetter(next[0]) && next != "left"))
+            row.children.push_back(Leaf(NodeKind::Char, ' '));
+        Note(what + " als letters");
+    }
+
+    /// `\not` and the relation it strikes: the font's struck sign where it has one, else
+    /// the logical not in front of the relation.
+    void ParseNot(MathNode& row, DPlace d) {
+        MathNode relation = ParseArg(d);
+        if (const auto struck = StruckSign(relation))
+            return row.children.push_back(Leaf(NodeKind::Symbol, *struck));
+        row.children.push_back(Leaf(NodeKind::Symbol, 0xD8));
+        Splice(row, std::move(relation));
+        Note("\\not als \xc2\xac");
+    }
+
+    /// `\textcolor` (or the rest of the group after `\color`): the line shows one colour, so
+    /// only that colour comes in coloured, over exactly what it covers.
+    void ParseColour(MathNode& row, DPlace d, std::string_view name, bool rest) {
+        SkipSpace();
+        std::string_view model;
+        if (Peek() == '[') model = ReadBracketRaw();
+        const std::string_view spec = ReadRaw();
+        const ColourFit fit = FitColour(model, spec);
+        const bool colours = fit == ColourFit::Line && !inColour_;
+        const bool outer = inColour_;
+        inColour_ = outer || colours;
+        MathNode content = rest ? ParseRow(d) : ParseArg(d);
+        inColour_ = outer;
+        if (colours) return row.children.push_back(Node(NodeKind::Colour, {std::move(content)}));
+        if (fit == ColourFit::Other || (fit == ColourFit::None && outer))
+            Note("\\" + std::string(name) + "{" + std::string(spec) + "} genegeerd");
+        Splice(row, std::move(content));
+    }
+
     /// After an empty group: `{}^{a}\!/_{b}`, the writer's slanted fraction, or else the
     /// power that `{}^{a}` is. Nothing is read twice, so nested tries cost no more than one.
     bool PowerOrSlanted(MathNode& row) {
         SkipSpace();
         if (Peek() != '^') return false;
         ++pos_;
+        if (DegreeAhead(row)) return true;
         MathNode numerator = ParseArg(DPlace::Elsewhere);
         const std::size_t afterPower = pos_;
         SkipSpace();
@@ -334,7 +404,7 @@ private:
     void ParseEnvironment(MathNode& row, DPlace d) {
         const std::string_view env = ReadRaw();
         const bool formula = IsFormulaEnvironment(env);
-        if (!formula) lossy_ = true; // matrices, cases and the like: their cells in a row
+        if (!formula) Note(std::string(env) + " als één rij"); // matrices, cases: cells in a row
         if (env == "array") ReadRaw();
         ++envs_;
         Splice(row, ParseRow(d));
@@ -349,33 +419,28 @@ private:
         const std::string_view name = CommandAt(pos_);
         if (name.empty()) { // a backslash at the very end
             ++pos_;
-            lossy_ = true;
-            return;
+            return Note("losse \\ genegeerd");
         }
         pos_ += name.size() + 1;
         if (name == "left") return ParseLeft(row);
         if (name == "begin") return ParseEnvironment(row, d);
+        if (name == "middle" && lefts_ > 0) return ParseMiddle(row);
+        if (name == "circ") { // the ring of composition; the font's nearest is the degree sign
+            Note("\\circ als \xc2\xb0");
+            return row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
+        }
         if (name == "\\" || name == "right" || name == "end" || name == "middle") {
             // A row break, or a closer of nothing: the line has one row.
             if (name == "right" || name == "middle") ReadDelimiter();
             if (name == "end") ReadRaw();
             if (name == "\\") row.children.push_back(Leaf(NodeKind::Char, ' '));
-            lossy_ = true;
-            return;
+            return Note("\\" + std::string(name) + (name == "\\" ? " als spatie" : " genegeerd"));
         }
-        if (name == "not") { // only the negated subset is a character of the font
-            if (CommandAt(pos_) == "subset") {
-                pos_ += 7;
-                row.children.push_back(Leaf(NodeKind::Symbol, 0xCB));
-            } else {
-                lossy_ = true;
-            }
-            return;
-        }
+        if (name == "not") return ParseNot(row, d);
         const Command* cmd = FindCommand(name);
         if (!cmd) {
             // An unknown command: its name as letters.
-            lossy_ = true;
+            Note("\\" + std::string(name) + " als letters");
             AppendText(row, name, lossy_);
             return;
         }
@@ -395,6 +460,12 @@ private:
             return;
         case Act::Name:
             return AppendName(row, NameIndexOf(cmd->name).value());
+        case Act::Word:
+            return ParseWord(row, cmd->value ? "mod" : name, "\\" + std::string(name), cmd->value);
+        case Act::Space:
+            if (cmd->value && Peek() == '*') ++pos_;
+            if (cmd->value && ReadRaw().starts_with('-')) return; // a negative skip
+            return row.children.push_back(Leaf(NodeKind::Char, ' '));
         case Act::Drop:
             return;
         case Act::DropArg:
@@ -427,35 +498,28 @@ private:
             return Splice(row, std::move(content));
         }
         case Act::Text:
-            return AppendTextMode(row, ReadRaw());
+            return ParseText(row, pos_ - name.size() - 1);
         case Act::Operator: {
             if (Peek() == '*') ++pos_;
             const std::string_view text = ReadRaw();
             if (const auto index = NameIndexOf(text); index && *index >= FirstRecognisedName)
                 return AppendName(row, *index);
-            lossy_ = true;
-            return AppendTextMode(row, text);
+            return ParseWord(row, text, "\\operatorname{" + std::string(text) + "}");
         }
         case Act::Content:
             return Splice(row, ParseArg(d));
         case Act::Lossy:
-            lossy_ = true;
+            Note("\\" + std::string(name) + " genegeerd");
             return Splice(row, ParseArg(d));
         case Act::Underline:
             row.children.push_back(Node(NodeKind::Underline, {ParseArg(d)}));
             return;
         case Act::Colour:
-            SkipSpace();
-            if (Peek() == '[') ReadBracketRaw();
-            ReadRaw();
-            row.children.push_back(Node(NodeKind::Colour, {ParseArg(d)}));
-            return;
+            return ParseColour(row, d, name, false);
         case Act::ColourRest:
-            ReadRaw();
-            row.children.push_back(Node(NodeKind::Colour, {ParseRow(d)}));
-            return;
+            return ParseColour(row, d, name, true);
         case Act::Binomial: {
-            lossy_ = true;
+            Note("\\" + std::string(name) + " als (a,b)");
             MathNode top = ParseArg(DPlace::Elsewhere);
             MathNode bottom = ParseArg(DPlace::Elsewhere);
             row.children.push_back(Leaf(NodeKind::Char, '('));
@@ -475,11 +539,33 @@ private:
         }
     }
 
-    /// Skips `[...]` without reading it (the colour model of \textcolor).
-    void ReadBracketRaw() {
+    /// The raw text of `[...]` at pos_ (the colour model of \textcolor).
+    std::string_view ReadBracketRaw() {
+        const std::size_t start = ++pos_;
         while (!AtEnd() && s_[pos_] != ']')
             ++pos_;
+        const std::string_view raw = s_.substr(start, pos_ - start);
         if (!AtEnd()) ++pos_;
+        return raw;
+    }
+
+    /// `\text{...}` at `at`. A formula that is only a text is a text line's; among maths its
+    /// letters become the formula's italic letters, none read as a name.
+    void ParseText(MathNode& row, std::size_t at) {
+        std::size_t first = 0;
+        while (first < s_.size() && IsTexSpace(s_[first]))
+            ++first;
+        MathNode text = Node(NodeKind::Row, {});
+        AppendTextMode(text, ReadRaw());
+        SkipSpace();
+        if (first == at && AtEnd() && depth_ == 1) return Splice(row, std::move(text));
+        for (const MathNode& c : text.children)
+            if (c.kind == NodeKind::Char && IsAsciiLetter(char(c.value))) {
+                Note("\\text als formuleletters");
+                ShieldNames(text);
+                break;
+            }
+        Splice(row, std::move(text));
     }
 
     void ParseItem(MathNode& row, DPlace d) {
@@ -493,13 +579,14 @@ private:
         case '}':
         case ']':
             // Only when it closes nothing (a terminator ends the row before this).
-            if (c == '}') lossy_ = true;
+            if (c == '}') Note("losse } genegeerd");
             if (c == ']') row.children.push_back(Leaf(NodeKind::Char, ']'));
             ++pos_;
             return;
         case '^':
         case '_': {
             ++pos_;
+            if (c == '^' && DegreeAhead(row)) return;
             MathNode script = ParseArg(DPlace::Elsewhere);
             if (c == '^' && script.children.size() == 1 && IsDegree(script.children[0])) {
                 // `^{\circ}`: the degree sign the font has.
@@ -520,7 +607,7 @@ private:
             // A cell boundary: within a formula's alignment nothing, between cells a space.
             ++pos_;
             row.children.push_back(Leaf(NodeKind::Char, ' '));
-            lossy_ = true;
+            Note("& als spatie");
             return;
         case '$': // math shifts inside the formula: the formula goes on
             ++pos_;
@@ -544,23 +631,10 @@ private:
     int braces_ = 0, lefts_ = 0, envs_ = 0, brackets_ = 0, bracketDepth_ = -1;
     bool lossy_ = false;
     bool refused_ = false;
-    bool inText_ = false; ///< mathematics inside a text
+    bool inText_ = false;   ///< mathematics inside a text
+    bool inColour_ = false; ///< within a coloured part: the line's colour does not nest
+    std::vector<std::string> changes_;
 };
-
-/// The formula without the math delimiters around it.
-std::string_view WithoutDelimiters(std::string_view s) {
-    while (!s.empty() && IsSpace(s.front()))
-        s.remove_prefix(1);
-    // A space behind a backslash is the formula's own.
-    while (!s.empty() && IsSpace(s.back()) && !(s.size() > 1 && s[s.size() - 2] == '\\'))
-        s.remove_suffix(1);
-    constexpr std::array<std::pair<std::string_view, std::string_view>, 4> pairs = {
-        {{"$$", "$$"}, {"\\[", "\\]"}, {"\\(", "\\)"}, {"$", "$"}}};
-    for (const auto& [open, close] : pairs)
-        if (s.size() >= open.size() + close.size() && s.starts_with(open) && s.ends_with(close))
-            return s.substr(open.size(), s.size() - open.size() - close.size());
-    return s;
-}
 
 } // namespace
 

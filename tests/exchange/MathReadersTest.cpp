@@ -64,20 +64,47 @@ TEST(LatexReader, ReadsTheWritersLatexAndTheUsualVariants) {
         {"x^{2}{}^{\\circ}", "x#2#$", {7, 8, 0xB0}},
         {"\\underline{ab}", "#ab#", {38, 38}},
         {"\\textcolor[RGB]{255,0,0}{x}", "#x#", {39, 39}},
-        {"\\text{\xc3\xa9 en \xc3\xbc}\\ 1~2", "\xe9 en \xfc 1 2", {}},
+        {"\\text{\xc3\xa9 en \xc3\xbc}\\ 1~2", "\xe9 en \xfc 1 2", {}, true},
         {"\xce\xb1 \xe2\x88\xab_a^b \xe2\x82\xac", "$#a#b#\x80", {'a', 20, 25, 25}},
-        {"\\[ a \\, b \\quad c\\;\\displaystyle d \\]", "abcd", {}},
+        {"\\[ a \\, b \\quad c\\;\\displaystyle d \\]", "ab cd", {}},
         {"{a \\over b}", "#a#b#", {15, 16, 17}},
         {"\\mathbb{R} \\hat{x}", "Rx", {}, true},
         {"\\begin{pmatrix} a & b \\\\ c & d \\end{pmatrix}", "a b c d", {}, true},
         {"\\left[ x \\right]", "[x]", {}, true},
-        {"\\lim x", "limx", {}, true},
+        {"\\lim x", "lim x", {}, true},
         {"x \xe2\x84\x95", "x?", {}, true},
         {"\\frac{a}{b", "#a#b#", {15, 16, 17}},
         {"a}b", "ab", {}, true},
     };
     for (const ReadRow& row : rows)
         ExpectReads(ReadLatex(row.input), row);
+}
+
+// What the line holds exactly comes in without a note; what it cannot hold comes in as its
+// nearest faithful form, never as another name or sign, and is named.
+TEST(LatexReader, KeepsTheMeaningOrNamesTheChange) {
+    const std::vector<ReadRow> rows = {
+        {"a\\not= b", "a$b", {0xB9}},
+        {"x\\not\\in A", "x$A", {0xCF}},
+        {"a\\not\\equiv b", "a$$b", {0xD8, 0xBA}, true},
+        {"\\cosh^2 x", "#\"cosh##2#x", {23, 24, 7, 8}, true},
+        {"\\arccos x", "arc\"cos x", {}, true},
+        {"\\lim_{x\\to 0} f", "#lim##x$0#f", {23, 24, 30, 0xAE, 31}, true},
+        {"\\max(a,b)+\\operatorname{sinc} x", "max(a,b)+\"sinc x", {}, true},
+        {"a\\bmod n", "a mod n", {}, true},
+        {"(f\\circ g)(x)", "(f$g)(x)", {0xB0}, true},
+        {"f=1\\text{ als sinus }x>0", "f=1 als \"sinus x>0", {}, true},
+        {"\\color{blue}{x}+\\textcolor{green}{y}", "x+y", {}, true},
+        {"\\textcolor{red}{a\\textcolor{red}{b}}+c", "#ab#+c", {39, 39}},
+        {"x=1\\quad y=2", "x=1 y=2", {}},
+        {"\\left(a\\middle|b\\right)", "#a#b#", {23, 37, 24}},
+        {"\\left/x\\right\\backslash", "/x\\", {}, true},
+    };
+    for (const ReadRow& row : rows) {
+        const std::optional<ReadResult> read = ReadLatex(row.input);
+        ExpectReads(read, row);
+        EXPECT_EQ(read && !read->changes.empty(), row.lossy) << row.input;
+    }
 }
 
 TEST(LatexReader, RefusesTooLongAndTooDeeplyNestedInput) {
