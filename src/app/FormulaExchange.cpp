@@ -169,16 +169,18 @@ void FormulaExchange::PlakFormuleClick() {
     // A text line takes plain text as it stands, spaces and all; LaTeX would drop them.
     if (line->PlainText() && IsProse(*data)) {
         ReadResult prose;
-        reading::AppendText(prose.row, ProseOf(data->text()), prose.lossy);
+        bool unknown = false;
+        reading::AppendText(prose.row, ProseOf(data->text()), unknown);
+        if (unknown) NoteChange(prose, "tekens die de regel niet kent als ?");
         return Insert(*line, prose);
     }
     const std::optional<ReadResult> read = ReadFormula(*data);
     if (!read) return Refuse(RefusalOf(*data));
-    if (read->row.children.empty()) return Refuse(NothingToPaste);
     Insert(*line, *read);
 }
 
 void FormulaExchange::Insert(TMathEditor& line, const ReadResult& read) {
+    if (read.row.children.empty()) return Refuse(NothingToPaste);
     // InsertStructures refuses what the line's record cannot hold before the setter runs;
     // EditWithinRecord also what the setter's repairs lengthen, and beeps itself.
     bool fits = false;
