@@ -98,7 +98,7 @@ void TBasisMath::CreatePopupMenu2() {
 // The bar and the line menu draw their owner-drawn items through the menu style; every menu
 // keeps its captions as written.
 void TBasisMath::StyleMenus() {
-    // Drawn the standard way: the headings, and the items without an accelerator.
+    // Drawn the standard way: the headings, "&Markeren", "Opnieuw" and the formula commands.
     const QString headings[] = {"-----Regel----", "-----Selectie-----",   "&Markeren",
                                 "Opnieuw",        KopieerFormule->text(), PlakFormule->text()};
     for (QAction* item : PopupMenu1->actions()) {
