@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QStringList>
 #include <algorithm>
 
 #include "app/DocumentHost.h"
@@ -12,6 +13,7 @@
 #include "editor/LineEditor.h"
 #include "exchange/MathWriters.h"
 #include "exchange/PasteFormula.h"
+#include "exchange/ReaderNodes.h"
 #include "formula/Errors.h"
 #include "platform/Clipboard.h"
 #include "platform/Paths.h"
@@ -23,6 +25,24 @@ namespace {
 const char* const MathMLType = "application/mathml+xml";
 const char* const PresentationType = "application/mathml-presentation+xml";
 const char* const UnicodeMathType = "text/x-unicodemath";
+// What "Plakken als formule" tells the user.
+const char* const ClipboardSilent =
+    "Het klembord antwoordt niet: het programma dat het vasthoudt reageert niet. "
+    "Er is niets geplakt.";
+const char* const NothingToPaste = "Het klembord bevat geen formule; er is niets geplakt.";
+const char* const TooLongToPaste = "De formule op het klembord is te lang; er is niets geplakt.";
+const char* const NotReadable =
+    "De formule op het klembord is te diep genest of onleesbaar; er is niets geplakt.";
+const char* const DoesNotFit = "De formule past niet in deze regel (ten hoogste 255 tekens); "
+                               "er is niets geplakt.";
+const char* const ChangedNamed = "Geplakt, met wijzigingen: ";
+const char* const ChangedUnnamed =
+    "Geplakt, maar niet alles kon als formule komen: een deel staat er als tekst.";
+// More changes than this are counted, not named: the message stays short.
+constexpr std::size_t NamedChanges = 5;
+// How long the owner of the clipboard may take to name its flavours.
+constexpr int ClipboardWait = 1000;
+
 const char* const ExportTypes = "LaTeX (*.tex);;HTML met MathML (*.html);;Markdown (*.md);;"
                                 "MathML (*.mml);;PDF, A4-pagina's (*.pdf)";
 
@@ -39,6 +59,57 @@ QString SuffixOf(const QString& filter) {
 bool IsMathMLText(const QByteArray& text) {
     const QByteArray start = text.trimmed().left(5);
     return start == "<math" || start == "<?xml";
+}
+
+// The text a clipboard holds where it holds no MathML; empty when it holds none.
+QByteArray TextOf(const QMimeData& data) {
+    return data.hasText() ? data.text().toUtf8() : QByteArray();
+}
+
+bool HoldsMathML(const QMimeData& data) {
+    return data.hasFormat(PresentationType) || data.hasFormat(MathMLType) ||
+           IsMathMLText(TextOf(data));
+}
+
+// Why ReadFormula found nothing in `data`.
+QString RefusalOf(const QMimeData& data) {
+    QByteArray input;
+    for (const char* type : {PresentationType, MathMLType})
+        if (input.isEmpty() && data.hasFormat(type)) input = data.data(type);
+    if (input.isEmpty()) input = TextOf(data);
+    if (input.trimmed().isEmpty()) return NothingToPaste;
+    if (std::size_t(input.size()) > LongestPastedFormula) return TooLongToPaste;
+    return NotReadable;
+}
+
+// Text without any sign of LaTeX: no command, script, group or dollar.
+bool IsProse(const QMimeData& data) {
+    const QByteArray text = TextOf(data);
+    return !text.isEmpty() && !HoldsMathML(data) &&
+           std::none_of(text.begin(), text.end(), [](char c) {
+               return std::string_view("\\^_{}$").find(c) != std::string_view::npos;
+           });
+}
+
+// Text for a text line: the line break that ends it dropped, the others and tabs as spaces.
+std::string ProseOf(QString text) {
+    while (text.endsWith('\n') || text.endsWith('\r'))
+        text.chop(1);
+    for (const QChar breaking : {QChar('\r'), QChar('\n'), QChar('\t')})
+        text.replace(breaking, ' ');
+    return text.toStdString();
+}
+
+// The message after a paste that came in otherwise than it stood.
+QString ChangesMessage(const ReadResult& read) {
+    if (read.changes.empty()) return ChangedUnnamed;
+    QStringList named;
+    for (std::size_t i = 0; i < read.changes.size() && i < NamedChanges; ++i)
+        named << QString::fromStdString(read.changes[i]);
+    QString message = ChangedNamed + named.join(", ");
+    if (read.changes.size() > NamedChanges)
+        message += QString(" en %1 meer").arg(read.changes.size() - NamedChanges);
+    return message + ".";
 }
 
 } // namespace
@@ -91,15 +162,40 @@ void FormulaExchange::KopieerFormuleClick() {
 void FormulaExchange::PlakFormuleClick() {
     TMathEditor* line = host_.CurrentLine();
     if (!line) return;
+    const bool answers = clipboardAnswers ? clipboardAnswers() : ClipboardAnswers(ClipboardWait);
+    if (!answers) return Refuse(ClipboardSilent);
     const QMimeData* data = SystemClipboard().mimeData();
-    const std::optional<ReadResult> read = data ? ReadFormula(*data) : std::nullopt;
-    if (!read) return TMathEditor::Beep();
+    if (!data) return Refuse(NothingToPaste);
+    // A text line takes plain text as it stands, spaces and all; LaTeX would drop them.
+    if (line->PlainText() && IsProse(*data)) {
+        ReadResult prose;
+        bool unknown = false;
+        reading::AppendText(prose.row, ProseOf(data->text()), unknown);
+        if (unknown) NoteChange(prose, "tekens die de regel niet kent als ?");
+        return Insert(*line, prose);
+    }
+    const std::optional<ReadResult> read = ReadFormula(*data);
+    if (!read) return Refuse(RefusalOf(*data));
+    Insert(*line, *read);
+}
+
+void FormulaExchange::Insert(TMathEditor& line, const ReadResult& read) {
+    if (read.row.children.empty()) return Refuse(NothingToPaste);
     // InsertStructures refuses what the line's record cannot hold before the setter runs;
     // EditWithinRecord also what the setter's repairs lengthen, and beeps itself.
     bool fits = false;
-    if (!line->Line().EditWithinRecord([&] { fits = InsertStructures(line->Line(), read->row); }))
-        return;
-    if (!fits || read->lossy) TMathEditor::Beep();
+    if (!line.Line().EditWithinRecord([&] { fits = InsertStructures(line.Line(), read.row); }))
+        return host_.ShowMessage(DoesNotFit);
+    if (!fits) return Refuse(DoesNotFit);
+    if (read.lossy) {
+        TMathEditor::Beep();
+        host_.ShowMessage(ChangesMessage(read));
+    }
+}
+
+void FormulaExchange::Refuse(const QString& why) {
+    TMathEditor::Beep();
+    host_.ShowMessage(why);
 }
 
 void FormulaExchange::MLatexClick() {

@@ -46,8 +46,10 @@ public:
     /// when nothing is selected, on the clipboard in the five flavours.
     void KopieerFormuleClick();
     /// "Plakken als formule" (Ctrl+Alt+V): the clipboard's formula in place of the focused
-    /// line's selection. One beep when something came in as its plain text; a beep and no
-    /// change when the clipboard holds nothing the line can take.
+    /// line's selection; in a text line, text without LaTeX in it as it stands. A beep and a
+    /// message naming the changes when something came in otherwise than it stood; a beep, a
+    /// message saying why and no change when the clipboard holds nothing the line can take or
+    /// its owner does not answer.
     void PlakFormuleClick();
     /// "LaTeX": the whole document, one formula a line, on the clipboard as text.
     void MLatexClick();
@@ -58,8 +60,15 @@ public:
 
     /// The save dialog: the chosen file name, empty when cancelled. Tests replace it.
     std::function<QString(const QString& suggested)> chooseExportFile;
+    /// Whether the clipboard's owner answers (ClipboardAnswers). Tests replace it.
+    std::function<bool()> clipboardAnswers;
 
 private:
+    /// `read` in place of the line's selection, with the message of what it changed.
+    void Insert(TMathEditor& line, const ReadResult& read);
+    /// A beep and `why`, the line unchanged.
+    void Refuse(const QString& why);
+
     DocumentHost& host_;
 };
 

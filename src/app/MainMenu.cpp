@@ -37,23 +37,6 @@ void TBasisMath::CreateMainMenu() {
     command(MMathML, formulas_, &FormulaExchange::MMathMLClick);
     MExporteren = MSchrijven->addAction(QString::fromUtf8("Exporteren…"));
     command(MExporteren, formulas_, &FormulaExchange::MExporterenClick);
-    // The formula commands act on the focused line, as the line menu's do; Ctrl+Alt with a
-    // letter is no structure key of a line.
-    auto lineCommand = [&](const QString& caption, QKeyCombination key,
-                           void (FormulaExchange::*handler)()) {
-        auto* item = new QAction(caption, this);
-        item->setShortcut(QKeySequence(key));
-        item->setShortcutContext(Qt::WindowShortcut);
-        addAction(item);
-        command(item, formulas_, handler);
-        return item;
-    };
-    KopieerFormule =
-        lineCommand(QString::fromUtf8("Kopiëren als formule"), Qt::CTRL | Qt::ALT | Qt::Key_C,
-                    &FormulaExchange::KopieerFormuleClick);
-    PlakFormule = lineCommand("Plakken als formule", Qt::CTRL | Qt::ALT | Qt::Key_V,
-                              &FormulaExchange::PlakFormuleClick);
-
     // Bar items without a submenu run their command directly.
     MSave = bar->addAction("Op&slaan");
     SetImageIndex(*MSave, 1);
@@ -115,8 +98,9 @@ void TBasisMath::CreatePopupMenu2() {
 // The bar and the line menu draw their owner-drawn items through the menu style; every menu
 // keeps its captions as written.
 void TBasisMath::StyleMenus() {
-    // Drawn the standard way: the headings, "&Markeren" and "Opnieuw" (no accelerator).
-    const QString headings[] = {"-----Regel----", "-----Selectie-----", "&Markeren", "Opnieuw"};
+    // Drawn the standard way: the headings, "&Markeren", "Opnieuw" and the formula commands.
+    const QString headings[] = {"-----Regel----", "-----Selectie-----",   "&Markeren",
+                                "Opnieuw",        KopieerFormule->text(), PlakFormule->text()};
     for (QAction* item : PopupMenu1->actions()) {
         const bool heading =
             std::find(std::begin(headings), std::end(headings), item->text()) != std::end(headings);

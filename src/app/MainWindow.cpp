@@ -352,6 +352,13 @@ void TBasisMath::CreatePopupMenu1() {
     add("&Knippen", QKeySequence("Ctrl+X"), &TBasisMath::PopKnippenClick);
     add(QString::fromUtf8("&Kopiëren"), QKeySequence("Ctrl+C"), &TBasisMath::PopcopyClick);
     add("&Plakken", QKeySequence("Ctrl+V"), &TBasisMath::PopPlakkenClick);
+    // The formula commands, here so that a user finds them; Ctrl+Alt with a letter is no
+    // structure key of a line.
+    KopieerFormule =
+        add(QString::fromUtf8("Kopiëren als formule"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_C),
+            [this] { RunReportingFailure([this] { formulas_.KopieerFormuleClick(); }); });
+    PlakFormule = add("Plakken als formule", QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V),
+                      [this] { RunReportingFailure([this] { formulas_.PlakFormuleClick(); }); });
     add("&Markeren", QKeySequence("Ctrl+M"), &TBasisMath::popMarkerenClick);
     PopupMenu1->addSeparator();
     QAction* list = add("Functie&Lijst", QKeySequence("Ctrl+L"), &TBasisMath::PopFunctieLijstClick);

@@ -1,6 +1,8 @@
 #include "exchange/NotesExport.h"
 
 #include <algorithm>
+#include <string_view>
+#include <vector>
 
 #include "exchange/MathWriters.h"
 #include "exchange/WriterText.h"
@@ -77,6 +79,71 @@ std::string MarkdownText(const std::string& utf8) {
     return out;
 }
 
+/// The TeX command of a character Markdown or HTML reads as markup; none for the others.
+const char* MarkupFreeCommand(char c) {
+    switch (c) {
+    case '<':
+        return "\\lt";
+    case '>':
+        return "\\gt";
+    case '*':
+        return "\\ast";
+    case '[':
+        return "\\lbrack";
+    case ']':
+        return "\\rbrack";
+    case '`':
+        return "{\\char96}"; // braced: a digit after it would lengthen the number
+    default:
+        return nullptr;
+    }
+}
+
+// A renderer without maths reads what stands between the dollars as Markdown: every sign it
+// would take for markup (HTML, links, emphasis, code) is written as the TeX command of that
+// sign, which a maths renderer reads as the same formula. A control symbol (\{, \&, \_) stays:
+// Markdown reads it as an escaped character. The brackets of a root's index are TeX's own and
+// stay; a "]" inside the index is braced by the writer, so the first one at the index's brace
+// depth closes it.
+std::string MarkdownMath(const std::string& latex) {
+    std::string out;
+    std::vector<int> openIndexes; // the brace depth of each root index not yet closed
+    int depth = 0;
+    for (std::size_t i = 0; i < latex.size(); ++i) {
+        const char c = latex[i];
+        if (c == '\\' && i + 1 < latex.size()) {
+            std::size_t end = i + 1;
+            while (end < latex.size() && IsAsciiLetter(latex[end]))
+                ++end;
+            if (end == i + 1) ++end; // a control symbol
+            const std::string_view word(latex.data() + i, end - i);
+            out += word;
+            if (word == "\\sqrt" && end < latex.size() && latex[end] == '[') {
+                openIndexes.push_back(depth);
+                out += '[';
+                ++end;
+            }
+            i = end - 1;
+            continue;
+        }
+        if (c == '{') ++depth;
+        if (c == '}') --depth;
+        if (c == ']' && !openIndexes.empty() && openIndexes.back() == depth) {
+            openIndexes.pop_back();
+            out += c;
+        } else if (const char* command = MarkupFreeCommand(c)) {
+            out += command;
+            const bool word = IsAsciiLetter(out.back());
+            if (word && i + 1 < latex.size() && IsAsciiLetter(latex[i + 1])) out += ' ';
+        } else {
+            out += c;
+            // An underscore followed by a space opens no emphasis.
+            if (c == '_' && i + 1 < latex.size() && latex[i + 1] != ' ') out += ' ';
+        }
+    }
+    return out;
+}
+
 template <class Text, class Formula>
 std::string TextLine(const MathTree& tree, Text text, Formula formula) {
     std::string out;
@@ -143,9 +210,9 @@ std::string Markdown(const std::vector<NoteLine>& lines) {
         const MathTree tree = TreeOf(line);
         if (line.plainText)
             out += TextLine(tree, MarkdownText,
-                            [](const MathTree& t) { return "$" + ToLatex(t) + "$"; });
+                            [](const MathTree& t) { return "$" + MarkdownMath(ToLatex(t)) + "$"; });
         else
-            out += "$$" + ToLatex(tree) + "$$";
+            out += "$$" + MarkdownMath(ToLatex(tree)) + "$$";
         out += "\n\n";
     }
     return out;

@@ -121,8 +121,8 @@ TEST_F(MenuTest, ItemsAsDesigned) {
         {w.PopupMenu1->actions()[7], "&Knippen", "Ctrl+X", -1, false, -1, true, true},
         {w.PopupMenu1->actions()[8], "&Kopiëren", "Ctrl+C", -1, false, -1, true, true},
         {w.PopupMenu1->actions()[9], "&Plakken", "Ctrl+V", -1, false, -1, true, true},
-        {w.PopupMenu1->actions()[10], "&Markeren", "Ctrl+M", -1, false, -1, false, true},
-        {w.PopupMenu1->actions()[12], "Functie&Lijst", "Ctrl+L", -1, true, -1, true, true},
+        {w.PopupMenu1->actions()[12], "&Markeren", "Ctrl+M", -1, false, -1, false, true},
+        {w.PopupMenu1->actions()[14], "Functie&Lijst", "Ctrl+L", -1, true, -1, true, true},
         {w.Alleswissen1, "Alles wissen", "", -1, false, -1, false, true},
         {w.Nieuweregel1, "Nieuweregel", "", -1, false, -1, false, true},
     };
@@ -149,8 +149,11 @@ TEST_F(MenuTest, ItemsAsDesigned) {
         EXPECT_EQ(IsOwnerDrawn(*r.item), r.ownerDrawn);
         EXPECT_EQ(r.item->isEnabled(), r.enabled);
     }
-    EXPECT_TRUE(w.PopupMenu1->actions()[11]->isSeparator());
-    EXPECT_EQ(w.PopupMenu1->actions().size(), 13);
+    EXPECT_TRUE(w.PopupMenu1->actions()[13]->isSeparator());
+    EXPECT_EQ(w.PopupMenu1->actions().size(), 15);
+    // The formula commands stand in the line menu too, where a user finds them.
+    EXPECT_EQ(w.PopupMenu1->actions().mid(10, 2),
+              (QList<QAction*>{w.KopieerFormule, w.PlakFormule}));
     EXPECT_EQ(qobject_cast<WrappingMenuBar*>(w.menuBar())->Items().size(), 8);
     EXPECT_EQ(w.PopupMenu2->actions().size(), 2);
     EXPECT_TRUE(MenuPicture(2).isNull());

@@ -41,4 +41,15 @@ for type in application/mathml{,-presentation}+xml; do
 done
 unicode=$(clip text/x-unicodemath)
 [[ ${unicode// /} == *"a+b"*"/"*"c"* ]] || fail "text/x-unicodemath is '$unicode'"
+# An owner that does not answer (xclip, stopped): Ctrl+Alt+V says so in a box within seconds.
+printf x | xclip -selection clipboard -quiet -i 2>/dev/null &
+owner=$!
+sleep 0.3 && kill -STOP $owner
+xdotool windowfocus --sync "$window" key ctrl+alt+v
+for _ in $(seq 30); do
+    boxes=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | wc -l)
+    [ "$boxes" -ge 2 ] && break || sleep 0.1
+done
+kill -CONT $owner && kill $owner
+[ "$boxes" -ge 2 ] || fail "no message within 3 s of pasting from a silent clipboard owner"
 [ $failures -eq 0 ] && echo "system clipboard: all checks passed"
