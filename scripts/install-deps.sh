@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
-    qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
+    qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n libxcb1-dev
     libjpeg62-turbo-dev zlib1g-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wine fonts-urw-base35 fonts-liberation2
