@@ -1,6 +1,7 @@
 // The MathML reader: the presentation elements the writer makes, and those its peers write,
 // read into the structure model. Nesting is bounded both in the XML and in the structures;
 // anything the line cannot hold comes in as its nearest faithful form, with a note.
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
@@ -24,6 +25,7 @@ class MathMLConverter {
 public:
     std::optional<ReadResult> Convert(const XmlNode& math) {
         MathNode row = Node(NodeKind::Row, {});
+        textOnly_ = OnlyText(math);
         Children(math, row, DPlace::Elsewhere);
         if (refused_) return std::nullopt;
         ReadResult result{std::move(row), lossy_, {}};
@@ -38,13 +40,125 @@ private:
         explicit Level(MathMLConverter& c) : c(c) {
             if (++c.depth_ > DeepestPastedNesting) c.refused_ = true;
         }
-        ~Level() { --c.depth_; }
+        ~Level() {
+            --c.depth_;
+            c.wordRow_ = nullptr; // a row of its own ends here
+        }
         MathMLConverter& c;
     };
 
     void Children(const XmlNode& e, MathNode& row, DPlace d) {
-        for (const XmlNode* c : Elements(e))
-            Item(*c, row, d);
+        const std::vector<const XmlNode*> items = Elements(e);
+        for (std::size_t i = 0; i < items.size() && !refused_; ++i) {
+            const std::size_t before = row.children.size();
+            if (const std::string letters = UprightRun(items, i); !letters.empty()) {
+                Word(row, letters, false);
+                i += letters.size() - 1;
+            } else {
+                Item(*items[i], row, d);
+            }
+            if (IsListComma(*items[i], row, i + 1 < items.size() ? items[i + 1] : nullptr))
+                row.children.push_back(Leaf(NodeKind::Char, ' '));
+            SpaceAfterWord(row, before);
+        }
+    }
+
+    /// Whether the formula is text alone (`mtext` and spaces), as a plain-text line holds it.
+    static bool OnlyText(const XmlNode& e) {
+        if (e.name == "mtext" || e.name == "ms" || e.name == "mspace") return true;
+        const std::vector<const XmlNode*> c = Elements(e);
+        if (e.name == "semantics") return !c.empty() && OnlyText(*c[0]);
+        const bool row = e.name == "math" || e.name == "mrow" || e.name == "mpadded" ||
+                         (e.name == "mstyle" && e.Attribute("mathcolor").empty());
+        return row && !c.empty() &&
+               std::all_of(c.begin(), c.end(), [](const XmlNode* x) { return OnlyText(*x); });
+    }
+
+    /// Letters set upright one by one, as KaTeX writes `\bmod`: two or more make a word (an
+    /// upright "d" or "e" on its own, or the two together, are the line's signs).
+    static std::string UprightRun(const std::vector<const XmlNode*>& items, std::size_t at) {
+        std::string letters;
+        bool lossy = false;
+        for (; at < items.size(); ++at) {
+            const XmlNode& e = *items[at];
+            const std::u32string t = TokenText(e, lossy);
+            if (e.name != "mi" || e.Attribute("mathvariant") != "normal" || t.size() != 1 ||
+                t[0] > 0x7F || !IsAsciiLetter(char(t[0])))
+                break;
+            letters += char(t[0]);
+        }
+        const bool signs = letters.find_first_not_of("de") == std::string::npos;
+        return letters.size() < 2 || signs ? std::string() : letters;
+    }
+
+    /// The letters of an operator word the name table lacks (`lim`, `max`, KaTeX's
+    /// `\operatorname`), in a token or alone in a row beside the invisible function
+    /// application; "" for anything else.
+    static std::string WordOf(const XmlNode& e) {
+        bool lossy = false;
+        if (e.name == "mrow") {
+            const XmlNode* only = nullptr;
+            for (const XmlNode* c : Elements(e)) {
+                if (c->name == "mo" && TokenText(*c, lossy) == U"\u2061") continue;
+                if (only) return {};
+                only = c;
+            }
+            return only ? WordOf(*only) : std::string();
+        }
+        if (e.name != "mi" && e.name != "mo") return {};
+        const std::u32string t = TokenText(e, lossy);
+        std::string letters;
+        for (const char32_t u : t) {
+            if (u > 0x7F || !IsAsciiLetter(char(u))) return {};
+            letters += char(u);
+        }
+        const auto index = NameIndexOf(letters);
+        if (letters.size() < 2 || (index && *index >= FirstRecognisedName)) return {};
+        return letters;
+    }
+
+    /// An operator word the name table lacks: its letters, none of them read as one of the
+    /// line's names; under a script the word in brackets, so that the script belongs to the
+    /// whole word and not to its last letter.
+    void Word(MathNode& row, const std::string& letters, bool scripted) {
+        MathNode word = Node(NodeKind::Row, {});
+        for (const char c : letters)
+            word.children.push_back(Leaf(NodeKind::Char, static_cast<unsigned char>(c)));
+        latex::ShieldNames(word);
+        if (scripted) {
+            row.children.push_back(Node(NodeKind::Bracket, {std::move(word)}));
+            return Note(letters + " als (" + letters + ")");
+        }
+        Splice(row, std::move(word));
+        wordRow_ = &row;
+        wordEnd_ = row.children.size();
+        Note(letters + " als letters");
+    }
+
+    /// A space keeps a word apart from what follows it right after, as the operator did,
+    /// unless that is a bracket, a digit or a sign.
+    void SpaceAfterWord(MathNode& row, std::size_t before) {
+        if (wordRow_ != &row || before != wordEnd_ || row.children.size() <= before) return;
+        wordRow_ = nullptr;
+        const MathNode& next = row.children[before];
+        const bool apart = next.kind == NodeKind::Char ? IsAsciiLetter(char(next.value))
+                                                       : next.kind != NodeKind::Bracket;
+        if (apart)
+            row.children.insert(row.children.begin() + std::ptrdiff_t(before),
+                                Leaf(NodeKind::Char, ' '));
+    }
+
+    /// A comma operator between numbers separates them (`1, 2, 3`): a comma between digits
+    /// would join them into one number with a decimal comma.
+    static bool IsListComma(const XmlNode& e, const MathNode& row, const XmlNode* next) {
+        bool lossy = false;
+        if (e.name != "mo" || !next || next->name != "mn" || row.children.empty()) return false;
+        const MathNode& last = row.children.back();
+        return TokenText(e, lossy) == U"," && last.kind == NodeKind::Char && last.value == ',' &&
+               row.children.size() >= 2 &&
+               row.children[row.children.size() - 2].kind == NodeKind::Char &&
+               row.children[row.children.size() - 2].value >= '0' &&
+               row.children[row.children.size() - 2].value <= '9';
     }
 
     /// `e` as a row of its own (a script, a limit, a numerator).
@@ -78,6 +192,13 @@ private:
             n += primes;
         }
         return n;
+    }
+
+    /// `^{\\circ}` and `^{\\degree}`: the degree sign the font has.
+    static bool IsDegree(const XmlNode& e) {
+        bool lossy = false;
+        const std::u32string t = e.name == "mo" || e.name == "mi" ? TokenText(e, lossy) : U"";
+        return t == U"\u00B0" || t == U"\u2218";
     }
 
     static bool IsLog(const XmlNode& e, bool& lossy) {
@@ -140,7 +261,7 @@ private:
     void Token(const XmlNode& e, MathNode& row, DPlace d) {
         const std::u32string text = TokenText(e, lossy_);
         const std::string_view variant = e.Attribute("mathvariant");
-        if (e.name == "mi") {
+        if (e.name == "mi" || e.name == "mo") {
             if (variant == "normal" && text == U"d") return row.children.push_back(DSign(d));
             if (variant == "normal" && text == U"e")
                 return row.children.push_back(
@@ -148,16 +269,28 @@ private:
             const std::string utf8 = Utf8(text);
             if (const auto index = NameIndexOf(utf8); index && *index >= FirstRecognisedName)
                 return row.children.push_back(NameNode(*index));
-            if (!variant.empty() && variant != "normal" && variant != "italic") lossy_ = true;
+            if (const std::string word = WordOf(e); !word.empty()) return Word(row, word, false);
+            if (e.name == "mi" && !variant.empty() && variant != "normal" && variant != "italic")
+                lossy_ = true;
         }
         if (e.name == "mtext" || e.name == "ms") {
-            // Text keeps its spaces, as a plain-text line holds them.
+            // Text keeps its spaces, as a plain-text line holds them; among maths its letters
+            // become the formula's italic letters, none read as a name.
             std::string raw;
             for (const XmlNode& c : e.children)
                 if (c.isText) raw += c.text;
+            MathNode text = Node(NodeKind::Row, {});
             for (char32_t u : Decode(raw))
-                if (u != '\n' && u != '\r' && u != '\t') Character(row, u, false, d);
-            return;
+                if (u != '\n' && u != '\r' && u != '\t') Character(text, u, false, d);
+            const bool letters =
+                std::any_of(text.children.begin(), text.children.end(), [](const MathNode& c) {
+                    return c.kind == NodeKind::Char && IsAsciiLetter(char(c.value));
+                });
+            if (letters && !textOnly_) {
+                Note("tekst als formuleletters");
+                latex::ShieldNames(text);
+            }
+            return Splice(row, std::move(text));
         }
         // A bar that does not grow is the typed character; one that may is the line's bar.
         if (text == U"|" && e.Attribute("stretchy") == "false")
@@ -207,6 +340,10 @@ private:
                                 Leaf(NodeKind::Char, '\''));
             return;
         }
+        if (e.name == "msup" && IsDegree(*upper)) {
+            Item(*c[0], row, d);
+            return row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
+        }
         if (const auto big = BigOperator(*c[0], lossy_)) {
             MathNode low = RowOf(lower, DPlace::Elsewhere);
             MathNode high = RowOf(upper, DPlace::Elsewhere);
@@ -230,7 +367,10 @@ private:
         const bool powerFirst = Elements(*c[0]).empty() && c[0]->name == "mrow" &&
                                 !row.children.empty() &&
                                 row.children.back().kind == NodeKind::Power;
-        Item(*c[0], row, d);
+        if (const std::string word = WordOf(*c[0]); !word.empty())
+            Word(row, word, true);
+        else
+            Item(*c[0], row, d);
         if (upper && powerFirst)
             row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
         if (lower) row.children.push_back(Node(NodeKind::Index, {RowOf(lower, DPlace::Elsewhere)}));
@@ -267,12 +407,31 @@ private:
             Character(row, u, true, DPlace::Elsewhere);
     }
 
+    /// `mstyle mathcolor`: the line shows one colour, so only that colour comes in coloured,
+    /// over exactly what it covers; the others are left out, with a note.
+    void Coloured(const XmlNode& e, MathNode& row, DPlace d) {
+        const std::string_view spec = e.Attribute("mathcolor");
+        const latex::ColourFit fit = latex::FitColour({}, spec);
+        const bool colours = fit == latex::ColourFit::Line && !inColour_;
+        const bool outer = inColour_;
+        Level level(*this);
+        MathNode content = Node(NodeKind::Row, {});
+        inColour_ = outer || colours;
+        Row(e, content, d);
+        inColour_ = outer;
+        if (colours) return row.children.push_back(Node(NodeKind::Colour, {std::move(content)}));
+        if (fit == latex::ColourFit::Other || (fit == latex::ColourFit::None && outer))
+            Note("kleur " + std::string(spec) + " genegeerd");
+        Splice(row, std::move(content));
+    }
+
     void Item(const XmlNode& e, MathNode& row, DPlace d) {
         if (refused_) return;
         const std::string& n = e.name;
         const std::vector<const XmlNode*> c = Elements(e);
         if (n == "mi" || n == "mn" || n == "mo" || n == "mtext" || n == "ms")
             return Token(e, row, d);
+        if (n == "mpadded" && e.Attribute("width").starts_with('0')) Note("overlap genegeerd");
         if (n == "mrow" || n == "math" || n == "mpadded") return Row(e, row, d);
         if (n == "mspace" && IsWordSpace(e.Attribute("width")))
             return row.children.push_back(Leaf(NodeKind::Char, ' '));
@@ -285,11 +444,7 @@ private:
         }
         if (n == "mstyle") {
             if (e.Attribute("mathcolor").empty()) return Row(e, row, d);
-            Level level(*this);
-            MathNode content = Node(NodeKind::Row, {});
-            Row(e, content, d);
-            row.children.push_back(Node(NodeKind::Colour, {std::move(content)}));
-            return;
+            return Coloured(e, row, d);
         }
         if (n == "msub" || n == "msup" || n == "msubsup" || n == "munder" || n == "mover" ||
             n == "munderover")
@@ -334,6 +489,10 @@ private:
     }
 
     int depth_ = 0;
+    MathNode* wordRow_ = nullptr; ///< the row whose last items are a word just read
+    std::size_t wordEnd_ = 0;     ///< where that word ends
+    bool textOnly_ = false;       ///< the formula is text alone
+    bool inColour_ = false;       ///< within a coloured part: the line's colour does not nest
     std::vector<std::string> changes_;
     bool lossy_ = false;
     bool refused_ = false;
