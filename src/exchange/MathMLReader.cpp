@@ -108,8 +108,8 @@ private:
         if (e.name != "mi" && e.name != "mo") return {};
         const std::u32string t = TokenText(e, lossy);
         std::string letters;
-        for (const char32_t u : t) {
-            if (u > 0x7F || !IsAsciiLetter(char(u))) return {};
+        for (const char32_t u : t) { // "lim inf", "arg min": spaced as they stood
+            if (u > 0x7F || (u != ' ' && !IsAsciiLetter(char(u)))) return {};
             letters += char(u);
         }
         const auto index = NameIndexOf(letters);
@@ -286,6 +286,7 @@ private:
                 std::any_of(text.children.begin(), text.children.end(), [](const MathNode& c) {
                     return c.kind == NodeKind::Char && IsAsciiLetter(char(c.value));
                 });
+            if (!variant.empty() && variant != "normal") Note("letterstijl genegeerd");
             if (letters && !textOnly_) {
                 Note("tekst als formuleletters");
                 latex::ShieldNames(text);
@@ -425,13 +426,22 @@ private:
         Splice(row, std::move(content));
     }
 
+    /// Whether a length is zero ("0", "0px", "0.0em"): a box that others overlap.
+    static bool IsZero(std::string_view length) {
+        const std::size_t unit = length.find_first_not_of("0.");
+        return unit != 0 && !length.empty() &&
+               length.find_first_not_of("abcdefghijklmnopqrstuvwxyz%", unit) == length.npos;
+    }
+
     void Item(const XmlNode& e, MathNode& row, DPlace d) {
         if (refused_) return;
         const std::string& n = e.name;
         const std::vector<const XmlNode*> c = Elements(e);
         if (n == "mi" || n == "mn" || n == "mo" || n == "mtext" || n == "ms")
             return Token(e, row, d);
-        if (n == "mpadded" && e.Attribute("width").starts_with('0')) Note("overlap genegeerd");
+        if (n == "mpadded" && IsZero(e.Attribute("width"))) Note("overlap genegeerd");
+        if (n == "mpadded" && !e.Attribute("voffset").empty()) Note("verschuiving genegeerd");
+        if (!e.Attribute("mathbackground").empty()) Note("achtergrondkleur genegeerd");
         if (n == "mrow" || n == "math" || n == "mpadded") return Row(e, row, d);
         if (n == "mspace" && IsWordSpace(e.Attribute("width")))
             return row.children.push_back(Leaf(NodeKind::Char, ' '));

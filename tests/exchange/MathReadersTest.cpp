@@ -205,8 +205,8 @@ TEST(MathMLReader, ReadsPeersCharactersAsTheLineHoldsThem) {
          {23, 24, 30, 31, 23, 24, 30, 31},
          true},
         {"<math><mi>max</mi><mo>&#x2061;</mo><mi>f</mi><mo>+</mo><mi>cosh</mi><mi>x</mi>"
-         "<mi>sn</mi><mo>(</mo><mi>x</mi><mo>)</mo></math>",
-         "max f+\"cosh xsn(x)",
+         "<mi>sn</mi><mo>(</mo><mi>x</mi><mo>)</mo><mi>lim inf</mi></math>",
+         "max f+\"cosh xsn(x)lim inf",
          {},
          true},
         {"<math><mi mathvariant=\"normal\">m</mi><mi mathvariant=\"normal\">o</mi>"
@@ -240,7 +240,8 @@ TEST(MathMLReader, ReadsPeersCharactersAsTheLineHoldsThem) {
     const auto noted = ReadMathML(rows.back().input);
     EXPECT_EQ(noted->changes.size(), 3u); // the bold x, the ellipsis, the multimap
     EXPECT_EQ(ReadMathML(rows[6].input)->changes,
-              (std::vector<std::string>{"max als letters", "cosh als letters", "sn als letters"}));
+              (std::vector<std::string>{"max als letters", "cosh als letters", "sn als letters",
+                                        "lim inf als letters"}));
 }
 
 TEST(MathMLReader, RefusesWhatIsNotMathMLAndTooDeepNesting) {
