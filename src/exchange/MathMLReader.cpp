@@ -109,7 +109,11 @@ private:
         const std::u32string t = TokenText(e, lossy);
         std::string letters;
         for (const char32_t u : t) { // "lim inf", "arg min": spaced as they stood
-            if (u > 0x7F || (u != ' ' && !IsAsciiLetter(char(u)))) return {};
+            if (u == ' ' || u == 0xA0 || (u >= 0x2000 && u <= 0x200A)) {
+                letters += ' ';
+                continue;
+            }
+            if (u > 0x7F || !IsAsciiLetter(char(u))) return {};
             letters += char(u);
         }
         const auto index = NameIndexOf(letters);

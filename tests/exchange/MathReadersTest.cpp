@@ -205,7 +205,7 @@ TEST(MathMLReader, ReadsPeersCharactersAsTheLineHoldsThem) {
          {23, 24, 30, 31, 23, 24, 30, 31},
          true},
         {"<math><mi>max</mi><mo>&#x2061;</mo><mi>f</mi><mo>+</mo><mi>cosh</mi><mi>x</mi>"
-         "<mi>sn</mi><mo>(</mo><mi>x</mi><mo>)</mo><mi>lim inf</mi></math>",
+         "<mi>sn</mi><mo>(</mo><mi>x</mi><mo>)</mo><mi>lim&#x2009;inf</mi></math>",
          "max f+\"cosh xsn(x)lim inf",
          {},
          true},
