@@ -1,13 +1,14 @@
-// The MathML reader: a small XML reader of its own (elements, attributes, text, character and
-// the common named entities; declarations, comments and processing instructions skipped),
-// then the presentation elements the writer makes, read into the structure model. Nesting is
-// bounded both in the XML and in the structures; anything the line cannot hold comes in as
-// its plain text, marked lossy.
+// The MathML reader: the presentation elements the writer makes, and those its peers write,
+// read into the structure model. Nesting is bounded both in the XML and in the structures;
+// anything the line cannot hold comes in as its nearest faithful form, with a note.
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "exchange/LatexCommands.h"
+#include "exchange/MathMLXml.h"
 #include "exchange/MathReaders.h"
 #include "exchange/ReaderNodes.h"
 #include "formula/Charset.h"
@@ -18,328 +19,13 @@ namespace zelm {
 namespace {
 
 using namespace reading;
-
-/// A presentation element holds a few levels of XML per structure (a script, its row).
-constexpr int DeepestXml = 4 * DeepestPastedNesting;
-
-struct XmlNode {
-    bool isText = false;
-    std::string name; ///< local name, without a namespace prefix
-    std::vector<std::pair<std::string, std::string>> attributes;
-    std::string text; ///< text nodes: the raw text, entities not yet replaced
-    std::vector<XmlNode> children;
-
-    std::string_view Attribute(std::string_view key) const {
-        for (const auto& [k, v] : attributes)
-            if (k == key) return v;
-        return {};
-    }
-};
-
-struct NamedEntity {
-    std::string_view name;
-    char32_t u;
-};
-
-constexpr NamedEntity Entities[] = {
-    {"lt", '<'},
-    {"gt", '>'},
-    {"amp", '&'},
-    {"quot", '"'},
-    {"apos", '\''},
-    {"nbsp", 0xA0},
-    {"times", 0xD7},
-    {"sdot", 0x22C5},
-    {"middot", 0xB7},
-    {"minus", 0x2212},
-    {"pm", 0xB1},
-    {"plusmn", 0xB1},
-    {"le", 0x2264},
-    {"leq", 0x2264},
-    {"ge", 0x2265},
-    {"geq", 0x2265},
-    {"ne", 0x2260},
-    {"infin", 0x221E},
-    {"pi", 0x3C0},
-    {"int", 0x222B},
-    {"sum", 0x2211},
-    {"prod", 0x220F},
-    {"part", 0x2202},
-    {"rarr", 0x2192},
-    {"larr", 0x2190},
-    {"divide", 0xF7},
-    {"ApplyFunction", 0x2061},
-    {"af", 0x2061},
-    {"InvisibleTimes", 0x2062},
-    {"it", 0x2062},
-    {"alpha", 0x3B1},
-    {"beta", 0x3B2},
-    {"gamma", 0x3B3},
-    {"delta", 0x3B4},
-    {"lambda", 0x3BB},
-    {"mu", 0x3BC},
-    {"sigma", 0x3C3},
-    {"theta", 0x3B8},
-    {"phi", 0x3C6},
-    {"omega", 0x3C9},
-    {"VerticalBar", '|'},
-    {"verbar", '|'},
-    {"lpar", '('},
-    {"rpar", ')'},
-    {"UnderBar", '_'},
-    {"lowbar", '_'},
-    {"OverBar", 0x203E},
-    {"deg", 0xB0},
-};
-
-bool IsXmlSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-bool IsNameChar(char c) {
-    return c == ':' || c == '_' || c == '-' || c == '.' || (c >= 'a' && c <= 'z') ||
-           (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           static_cast<unsigned char>(c) >= 0x80;
-}
-
-/// Reads one element tree; every failure leaves `failed` set.
-class XmlReader {
-public:
-    explicit XmlReader(std::string_view s) : s_(s) {}
-
-    std::optional<XmlNode> ReadMath() {
-        if (!FindMath()) return std::nullopt;
-        XmlNode root = Element(0);
-        if (failed_ || root.name != "math") return std::nullopt;
-        return root;
-    }
-
-private:
-    bool AtEnd() const { return pos_ >= s_.size(); }
-    bool At(std::string_view p) const { return !AtEnd() && s_.substr(pos_, p.size()) == p; }
-
-    /// Moves to the start tag of the first `math` element (with or without a prefix), so
-    /// that a declaration, a document type or an HTML page around it does not matter.
-    bool FindMath() {
-        for (std::size_t at = s_.find('<'); at != std::string_view::npos;
-             at = s_.find('<', at + 1)) {
-            std::size_t end = at + 1;
-            while (end < s_.size() && IsNameChar(s_[end]))
-                ++end;
-            std::string_view name = s_.substr(at + 1, end - at - 1);
-            if (const auto colon = name.rfind(':'); colon != std::string_view::npos)
-                name.remove_prefix(colon + 1);
-            if (name == "math") {
-                pos_ = at;
-                return true;
-            }
-        }
-        return false;
-    }
-
-    std::string Name() {
-        const std::size_t start = pos_;
-        while (!AtEnd() && IsNameChar(s_[pos_]))
-            ++pos_;
-        std::string_view name = s_.substr(start, pos_ - start);
-        if (name.empty()) failed_ = true;
-        if (const auto colon = name.rfind(':'); colon != std::string_view::npos)
-            name.remove_prefix(colon + 1);
-        return std::string(name);
-    }
-
-    void SkipSpace() {
-        while (!AtEnd() && IsXmlSpace(s_[pos_]))
-            ++pos_;
-    }
-
-    /// Skips up to and past `end`; fails when it never comes.
-    void SkipPast(std::string_view end) {
-        const std::size_t at = s_.find(end, pos_);
-        if (at == std::string_view::npos) {
-            failed_ = true;
-            pos_ = s_.size();
-        } else {
-            pos_ = at + end.size();
-        }
-    }
-
-    /// The element whose start tag is at pos_.
-    XmlNode Element(int depth) {
-        XmlNode e;
-        if (depth > DeepestXml) {
-            failed_ = true;
-            return e;
-        }
-        ++pos_; // '<'
-        e.name = Name();
-        while (!failed_) {
-            SkipSpace();
-            if (AtEnd()) {
-                failed_ = true;
-            } else if (At("/>")) {
-                pos_ += 2;
-                return e;
-            } else if (s_[pos_] == '>') {
-                ++pos_;
-                break;
-            } else {
-                std::string key = Name();
-                SkipSpace();
-                if (AtEnd() || s_[pos_] != '=') {
-                    failed_ = true;
-                    break;
-                }
-                ++pos_;
-                SkipSpace();
-                const char quote = AtEnd() ? '\0' : s_[pos_];
-                if (quote != '"' && quote != '\'') {
-                    failed_ = true;
-                    break;
-                }
-                const std::size_t end = s_.find(quote, pos_ + 1);
-                if (end == std::string_view::npos) {
-                    failed_ = true;
-                    break;
-                }
-                e.attributes.emplace_back(std::move(key),
-                                          std::string(s_.substr(pos_ + 1, end - pos_ - 1)));
-                pos_ = end + 1;
-            }
-        }
-        Content(e, depth);
-        return e;
-    }
-
-    /// The content of `e` up to and including its end tag.
-    void Content(XmlNode& e, int depth) {
-        while (!failed_) {
-            if (AtEnd()) {
-                failed_ = true;
-            } else if (At("</")) {
-                pos_ += 2;
-                const std::string name = Name();
-                SkipSpace();
-                if (name != e.name || AtEnd() || s_[pos_] != '>')
-                    failed_ = true;
-                else
-                    ++pos_;
-                return;
-            } else if (At("<!--")) {
-                SkipPast("-->");
-            } else if (At("<![CDATA[")) {
-                pos_ += 9;
-                const std::size_t start = pos_;
-                SkipPast("]]>");
-                XmlNode t;
-                t.isText = true;
-                // Raw text with its "&" and "<" kept as they are.
-                for (char c : s_.substr(start, pos_ - start - 3))
-                    t.text += c == '&' ? std::string("&amp;") : std::string(1, c);
-                e.children.push_back(std::move(t));
-            } else if (At("<?")) {
-                SkipPast("?>");
-            } else if (At("<")) {
-                e.children.push_back(Element(depth + 1));
-            } else {
-                const std::size_t end = std::min(s_.find('<', pos_), s_.size());
-                XmlNode t;
-                t.isText = true;
-                t.text = std::string(s_.substr(pos_, end - pos_));
-                e.children.push_back(std::move(t));
-                pos_ = end;
-            }
-        }
-    }
-
-    std::string_view s_;
-    std::size_t pos_ = 0;
-    bool failed_ = false;
-};
-
-/// Raw text with its references replaced, as UTF-8 code points; an unknown entity becomes
-/// U+FFFD (and so "?").
-std::u32string Decode(std::string_view raw) {
-    std::u32string out;
-    std::size_t i = 0;
-    while (i < raw.size()) {
-        if (raw[i] != '&') {
-            out += NextCodePoint(raw, i);
-            continue;
-        }
-        const std::size_t semi = raw.find(';', i);
-        if (semi == std::string_view::npos || semi - i > 32) {
-            out += U'&';
-            ++i;
-            continue;
-        }
-        const std::string_view ref = raw.substr(i + 1, semi - i - 1);
-        char32_t u = 0xFFFD;
-        if (ref.size() > 1 && ref[0] == '#') {
-            const bool hex = ref[1] == 'x' || ref[1] == 'X';
-            unsigned long v = 0;
-            bool digits = ref.size() > (hex ? 2u : 1u);
-            for (char c : ref.substr(hex ? 2 : 1)) {
-                int digit = -1;
-                if (c >= '0' && c <= '9') digit = c - '0';
-                if (hex && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-                if (hex && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-                if (digit < 0) digits = false;
-                v = v * (hex ? 16 : 10) + unsigned(digit < 0 ? 0 : digit);
-                if (v > 0x10FFFF) digits = false;
-            }
-            if (digits) u = char32_t(v);
-        } else {
-            for (const NamedEntity& n : Entities)
-                if (n.name == ref) u = n.u;
-        }
-        out += u;
-        i = semi + 1;
-    }
-    return out;
-}
-
-/// The text of a token element as MathML reads it: white space trimmed and collapsed, then
-/// the references replaced (so that a referenced space stays).
-std::u32string TokenText(const XmlNode& e, bool& lossy) {
-    std::string raw;
-    for (const XmlNode& c : e.children) {
-        if (c.isText)
-            raw += c.text;
-        else
-            lossy = true; // mglyph, malignmark and the like
-    }
-    std::string collapsed;
-    for (char c : raw) {
-        if (IsXmlSpace(c)) {
-            if (!collapsed.empty() && collapsed.back() != ' ') collapsed += ' ';
-        } else {
-            collapsed += c;
-        }
-    }
-    if (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
-    return Decode(collapsed);
-}
-
-std::string Utf8(const std::u32string& text) {
-    std::string out;
-    for (char32_t u : text)
-        AppendUtf8(out, u);
-    return out;
-}
-
-/// The element children of `e`.
-std::vector<const XmlNode*> Elements(const XmlNode& e) {
-    std::vector<const XmlNode*> out;
-    for (const XmlNode& c : e.children)
-        if (!c.isText) out.push_back(&c);
-    return out;
-}
+using namespace mathml;
 
 class MathMLConverter {
 public:
     std::optional<ReadResult> Convert(const XmlNode& math) {
         MathNode row = Node(NodeKind::Row, {});
+        textOnly_ = OnlyText(math);
         Children(math, row, DPlace::Elsewhere);
         if (refused_) return std::nullopt;
         ReadResult result{std::move(row), lossy_, {}};
@@ -354,13 +40,129 @@ private:
         explicit Level(MathMLConverter& c) : c(c) {
             if (++c.depth_ > DeepestPastedNesting) c.refused_ = true;
         }
-        ~Level() { --c.depth_; }
+        ~Level() {
+            --c.depth_;
+            c.wordRow_ = nullptr; // a row of its own ends here
+        }
         MathMLConverter& c;
     };
 
     void Children(const XmlNode& e, MathNode& row, DPlace d) {
-        for (const XmlNode* c : Elements(e))
-            Item(*c, row, d);
+        const std::vector<const XmlNode*> items = Elements(e);
+        for (std::size_t i = 0; i < items.size() && !refused_; ++i) {
+            const std::size_t before = row.children.size();
+            if (const std::string letters = UprightRun(items, i); !letters.empty()) {
+                Word(row, letters, false);
+                i += letters.size() - 1;
+            } else {
+                Item(*items[i], row, d);
+            }
+            if (IsListComma(*items[i], row, i + 1 < items.size() ? items[i + 1] : nullptr))
+                row.children.push_back(Leaf(NodeKind::Char, ' '));
+            SpaceAfterWord(row, before);
+        }
+    }
+
+    /// Whether the formula is text alone (`mtext` and spaces), as a plain-text line holds it.
+    static bool OnlyText(const XmlNode& e) {
+        if (e.name == "mtext" || e.name == "ms" || e.name == "mspace") return true;
+        const std::vector<const XmlNode*> c = Elements(e);
+        if (e.name == "semantics") return !c.empty() && OnlyText(*c[0]);
+        const bool row = e.name == "math" || e.name == "mrow" || e.name == "mpadded" ||
+                         (e.name == "mstyle" && e.Attribute("mathcolor").empty());
+        return row && !c.empty() &&
+               std::all_of(c.begin(), c.end(), [](const XmlNode* x) { return OnlyText(*x); });
+    }
+
+    /// Letters set upright one by one, as KaTeX writes `\bmod`: two or more make a word (an
+    /// upright "d" or "e" on its own, or the two together, are the line's signs).
+    static std::string UprightRun(const std::vector<const XmlNode*>& items, std::size_t at) {
+        std::string letters;
+        bool lossy = false;
+        for (; at < items.size(); ++at) {
+            const XmlNode& e = *items[at];
+            const std::u32string t = TokenText(e, lossy);
+            if (e.name != "mi" || e.Attribute("mathvariant") != "normal" || t.size() != 1 ||
+                t[0] > 0x7F || !IsAsciiLetter(char(t[0])))
+                break;
+            letters += char(t[0]);
+        }
+        const bool signs = letters.find_first_not_of("de") == std::string::npos;
+        return letters.size() < 2 || signs ? std::string() : letters;
+    }
+
+    /// The letters of an operator word the name table lacks (`lim`, `max`, KaTeX's
+    /// `\operatorname`), in a token or alone in a row beside the invisible function
+    /// application; "" for anything else.
+    static std::string WordOf(const XmlNode& e) {
+        bool lossy = false;
+        if (e.name == "mrow") {
+            const XmlNode* only = nullptr;
+            for (const XmlNode* c : Elements(e)) {
+                if (c->name == "mo" && TokenText(*c, lossy) == U"\u2061") continue;
+                if (only) return {};
+                only = c;
+            }
+            return only ? WordOf(*only) : std::string();
+        }
+        if (e.name != "mi" && e.name != "mo") return {};
+        const std::u32string t = TokenText(e, lossy);
+        std::string letters;
+        for (const char32_t u : t) { // "lim inf", "arg min": spaced as they stood
+            if (u == ' ' || u == 0xA0 || (u >= 0x2000 && u <= 0x200A)) {
+                letters += ' ';
+                continue;
+            }
+            if (u > 0x7F || !IsAsciiLetter(char(u))) return {};
+            letters += char(u);
+        }
+        const auto index = NameIndexOf(letters);
+        if (letters.size() < 2 || (index && *index >= FirstRecognisedName)) return {};
+        return letters;
+    }
+
+    /// An operator word the name table lacks: its letters, none of them read as one of the
+    /// line's names; under a script the word in brackets, so that the script belongs to the
+    /// whole word and not to its last letter.
+    void Word(MathNode& row, const std::string& letters, bool scripted) {
+        MathNode word = Node(NodeKind::Row, {});
+        for (const char c : letters)
+            word.children.push_back(Leaf(NodeKind::Char, static_cast<unsigned char>(c)));
+        latex::ShieldNames(word);
+        if (scripted) {
+            row.children.push_back(Node(NodeKind::Bracket, {std::move(word)}));
+            return Note(letters + " als (" + letters + ")");
+        }
+        Splice(row, std::move(word));
+        wordRow_ = &row;
+        wordEnd_ = row.children.size();
+        Note(letters + " als letters");
+    }
+
+    /// A space keeps a word apart from what follows it right after, as the operator did,
+    /// unless that is a bracket, a digit or a sign.
+    void SpaceAfterWord(MathNode& row, std::size_t before) {
+        if (wordRow_ != &row || before != wordEnd_ || row.children.size() <= before) return;
+        wordRow_ = nullptr;
+        const MathNode& next = row.children[before];
+        const bool apart = next.kind == NodeKind::Char ? IsAsciiLetter(char(next.value))
+                                                       : next.kind != NodeKind::Bracket;
+        if (apart)
+            row.children.insert(row.children.begin() + std::ptrdiff_t(before),
+                                Leaf(NodeKind::Char, ' '));
+    }
+
+    /// A comma operator between numbers separates them (`1, 2, 3`): a comma between digits
+    /// would join them into one number with a decimal comma.
+    static bool IsListComma(const XmlNode& e, const MathNode& row, const XmlNode* next) {
+        bool lossy = false;
+        if (e.name != "mo" || !next || next->name != "mn" || row.children.empty()) return false;
+        const MathNode& last = row.children.back();
+        return TokenText(e, lossy) == U"," && last.kind == NodeKind::Char && last.value == ',' &&
+               row.children.size() >= 2 &&
+               row.children[row.children.size() - 2].kind == NodeKind::Char &&
+               row.children[row.children.size() - 2].value >= '0' &&
+               row.children[row.children.size() - 2].value <= '9';
     }
 
     /// `e` as a row of its own (a script, a limit, a numerator).
@@ -394,6 +196,13 @@ private:
             n += primes;
         }
         return n;
+    }
+
+    /// `^{\\circ}` and `^{\\degree}`: the degree sign the font has.
+    static bool IsDegree(const XmlNode& e) {
+        bool lossy = false;
+        const std::u32string t = e.name == "mo" || e.name == "mi" ? TokenText(e, lossy) : U"";
+        return t == U"\u00B0" || t == U"\u2218";
     }
 
     static bool IsLog(const XmlNode& e, bool& lossy) {
@@ -456,7 +265,7 @@ private:
     void Token(const XmlNode& e, MathNode& row, DPlace d) {
         const std::u32string text = TokenText(e, lossy_);
         const std::string_view variant = e.Attribute("mathvariant");
-        if (e.name == "mi") {
+        if (e.name == "mi" || e.name == "mo") {
             if (variant == "normal" && text == U"d") return row.children.push_back(DSign(d));
             if (variant == "normal" && text == U"e")
                 return row.children.push_back(
@@ -464,16 +273,29 @@ private:
             const std::string utf8 = Utf8(text);
             if (const auto index = NameIndexOf(utf8); index && *index >= FirstRecognisedName)
                 return row.children.push_back(NameNode(*index));
-            if (!variant.empty() && variant != "normal" && variant != "italic") lossy_ = true;
+            if (const std::string word = WordOf(e); !word.empty()) return Word(row, word, false);
+            if (e.name == "mi" && !variant.empty() && variant != "normal" && variant != "italic")
+                lossy_ = true;
         }
         if (e.name == "mtext" || e.name == "ms") {
-            // Text keeps its spaces, as a plain-text line holds them.
+            // Text keeps its spaces, as a plain-text line holds them; among maths its letters
+            // become the formula's italic letters, none read as a name.
             std::string raw;
             for (const XmlNode& c : e.children)
                 if (c.isText) raw += c.text;
+            MathNode text = Node(NodeKind::Row, {});
             for (char32_t u : Decode(raw))
-                if (u != '\n' && u != '\r' && u != '\t') Character(row, u, false, d);
-            return;
+                if (u != '\n' && u != '\r' && u != '\t') Character(text, u, false, d);
+            const bool letters =
+                std::any_of(text.children.begin(), text.children.end(), [](const MathNode& c) {
+                    return c.kind == NodeKind::Char && IsAsciiLetter(char(c.value));
+                });
+            if (!variant.empty() && variant != "normal") Note("letterstijl genegeerd");
+            if (letters && !textOnly_) {
+                Note("tekst als formuleletters");
+                latex::ShieldNames(text);
+            }
+            return Splice(row, std::move(text));
         }
         // A bar that does not grow is the typed character; one that may is the line's bar.
         if (text == U"|" && e.Attribute("stretchy") == "false")
@@ -523,6 +345,10 @@ private:
                                 Leaf(NodeKind::Char, '\''));
             return;
         }
+        if (e.name == "msup" && IsDegree(*upper)) {
+            Item(*c[0], row, d);
+            return row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
+        }
         if (const auto big = BigOperator(*c[0], lossy_)) {
             MathNode low = RowOf(lower, DPlace::Elsewhere);
             MathNode high = RowOf(upper, DPlace::Elsewhere);
@@ -546,7 +372,10 @@ private:
         const bool powerFirst = Elements(*c[0]).empty() && c[0]->name == "mrow" &&
                                 !row.children.empty() &&
                                 row.children.back().kind == NodeKind::Power;
-        Item(*c[0], row, d);
+        if (const std::string word = WordOf(*c[0]); !word.empty())
+            Word(row, word, true);
+        else
+            Item(*c[0], row, d);
         if (upper && powerFirst)
             row.children.push_back(Node(NodeKind::Power, {RowOf(upper, DPlace::Elsewhere)}));
         if (lower) row.children.push_back(Node(NodeKind::Index, {RowOf(lower, DPlace::Elsewhere)}));
@@ -583,12 +412,40 @@ private:
             Character(row, u, true, DPlace::Elsewhere);
     }
 
+    /// `mstyle mathcolor`: the line shows one colour, so only that colour comes in coloured,
+    /// over exactly what it covers; the others are left out, with a note.
+    void Coloured(const XmlNode& e, MathNode& row, DPlace d) {
+        const std::string_view spec = e.Attribute("mathcolor");
+        const latex::ColourFit fit = latex::FitColour({}, spec);
+        const bool colours = fit == latex::ColourFit::Line && !inColour_;
+        const bool outer = inColour_;
+        Level level(*this);
+        MathNode content = Node(NodeKind::Row, {});
+        inColour_ = outer || colours;
+        Row(e, content, d);
+        inColour_ = outer;
+        if (colours) return row.children.push_back(Node(NodeKind::Colour, {std::move(content)}));
+        if (fit == latex::ColourFit::Other || (fit == latex::ColourFit::None && outer))
+            Note("kleur " + std::string(spec) + " genegeerd");
+        Splice(row, std::move(content));
+    }
+
+    /// Whether a length is zero ("0", "0px", "0.0em"): a box that others overlap.
+    static bool IsZero(std::string_view length) {
+        const std::size_t unit = length.find_first_not_of("0.");
+        return unit != 0 && !length.empty() &&
+               length.find_first_not_of("abcdefghijklmnopqrstuvwxyz%", unit) == length.npos;
+    }
+
     void Item(const XmlNode& e, MathNode& row, DPlace d) {
         if (refused_) return;
         const std::string& n = e.name;
         const std::vector<const XmlNode*> c = Elements(e);
         if (n == "mi" || n == "mn" || n == "mo" || n == "mtext" || n == "ms")
             return Token(e, row, d);
+        if (n == "mpadded" && IsZero(e.Attribute("width"))) Note("overlap genegeerd");
+        if (n == "mpadded" && !e.Attribute("voffset").empty()) Note("verschuiving genegeerd");
+        if (!e.Attribute("mathbackground").empty()) Note("achtergrondkleur genegeerd");
         if (n == "mrow" || n == "math" || n == "mpadded") return Row(e, row, d);
         if (n == "mspace" && IsWordSpace(e.Attribute("width")))
             return row.children.push_back(Leaf(NodeKind::Char, ' '));
@@ -601,11 +458,7 @@ private:
         }
         if (n == "mstyle") {
             if (e.Attribute("mathcolor").empty()) return Row(e, row, d);
-            Level level(*this);
-            MathNode content = Node(NodeKind::Row, {});
-            Row(e, content, d);
-            row.children.push_back(Node(NodeKind::Colour, {std::move(content)}));
-            return;
+            return Coloured(e, row, d);
         }
         if (n == "msub" || n == "msup" || n == "msubsup" || n == "munder" || n == "mover" ||
             n == "munderover")
@@ -650,6 +503,10 @@ private:
     }
 
     int depth_ = 0;
+    MathNode* wordRow_ = nullptr; ///< the row whose last items are a word just read
+    std::size_t wordEnd_ = 0;     ///< where that word ends
+    bool textOnly_ = false;       ///< the formula is text alone
+    bool inColour_ = false;       ///< within a coloured part: the line's colour does not nest
     std::vector<std::string> changes_;
     bool lossy_ = false;
     bool refused_ = false;
@@ -659,7 +516,7 @@ private:
 
 std::optional<ReadResult> ReadMathML(std::string_view mathml) {
     if (mathml.size() > LongestPastedFormula) return std::nullopt;
-    const std::optional<XmlNode> math = XmlReader(mathml).ReadMath();
+    const std::optional<XmlNode> math = ReadMathElement(mathml);
     if (!math) return std::nullopt;
     return MathMLConverter().Convert(*math);
 }

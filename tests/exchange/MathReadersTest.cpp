@@ -163,7 +163,7 @@ TEST(MathMLReader, ReadsTheWritersMathML) {
          {'a', 34, 35}},
         {"<math><mfrac><mrow><mi mathvariant=\"normal\">d</mi><mi>y</mi></mrow><mrow>"
          "<mi mathvariant=\"normal\">d</mi><mi>x</mi></mrow></mfrac><mi mathvariant=\"normal\">e"
-         "</mi><mi>&#x3C0;</mi><mtext>a&#xA0;b</mtext></math>",
+         "</mi><mi>&#x3C0;</mi><mi>a</mi><mtext>&#xA0;</mtext><mi>b</mi></math>",
          "##y##x###a b",
          {15, 18, 16, 19, 17, 33, 32}},
         {"<math><mi mathvariant=\"double-struck\">R</mi><mtable><mtr><mtd><mn>1</mn></mtd></mtr>"
@@ -198,6 +198,38 @@ TEST(MathMLReader, ReadsPeersCharactersAsTheLineHoldsThem) {
          "<mfenced><mi>c</mi></mfenced></math>",
          "[a;b]#c#",
          {23, 24}},
+        // KaTeX's operators the name table lacks, \\bmod, \\text and text boxes, colours.
+        {"<math><msub><mrow><mi>lim</mi><mo>&#x2061;</mo></mrow><mi>n</mi></msub><mi>a</mi>"
+         "<munder><mo>max</mo><mi>k</mi></munder></math>",
+         "#lim##n#a#max##k#",
+         {23, 24, 30, 31, 23, 24, 30, 31},
+         true},
+        {"<math><mi>max</mi><mo>&#x2061;</mo><mi>f</mi><mo>+</mo><mi>cosh</mi><mi>x</mi>"
+         "<mi>sn</mi><mo>(</mo><mi>x</mi><mo>)</mo><mi>lim&#x2009;inf</mi></math>",
+         "max f+\"cosh xsn(x)lim inf",
+         {},
+         true},
+        {"<math><mi mathvariant=\"normal\">m</mi><mi mathvariant=\"normal\">o</mi>"
+         "<mi mathvariant=\"normal\">d</mi><mn>5</mn></math>",
+         "mod5",
+         {},
+         true},
+        {"<math><mtext>Let</mtext><mi>x</mi><mo>=</mo><mtext>sin</mtext></math>",
+         "Letx=\"sin",
+         {},
+         true},
+        {"<math><mi>a</mi><mpadded width=\"0px\"><mtext>/</mtext></mpadded><mo>=</mo></math>",
+         "a/=",
+         {},
+         true},
+        {"<math><mstyle mathcolor=\"#6495ed\"><mi>a</mi></mstyle><mstyle mathcolor=\"red\">"
+         "<mi>b</mi><mstyle mathcolor=\"#008000\"><mi>c</mi></mstyle></mstyle></math>",
+         "a#bc#",
+         {39, 39},
+         true},
+        {"<math><mn>1</mn><mo>,</mo><mn>2</mn><msup><mn>9</mn><mo>&#x2218;</mo></msup></math>",
+         "1, 29$",
+         {0xB0}},
         {"<math><mi>\xf0\x9d\x90\xb1</mi><mo>\xe2\x8b\xaf</mo><mi>\xe2\x8a\xb8</mi></math>",
          "x$?",
          {0xBC},
@@ -207,6 +239,9 @@ TEST(MathMLReader, ReadsPeersCharactersAsTheLineHoldsThem) {
         ExpectReads(ReadMathML(row.input), row);
     const auto noted = ReadMathML(rows.back().input);
     EXPECT_EQ(noted->changes.size(), 3u); // the bold x, the ellipsis, the multimap
+    EXPECT_EQ(ReadMathML(rows[6].input)->changes,
+              (std::vector<std::string>{"max als letters", "cosh als letters", "sn als letters",
+                                        "lim inf als letters"}));
 }
 
 TEST(MathMLReader, RefusesWhatIsNotMathMLAndTooDeepNesting) {
