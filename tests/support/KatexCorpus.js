@@ -17,6 +17,14 @@ function mathml(latex) {
     return html.slice(html.indexOf('<math'), html.lastIndexOf('</math>') + 7).replace(/\n/g, ' ');
 }
 
+// A colour by its hex value: "red", "#F00" and "#ff0000" are one colour.
+const NAMED = {red: '#ff0000', green: '#008000', blue: '#0000ff', black: '#000000',
+    white: '#ffffff', magenta: '#ff00ff'};
+function colour(value) {
+    const v = NAMED[value.toLowerCase()] || value.toLowerCase();
+    return /^#[0-9a-f]{3}$/.test(v) ? v.replace(/[0-9a-f]/g, '$&$&') : v;
+}
+
 // KaTeX writes plain, well-formed markup: tags, text, a few entities.
 function parse(xml) {
     const root = {name: '#root', children: []};
@@ -30,7 +38,7 @@ function parse(xml) {
         } else {
             const name = tag.match(/^<([\w:-]+)/)[1];
             const variant = tag.match(/(mathvariant|mathcolor)="([^"]*)"/);
-            const node = {name, variant: variant ? variant[2] : '', children: []};
+            const node = {name, variant: variant ? colour(variant[2]) : '', children: []};
             top.children.push(node);
             if (!tag.endsWith('/>')) stack.push(node);
         }
@@ -58,11 +66,11 @@ function withoutEmptyScripts(node) {
 }
 
 // What changes no meaning goes: the source annotation, attributes other than mathvariant and
-// mathcolor (a letter's style and colour are meaning; stretchiness, display style, padding and
-// spacing hints are not), "normal" on a name of several letters (its default), spaces (mspace,
-// phantoms, blank or invisible mtext, empty delimiters), rows that only group, empty scripts,
-// limits against scripts, an upright sign as identifier against the same sign as operator,
-// "-" against U+2212 and "|" against U+2223.
+// mathcolor (a letter's style and colour are meaning, colours compared by value; stretchiness,
+// display style, padding and spacing hints are not), "normal" on a name of several letters (its
+// default), spaces (mspace, phantoms, blank or invisible mtext, empty delimiters), rows that only
+// group, empty scripts, limits against scripts, an upright sign as identifier against the same
+// sign as operator, "-" against U+2212 and "|" against U+2223.
 function normal(node) {
     if (typeof node === 'string') {
         const t = node.replace(/&amp;/g, '&').replace(/&lt;/g, '<').replace(/&gt;/g, '>')
