@@ -151,11 +151,11 @@ constexpr Command Commands[] = {
     {"lnot", Act::Symbol, 0xD8},
     {"ldots", Act::Symbol, 0xBC},
     {"dots", Act::Symbol, 0xBC},
-    {"cdots", Act::Symbol, 0xBC},
+    {"cdots", Act::Nearest, 0xBC},
     {"dotsc", Act::Symbol, 0xBC},
-    {"dotsb", Act::Symbol, 0xBC},
+    {"dotsb", Act::Nearest, 0xBC},
     {"bullet", Act::Symbol, 0xB7},
-    {"circ", Act::Symbol, 0xB0},
+    {"circ", Act::Nearest, 0xB0}, // the ring of composition
     {"degree", Act::Symbol, 0xB0},
     {"hookleftarrow", Act::Symbol, 0xBF},
     // Windows-1252 characters.
@@ -163,6 +163,7 @@ constexpr Command Commands[] = {
     {"backslash", Act::Char, '\\'},
     {"setminus", Act::Char, '\\'},
     {"textbackslash", Act::Char, '\\'},
+    {"S", Act::Char, 0xA7},
     {"textasciicircum", Act::Char, '^'},
     {"textasciitilde", Act::Char, '~'},
     {"colon", Act::Char, ':'},
@@ -282,10 +283,11 @@ constexpr Command Commands[] = {
     {"textnormal", Act::Text},
     {"textup", Act::Text},
     {"mbox", Act::Text},
+    {"hbox", Act::Text},
+    {"textit", Act::Text, 1},
     {"operatorname", Act::Operator},
     {"mathit", Act::Content},
     {"mathnormal", Act::Content},
-    {"textit", Act::Content},
     {"mathbf", Act::Lossy},
     {"textbf", Act::Lossy},
     {"boldsymbol", Act::Lossy},
@@ -359,6 +361,38 @@ bool IsTexSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
 }
 
+std::size_t AfterTexSpace(std::string_view s, std::size_t at) {
+    while (at < s.size()) {
+        if (IsTexSpace(s[at])) {
+            ++at;
+        } else if (s[at] == '%') {
+            while (at < s.size() && s[at] != '\n')
+                ++at;
+        } else {
+            break;
+        }
+    }
+    return at;
+}
+
+std::string_view CommandAt(std::string_view s, std::size_t at) {
+    if (at >= s.size() || s[at] != '\\' || at + 1 >= s.size()) return {};
+    std::size_t end = at + 1;
+    while (end < s.size() && IsAsciiLetter(s[end]))
+        ++end;
+    if (end == at + 1) ++end; // a one-character command such as \, or \{
+    return s.substr(at + 1, end - at - 1);
+}
+
+bool IsListComma(const MathNode& row, std::string_view s, std::size_t at) {
+    const auto digit = [](const MathNode& n) {
+        return n.kind == NodeKind::Char && n.value >= '0' && n.value <= '9';
+    };
+    const std::size_t next = AfterTexSpace(s, at);
+    return row.children.size() >= 2 && digit(row.children.end()[-2]) && next > at &&
+           next < s.size() && s[next] >= '0' && s[next] <= '9';
+}
+
 bool IsFormulaEnvironment(std::string_view env) {
     static constexpr std::array<std::string_view, 16> names = {
         "equation",  "equation*", "displaymath", "math",     "align", "align*",
@@ -388,29 +422,6 @@ std::optional<char32_t> DelimiterOf(std::string_view command) {
     if (c->act == Act::Symbol) return SymbolToUnicode(c->value);
     if (c->act == Act::Sign && c->value == K(StructKind::Bar)) return U'|';
     return std::nullopt;
-}
-
-std::size_t DegreeEnd(std::string_view s, std::size_t at) {
-    const std::size_t start = at;
-    const auto skip = [&] {
-        while (at < s.size() && IsTexSpace(s[at]))
-            ++at;
-    };
-    skip();
-    const bool braced = at < s.size() && s[at] == '{';
-    if (braced) {
-        ++at;
-        skip();
-    }
-    if (s.substr(at, 5) != "\\circ") return start;
-    at += 5;
-    if (at < s.size() && IsAsciiLetter(s[at])) return start;
-    if (braced) {
-        skip();
-        if (at >= s.size() || s[at] != '}') return start;
-        ++at;
-    }
-    return at;
 }
 
 std::optional<unsigned char> StruckSign(const MathNode& relation) {

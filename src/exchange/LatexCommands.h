@@ -11,6 +11,7 @@ namespace zelm::latex {
 /// What a command does; the table in LatexCommands.cpp gives each command its action and value.
 enum class Act : unsigned char {
     Symbol,     ///< a "Symbol" character (value: its code)
+    Nearest,    ///< a character the line lacks: its nearest "Symbol" character (value), noted
     Char,       ///< a Windows-1252 character (value)
     Sign,       ///< a sign of the line (value: the structure kind)
     Name,       ///< a function name of the table (found by its own name)
@@ -22,7 +23,7 @@ enum class Act : unsigned char {
     Root,       ///< with its optional index
     Limits,     ///< integral or sum (value: the structure kind)
     Upright,    ///< \mathrm: the line's upright "d" and "e", else its content
-    Text,       ///< text mode: its characters as they are
+    Text,       ///< text mode: its characters as they are (value 1: italic, noted)
     Operator,   ///< \operatorname: a name of the table, else its letters
     Content,    ///< a style the line shows anyway: its content
     Lossy,      ///< a style or accent the line cannot show: its content, lossy
@@ -44,14 +45,19 @@ const Command* FindCommand(std::string_view name);
 
 /// TeX's white space.
 bool IsTexSpace(char c);
+/// Where the white space and comments of `s` from `at` end.
+std::size_t AfterTexSpace(std::string_view s, std::size_t at);
+/// The name of the command at the backslash at `at` of `s`, or nothing.
+std::string_view CommandAt(std::string_view s, std::size_t at);
+/// Whether the comma that ends `row`, read from `s` up to `at`, lists numbers: a digit before
+/// it, white space and a digit after it ("1, 2"), not the decimal comma of "1,2".
+bool IsListComma(const MathNode& row, std::string_view s, std::size_t at);
 /// Environments that hold one formula, perhaps aligned over several rows.
 bool IsFormulaEnvironment(std::string_view env);
 /// The formula without the math delimiters around it.
 std::string_view WithoutDelimiters(std::string_view s);
 /// The character of a delimiter command after \left, \middle or \right, or nothing.
 std::optional<char32_t> DelimiterOf(std::string_view command);
-/// Where `\circ` or `{\circ}` at `at` ends (after spaces), or `at` when there is none.
-std::size_t DegreeEnd(std::string_view s, std::size_t at);
 /// The font's struck-through form of a relation read as one item (=, \in, \subset), or nothing.
 std::optional<unsigned char> StruckSign(const MathNode& relation);
 

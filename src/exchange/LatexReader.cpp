@@ -32,7 +32,7 @@ public:
         // Closers of nothing end no row at the top level, so this reads the whole input.
         MathNode row = ParseRow(DPlace::Elsewhere);
         if (refused_) return std::nullopt;
-        return ReadResult{std::move(row), lossy_, std::move(changes_)};
+        return ReadResult{std::move(row), lossy_, std::move(changes_), onlyText_};
     }
 
 private:
@@ -56,29 +56,8 @@ private:
     bool AtEnd() const { return pos_ >= s_.size(); }
     char Peek() const { return AtEnd() ? '\0' : s_[pos_]; }
 
-    /// Skips white space and comments.
-    void SkipSpace() {
-        while (!AtEnd()) {
-            if (IsTexSpace(s_[pos_])) {
-                ++pos_;
-            } else if (s_[pos_] == '%') {
-                while (!AtEnd() && s_[pos_] != '\n')
-                    ++pos_;
-            } else {
-                return;
-            }
-        }
-    }
-
-    /// The name of the command at the backslash at pos_, without moving.
-    std::string_view CommandAt(std::size_t at) const {
-        if (at >= s_.size() || s_[at] != '\\' || at + 1 >= s_.size()) return {};
-        std::size_t end = at + 1;
-        while (end < s_.size() && IsAsciiLetter(s_[end]))
-            ++end;
-        if (end == at + 1) ++end; // a one-character command such as \, or \{
-        return s_.substr(at + 1, end - at - 1);
-    }
+    void SkipSpace() { pos_ = AfterTexSpace(s_, pos_); }
+    std::string_view CommandAt(std::size_t at) const { return latex::CommandAt(s_, at); }
 
     /// Whether the row being read ends here: a closer of a group, \left or environment that
     /// is open, or the "]" of a root's index.
@@ -100,6 +79,15 @@ private:
             ParseItem(row, d);
         }
         return row;
+    }
+
+    /// The rest of the row being read, as a row of its own that ends where that row ends.
+    MathNode RestOfRow(DPlace d) {
+        const int outer = bracketDepth_;
+        if (bracketDepth_ == depth_) ++bracketDepth_; // a root's index goes on to its "]"
+        MathNode rest = ParseRow(d);
+        bracketDepth_ = outer;
+        return rest;
     }
 
     /// A group `{...}` at pos_, its closing brace consumed when it is there.
@@ -295,13 +283,6 @@ private:
             row.children.push_back(NameNode(index));
     }
 
-    /// `\circ` or `{\circ}` at pos_, after "^": taken as the degree sign the font has.
-    bool DegreeAhead(MathNode& row) {
-        const std::size_t end = DegreeEnd(s_, pos_);
-        if (end != pos_) row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
-        return std::exchange(pos_, end) != end;
-    }
-
     /// An operator the name table lacks (`what` names it for the user): its letters, none of
     /// them read as one of the line's names; with a limit or power the word in brackets, so
     /// that the scripts that follow belong to the whole word and not to its last letter.
@@ -358,7 +339,7 @@ private:
         const bool colours = fit == ColourFit::Line && !inColour_;
         const bool outer = inColour_;
         inColour_ = outer || colours;
-        MathNode content = rest ? ParseRow(d) : ParseArg(d);
+        MathNode content = rest ? RestOfRow(d) : ParseArg(d);
         inColour_ = outer;
         if (colours) return row.children.push_back(Node(NodeKind::Colour, {std::move(content)}));
         if (fit == ColourFit::Other || (fit == ColourFit::None && outer))
@@ -372,7 +353,6 @@ private:
         SkipSpace();
         if (Peek() != '^') return false;
         ++pos_;
-        if (DegreeAhead(row)) return true;
         MathNode numerator = ParseArg(DPlace::Elsewhere);
         const std::size_t afterPower = pos_;
         SkipSpace();
@@ -393,7 +373,7 @@ private:
         }
         pos_ = afterPower;
         if (numerator.children.size() == 1 && IsDegree(numerator.children[0])) {
-            // `{}^{\circ}`: the degree sign after an atom that has a power already.
+            // `{}^{\degree}`: the degree sign after an atom that has a power already.
             row.children.push_back(std::move(numerator.children[0]));
             return true;
         }
@@ -425,10 +405,6 @@ private:
         if (name == "left") return ParseLeft(row);
         if (name == "begin") return ParseEnvironment(row, d);
         if (name == "middle" && lefts_ > 0) return ParseMiddle(row);
-        if (name == "circ") { // the ring of composition; the font's nearest is the degree sign
-            Note("\\circ als \xc2\xb0");
-            return row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
-        }
         if (name == "\\" || name == "right" || name == "end" || name == "middle") {
             // A row break, or a closer of nothing: the line has one row.
             if (name == "right" || name == "middle") ReadDelimiter();
@@ -445,6 +421,12 @@ private:
             return;
         }
         switch (cmd->act) {
+        case Act::Nearest: {
+            std::string nearest;
+            AppendUtf8(nearest, SymbolToUnicode(cmd->value));
+            Note("\\" + std::string(name) + " als " + nearest);
+            [[fallthrough]];
+        }
         case Act::Symbol:
             row.children.push_back(Leaf(NodeKind::Symbol, cmd->value));
             return;
@@ -498,6 +480,7 @@ private:
             return Splice(row, std::move(content));
         }
         case Act::Text:
+            if (cmd->value) Note("\\" + std::string(name) + " genegeerd");
             return ParseText(row, pos_ - name.size() - 1);
         case Act::Operator: {
             if (Peek() == '*') ++pos_;
@@ -531,7 +514,7 @@ private:
         }
         case Act::Over: {
             MathNode numerator = std::move(row);
-            MathNode denominator = ParseRow(DPlace::Denominator);
+            MathNode denominator = RestOfRow(DPlace::Denominator);
             row = Node(NodeKind::Row,
                        {Node(NodeKind::Fraction, {std::move(numerator), std::move(denominator)})});
             return;
@@ -558,13 +541,13 @@ private:
         MathNode text = Node(NodeKind::Row, {});
         AppendTextMode(text, ReadRaw());
         SkipSpace();
-        if (first == at && AtEnd() && depth_ == 1) return Splice(row, std::move(text));
-        for (const MathNode& c : text.children)
-            if (c.kind == NodeKind::Char && IsAsciiLetter(char(c.value))) {
-                Note("\\text als formuleletters");
-                ShieldNames(text);
-                break;
-            }
+        const bool letters = HasAsciiLetter(text);
+        if (first == at && AtEnd() && depth_ == 1)
+            onlyText_ = letters;
+        else if (letters) {
+            Note("\\text als formuleletters");
+            ShieldNames(text);
+        }
         Splice(row, std::move(text));
     }
 
@@ -586,10 +569,9 @@ private:
         case '^':
         case '_': {
             ++pos_;
-            if (c == '^' && DegreeAhead(row)) return;
             MathNode script = ParseArg(DPlace::Elsewhere);
             if (c == '^' && script.children.size() == 1 && IsDegree(script.children[0])) {
-                // `^{\circ}`: the degree sign the font has.
+                // `^{\degree}`: the degree sign the font has.
                 row.children.push_back(std::move(script.children[0]));
                 return;
             }
@@ -623,6 +605,10 @@ private:
         if (u == 0x222B) return ParseLimits(row, StructKind::Integral);
         if (u == 0x2211) return ParseLimits(row, StructKind::Sum);
         AppendMathCharacter(row, u, lossy_);
+        // Numbers listed with a space after the comma: the space keeps it from being a
+        // decimal comma.
+        if (u == ',' && IsListComma(row, s_, pos_))
+            row.children.push_back(Leaf(NodeKind::Char, ' '));
     }
 
     std::string_view s_;
@@ -632,6 +618,7 @@ private:
     bool lossy_ = false;
     bool refused_ = false;
     bool inText_ = false;   ///< mathematics inside a text
+    bool onlyText_ = false; ///< the formula is a text with letters
     bool inColour_ = false; ///< within a coloured part: the line's colour does not nest
     std::vector<std::string> changes_;
 };

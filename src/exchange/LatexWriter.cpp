@@ -50,7 +50,7 @@ constexpr std::array<std::pair<char32_t, const char*>, 123> SymbolCommands = {{
     {U'\u03BC', "\\mu"},
     {U'\u03BD', "\\nu"},
     {U'\u03BE', "\\xi"},
-    {U'\u03BF', "o"},
+    {U'\u03BF', "\\omicron"},
     {U'\u03C0', "\\pi"},
     {U'\u03C1', "\\rho"},
     {U'\u03C2', "\\varsigma"},
@@ -66,7 +66,7 @@ constexpr std::array<std::pair<char32_t, const char*>, 123> SymbolCommands = {{
     {U'\u03D5', "\\phi"},
     {U'\u03D6', "\\varpi"},
     {U'\u00AC', "\\neg"},
-    {U'\u00B0', "^{\\circ}"},
+    {U'\u00B0', "^{\\degree}"}, // ^{\circ} is read as the ring operator
     {U'\u00B1', "\\pm"},
     {U'\u00D7', "\\times"},
     {U'\u00F7', "\\div"},
@@ -322,10 +322,11 @@ private:
         atom_.base = atom_.sup = true;
     }
 
-    /// A power or an index on the atom before it; `{}` stands in for a missing or full atom.
+    /// A power or an index on the atom before it; `{}` stands in for a missing or full atom. A
+    /// power right after primes joins them: `x'^{2}` is x with the prime and the 2 over it.
     void Script(const MathNode& n) {
         const bool power = n.kind == NodeKind::Power;
-        if (!atom_.base || (power ? atom_.sup : atom_.sub)) {
+        if (!atom_.base || (power ? atom_.sup && !afterPrime_ : atom_.sub)) {
             Put("{}");
             Fresh();
         }
@@ -481,6 +482,7 @@ private:
             PutChar(char(u));
             return;
         }
+        if (u == 0xA7) return Put("\\S"); // a sign in maths, as typed in a formula
         // Maths takes no characters beyond ASCII: text mode sets them as they are.
         Put("\\text{");
         AppendUtf8(out_, u);

@@ -28,7 +28,7 @@ public:
         textOnly_ = OnlyText(math);
         Children(math, row, DPlace::Elsewhere);
         if (refused_) return std::nullopt;
-        ReadResult result{std::move(row), lossy_, {}};
+        ReadResult result{std::move(row), lossy_, {}, textOnly_ && textLetters_};
         for (std::string& change : changes_)
             NoteChange(result, std::move(change));
         return result;
@@ -286,10 +286,8 @@ private:
             MathNode text = Node(NodeKind::Row, {});
             for (char32_t u : Decode(raw))
                 if (u != '\n' && u != '\r' && u != '\t') Character(text, u, false, d);
-            const bool letters =
-                std::any_of(text.children.begin(), text.children.end(), [](const MathNode& c) {
-                    return c.kind == NodeKind::Char && IsAsciiLetter(char(c.value));
-                });
+            const bool letters = HasAsciiLetter(text);
+            textLetters_ = textLetters_ || letters;
             if (!variant.empty() && variant != "normal") Note("letterstijl genegeerd");
             if (letters && !textOnly_) {
                 Note("tekst als formuleletters");
@@ -347,6 +345,8 @@ private:
         }
         if (e.name == "msup" && IsDegree(*upper)) {
             Item(*c[0], row, d);
+            if (bool lossy = false; TokenText(*upper, lossy) == U"\u2218")
+                Note("\u2218 als \u00B0"); // the ring operator, where the line has the degree
             return row.children.push_back(Leaf(NodeKind::Symbol, 0xB0));
         }
         if (const auto big = BigOperator(*c[0], lossy_)) {
@@ -506,6 +506,7 @@ private:
     MathNode* wordRow_ = nullptr; ///< the row whose last items are a word just read
     std::size_t wordEnd_ = 0;     ///< where that word ends
     bool textOnly_ = false;       ///< the formula is text alone
+    bool textLetters_ = false;    ///< a text of it has letters
     bool inColour_ = false;       ///< within a coloured part: the line's colour does not nest
     std::vector<std::string> changes_;
     bool lossy_ = false;

@@ -18,6 +18,9 @@ struct ReadResult {
     /// What came in otherwise than it stood, each named for the user in Dutch, in the order
     /// met and each once (for example "\\lim als tekst"); empty when everything came in exactly.
     std::vector<std::string> changes;
+    /// The formula is text alone with letters in it, read as a text line holds it: in a
+    /// formula line those letters become the formula's letters.
+    bool onlyText = false;
 };
 
 /// Notes a change: marks the result lossy and names the change once.
@@ -26,6 +29,13 @@ inline void NoteChange(ReadResult& result, std::string change) {
     for (const std::string& known : result.changes)
         if (known == change) return;
     result.changes.push_back(std::move(change));
+}
+
+/// The read as a paste into a line makes it: a text alone changes into formula letters unless
+/// the line is a plain-text line.
+inline ReadResult ChangesInto(ReadResult read, bool plainTextLine) {
+    if (read.onlyText && !plainTextLine) NoteChange(read, "tekst als formuleletters");
+    return read;
 }
 
 /// Longest input and deepest nesting a reader accepts; longer or deeper input is refused.

@@ -1,5 +1,6 @@
 #include "exchange/ReaderNodes.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -167,6 +168,12 @@ MathNode LogNode(MathNode base) {
 MathNode NameNode(unsigned char index) {
     if (index == NameLog) return LogNode(Node(NodeKind::Row, {}));
     return Leaf(NodeKind::Name, index);
+}
+
+bool HasAsciiLetter(const MathNode& row) {
+    return std::any_of(row.children.begin(), row.children.end(), [](const MathNode& c) {
+        return c.kind == NodeKind::Char && IsAsciiLetter(char(c.value));
+    });
 }
 
 } // namespace zelm::reading

@@ -40,6 +40,9 @@ bool IsWordSpace(std::string_view width);
 /// Whether the line holds `u` (as a Windows-1252 or a "Symbol" character).
 bool LineHolds(char32_t u);
 
+/// Whether `row` holds an ASCII letter of its own (not inside a structure).
+bool HasAsciiLetter(const MathNode& row);
+
 /// Appends every character of UTF-8 `text`.
 void AppendText(MathNode& row, std::string_view text, bool& lossy);
 

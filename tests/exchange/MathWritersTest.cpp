@@ -99,8 +99,15 @@ const Formula Formulas[] = {
      "x^{2}{}'",
      "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup><msup><mrow/><mo>\u2032</mo></msup>", "x^2'"},
     {"a degree sign after a power is a second superscript", T("x#2#$"), Codes({7, 8, 0xB0}), false,
-     "x^{2}{}^{\\circ}", "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup><mo>\u00B0</mo>",
+     "x^{2}{}^{\\degree}", "<msup><mi>x</mi><mrow><mn>2</mn></mrow></msup><mo>\u00B0</mo>",
      "x^2\u00B0"},
+    {"a power after primes joins them", T("x'#2#+y''#3#"), Codes({7, 8, 7, 8}), false,
+     "x'^{2}+y''^{3}",
+     "<msup><mi>x</mi><mo>\u2032</mo></msup><msup><mrow/><mrow><mn>2</mn></mrow></msup><mo>+</mo>"
+     "<msup><mi>y</mi><mo>\u2033</mo></msup><msup><mrow/><mrow><mn>3</mn></mrow></msup>",
+     "x'^2+y''^3"},
+    {"omicron and the section sign, as KaTeX sets them in maths", T("$\xa7"), Codes({'o'}), false,
+     "\\omicron\\S", "<mi>\u03BF</mi><mo>\u00A7</mo>", "\u03BF\u00A7"},
     {"a root index that starts with a brace is braced", T("##2##x#"), Codes({12, 7, 8, 25, 13}),
      false, "\\sqrt[{{}^{2}}]{x}",
      "<mroot><mrow><mi>x</mi></mrow><mrow><msup><mrow/><mrow><mn>2</mn></mrow></msup></mrow>"

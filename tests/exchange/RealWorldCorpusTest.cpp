@@ -52,8 +52,10 @@ NodeRun RunKatexCorpus(const std::string& arguments, const fs::path& log) {
     return {status, text.str()};
 }
 
-/// Our LaTeX of the line a paste makes; nothing when the reader said that something changed.
-std::optional<std::string> WrittenUnlessLossy(const ReadResult& read) {
+/// Our LaTeX of the line a paste into a formula line makes; nothing when the paste said that
+/// something changed.
+std::optional<std::string> WrittenUnlessLossy(const ReadResult& pasted) {
+    const ReadResult read = ChangesInto(pasted, false);
     if (read.lossy || !read.changes.empty()) return std::nullopt;
     const LineBytes line = LineFromTree(read.row);
     return ToLatex(BuildTree(line.text, line.codes, false));

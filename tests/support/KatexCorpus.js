@@ -67,14 +67,16 @@ function withoutEmptyScripts(node) {
 
 // What changes no meaning goes: the source annotation, attributes other than mathvariant and
 // mathcolor (a letter's style and colour are meaning, colours compared by value; stretchiness,
-// display style, padding and spacing hints are not), "normal" on a name of several letters (its
-// default), spaces (mspace, phantoms, blank or invisible mtext, empty delimiters), rows that only
-// group, empty scripts, limits against scripts, an upright sign as identifier against the same
-// sign as operator, "-" against U+2212 and "|" against U+2223.
+// display style, padding and spacing hints are not), "normal" on a name of several letters and
+// on an operator (their default), spaces (mspace, phantoms, blank or invisible mtext, empty
+// delimiters), rows that only group, empty scripts, limits against scripts, an upright sign as
+// identifier against the same sign as operator, "-" against U+2212, "|" against U+2223 and a
+// character against its canonical equivalent ("=" with a combining stroke is "≠").
 function normal(node) {
     if (typeof node === 'string') {
         const t = node.replace(/&amp;/g, '&').replace(/&lt;/g, '<').replace(/&gt;/g, '>')
-            .replace(/&quot;/g, '"').replace(/-/g, '\u2212').replace(/\u2223/g, '|').trim();
+            .replace(/&quot;/g, '"').replace(/-/g, '\u2212').replace(/\u2223/g, '|')
+            .normalize('NFC').trim();
         return t ? [t] : [];
     }
     if (['annotation', 'mspace', 'mphantom'].includes(node.name)) return [];
@@ -94,6 +96,7 @@ function normal(node) {
     let variant = node.variant;
     const chars = [...children.join('')];
     if (name === 'mi' && variant === 'normal' && chars.length > 1) variant = '';
+    if (name === 'mo' && variant === 'normal') variant = '';
     if (name === 'mi' && variant === 'normal' && chars.length === 1 && !/\p{L}/u.test(chars[0])) {
         name = 'mo';
         variant = '';
