@@ -176,7 +176,7 @@ void FormulaExchange::PlakFormuleClick() {
     }
     const std::optional<ReadResult> read = ReadFormula(*data);
     if (!read) return Refuse(RefusalOf(*data));
-    Insert(*line, *read);
+    Insert(*line, ChangesInto(*read, line->PlainText()));
 }
 
 void FormulaExchange::Insert(TMathEditor& line, const ReadResult& read) {

@@ -106,6 +106,9 @@ TEST_F(FormulaClipboard, CtrlAltVPastesLatexAndMathMLOrRefusesWithABeepAndAMessa
         // A text line takes text as it stands, spaces and a slash included; LaTeX still reads.
         {"text/plain", "twee  woorden a/b\n", "twee\\\\woorden\\a/b", 0, nullptr, true},
         {"text/plain", "x^2", "x^{2}", 0, nullptr, true},
+        // A text alone: a text line holds it as it stands, a formula line as formula letters.
+        {"text/plain", "\\text{ab}", "ab", 1, "tekst als formuleletters"},
+        {"application/mathml+xml", "<math><mtext>ab</mtext></math>", "ab", 0, nullptr, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.content.left(40).toStdString());

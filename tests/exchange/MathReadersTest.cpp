@@ -117,6 +117,26 @@ TEST(LatexReader, KeepsTheMeaningOrNamesTheChange) {
     }
 }
 
+TEST(PasteInto, TextAloneBecomesFormulaLettersOnlyInAFormulaLine) {
+    const struct {
+        std::optional<ReadResult> read;
+        bool changes; // pasted into a formula line
+    } rows[] = {
+        {ReadLatex("\\text{ab}"), true},
+        {ReadLatex("\\hbox{a $x$ b}"), true},
+        {ReadLatex("\\text{1 2}"), false},
+        {ReadMathML("<math><mtext>ab</mtext></math>"), true},
+        {ReadMathML("<math><mtext>12</mtext></math>"), false},
+    };
+    for (const auto& row : rows) {
+        ASSERT_TRUE(row.read);
+        EXPECT_TRUE(row.read->changes.empty());
+        const std::vector<std::string> none, formulaLetters = {"tekst als formuleletters"};
+        EXPECT_EQ(ChangesInto(*row.read, false).changes, row.changes ? formulaLetters : none);
+        EXPECT_EQ(ChangesInto(*row.read, true).changes, none);
+    }
+}
+
 TEST(LatexReader, RefusesTooLongAndTooDeeplyNestedInput) {
     EXPECT_FALSE(ReadLatex(std::string(LongestPastedFormula + 1, 'x')));
     EXPECT_TRUE(ReadLatex(std::string(LongestPastedFormula, 'x')));
