@@ -118,22 +118,14 @@ TEST(LatexReader, KeepsTheMeaningOrNamesTheChange) {
 }
 
 TEST(PasteInto, TextAloneBecomesFormulaLettersOnlyInAFormulaLine) {
-    const struct {
-        std::optional<ReadResult> read;
-        bool changes; // pasted into a formula line
-    } rows[] = {
-        {ReadLatex("\\text{ab}"), true},
-        {ReadLatex("\\hbox{a $x$ b}"), true},
-        {ReadLatex("\\text{1 2}"), false},
-        {ReadMathML("<math><mtext>ab</mtext></math>"), true},
-        {ReadMathML("<math><mtext>12</mtext></math>"), false},
-    };
-    for (const auto& row : rows) {
-        ASSERT_TRUE(row.read);
-        EXPECT_TRUE(row.read->changes.empty());
-        const std::vector<std::string> none, formulaLetters = {"tekst als formuleletters"};
-        EXPECT_EQ(ChangesInto(*row.read, false).changes, row.changes ? formulaLetters : none);
-        EXPECT_EQ(ChangesInto(*row.read, true).changes, none);
+    const std::vector<std::string> none, letters = {"tekst als formuleletters"};
+    for (const auto& [read, changes] : std::vector<std::pair<std::optional<ReadResult>, bool>>{
+             {ReadLatex("\\hbox{a $x$ b}"), true},
+             {ReadLatex("\\text{1 2}"), false},
+             {ReadMathML("<math><mtext>ab</mtext></math>"), true}}) {
+        ASSERT_TRUE(read);
+        EXPECT_EQ(ChangesInto(*read, false).changes, changes ? letters : none);
+        EXPECT_EQ(ChangesInto(*read, true).changes, none);
     }
 }
 
