@@ -175,6 +175,9 @@ std::string Tex(const std::vector<NoteLine>& lines) {
                       "\\usepackage{amsmath}\n"
                       "\\usepackage{amssymb}\n";
     if (coloured) out += "\\usepackage{xcolor}\n";
+    // Two signs that KaTeX knows and LaTeX itself does not: as LaTeX draws them.
+    if (body.find("\\degree") != std::string::npos) out += "\\providecommand{\\degree}{\\circ}\n";
+    if (body.find("\\omicron") != std::string::npos) out += "\\providecommand{\\omicron}{o}\n";
     // Notes are read top to bottom: no indented first lines.
     out += "\\setlength{\\parindent}{0pt}\n\\setlength{\\parskip}{0.5\\baselineskip}\n";
     return out + "\n\\begin{document}\n\n" + body + "\\end{document}\n";
