@@ -1,4 +1,4 @@
-// Real-world formulas that no one here wrote (tests/data/RealWorldFormulas.tex), pasted as LaTeX
+// Real-world formulas that no one here wrote (samples/RealWorldFormulas.tex), pasted as LaTeX
 // and as the MathML KaTeX writes for them, judged by KaTeX: a paste either says that something
 // came in otherwise than it stood, or our LaTeX of the line it made means what the formula means
 // (KaTeX's MathML of both agree; tests/support/KatexCorpus.js says what that comparison ignores).
