@@ -627,7 +627,7 @@ private:
 
 std::optional<ReadResult> ReadLatex(std::string_view latex) {
     if (latex.size() > LongestPastedFormula) return std::nullopt;
-    return LatexParser(WithoutDelimiters(latex)).Read();
+    return reading::Finished(LatexParser(WithoutDelimiters(latex)).Read());
 }
 
 } // namespace zelm

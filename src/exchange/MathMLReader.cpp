@@ -205,7 +205,13 @@ private:
         return t == U"\u00B0" || t == U"\u2218";
     }
 
+    /// "log", also as KaTeX writes it under a script: in a row with its function application.
     static bool IsLog(const XmlNode& e, bool& lossy) {
+        if (e.name == "mrow") {
+            const std::vector<const XmlNode*> items = Elements(e);
+            return items.size() == 2 && IsLog(*items[0], lossy) && items[1]->name == "mo" &&
+                   TokenText(*items[1], lossy) == U"\u2061";
+        }
         return e.name == "mi" && TokenText(e, lossy) == U"log";
     }
 
@@ -519,7 +525,7 @@ std::optional<ReadResult> ReadMathML(std::string_view mathml) {
     if (mathml.size() > LongestPastedFormula) return std::nullopt;
     const std::optional<XmlNode> math = ReadMathElement(mathml);
     if (!math) return std::nullopt;
-    return MathMLConverter().Convert(*math);
+    return reading::Finished(MathMLConverter().Convert(*math));
 }
 
 } // namespace zelm

@@ -176,4 +176,34 @@ bool HasAsciiLetter(const MathNode& row) {
     });
 }
 
+namespace {
+
+// True when `node` held an underline inside an underline; their content is spliced in place.
+bool FlattenNestedUnderlines(MathNode& node, bool underlined) {
+    bool flattened = false;
+    std::vector<MathNode> kept;
+    for (MathNode& c : node.children) {
+        const bool inner = c.kind == NodeKind::Underline;
+        flattened |= FlattenNestedUnderlines(c, underlined || inner);
+        if (!(inner && underlined)) {
+            kept.push_back(std::move(c));
+            continue;
+        }
+        flattened = true;
+        for (MathNode& region : c.children)
+            for (MathNode& item : region.children)
+                kept.push_back(std::move(item));
+    }
+    node.children = std::move(kept);
+    return flattened;
+}
+
+} // namespace
+
+std::optional<ReadResult> Finished(std::optional<ReadResult> read) {
+    if (read && FlattenNestedUnderlines(read->row, false))
+        NoteChange(*read, "dubbel onderstreept als enkel");
+    return read;
+}
+
 } // namespace zelm::reading

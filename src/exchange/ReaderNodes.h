@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "exchange/MathReaders.h"
 #include "exchange/MathTree.h"
 #include "formula/Charset.h"
 
@@ -55,5 +56,9 @@ MathNode DSign(DPlace place);
 MathNode LogNode(MathNode base);
 /// The node a function name makes: "log" owns its (empty) base region.
 MathNode NameNode(unsigned char index);
+
+/// A read formula as a line holds it: an underline inside another is underlined once (the
+/// line's underline is a switch, which a second one would turn off), and that change is named.
+std::optional<ReadResult> Finished(std::optional<ReadResult> read);
 
 } // namespace zelm::reading

@@ -17,6 +17,11 @@
 
 #include "exchange/MathReaders.h"
 #include "exchange/MathWriters.h"
+#include "exchange/NotesExport.h"
+#include "exchange/PasteFormula.h"
+#include "formula/MathLine.h"
+#include "support/FixedCanvas.h"
+#include "support/TestBytes.h"
 
 namespace zelm {
 namespace {
@@ -61,6 +66,22 @@ std::optional<std::string> WrittenUnlessLossy(const ReadResult& pasted) {
     return ToLatex(BuildTree(line.text, line.codes, false));
 }
 
+/// A line made by pasting `row` into an empty formula line; nothing when it does not fit.
+std::optional<LineBytes> Pasted(Canvas& canvas, const MathNode& row) {
+    MathLine line(canvas, 200);
+    line.Selstart = line.Seleinde = line.CaretPos = 1;
+    line.SetText(" ");
+    if (!InsertStructures(line, row)) return std::nullopt;
+    return LineBytes{line.Text(), line.Codes()};
+}
+
+/// Ctrl+Alt+C then Ctrl+Alt+V: the whole line through the MathML flavour that paste prefers.
+std::optional<LineBytes> CopiedAndPasted(Canvas& canvas, const LineBytes& line) {
+    const MathTree tree = BuildTree(line.text, line.codes, false);
+    const auto back = ReadMathML(ToMathML(LineContent(tree, int(line.text.size()))));
+    return back ? Pasted(canvas, back->row) : std::nullopt;
+}
+
 TEST(RealWorldCorpus, EveryPasteKeepsItsMeaningOrSaysWhatChanged) {
     if (std::system("node --version > /dev/null 2>&1") != 0 ||
         !fs::exists(fs::path(ZELM_KATEX_DIR) / "package.json")) {
@@ -87,8 +108,10 @@ TEST(RealWorldCorpus, EveryPasteKeepsItsMeaningOrSaysWhatChanged) {
     const std::vector<std::string> katexMathML = ReadLines(mathml);
     ASSERT_EQ(katexMathML.size(), formulas.size());
 
-    std::string refused;
+    std::string refused, changedByCopying;
     int saidWhatChanged = 0;
+    test::FreshGlobals fresh;
+    test::FixedCanvas canvas;
     {
         std::ofstream out(pairs);
         for (std::size_t i = 0; i < formulas.size(); ++i) {
@@ -101,6 +124,9 @@ TEST(RealWorldCorpus, EveryPasteKeepsItsMeaningOrSaysWhatChanged) {
                                formulas[i];
                     continue;
                 }
+                if (const auto line = Pasted(canvas, reads[r]->row);
+                    line && CopiedAndPasted(canvas, *line) != line)
+                    changedByCopying += "\n  formula " + std::to_string(i + 1) + ": " + formulas[i];
                 if (const auto written = WrittenUnlessLossy(*reads[r]))
                     out << i + 1 << '\t' << readers[r] << '\t' << *written << '\n';
                 else
@@ -109,6 +135,8 @@ TEST(RealWorldCorpus, EveryPasteKeepsItsMeaningOrSaysWhatChanged) {
         }
     }
     EXPECT_TRUE(refused.empty()) << "refused without a word:" << refused;
+    EXPECT_TRUE(changedByCopying.empty())
+        << "copy then paste changed the line:" << changedByCopying;
     std::cout << formulas.size() << " formulas, " << saidWhatChanged
               << " pastes said what changed\n";
     const NodeRun judged =
