@@ -37,9 +37,8 @@ std::vector<std::string> ReadLines(const fs::path& file) {
 }
 
 std::vector<std::string> CorpusFormulas() {
-    std::vector<std::string> formulas;
-    for (std::string& line : ReadLines(ZELM_CORPUS_FORMULAS))
-        if (!line.empty() && line[0] != '%') formulas.push_back(std::move(line));
+    std::vector<std::string> formulas = ReadLines(ZELM_CORPUS_FORMULAS);
+    std::erase_if(formulas, [](const std::string& l) { return l.empty() || l[0] == '%'; });
     return formulas;
 }
 
@@ -71,8 +70,8 @@ std::optional<LineBytes> Pasted(Canvas& canvas, const MathNode& row) {
     MathLine line(canvas, 200);
     line.Selstart = line.Seleinde = line.CaretPos = 1;
     line.SetText(" ");
-    if (!InsertStructures(line, row)) return std::nullopt;
-    return LineBytes{line.Text(), line.Codes()};
+    return InsertStructures(line, row) ? std::optional(LineBytes{line.Text(), line.Codes()})
+                                       : std::nullopt;
 }
 
 /// Ctrl+Alt+C then Ctrl+Alt+V: the whole line through the MathML flavour that paste prefers.
@@ -94,14 +93,8 @@ TEST(RealWorldCorpus, EveryPasteKeepsItsMeaningOrSaysWhatChanged) {
 
     const fs::path dir = fs::temp_directory_path() / ("zelm-corpus-" + std::to_string(getpid()));
     fs::create_directories(dir);
-    const fs::path source = dir / "formulas.tex", mathml = dir / "katex.mml",
-                   pairs = dir / "pairs.tsv";
-    {
-        std::ofstream out(source);
-        for (const std::string& f : formulas)
-            out << f << '\n';
-    }
-    const std::string files = "'" ZELM_KATEX_DIR "' '" + source.string() + "' ";
+    const fs::path mathml = dir / "katex.mml", pairs = dir / "pairs.tsv";
+    const std::string files = "'" ZELM_KATEX_DIR "' '" ZELM_CORPUS_FORMULAS "' ";
     const NodeRun rendered =
         RunKatexCorpus("render " + files + "'" + mathml.string() + "'", dir / "render.log");
     ASSERT_EQ(rendered.status, 0) << rendered.output;
