@@ -433,8 +433,8 @@ std::optional<unsigned char> StruckSign(const MathNode& relation) {
     return std::nullopt;
 }
 
-ColourFit FitColour(std::string_view model, std::string_view spec) {
-    const std::string m = Normalised(model), c = Normalised(spec);
+ColourFit FitColour(std::string_view model, std::string_view value) {
+    const std::string m = Normalised(model), c = Normalised(value);
     // The writer's red, the line's own red (200, 0, 0) and pure red in each model; black.
     static constexpr std::array<std::array<std::string_view, 5>, 3> forms = {{
         {"red", "#ff0000", "#c80000", "", ""},

@@ -67,8 +67,8 @@ enum class ColourFit : unsigned char {
     None,  ///< black: uncoloured text
     Other, ///< a colour the line cannot show
 };
-/// The fit of colour `spec` in `model` (empty: a name or #RRGGBB).
-ColourFit FitColour(std::string_view model, std::string_view spec);
+/// The fit of colour `value` in `model` (empty: a name or #RRGGBB).
+ColourFit FitColour(std::string_view model, std::string_view value);
 
 /// Puts the quote that keeps a name plain text in front of every run of characters in `row`
 /// that the line would otherwise recognise as one of its names ("cosh" is not cos and h).

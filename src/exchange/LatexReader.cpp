@@ -334,8 +334,8 @@ private:
         SkipSpace();
         std::string_view model;
         if (Peek() == '[') model = ReadBracketRaw();
-        const std::string_view spec = ReadRaw();
-        const ColourFit fit = FitColour(model, spec);
+        const std::string_view value = ReadRaw();
+        const ColourFit fit = FitColour(model, value);
         const bool colours = fit == ColourFit::Line && !inColour_;
         const bool outer = inColour_;
         inColour_ = outer || colours;
@@ -343,7 +343,7 @@ private:
         inColour_ = outer;
         if (colours) return row.children.push_back(Node(NodeKind::Colour, {std::move(content)}));
         if (fit == ColourFit::Other || (fit == ColourFit::None && outer))
-            Note("\\" + std::string(name) + "{" + std::string(spec) + "} genegeerd");
+            Note("\\" + std::string(name) + "{" + std::string(value) + "} genegeerd");
         Splice(row, std::move(content));
     }
 

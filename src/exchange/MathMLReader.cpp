@@ -421,8 +421,8 @@ private:
     /// `mstyle mathcolor`: the line shows one colour, so only that colour comes in coloured,
     /// over exactly what it covers; the others are left out, with a note.
     void Coloured(const XmlNode& e, MathNode& row, DPlace d) {
-        const std::string_view spec = e.Attribute("mathcolor");
-        const latex::ColourFit fit = latex::FitColour({}, spec);
+        const std::string_view value = e.Attribute("mathcolor");
+        const latex::ColourFit fit = latex::FitColour({}, value);
         const bool colours = fit == latex::ColourFit::Line && !inColour_;
         const bool outer = inColour_;
         Level level(*this);
@@ -432,7 +432,7 @@ private:
         inColour_ = outer;
         if (colours) return row.children.push_back(Node(NodeKind::Colour, {std::move(content)}));
         if (fit == latex::ColourFit::Other || (fit == latex::ColourFit::None && outer))
-            Note("kleur " + std::string(spec) + " genegeerd");
+            Note("kleur " + std::string(value) + " genegeerd");
         Splice(row, std::move(content));
     }
 
