@@ -8,12 +8,13 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
     qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n libxcb1-dev
-    libjpeg62-turbo-dev zlib1g-dev
+    libjpeg62-turbo-dev zlib1g-dev libzip-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-wine fonts-urw-base35 fonts-liberation2
     nodejs npm
     xvfb xauth imagemagick librsvg2-bin
     xdotool xclip  # test-only: the program driven by keys, the system clipboard read back
+    pandoc unzip  # test-only: the office exports read back by programs not ours
     desktop-file-utils appstream shared-mime-info xdg-utils libfile-mimeinfo-perl libxml2-utils
     w3c-sgml-lib
     file
