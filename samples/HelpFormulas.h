@@ -39,15 +39,23 @@ inline constexpr const char* GreekLetters = "{Scroll}a+{Scroll}b={Scroll}g{S-Up}
 // The page on passing a formula on: the quadratic formula.
 inline constexpr const char* QuadraticFormula = "x={A-Up}-b+{C-Up}b{S-Up}2{Right}-4ac{Down}2a";
 
+// The pages added later: a formula passed on, one line before and after an undo, and one
+// spoken by the screen reader.
+inline constexpr const char* PastedFormula = "{A-Up}a+b{Down}c";
+inline constexpr const char* BeforeUndo = "x{S-Up}2{Right}+1";
+inline constexpr const char* AfterUndo = "x{S-Up}2{Right}+";
+inline constexpr const char* SpokenFormula = "x{S-Up}2{Right}+{A-Up}1{Down}2";
+
 struct HelpFormula {
     const char* keys;
     bool plainText = false;
 };
 /// Every formula the help pages show.
 inline std::vector<HelpFormula> AllHelpFormulas() {
-    std::vector<HelpFormula> all = {{IntroFormula},    {StateOne},  {StateTwo},
-                                    {BothModes, true}, {BothModes}, {GreekLetters},
-                                    {QuadraticFormula}};
+    std::vector<HelpFormula> all = {{IntroFormula},     {StateOne},      {StateTwo},
+                                    {BothModes, true},  {BothModes},     {GreekLetters},
+                                    {QuadraticFormula}, {PastedFormula}, {BeforeUndo},
+                                    {AfterUndo},        {SpokenFormula}};
     for (const auto& column : KeyTable)
         for (const KeyedFormula& f : column)
             all.push_back({f.keys});

@@ -15,6 +15,9 @@
 #include <functional>
 
 #include "editor/LineEditor.h"
+#include "exchange/MathTree.h"
+#include "exchange/MathWriters.h"
+#include "exchange/Speech.h"
 #include "formula/Renderers.h"
 #include "platform/Fonts.h"
 #include "platform/QtCanvas.h"
@@ -195,26 +198,23 @@ void Installatie(Composer& c) {
     const int text = 112;
     c.Line(10, 4, "Installeren", Prose(12, true));
     c.JustifiedLine(text, InstallationStarTop.left() - 4, 4,
-                    "Kopieer ZelmEditor naar een eigen map en start het daar.");
-    int y = c.Line(text, 20,
-                   "Geeft u een document mee (ZelmEditor werk.mds), dan opent het "
-                   "programma dat meteen.");
-    c.Line(text, y, "Nieuwe regels staan in tekstmodus; Ctrl+T zet een regel in formulemodus.");
+                    "Vanuit de broncode bouwt en start make run het programma.");
+    int y =
+        c.Line(text, 20, "make install PREFIX=$HOME/.local (of sudo make install) installeert het");
+    c.Line(text, y, "met menu-item en bestandstype .mds; make package maakt een Debian-pakket.");
     c.Line(10, 51, "Herstel", Prose(12, true));
     c.JustifiedLine(text, InstallationStarLower.left() - 4, 51,
-                    "Bij de allereerste start maakt het programma de map Herstel aan");
+                    "Het geïnstalleerde programma bewaart de herstelstanden (*.wes)");
     y = c.Line(text, 67,
-               "naast zichzelf en meldt dat één keer. Daarin bewaart het de "
-               "herstelstanden (*.wes)");
+               "en Instellingen.ops in ~/.local/share/TextverwerkerZelm/Herstel/ en meldt");
     y = c.Line(text, y,
-               "en, zodra u uw instellingen opslaat, het instellingenbestand "
-               "Instellingen.ops.");
+               "één keer dat het die map maakt. Gestart vanuit de bouwmap: build/Herstel.");
     y += 9;
     y = c.Line(10, y, "* Bovenaan: lees verder bij Gebruik; daar staat hoe u formules typt.",
                Prose(11, false, true));
     c.Line(10, y,
-           "* Bij Herstel: is de map van het programma alleen-lezen, dan komt Herstel in "
-           "~/.local/share/TextverwerkerZelm.",
+           "* Bij Herstel: wat daar staat, haalt u terug met het menu Herstel; zie Herstellen en "
+           "Ongedaan maken.",
            Prose(11, false, true));
 }
 
@@ -305,6 +305,124 @@ void Doorgeven(Composer& c) {
                 "Plakken (Ctrl+X, Ctrl+C, Ctrl+V) in het regelmenu; de formules gaan mee.");
 }
 
+// ---- What the program learned since ----
+
+/// A line's text through the writers: what the program makes of the keys.
+zelm::MathTree TreeOf(const char* keys) {
+    const FormulaLine line(keys, -16, false);
+    return zelm::BuildTree(line.Model().Text(), line.Model().Codes(), false);
+}
+
+void Plakken(Composer& c) {
+    int y = c.Heading(8, 4, "Formules kopiëren en plakken");
+    y = c.Paragraph(8, y, 620,
+                    "Ctrl+Alt+C (Kopiëren als formule in het regelmenu) zet de regel, of wat u "
+                    "erin geselecteerd hebt, als bewerkbare wiskunde op het klembord: als LaTeX, "
+                    "MathML en UnicodeMath. Plak met Ctrl+V in LibreOffice Writer (een formule "
+                    "die u kunt bewerken), in een webpagina of in een LaTeX-bestand.");
+    const QRect f = c.Formula(40, y + 4, zelm::help::PastedFormula, -15);
+    c.Line(f.right() + 16, y + 4 + (f.height() - 15) / 2,
+           "wordt in LaTeX:  " +
+               QString::fromStdString(zelm::ToLatex(TreeOf(zelm::help::PastedFormula))));
+    y = c.Paragraph(8, f.bottom() + 6, 620,
+                    "Ctrl+Alt+V (Plakken als formule) leest MathML of LaTeX van het klembord in "
+                    "de regel, op de plaats van de cursor. Wat een regel niet kan bevatten, wordt "
+                    "de dichtstbijzijnde vorm; een melding zegt wat er veranderde.");
+    c.Paragraph(8, y + 6, 620,
+                "Ctrl+C en Ctrl+V zonder Alt kopiëren en plakken binnen het programma; "
+                "plaatjes: zie Doorgeven.");
+}
+
+void Exporteren(Composer& c) {
+    int y = c.Heading(8, 4, "Exporteren: het hele document als aantekeningen");
+    y = c.Paragraph(8, y, 640,
+                    "Kopiëren \u2192 Exporteren… bewaart alle regels in één bestand met "
+                    "bewerkbare wiskunde; het type kiest u in het opslagvenster:");
+    const char* const types[][2] = {
+        {".tex", "een LaTeX-artikel"},
+        {".html", "een webpagina met MathML"},
+        {".md", "Markdown, elke formule tussen $$ en $$"},
+        {".mml", "één MathML-document"},
+        {".pdf", "A4-pagina's met de regels"},
+        {".odt",
+         "OpenDocument voor LibreOffice Writer: elke formule een bewerkbaar formule-object"},
+        {".docx", "Word: elke formule een bewerkbare vergelijking"}};
+    y += 2;
+    for (const auto& [type, what] : types) {
+        c.Line(20, y, type, Prose(12, true));
+        y = c.Line(70, y, QString::fromUtf8(what));
+    }
+    y = c.Paragraph(8, y + 4, 640,
+                    "Plaatjes (PNG, JPEG en PDF) tekent het programma op een schaal naar keuze, "
+                    "scherp genoeg om af te drukken; het exportvenster vraagt de schaal. Zonder "
+                    "venster, vanaf de opdrachtregel:");
+    QFont code("DejaVu Sans Mono");
+    code.setPixelSize(11);
+    for (const char* command : {"ZelmEditor --export aantekeningen.docx werk.mds",
+                                "ZelmEditor --scale 3 --export formules.png werk.mds",
+                                "ZelmEditor --export aantekeningen.pdf --pages werk.mds"})
+        y = c.Line(20, y + 1, command, code);
+    c.Line(8, y + 3, "ZelmEditor --help noemt alle mogelijkheden.");
+}
+
+void Ongedaan(Composer& c) {
+    int y = c.Heading(8, 4, "Ongedaan maken en opnieuw");
+    y = c.Paragraph(8, y, 620,
+                    "Binnen één regel maakt Ctrl+Z (Herstellen in het regelmenu) de laatste "
+                    "wijziging ongedaan, tot tien stappen terug; Ctrl+Y (Opnieuw) doet ze weer, "
+                    "tot u iets nieuws typt.");
+    const QRect a = c.Formula(40, y + 4, zelm::help::BeforeUndo, -15);
+    const QFont small = Prose(11);
+    c.Line(a.right() + 14, y + 4, "Ctrl+Z \u2192", small);
+    c.Line(a.right() + 14, y + 18, "\u2190 Ctrl+Y", small);
+    const QRect b = c.Formula(a.right() + 80, y + 4, zelm::help::AfterUndo, -15);
+    y = c.Paragraph(8, std::max(a.bottom(), b.bottom()) + 6, 620,
+                    "Het hele document: vóór Enter, het samenvoegen van regels en de opdrachten "
+                    "die alles veranderen (Nieuw, Alles wissen, Openen, Font, PlainText) bewaart "
+                    "het programma een herstelstand. Herstel \u2192 Vorige (Ctrl+Shift+Z) gaat "
+                    "een stand terug, Terug (Ctrl+Shift+T) een stand vooruit; Herstel \u2192 "
+                    "Vorige sessies… toont de standen van eerdere sessies.");
+    c.Paragraph(8, y + 6, 620,
+                "Noodkopie: enkele seconden nadat u stopt met typen bewaart het programma het "
+                "document; sluit het onverwacht af, dan biedt de volgende start het werk aan.");
+}
+
+void Zoomen(Composer& c) {
+    int y = c.Heading(8, 4, "Zoomen: groter of kleiner op het scherm");
+    y = c.Paragraph(8, y, 600,
+                    "Ctrl+Alt+= vergroot de regels, Ctrl+Alt+- verkleint ze en Ctrl+Alt+0 zet ze "
+                    "terug op 100 %; Ctrl met het muiswiel doet hetzelfde. De zoom loopt van 50 % "
+                    "tot 400 %, in stappen van 10 %; de opdrachten staan ook in het venstermenu.");
+    c.Line(8, y + 14, "100 %", Prose(11, true));
+    const QRect a = c.Formula(50, y + 4, zelm::help::PastedFormula, -14);
+    c.Line(a.right() + 20, y + 30, "200 %", Prose(11, true));
+    const QRect b = c.Formula(a.right() + 62, y + 4, zelm::help::PastedFormula, -28);
+    c.Paragraph(8, std::max(a.bottom(), b.bottom()) + 6, 600,
+                "Zoomen verandert alleen hoe de regels op het scherm staan: het document, de "
+                "herstelstanden, plaatjes, exports en afdrukken blijven zoals ze zijn. Het "
+                "programma onthoudt de zoom voor de volgende keer.");
+}
+
+void Schermlezer(Composer& c) {
+    int y = c.Heading(8, 4, "Met een schermlezer");
+    y = c.Paragraph(8, y, 620,
+                    "ZelmEditor werkt met de schermlezer Orca. Elke regel heet Regel 1, Regel 2, "
+                    "enzovoort, en Orca leest de formule in het Nederlands voor:");
+    const QRect f = c.Formula(40, y + 4, zelm::help::SpokenFormula, -15);
+    c.Line(f.right() + 16, y + 4 + (f.height() - 15) / 2,
+           "Orca zegt: " +
+               QString::fromStdString(zelm::SpeakLine(TreeOf(zelm::help::SpokenFormula))),
+           Prose(12, false, true));
+    y = c.Paragraph(8, f.bottom() + 6, 620,
+                    "Ctrl+Alt+S leest de hele regel voor. Onderweg hoort u waar de cursor komt, "
+                    "bijvoorbeeld in de teller. Ctrl+T wisselt tussen formulemodus en tekstmodus "
+                    "en zegt welke.");
+    c.Paragraph(8, y + 6, 620,
+                "In de functielijst (Ctrl+L) leest Orca elke cel in woorden. In dit helpvenster "
+                "brengt Tab u van de onderwerpen naar de pagina; Orca leest dan de tekst van de "
+                "pagina.");
+}
+
 // ---- Writing ----
 
 struct Picture {
@@ -321,6 +439,11 @@ const Picture Pictures[] = {
     {"Herstellen.svg", {648, 148}, true, Herstellen},
     {"invoer.svg", {587, 221}, false, Invoer},
     {"Copy.jpg", {656, 176}, false, Doorgeven},
+    {"Plakken.svg", {636, 190}, false, Plakken},
+    {"Exporteren.svg", {656, 250}, false, Exporteren},
+    {"Ongedaan.svg", {636, 200}, false, Ongedaan},
+    {"Zoomen.svg", {616, 180}, false, Zoomen},
+    {"Schermlezer.svg", {636, 180}, false, Schermlezer},
 };
 
 // QSvgGenerator states the size in millimetres; the help window wants it in pixels.

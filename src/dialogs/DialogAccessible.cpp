@@ -222,6 +222,9 @@ QAccessibleInterface* DialogAccessibleFor(QObject* object) {
     // A help picture: a graphic whose description says what it shows.
     if (auto* picture = qobject_cast<THelpPicture*>(object))
         return new QAccessibleWidget(picture, QAccessible::Graphic);
+    // The help window is a window, so that a screen reader follows the focus into it.
+    if (auto* help = qobject_cast<TZelmEditHelp*>(object))
+        return new QAccessibleWidget(help, QAccessible::Window);
     return nullptr;
 }
 

@@ -193,17 +193,27 @@ void TRooster::DrawCell(Canvas& canvas, int col, int row) const {
     DrawFormulaCell(canvas, TextAlign::Baseline, Point{r.left() + 4, r.top()}, Cell(col, row));
 }
 
+namespace {
+
+// The grid is paper like a line: its formulas keep their black on white whatever the desktop's
+// palette, and its header, lines and marks are the light ones that go with it.
+const QColor GridPaper(255, 255, 255);
+const QColor GridHeader(240, 240, 240);
+const QColor GridLines(160, 160, 160);
+const QColor GridMark(204, 228, 247);
+const QColor GridInk(0, 0, 0);
+
+} // namespace
+
 void TRooster::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QPalette& colours = palette();
-    painter.fillRect(rect(), colours.color(QPalette::Base));
-    painter.fillRect(QRect(0, 0, width(), DefaultRowHeight + GridLineWidth),
-                     colours.color(QPalette::Button));
+    painter.fillRect(rect(), GridPaper);
+    painter.fillRect(QRect(0, 0, width(), DefaultRowHeight + GridLineWidth), GridHeader);
     for (int row = 0; row < RowCount; ++row) {
         for (int col = 0; col < ColCount; ++col) {
             const QRect r = CellRect(col, row);
             const bool current = col == col_ && row == row_;
-            if (current && !hasFocus()) painter.fillRect(r, colours.color(QPalette::Highlight));
+            if (current && !hasFocus()) painter.fillRect(r, GridMark);
             painter.save();
             painter.setClipRect(r);
             {
@@ -213,7 +223,7 @@ void TRooster::paintEvent(QPaintEvent*) {
             painter.restore();
             if (current && hasFocus()) {
                 // The dotted focus frame of the platform's grids.
-                painter.setPen(QPen(colours.color(QPalette::Text), 1, Qt::DotLine));
+                painter.setPen(QPen(GridInk, 1, Qt::DotLine));
                 painter.drawRect(r.adjusted(0, 0, -1, -1));
             }
         }
@@ -221,8 +231,7 @@ void TRooster::paintEvent(QPaintEvent*) {
     // Vertical grid lines only, in the header as between the normal cells.
     for (int col = 0; col + 1 < ColCount; ++col) {
         const QRect r = CellRect(col, 0);
-        painter.fillRect(QRect(r.right() + 1, 0, GridLineWidth, height()),
-                         colours.color(QPalette::Mid));
+        painter.fillRect(QRect(r.right() + 1, 0, GridLineWidth, height()), GridLines);
     }
 }
 

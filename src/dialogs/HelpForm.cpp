@@ -1,5 +1,7 @@
 #include "dialogs/HelpForm.h"
 
+#include "dialogs/HelpPages.h"
+
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -10,6 +12,8 @@
 #include <QScrollBar>
 #include <QSvgRenderer>
 #include <QTreeWidget>
+#include <algorithm>
+#include <vector>
 
 #include "platform/KeyCodes.h"
 #include "platform/QtCanvas.h"
@@ -19,107 +23,15 @@ namespace zelm {
 
 namespace {
 
-/// Where a page stands as designed, what it shows, and what a screen reader says of it.
-struct PageDesign {
-    const char* name;
-    QRect place;
-    const char* picture;
-    bool framed;
-    const char* title;
-    const char* alternative;
-};
+// The tree on the left, the page right beside it.
+constexpr int TreeLeft = 3;
+constexpr int TreeWidth = 140;
+constexpr int PageLeft = TreeLeft + TreeWidth + 6;
 
-// The page with index i is shown by the tree node with absolute index i.
-const PageDesign PageDesigns[TZelmEditHelp::PageCount] = {
-    {"InleidingP",
-     {139, 401, 531, 175},
-     ":/help/Inleiding.svg",
-     true,
-     "Inleiding",
-     "Welkom bij ZelmEditor. ZelmEditor is een kleine editor voor wiskundige aantekeningen. Een "
-     "document is een kolom van regels; in elke regel typt u gewone tekst of een formule. In de "
-     "formulemodus herkent het programma namen als sin, cos, log en ln terwijl u typt, zet het "
-     "letters schuin en maakt u met een paar toetsen machten, breuken, wortels, haakjes, "
-     "integralen en sommen. Voorbeeldformule: f van x is gelijk aan x kwadraat plus breuk, "
-     "wortel uit x plus 1, gedeeld door 2, einde breuk, plus som van k is 1 tot n van, haakje "
-     "openen, breuk, x, gedeeld door k, einde breuk, haakje sluiten. U bewaart uw werk als "
-     ".mds-bestand, als plaatje of op papier. Kies links een onderwerp. Een letter, Enter of "
-     "Esc sluit dit venster; met F1 in een regel komt het terug."},
-    {"InstallatieP",
-     {138, 226, 632, 154},
-     ":/help/Installatie.svg",
-     true,
-     "Installatie",
-     "Installeren: kopieer ZelmEditor naar een eigen map en start het daar. Geeft u een "
-     "document mee (ZelmEditor werk.mds), dan opent het programma dat meteen. Nieuwe regels "
-     "staan in tekstmodus; Ctrl+T zet een regel in formulemodus. Herstel: bij de allereerste "
-     "start maakt het programma de map Herstel aan naast zichzelf en meldt dat één keer. "
-     "Daarin bewaart het de herstelstanden (*.wes) en, zodra u uw instellingen opslaat, het "
-     "instellingenbestand Instellingen.ops. Sterretje bovenaan: lees verder bij Gebruik; daar "
-     "staat hoe u formules typt. Sterretje bij Herstel: is de map van het programma "
-     "alleen-lezen, dan komt Herstel in ~/.local/share/TextverwerkerZelm."},
-    {"GebruikP",
-     {138, 10, 770, 221},
-     ":/help/Help.svg",
-     false,
-     "Gebruik",
-     "Formules typen. Zet de regel met Ctrl+T in formulemodus en typ gewoon: functienamen "
-     "worden vet, letters schuin. Deze toetsen maken een structuur; typ daarna de inhoud en ga "
-     "er met pijl rechts of End weer uit. Shift+pijl omhoog: macht, x kwadraat plus y tot de "
-     "macht n. Shift+pijl omlaag: index, a index n plus a index n plus 1. Alt+pijl omhoog: "
-     "breuk, a plus b gedeeld door c. Schuine streep: schuine breuk, 1 gedeeld door 2 plus 3 "
-     "gedeeld door 4. Ctrl+pijl omhoog: wortel, r is gelijk aan wortel uit x plus 1, plus "
-     "derdemachtswortel uit 8. Ctrl+0: haakjes, 2 maal haakje openen breuk a gedeeld door b "
-     "haakje sluiten. Ctrl+D: afgeleide, d f naar d x. Ctrl+P pi, Ctrl+E e: 2 pi r plus e tot "
-     "de macht x. Ctrl+I: integraal van t kwadraat d t. Ctrl+S: som van k is 0 tot n van k "
-     "kwadraat. Ctrl+Shift+2: macht, e tot de macht x plus x kwadraat. Shift+Alt+n: index, x "
-     "index n plus y index 0. Enter splitst een regel, Backspace en Delete voegen regels "
-     "samen. Iets misgegaan? Zie Herstellen."},
-    {"HerstellenP",
-     {138, 17, 650, 150},
-     ":/help/Herstellen.svg",
-     true,
-     "Herstellen",
-     "Herstellen: terug naar een eerdere stand. Voordat Enter een regel splitst en voordat "
-     "Backspace of Delete twee regels samenvoegt, bewaart ZelmEditor het hele document als "
-     "genummerde stand in de map Herstel. In het menu Herstel gaat Vorige (Ctrl+Shift+Z) een "
-     "stand terug en Terug (Ctrl+Shift+T) weer een stand vooruit. Stand 1: a kwadraat plus b "
-     "kwadraat is gelijk aan c kwadraat. Stand 2: a kwadraat plus b kwadraat is gelijk aan c "
-     "kwadraat, c is gelijk aan 5. Bij het sluiten bewaart het programma het document als "
-     "stand 0; na de volgende start haalt Vorige het terug. Binnen één regel maakt Ctrl+Z "
-     "(Herstellen in het regelmenu) de laatste wijzigingen ongedaan."},
-    {"InvoerP",
-     {307, 393, 589, 223},
-     ":/help/invoer.svg",
-     true,
-     "Invoer",
-     "Tekst en formules invoeren. Een nieuwe regel staat in tekstmodus (Plain): wat u typt, "
-     "blijft zoals het is. Ctrl+T (PlainText in het regelmenu) zet de regel in formulemodus "
-     "(Zelm). Dezelfde toetsen geven dan: als tekst y=sin(x)+a.b, als formule y is gelijk aan "
-     "sinus x plus a maal b. Griekse letters: druk op Scroll Lock en typ één letter; a wordt "
-     "alfa, b bèta, p pi, s sigma. De letter daarna is weer gewoon. Voorbeeld: alfa plus bèta "
-     "is gelijk aan gamma kwadraat. De functielijst (Ctrl+L, FunctieLijst in het regelmenu) "
-     "toont alle namen, tekens en sneltoetsen; een keuze wordt in de regel getypt. Onder "
-     "Instellingen kiest u lettertype, grootte, kleur en modus voor nieuwe regels. Wijs een "
-     "regel aan met de muis: de hint toont het regelnummer en de modus. Klik rechts op een "
-     "regel voor het regelmenu."},
-    {"CopyP",
-     {315, 393, 658, 178},
-     ":/help/Copy.jpg",
-     true,
-     "Doorgeven",
-     "Een formule doorgeven. Voorbeeldformule: x is gelijk aan breuk, min b plus wortel uit b "
-     "kwadraat min 4 a c, gedeeld door 2 a, einde breuk. Kopiëren, JPG maakt van alle regels "
-     "één plaatje: het komt op het klembord en als bestand (de venstertitel met .jpg) op het "
-     "bureaublad. Kopiëren, Metafile maakt er een vectorplaatje van, Meta.wmf op het "
-     "bureaublad en op het klembord; het blijft scherp bij elke grootte. Plak het plaatje met "
-     "Ctrl+V in een verslag, een mail of een chat; WhatsAppWeb start uw berichtenprogramma. "
-     "Print zet alle regels op één pagina, zo breed als het papier. Stukken van regels "
-     "verplaatst u binnen het programma met Knippen, Kopiëren en Plakken (Ctrl+X, Ctrl+C, "
-     "Ctrl+V) in het regelmenu; de formules gaan mee."},
-};
-
-const QRect TreeDesign(3, 10, 105, 127);
+// The pages are paper: white, in a frame of fixed greys.
+const QColor Paper(255, 255, 255);
+const QColor FrameLight(227, 227, 227);
+const QColor FrameShadow(105, 105, 105);
 
 // System colours by their number on the original platform.
 constexpr ColorRef WindowColour = 0xFF000005u;
@@ -144,32 +56,45 @@ bool IsInside(const QTreeWidgetItem* ancestor, const QTreeWidgetItem* node) {
 
 // ---- THelpPicture ----
 
-THelpPicture::THelpPicture(const QString& resource, QWidget* parent) : QWidget(parent) {
+THelpPicture::THelpPicture(const QString& resource, bool framed, QWidget* parent)
+    : QWidget(parent), inset_(framed ? 1 : 0) {
     if (resource.endsWith(".svg")) {
         svg_ = std::make_unique<QSvgRenderer>(resource);
-        resize(svg_->defaultSize());
+        size_ = svg_->defaultSize();
     } else {
         image_.load(resource);
-        resize(image_.size());
+        size_ = image_.size();
     }
+    resize(size_ + QSize(2 * inset_, 2 * inset_));
 }
 
 THelpPicture::~THelpPicture() = default;
 
 void THelpPicture::Draw(QPainter& p) const {
     if (svg_)
-        svg_->render(&p, QRectF(0, 0, width(), height()));
+        svg_->render(&p, QRectF(0, 0, size_.width(), size_.height()));
     else
-        p.drawImage(QRect(0, 0, width(), height()), image_);
+        p.drawImage(QRect(QPoint(0, 0), size_), image_);
 }
 
 void THelpPicture::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    p.fillRect(rect(), Paper);
+    if (inset_ > 0) {
+        const QRect r = rect().adjusted(0, 0, -1, -1);
+        p.setPen(FrameLight);
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(FrameShadow);
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+    }
+    p.translate(inset_, inset_);
     Draw(p);
 }
 
 QImage THelpPicture::Rendered() const {
-    QImage out(size(), QImage::Format_ARGB32_Premultiplied);
+    QImage out(size_, QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     QPainter p(&out);
     Draw(p);
@@ -190,7 +115,7 @@ TZelmEditHelp::TZelmEditHelp(QWidget* owner)
     palette.setColor(QPalette::Window, ToQColor(WindowColour));
     setPalette(palette);
     setAutoFillBackground(true);
-    // The pages and the tree stand on a surface that scrolls when the screen cannot hold it.
+    // The page scrolls where the window is smaller than it; the tree scrolls by itself.
     scroll_ = new QScrollArea(this);
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setFocusPolicy(Qt::NoFocus);
@@ -200,6 +125,7 @@ TZelmEditHelp::TZelmEditHelp(QWidget* owner)
     CreatePages();
     CreateTree();
     CreateLinks();
+    setMinimumSize(PageLeft + 100, 120);
     FitToContent();
 }
 
@@ -207,39 +133,24 @@ TZelmEditHelp::~TZelmEditHelp() = default;
 
 void TZelmEditHelp::CreatePages() {
     for (int i = 0; i < PageCount; ++i) {
-        const PageDesign& d = PageDesigns[i];
-        auto* page = new QFrame(content_);
+        const HelpPage& d = HelpPages[std::size_t(i)];
+        auto* page = new THelpPicture(d.picture, d.framed, content_);
         page->setObjectName(d.name);
-        page->setGeometry(d.place);
-        page->setFrameStyle(d.framed ? QFrame::Panel | QFrame::Raised : QFrame::NoFrame);
-        page->setLineWidth(1);
-        const int inset = d.framed ? 1 : 0;
-        auto* picture = new THelpPicture(d.picture, page);
-        picture->move(inset, inset);
         // The picture is the page's text: a screen reader reads it from its alternative, and
         // Tab from the tree reaches it.
-        page->setAccessibleName(QString::fromUtf8(d.title));
-        picture->setAccessibleName("Afbeelding: " + QString::fromUtf8(d.title));
-        picture->setAccessibleDescription(QString::fromUtf8(d.alternative));
-        picture->setFocusPolicy(Qt::TabFocus);
+        page->setAccessibleName("Afbeelding: " + QString::fromUtf8(d.title));
+        page->setAccessibleDescription(QString::fromUtf8(d.alternative));
+        page->setFocusPolicy(Qt::TabFocus);
         page->hide();
         Pages[std::size_t(i)] = page;
-        Pictures[std::size_t(i)] = picture;
     }
-    InleidingP = Pages[0];
-    InstallatieP = Pages[1];
-    GebruikP = Pages[2];
-    HerstellenP = Pages[3];
-    InvoerP = Pages[4];
-    CopyP = Pages[5];
 }
 
 // "Inleiding" comes first, so that every node shows the page of its own name.
 void TZelmEditHelp::CreateTree() {
-    TreeView1 = new QTreeWidget(content_);
+    TreeView1 = new QTreeWidget(this);
     TreeView1->setObjectName("TreeView1");
     TreeView1->setAccessibleName("Onderwerpen");
-    TreeView1->setGeometry(TreeDesign);
     TreeView1->setHeaderHidden(true);
     TreeView1->setIndentation(19);
     TreeView1->setFrameShape(QFrame::NoFrame);
@@ -247,11 +158,12 @@ void TZelmEditHelp::CreateTree() {
     QPalette palette = TreeView1->palette();
     palette.setColor(QPalette::Base, ToQColor(MenuBarColour));
     TreeView1->setPalette(palette);
-    new QTreeWidgetItem(TreeView1, QStringList{"Inleiding"});
-    new QTreeWidgetItem(TreeView1, QStringList{"Installatie"});
-    auto* use = new QTreeWidgetItem(TreeView1, QStringList{"Gebruik"});
-    for (const char* child : {"Herstellen", "Invoer", "Doorgeven"})
-        new QTreeWidgetItem(use, QStringList{child});
+    std::vector<QTreeWidgetItem*> nodes;
+    for (const HelpPage& d : HelpPages) {
+        const QStringList text{QString::fromUtf8(d.title)};
+        nodes.push_back(d.parent < 0 ? new QTreeWidgetItem(TreeView1, text)
+                                     : new QTreeWidgetItem(nodes[std::size_t(d.parent)], text));
+    }
     // The selection, not the current item: a tree that merely receives the focus makes its
     // first node current without choosing it.
     connect(TreeView1, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -262,9 +174,9 @@ void TZelmEditHelp::CreateTree() {
 }
 
 void TZelmEditHelp::CreateLinks() {
-    Label3 = CreateLink(InstallatieP, {440, 7, 6, 13}, 4, "*");
-    Label2 = CreateLink(GebruikP, {474, 200, 78, 21}, 5, {});
-    Label1 = CreateLink(InstallatieP, {464, 54, 6, 13}, 3, "*");
+    Label3 = CreateLink(Pages[1], {440, 7, 6, 13}, 4, "*");
+    Label2 = CreateLink(Pages[2], {474, 200, 78, 21}, 5, {});
+    Label1 = CreateLink(Pages[1], {464, 54, 6, 13}, 3, "*");
     Label3->setAccessibleName("Naar Gebruik");
     Label2->setAccessibleName("Naar Herstellen");
     Label1->setAccessibleName("Naar Installatie");
@@ -273,7 +185,7 @@ void TZelmEditHelp::CreateLinks() {
     Label1->setObjectName("Label1");
 }
 
-QLabel* TZelmEditHelp::CreateLink(QFrame* page, QRect place, int tag, const QString& caption) {
+QLabel* TZelmEditHelp::CreateLink(QWidget* page, QRect place, int tag, const QString& caption) {
     auto* label = new QLabel(caption, page);
     label->setGeometry(place);
     label->setAlignment(Qt::AlignCenter);
@@ -289,7 +201,8 @@ int TZelmEditHelp::TagOf(const QLabel* label) {
 }
 
 void TZelmEditHelp::Show() {
-    setWindowState(windowState() & ~Qt::WindowMinimized); // a minimized window comes back
+    setWindowState(windowState() & ~Qt::WindowMinimized);   // a minimized window comes back
+    if (current_ < 0) TreeView1->setCurrentItem(NodeAt(0)); // never an empty window
     show();
     raise();
     activateWindow();
@@ -299,10 +212,6 @@ void TZelmEditHelp::Show() {
 
 void TZelmEditHelp::FormActivate() {
     TreeView1->expandAll();
-    for (QFrame* page : Pages)
-        page->move(page->x(), 0);
-    TreeView1->move(TreeView1->x(), 0);
-    FitToContent();
 }
 
 void TZelmEditHelp::TreeView1Change(QTreeWidgetItem* node) {
@@ -350,15 +259,14 @@ int TZelmEditHelp::AbsoluteIndex(const QTreeWidgetItem* node) const {
     return -1;
 }
 
-// Auto-size: the client area reaches exactly to the right and bottom edges of the visible
-// controls, which keep their places. Where the work area is smaller the window takes what it
-// can and its content scrolls.
+// The window fits the tree and the page shown, within the work area; a page larger than the
+// room left scrolls. The user may resize it afterwards.
 void TZelmEditHelp::FitToContent() {
-    QRect extent(0, 0, 0, 0);
-    for (QWidget* child : content_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (!child->isHidden())
-            extent = extent.united(QRect(QPoint(0, 0), child->geometry().bottomRight()));
-    content_->resize(extent.size());
+    const QSize page = current_ >= 0 ? Pages[std::size_t(current_)]->size() : QSize(0, 0);
+    content_->resize(page);
+    QTreeWidgetItem* last = NodeAt(PageCount - 1);
+    const int treeHeight = last ? TreeView1->visualItemRect(last).bottom() + 4 : 0;
+    const QSize extent(PageLeft + page.width(), std::max(treeHeight, page.height()));
     const QSize room = LargestClientSize(*this);
     const QSize bars(scroll_->verticalScrollBar()->sizeHint().width(),
                      scroll_->horizontalScrollBar()->sizeHint().height());
@@ -368,27 +276,18 @@ void TZelmEditHelp::FitToContent() {
     sideways = sideways || (upDown && extent.width() + bars.width() > room.width());
     const QSize client(extent.width() + (upDown ? bars.width() : 0),
                        extent.height() + (sideways ? bars.height() : 0));
-    setFixedSize(client.boundedTo(room));
-    ChooseScrollBars();
+    resize(client.boundedTo(room).expandedTo(minimumSize()));
+    PlaceChildren();
 }
 
-// The scroll bars show exactly when the content does not fit the window as it is now.
-void TZelmEditHelp::ChooseScrollBars() {
-    scroll_->setGeometry(rect());
-    const QSize need = content_->size();
-    const QSize bars(scroll_->verticalScrollBar()->sizeHint().width(),
-                     scroll_->horizontalScrollBar()->sizeHint().height());
-    bool sideways = need.width() > width();
-    const bool upDown = need.height() > height() - (sideways ? bars.height() : 0);
-    sideways = sideways || (upDown && need.width() > width() - bars.width());
-    scroll_->setHorizontalScrollBarPolicy(sideways ? Qt::ScrollBarAlwaysOn
-                                                   : Qt::ScrollBarAlwaysOff);
-    scroll_->setVerticalScrollBarPolicy(upDown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+void TZelmEditHelp::PlaceChildren() {
+    TreeView1->setGeometry(TreeLeft, 0, TreeWidth, height());
+    scroll_->setGeometry(PageLeft, 0, std::max(0, width() - PageLeft), height());
 }
 
 void TZelmEditHelp::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    ChooseScrollBars(); // the work area may have made the window smaller than its content
+    PlaceChildren();
 }
 
 bool TZelmEditHelp::event(QEvent* e) {

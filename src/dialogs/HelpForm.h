@@ -1,9 +1,8 @@
 // TZelmEditHelp: the help window. A tree of topics on the left; choosing a topic shows its
-// page, a picture, to the right of the tree. Created hidden at start-up and shown by every
-// help request; any character key hides it again.
+// page, a picture, right beside the tree at the top. Created hidden at start-up; every help
+// request shows it, the first with its first page; any character key hides it again.
 #pragma once
 
-#include <QFrame>
 #include <QImage>
 #include <QWidget>
 #include <array>
@@ -18,15 +17,19 @@ class QTreeWidgetItem;
 
 namespace zelm {
 
-/// A help picture: an SVG resource drawn with QSvgRenderer (sharp at any scale) or a JPEG.
+/// A help page: a picture, an SVG resource drawn with QSvgRenderer (sharp at any scale) or a
+/// JPEG, on white paper whatever the desktop's palette, in a raised frame where `framed`. The
+/// page is itself the graphic a screen reader reads, and Tab reaches it.
 class THelpPicture : public QWidget {
     Q_OBJECT
 public:
-    /// Loads `resource` and takes the picture's own size.
-    THelpPicture(const QString& resource, QWidget* parent);
+    /// Loads `resource` and takes the picture's own size, with its frame.
+    THelpPicture(const QString& resource, bool framed, QWidget* parent);
     ~THelpPicture() override;
     /// The picture alone, drawn at its own size on a transparent ground.
     QImage Rendered() const;
+    /// Where the picture lies inside the page: inside its frame.
+    int Inset() const { return inset_; }
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -35,6 +38,8 @@ private:
     void Draw(QPainter& p) const;
     std::unique_ptr<QSvgRenderer> svg_;
     QImage image_;
+    QSize size_;
+    int inset_ = 0;
 };
 
 class TZelmEditHelp : public QWidget {
@@ -44,12 +49,13 @@ public:
     explicit TZelmEditHelp(QWidget* owner = nullptr);
     ~TZelmEditHelp() override;
 
-    /// A help request: shows the window (non-modal) and activates it.
+    /// A help request: shows the window (non-modal) and activates it; the first shows the
+    /// first page.
     void Show();
-    /// Each activation: expands the tree, puts the tree and the pages at the top edge and
-    /// sizes the window to them. The page shown stays shown.
+    /// Each activation: expands the tree. The page shown stays shown, the size the user gave.
     void FormActivate();
-    /// The tree's selection changed to `node`: its page replaces the current one.
+    /// The tree's selection changed to `node`: its page replaces the current one, and the
+    /// window takes the size that fits it and the work area.
     void TreeView1Change(QTreeWidgetItem* node);
     /// A link on a page was clicked: selects node Tag - 2.
     void LabelClick(QLabel* label);
@@ -66,13 +72,9 @@ public:
     static int TagOf(const QLabel* label);
 
     /// The number of pages; the tree has as many nodes.
-    static constexpr int PageCount = 6;
-    /// The pages in child order: InleidingP, InstallatieP, GebruikP, HerstellenP, InvoerP, CopyP.
-    std::array<QFrame*, PageCount> Pages{};
-    /// The picture on each page.
-    std::array<THelpPicture*, PageCount> Pictures{};
-    QFrame *InleidingP = nullptr, *InstallatieP = nullptr, *GebruikP = nullptr,
-           *HerstellenP = nullptr, *InvoerP = nullptr, *CopyP = nullptr;
+    static constexpr int PageCount = 11;
+    /// The pages in the tree's order.
+    std::array<THelpPicture*, PageCount> Pages{};
     QTreeWidget* TreeView1 = nullptr;
     QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr;
 
@@ -86,13 +88,13 @@ private:
     void CreatePages();
     void CreateTree();
     void CreateLinks();
-    QLabel* CreateLink(QFrame* page, QRect place, int tag, const QString& caption);
+    QLabel* CreateLink(QWidget* page, QRect place, int tag, const QString& caption);
     void SingleExpand(QTreeWidgetItem* chosen);
     void FitToContent();
-    void ChooseScrollBars();
+    void PlaceChildren();
 
     QScrollArea* scroll_ = nullptr;
-    QWidget* content_ = nullptr; ///< the pages and the tree, scrolled by scroll_
+    QWidget* content_ = nullptr; ///< the pages, scrolled by scroll_
     int current_ = -1;
     bool placed_ = false;
     QTreeWidgetItem* selected_ = nullptr;

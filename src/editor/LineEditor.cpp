@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPalette>
 
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
@@ -22,9 +21,9 @@ namespace zelm {
 
 namespace {
 
-ColorRef ToColorRef(const QColor& c) {
-    return Rgb(c.red(), c.green(), c.blue());
-}
+// A line is a piece of paper: white whatever the desktop's palette, so that the document's
+// own text colour stays readable under a dark theme.
+constexpr ColorRef Paper = Rgb(255, 255, 255);
 
 } // namespace
 
@@ -61,7 +60,7 @@ TMathEditor::TMathEditor(QWidget* owner)
     measure_->SelectFont(FontDesc{});
     const bool smoothing = fontSmoothingSource ? fontSmoothingSource() : FontSmoothingOn();
     line_ = std::make_unique<MathLine>(*measure_, owner ? owner->width() : 0, smoothing);
-    line_->bkColor = ToColorRef(QApplication::palette().color(QPalette::Base));
+    line_->bkColor = Paper;
     ConnectModel();
     resize(line_->ClientWidth, line_->ClientHeight);
 }

@@ -1,9 +1,10 @@
 // The help window on the offscreen platform: its tree and pages, the links, the keys that hide
-// it, its size, and its pictures. Page places: the tree stands at left 3 and is 105 x 127, so
-// the window without a page is 3 + 105 = 108 wide and 127 high; a page at left L of width W
-// and height H makes it L + W wide and max(127, H) high.
+// it, its size, and its pictures. The tree stands at left 3 and is 140 wide; a page stands 6
+// pixels to its right at the top, so a page of width W and height H makes the window 149 + W
+// wide and as high as the taller of the page and the tree's nodes.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
@@ -43,8 +44,15 @@ protected:
             if (!help->Pages[std::size_t(i)]->isHidden()) shown.push_back(i);
         return shown;
     }
-    /// The surface of the tree and the pages: the client area wherever the screen holds it.
-    QSize Client() const { return help->TreeView1->parentWidget()->size(); }
+    QSize Client() const { return help->size(); }
+    /// The window that fits page `i` where the work area holds it.
+    QSize Fitting(int i) const {
+        const QSize page = help->Pages[std::size_t(i)]->size();
+        const int tree = help->TreeView1->visualItemRect(help->NodeAt(10)).bottom() + 4;
+        return {149 + page.width(), std::max(tree, page.height())};
+    }
+    /// Where a page's top-left corner lies in the window.
+    QPoint PlaceOf(int i) const { return help->Pages[std::size_t(i)]->mapTo(help.get(), QPoint()); }
 
     std::unique_ptr<TZelmEditHelp> help;
     std::unique_ptr<QWidget> other; // another window to switch to
@@ -57,18 +65,26 @@ TEST_F(HelpFormTest, TheTreeNamesEachPageAtItsOwnIndex) {
         const char* page;
     };
     const Node nodes[] = {
-        {"Inleiding", nullptr, "InleidingP"}, {"Installatie", nullptr, "InstallatieP"},
-        {"Gebruik", nullptr, "GebruikP"},     {"Herstellen", "Gebruik", "HerstellenP"},
-        {"Invoer", "Gebruik", "InvoerP"},     {"Doorgeven", "Gebruik", "CopyP"},
+        {"Inleiding", nullptr, "InleidingP"},
+        {"Installatie", nullptr, "InstallatieP"},
+        {"Gebruik", nullptr, "GebruikP"},
+        {"Herstellen", "Gebruik", "HerstellenP"},
+        {"Invoer", "Gebruik", "InvoerP"},
+        {"Doorgeven", "Gebruik", "CopyP"},
+        {"Kopiëren en plakken", "Gebruik", "PlakkenP"},
+        {"Exporteren", "Gebruik", "ExporterenP"},
+        {"Ongedaan maken", "Gebruik", "OngedaanP"},
+        {"Zoomen", "Gebruik", "ZoomenP"},
+        {"Schermlezer", "Gebruik", "SchermlezerP"},
     };
     EXPECT_EQ(help->windowTitle(), "Help");
     EXPECT_EQ(help->TreeView1->indentation(), 19);
-    EXPECT_EQ(help->NodeAt(6), nullptr);
-    for (int i = 0; i < 6; ++i) {
+    EXPECT_EQ(help->NodeAt(11), nullptr);
+    for (int i = 0; i < 11; ++i) {
         SCOPED_TRACE(i);
         QTreeWidgetItem* node = help->NodeAt(i);
         ASSERT_NE(node, nullptr);
-        EXPECT_EQ(node->text(0), nodes[i].text);
+        EXPECT_EQ(node->text(0), QString::fromUtf8(nodes[i].text));
         EXPECT_EQ(node->parent() ? node->parent()->text(0) : QString(),
                   nodes[i].parent ? QString(nodes[i].parent) : QString());
         EXPECT_EQ(help->AbsoluteIndex(node), i);
@@ -79,36 +95,20 @@ TEST_F(HelpFormTest, TheTreeNamesEachPageAtItsOwnIndex) {
     }
 }
 
-// Each row is one step; after it, the pages shown, the client size and the left and top of
-// the page shown.
+// Each row is one step; after it, the page shown. The window fits it, right beside the tree
+// at the top, wherever the work area (800 wide) holds it.
 TEST_F(HelpFormTest, PagesReplaceEachOtherAtTheTopAndTheWindowFitsThem) {
     enum class Step { Request, Choose, Hide, SwitchAway, SwitchBack };
     struct Row {
         Step step;
         int node;
-        std::vector<int> shown;
-        QSize client;
-        QPoint pageAt; // of the page shown
+        int shown;
     };
     const Row rows[] = {
-        // The first showing: only the tree, at the top edge; the window is the tree's size.
-        {Step::Request, 0, {}, {108, 127}, {}},
-        // "Gebruik": 138 + 770 = 908 wide, 221 high.
-        {Step::Choose, 2, {2}, {908, 221}, {138, 0}},
-        // "Inleiding": 139 + 531 = 670 wide, 175 high; the use page is hidden again.
-        {Step::Choose, 0, {0}, {670, 175}, {139, 0}},
-        {Step::SwitchAway, 0, {0}, {670, 175}, {139, 0}},
-        {Step::SwitchBack, 0, {0}, {670, 175}, {139, 0}},
-        // "Doorgeven": 315 + 658 = 973 wide, 178 high.
-        {Step::Choose, 5, {5}, {973, 178}, {315, 0}},
-        {Step::Hide, 0, {5}, {973, 178}, {315, 0}},
-        {Step::Request, 0, {5}, {973, 178}, {315, 0}},
-        // "Herstellen": 138 + 650 = 788 wide; 150 is more than the tree's 127.
-        {Step::Choose, 3, {3}, {788, 150}, {138, 0}},
-        // "Invoer": 307 + 589 = 896 wide, 223 high.
-        {Step::Choose, 4, {4}, {896, 223}, {307, 0}},
-        // "Installatie": 138 + 632 = 770 wide, 154 high.
-        {Step::Choose, 1, {1}, {770, 154}, {138, 0}},
+        {Step::Request, 0, 0},    {Step::Choose, 1, 1},     {Step::Choose, 0, 0},
+        {Step::SwitchAway, 0, 0}, {Step::SwitchBack, 0, 0}, {Step::Choose, 4, 4},
+        {Step::Hide, 0, 4},       {Step::Request, 0, 4},    {Step::Choose, 6, 6},
+        {Step::Choose, 9, 9},     {Step::Choose, 10, 10},
     };
     int i = 0;
     for (const Row& row : rows) {
@@ -132,13 +132,11 @@ TEST_F(HelpFormTest, PagesReplaceEachOtherAtTheTopAndTheWindowFitsThem) {
             break;
         }
         QApplication::processEvents();
-        EXPECT_EQ(VisiblePages(), row.shown);
-        EXPECT_EQ(Client(), row.client);
+        EXPECT_EQ(VisiblePages(), std::vector<int>{row.shown});
+        EXPECT_EQ(Client(), Fitting(row.shown));
         EXPECT_EQ(help->TreeView1->pos(), QPoint(3, 0));
-        if (!row.shown.empty()) {
-            EXPECT_EQ(help->Pages[std::size_t(row.shown.front())]->pos(), row.pageAt);
-        }
-        EXPECT_EQ(help->CurrentPage(), row.shown.empty() ? -1 : row.shown.front());
+        EXPECT_EQ(PlaceOf(row.shown), QPoint(149, 0));
+        EXPECT_EQ(help->CurrentPage(), row.shown);
     }
 }
 
@@ -173,7 +171,7 @@ TEST_F(HelpFormTest, CharacterKeysHideTheWindowAndOtherKeysMoveInTheTree) {
         {Qt::Key_Backspace, Qt::NoModifier, true, 1}, {Qt::Key_7, Qt::NoModifier, true, 1},
         {Qt::Key_Q, Qt::ShiftModifier, true, 1},      {Qt::Key_C, Qt::ControlModifier, true, 1},
         {Qt::Key_Down, Qt::NoModifier, false, 2},     {Qt::Key_Up, Qt::NoModifier, false, 0},
-        {Qt::Key_End, Qt::NoModifier, false, 5},      {Qt::Key_Home, Qt::NoModifier, false, 0},
+        {Qt::Key_End, Qt::NoModifier, false, 10},     {Qt::Key_Home, Qt::NoModifier, false, 0},
         {Qt::Key_Shift, Qt::ShiftModifier, false, 1},
     };
     for (const Row& row : rows) {
@@ -229,6 +227,11 @@ TEST_F(HelpFormTest, EveryPictureHasItsSizeAndTheLinksLieOverItsDrawing) {
         {":/help/Herstellen.svg", {648, 148}, {1, 1}, true},
         {":/help/invoer.svg", {587, 221}, {1, 1}, false},
         {":/help/Copy.jpg", {656, 176}, {1, 1}, false},
+        {":/help/Plakken.svg", {636, 190}, {1, 1}, false},
+        {":/help/Exporteren.svg", {656, 250}, {1, 1}, false},
+        {":/help/Ongedaan.svg", {636, 200}, {1, 1}, false},
+        {":/help/Zoomen.svg", {616, 180}, {1, 1}, false},
+        {":/help/Schermlezer.svg", {636, 180}, {1, 1}, false},
     };
     auto isInk = [](QRgb px) { return qAlpha(px) > 128 && qGray(px) < 160; };
     auto isDrawn = [](QRgb px, bool transparent) {
@@ -241,9 +244,9 @@ TEST_F(HelpFormTest, EveryPictureHasItsSizeAndTheLinksLieOverItsDrawing) {
             EXPECT_EQ(QSvgRenderer(QString(row.resource)).defaultSize(), row.size);
         else
             EXPECT_EQ(QImage(row.resource).size(), row.size);
-        const THelpPicture* picture = help->Pictures[std::size_t(i)];
-        EXPECT_EQ(picture->size(), row.size);
-        EXPECT_EQ(picture->pos(), row.inPage);
+        const THelpPicture* picture = help->Pages[std::size_t(i)];
+        EXPECT_EQ(picture->size(), row.size + QSize(2, 2) * row.inPage.x());
+        EXPECT_EQ(QPoint(picture->Inset(), picture->Inset()), row.inPage);
         const QImage image = picture->Rendered();
         // Not blank: text and formulas leave a good many dark pixels; a transparent picture
         // leaves its ground clear.
@@ -276,7 +279,7 @@ TEST_F(HelpFormTest, EveryPictureHasItsSizeAndTheLinksLieOverItsDrawing) {
 // to fit it, and its page scrolls; a page that fits gives the window its own size back.
 TEST_F(HelpFormTest, AWindowWiderThanTheWorkAreaFitsItAndItsPageScrolls) {
     Request();
-    Choose(5); // 315 + 658 = 973 wide, 178 high
+    Choose(2); // 149 + 770 = 919 wide
     QApplication::processEvents();
     const QRect work = help->screen()->availableGeometry();
     EXPECT_TRUE(work.contains(help->frameGeometry()));
@@ -284,11 +287,11 @@ TEST_F(HelpFormTest, AWindowWiderThanTheWorkAreaFitsItAndItsPageScrolls) {
     auto* scroll = help->findChild<QScrollArea*>();
     ASSERT_TRUE(scroll);
     EXPECT_TRUE(scroll->horizontalScrollBar()->isVisible());
-    EXPECT_EQ(scroll->viewport()->height(), 178); // no scroll bar up and down
-    EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 973 - scroll->viewport()->width());
+    EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
+    EXPECT_EQ(scroll->horizontalScrollBar()->maximum(), 770 - scroll->viewport()->width());
     Choose(0);
     QApplication::processEvents();
-    EXPECT_EQ(help->size(), QSize(670, 175));
+    EXPECT_EQ(help->size(), Fitting(0));
     EXPECT_FALSE(scroll->horizontalScrollBar()->isVisible());
 }
 
@@ -313,7 +316,7 @@ TEST_F(HelpFormTest, RandomUseKeepsOnePageForTheSelectedNodeAndTheWindowFitted) 
                 key == Qt::Key_A || key == Qt::Key_Escape || key == Qt::Key_Return;
             if (character) expectShown = false;
         } else if (action == 2) {
-            Choose(int(random() % 6));
+            Choose(int(random() % TZelmEditHelp::PageCount));
         } else if (action == 3 && expectShown) {
             const auto labels = help->findChildren<QLabel*>();
             QLabel* label = labels[qsizetype(random() % std::size_t(labels.size()))];
@@ -334,14 +337,27 @@ TEST_F(HelpFormTest, RandomUseKeepsOnePageForTheSelectedNodeAndTheWindowFitted) 
         if (current >= 0) {
             ASSERT_EQ(help->AbsoluteIndex(help->TreeView1->selectedItems().value(0)), current);
         }
-        QSize extent(help->TreeView1->x() + help->TreeView1->width(),
-                     help->TreeView1->y() + help->TreeView1->height());
         if (current >= 0) {
-            const QRect page = help->Pages[std::size_t(current)]->geometry();
-            extent = extent.expandedTo({page.right() + 1, page.bottom() + 1});
+            ASSERT_EQ(PlaceOf(current), QPoint(149, 0));
         }
-        ASSERT_EQ(Client(), extent);
     }
+}
+
+// One window, and Tab from the tree lands on the page: a graphic that says what it shows.
+TEST_F(HelpFormTest, TabFromTheTreeReachesThePageAsAGraphicThatSpeaks) {
+    Request();
+    Choose(7);
+    help->TreeView1->setFocus();
+    QTest::keyClick(help->TreeView1, Qt::Key_Tab);
+    QWidget* focused = QApplication::focusWidget();
+    ASSERT_EQ(focused, help->Pages[7]);
+    QAccessibleInterface* page = QAccessible::queryAccessibleInterface(focused);
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(page->role(), QAccessible::Graphic);
+    EXPECT_TRUE(page->state().focused);
+    EXPECT_EQ(page->text(QAccessible::Name), "Afbeelding: Exporteren");
+    EXPECT_TRUE(page->text(QAccessible::Description).contains(".docx"));
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(help.get())->role(), QAccessible::Window);
 }
 
 // A help request from a line: F1 shows the help window, and the line sees nothing of it.
@@ -359,8 +375,14 @@ TEST(HelpRequestTest, F1InALineShowsTheHelpWindow) {
     QTest::keyClick(line, Qt::Key_F1);
     QApplication::processEvents();
     EXPECT_TRUE(help.isVisible());
-    EXPECT_EQ(help.CurrentPage(), -1);
-    EXPECT_EQ(help.size(), QSize(108, 127));
+    // It opens usable: its first page, right beside the tree at the top, the window as large
+    // as the page and the tree, and resizable.
+    EXPECT_EQ(help.CurrentPage(), 0);
+    EXPECT_TRUE(help.Pages[0]->isVisible());
+    EXPECT_EQ(help.Pages[0]->mapTo(&help, QPoint()), QPoint(149, 0));
+    EXPECT_EQ(help.width(), 149 + help.Pages[0]->width());
+    EXPECT_GE(help.height(), help.Pages[0]->height());
+    EXPECT_NE(help.minimumSize(), help.maximumSize());
     EXPECT_EQ(line->Text(), " ");
     // Hidden by a key, shown again by the next request.
     QTest::keyClick(help.TreeView1, Qt::Key_Escape);
