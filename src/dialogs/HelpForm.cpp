@@ -23,10 +23,9 @@ namespace zelm {
 
 namespace {
 
-// The tree on the left, the page right beside it.
+// The tree on the left, as wide as its longest topic; the page right beside it.
 constexpr int TreeLeft = 3;
-constexpr int TreeWidth = 140;
-constexpr int PageLeft = TreeLeft + TreeWidth + 6;
+constexpr int PageGap = 6;
 
 // The pages are paper: white, in a frame of fixed greys.
 const QColor Paper(255, 255, 255);
@@ -125,7 +124,10 @@ TZelmEditHelp::TZelmEditHelp(QWidget* owner)
     CreatePages();
     CreateTree();
     CreateLinks();
-    setMinimumSize(PageLeft + 100, 120);
+    TreeView1->expandAll();
+    TreeView1->resizeColumnToContents(0);
+    treeWidth_ = TreeView1->columnWidth(0) + 8;
+    setMinimumSize(PageLeft() + 100, 120);
     FitToContent();
 }
 
@@ -266,7 +268,7 @@ void TZelmEditHelp::FitToContent() {
     content_->resize(page);
     QTreeWidgetItem* last = NodeAt(PageCount - 1);
     const int treeHeight = last ? TreeView1->visualItemRect(last).bottom() + 4 : 0;
-    const QSize extent(PageLeft + page.width(), std::max(treeHeight, page.height()));
+    const QSize extent(PageLeft() + page.width(), std::max(treeHeight, page.height()));
     const QSize room = LargestClientSize(*this);
     const QSize bars(scroll_->verticalScrollBar()->sizeHint().width(),
                      scroll_->horizontalScrollBar()->sizeHint().height());
@@ -280,9 +282,13 @@ void TZelmEditHelp::FitToContent() {
     PlaceChildren();
 }
 
+int TZelmEditHelp::PageLeft() const {
+    return TreeLeft + treeWidth_ + PageGap;
+}
+
 void TZelmEditHelp::PlaceChildren() {
-    TreeView1->setGeometry(TreeLeft, 0, TreeWidth, height());
-    scroll_->setGeometry(PageLeft, 0, std::max(0, width() - PageLeft), height());
+    TreeView1->setGeometry(TreeLeft, 0, treeWidth_, height());
+    scroll_->setGeometry(PageLeft(), 0, std::max(0, width() - PageLeft()), height());
 }
 
 void TZelmEditHelp::resizeEvent(QResizeEvent* e) {

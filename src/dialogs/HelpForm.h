@@ -92,9 +92,11 @@ private:
     void SingleExpand(QTreeWidgetItem* chosen);
     void FitToContent();
     void PlaceChildren();
+    int PageLeft() const;
 
     QScrollArea* scroll_ = nullptr;
     QWidget* content_ = nullptr; ///< the pages, scrolled by scroll_
+    int treeWidth_ = 0;
     int current_ = -1;
     bool placed_ = false;
     QTreeWidgetItem* selected_ = nullptr;
