@@ -111,11 +111,15 @@ void DrawLaidOut(Canvas& canvas, const FontDesc& own, const ExportLine& line, Po
 
 // A picture held whole in memory: refused, naming the limit, where the format cannot hold it
 // or it would take more memory than a picture may.
+QString TooLarge(QSize size, const char* format) {
+    return QString("te groot voor %1: %2 x %3 beeldpunten; hoogstens ")
+        .arg(format)
+        .arg(size.width())
+        .arg(size.height());
+}
+
 void CheckWholePicture(QSize size, const char* format, long long largestSide) {
-    const QString asked = QString("te groot voor %1: %2 x %3 beeldpunten; hoogstens ")
-                              .arg(format)
-                              .arg(size.width())
-                              .arg(size.height());
+    const QString asked = TooLarge(size, format);
     if (size.width() > largestSide || size.height() > largestSide)
         throw ZelmError((asked + QString::number(largestSide) + " per zijde").toStdString());
     if ((long long)size.width() * size.height() > LargestWholePicture)
@@ -129,6 +133,10 @@ constexpr long long PngBandBytes = 16LL << 20;
 void WritePngInBands(const std::vector<ExportLine>& lines, QSize size, const ByteSink& write,
                      double scale) {
     size = ScaledSize(size, scale);
+    // A band holds whole rows: one may be as wide as a line on the screen, no wider.
+    if (size.width() > LargestCoordinate)
+        throw ZelmError(
+            (TooLarge(size, "PNG") + QString::number(LargestCoordinate) + " breed").toStdString());
     const int width = std::max(1, size.width()), height = std::max(1, size.height());
     PngStream png(width, height, write);
     const int rows = int(std::clamp(PngBandBytes / (4LL * width), 1LL, (long long)height));
