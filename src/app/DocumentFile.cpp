@@ -1,12 +1,14 @@
 #include "app/DocumentFile.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
+#include <QStandardPaths>
 #include <QWidget>
 
 #include <algorithm>
@@ -30,6 +32,9 @@ namespace {
 const QString DocumentFilter = "ZavoVudaVudu (*.mds)";
 const QString DocumentSuffix = "mds";
 const QString DocumentExtension = ".mds";
+// The caption of a window that holds no named document, and the name proposed for it instead.
+const QString ProgramCaption = "ZelmEditor";
+const QString UntitledName = "Naamloos";
 
 // Qt keeps widget sizes within this bound, and so a record that can be a line; a top is kept
 // within it too, so that top + height cannot overflow.
@@ -292,9 +297,26 @@ void DocumentFile::ApplyRecord(TMathEditor& line, const TLineRecord& record,
     line.Line().ClientWidth = record.width;
 }
 
+QString DocumentFile::DialogFolder() const {
+    if (!LastDocument.isEmpty() && QFileInfo(FolderOf(LastDocument)).isDir())
+        return FolderOf(LastDocument);
+    const QString documents =
+        documentsFolder.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+            : documentsFolder;
+    // A home without a documents folder: the home itself.
+    return (QFileInfo(documents).isDir() ? documents : QDir::homePath()) + "/";
+}
+
+QString DocumentFile::ProposedName() const {
+    if (!LastDocument.isEmpty()) return QFileInfo(LastDocument).completeBaseName();
+    const QString caption = host_.Caption();
+    return caption.isEmpty() || caption == ProgramCaption ? UntitledName : caption;
+}
+
 void DocumentFile::MSaveClick() {
     QString& docDir = host_.DocDir;
-    const QString proposed = docDir + host_.Caption() + DocumentExtension;
+    const QString proposed = DialogFolder() + ProposedName() + DocumentExtension;
     const QString chosen =
         chooseSaveFile ? chooseSaveFile(proposed) : RunSaveDialog(host_.DialogParent(), proposed);
     if (chosen.isEmpty()) return;
@@ -306,7 +328,7 @@ void DocumentFile::MSaveClick() {
 }
 
 void DocumentFile::MLoadClick() {
-    const QString proposed = host_.DocDir + "*" + DocumentExtension;
+    const QString proposed = DialogFolder() + "*" + DocumentExtension;
     const QString chosen =
         chooseOpenFile ? chooseOpenFile(proposed) : RunOpenDialog(host_.DialogParent(), proposed);
     if (chosen.isEmpty()) return;

@@ -65,6 +65,14 @@ public:
 
     /// The document last opened or saved; empty while the window holds none.
     QString LastDocument;
+    /// The folder the file dialogs start in, with a trailing "/": that of the document last
+    /// opened or saved, else the user's documents folder; never the recovery folder.
+    QString DialogFolder() const;
+    /// The name, without type, that the save dialogs propose: that of the document last opened
+    /// or saved, else the window's caption unless that is only the program's name.
+    QString ProposedName() const;
+    /// Empty: the platform's documents folder (tests set their own).
+    QString documentsFolder;
     /// Milliseconds a load runs before its progress dialog shows (tests make it 0).
     int loadProgressDelay = 500;
     /// Called after each line a load has made, with the count so far (tests watch the dialog).

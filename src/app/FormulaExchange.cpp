@@ -4,11 +4,14 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMimeData>
 #include <QStringList>
 #include <algorithm>
 
+#include "app/DocumentFile.h"
 #include "app/DocumentHost.h"
+#include "app/LineColumn.h"
 #include "app/PictureExport.h"
 #include "editor/LineEditor.h"
 #include "exchange/MathWriters.h"
@@ -43,8 +46,35 @@ constexpr std::size_t NamedChanges = 5;
 // How long the owner of the clipboard may take to name its flavours.
 constexpr int ClipboardWait = 1000;
 
-const char* const ExportTypes = "LaTeX (*.tex);;HTML met MathML (*.html);;Markdown (*.md);;"
-                                "MathML (*.mml);;PDF, A4-pagina's (*.pdf)";
+const char* const ExportTypes =
+    "LaTeX (*.tex);;HTML met MathML (*.html);;Markdown (*.md);;MathML (*.mml);;"
+    "OpenDocument-tekst (*.odt);;Word-document (*.docx);;PDF, A4-pagina's (*.pdf);;"
+    "PNG-plaatje (*.png);;JPEG-plaatje (*.jpg)";
+// The sizes a picture export offers, in times the screen size (96 dpi), the second proposed.
+const std::pair<const char*, double> PictureScales[] = {{"1 × (schermgrootte)", 1},
+                                                        {"2 ×", 2},
+                                                        {"3 ×", 3},
+                                                        {"4 ×", 4},
+                                                        {"300 dpi (afdrukken)", 300.0 / 96},
+                                                        {"600 dpi", 600.0 / 96}};
+constexpr int ProposedScale = 1;
+
+std::optional<PictureFormat> PictureFormatOf(const QString& suffix) {
+    if (suffix == "png") return PictureFormat::Png;
+    if (suffix == "jpg" || suffix == "jpeg") return PictureFormat::Jpeg;
+    return std::nullopt;
+}
+
+std::optional<double> AskScale(QWidget* parent) {
+    QStringList names;
+    for (const auto& [name, scale] : PictureScales)
+        names << QString::fromUtf8(name);
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(
+        parent, "Exporteren", "Grootte van het plaatje:", names, ProposedScale, false, &ok);
+    if (!ok || !names.contains(chosen)) return std::nullopt;
+    return PictureScales[names.indexOf(chosen)].second;
+}
 
 QByteArray Utf8(const std::string& s) {
     return QByteArray::fromStdString(s);
@@ -217,9 +247,8 @@ void FormulaExchange::MMathMLClick() {
 }
 
 void FormulaExchange::MExporterenClick() {
-    const QString suggested = host_.DocDir.isEmpty()
-                                  ? host_.Caption() + ".tex"
-                                  : QDir(host_.DocDir).filePath(host_.Caption() + ".tex");
+    const DocumentFile& document = host_.Document();
+    const QString suggested = document.DialogFolder() + document.ProposedName() + ".tex";
     QString path;
     if (chooseExportFile) {
         path = chooseExportFile(suggested);
@@ -240,12 +269,22 @@ void FormulaExchange::MExporterenClick() {
     if (path.isEmpty()) return;
     const QString suffix = QFileInfo(path).suffix().toLower();
     const std::optional<NotesFormat> format = NotesFormatOf(suffix.toStdString());
-    if (!format && suffix != "pdf")
-        throw ZelmError(
-            ("Onbekend type \"" + suffix + "\" (tex, html, md, mml of pdf)").toStdString());
+    const std::optional<PictureFormat> picture = PictureFormatOf(suffix);
+    if (!format && !picture && suffix != "pdf")
+        throw ZelmError(("Onbekend type \"" + suffix + "\" (tex, html, md, mml, pdf, png of jpg)")
+                            .toStdString());
+    // A picture is drawn at the size the user chooses next.
+    const std::optional<double> scale = !picture      ? 1.0
+                                        : chooseScale ? chooseScale()
+                                                      : AskScale(host_.DialogParent());
+    if (!scale) return;
     try {
         WriteFileAtomically(NativePath(path), [&](const ByteSink& write) {
-            WriteNotes(format, host_.Lines(), QFileInfo(path).completeBaseName(), write);
+            if (picture)
+                WritePicture(*picture, ExportLinesOf(host_.Lines()),
+                             host_.Column().Extent().expandedTo({1, 1}), write, *scale);
+            else
+                WriteNotes(format, host_.Lines(), QFileInfo(path).completeBaseName(), write);
         });
     } catch (const std::exception& error) {
         throw ZelmError("Cannot create file \"" + path.toStdString() + "\". " + error.what());

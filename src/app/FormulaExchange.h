@@ -55,11 +55,15 @@ public:
     void MLatexClick();
     /// "MathML": the whole document as one MathML document on the clipboard.
     void MMathMLClick();
-    /// "Exporteren…": the notes in a file of the type the save dialog chooses.
+    /// "Exporteren…": the notes in a file of the type the save dialog chooses, or the lines as a
+    /// PNG or JPEG picture at a chosen scale. The dialog starts where the document lives.
     void MExporterenClick();
 
     /// The save dialog: the chosen file name, empty when cancelled. Tests replace it.
     std::function<QString(const QString& suggested)> chooseExportFile;
+    /// The size of an exported picture in times the screen size; none when cancelled. Tests
+    /// replace it.
+    std::function<std::optional<double>()> chooseScale;
     /// Whether the clipboard's owner answers (ClipboardAnswers). Tests replace it.
     std::function<bool()> clipboardAnswers;
 

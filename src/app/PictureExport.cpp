@@ -42,7 +42,6 @@ namespace {
 constexpr int JpegQuality = 90;
 constexpr int PrintMargin = 10; // screen pixels beside a printed line
 constexpr int PointsPerInch = 72;
-constexpr int PictureDpi = 96;
 const char* const WhatsAppName = "Whatsapp.exe";
 const char* const WhatsAppFolder = "WhatsApp";
 const char* const WhatsAppWeb = "https://web.whatsapp.com/";
@@ -66,25 +65,61 @@ FontDesc SurfaceFont(const QString& face) {
     return f;
 }
 
-void DrawOnDevice(QPaintDevice& device, const std::vector<ExportLine>& lines) {
+void DrawOnDevice(QPaintDevice& device, const std::vector<ExportLine>& lines, double scale) {
     QtCanvas canvas(device, SurfaceFont(DefaultFace()));
-    DrawAllLines(canvas, lines);
+    DrawScaledLines(canvas, lines, scale);
 }
 
 // A picture shows only the lines within its rows: the others are not drawn at all.
-void DrawOnImage(QImage& image, const std::vector<ExportLine>& lines) {
+void DrawOnImage(QImage& image, const std::vector<ExportLine>& lines, double scale = 1) {
     SpriteCache sprites;
     QtCanvas canvas(image, SurfaceFont(DefaultFace()), &sprites);
-    DrawAllLines(canvas, lines, 0, image.height());
+    DrawScaledLines(canvas, lines, scale, 0, image.height());
+}
+
+int Scaled(int value, double scale) {
+    return int(std::lround(value * scale));
+}
+
+// A font height at `scale`; never 0, which would ask for the default size.
+int ScaledFontHeight(int height, double scale) {
+    const int scaled = Scaled(height, scale);
+    return scaled != 0 ? scaled : (height < 0 ? -1 : 1);
+}
+
+// The line laid out on `canvas` in its own font at `scale` times its size, as the line editor
+// lays it out on the screen; `cursief` takes the layout's repairs.
+TTextdelen LayOutScaled(Canvas& canvas, const ExportLine& line, double scale, Bytes& cursief) {
+    FontDesc f = line.font;
+    f.height = ScaledFontHeight(line.font.height, scale);
+    canvas.SelectFont(f);
+    Bytes codes = line.codes;
+    return LayoutFormula(cursief, codes, canvas,
+                         LayoutVariant{.fontSmoothing = line.fontSmoothing});
+}
+
+// A line laid out by LayOutScaled, in its colour and face; the rest of the font is the
+// surface's `own`, as DrawAllLines draws.
+void DrawLaidOut(Canvas& canvas, const FontDesc& own, const ExportLine& line, Point origin,
+                 const TTextdelen& parts, const Bytes& cursief) {
+    canvas.SetTextColor(line.color);
+    FontDesc f = own;
+    f.face = line.font.face;
+    canvas.SelectFont(f);
+    DrawLineParts(canvas, origin, parts, parts.Count(), cursief, line.color);
 }
 
 // A picture held whole in memory: refused, naming the limit, where the format cannot hold it
 // or it would take more memory than a picture may.
+QString TooLarge(QSize size, const char* format) {
+    return QString("te groot voor %1: %2 x %3 beeldpunten; hoogstens ")
+        .arg(format)
+        .arg(size.width())
+        .arg(size.height());
+}
+
 void CheckWholePicture(QSize size, const char* format, long long largestSide) {
-    const QString asked = QString("te groot voor %1: %2 x %3 beeldpunten; hoogstens ")
-                              .arg(format)
-                              .arg(size.width())
-                              .arg(size.height());
+    const QString asked = TooLarge(size, format);
     if (size.width() > largestSide || size.height() > largestSide)
         throw ZelmError((asked + QString::number(largestSide) + " per zijde").toStdString());
     if ((long long)size.width() * size.height() > LargestWholePicture)
@@ -95,7 +130,13 @@ void CheckWholePicture(QSize size, const char* format, long long largestSide) {
 // Rows drawn at a time into a PNG: a band of at most this many bytes.
 constexpr long long PngBandBytes = 16LL << 20;
 
-void WritePngInBands(const std::vector<ExportLine>& lines, QSize size, const ByteSink& write) {
+void WritePngInBands(const std::vector<ExportLine>& lines, QSize size, const ByteSink& write,
+                     double scale) {
+    size = ScaledSize(size, scale);
+    // A band holds whole rows: one may be as wide as a line on the screen, no wider.
+    if (size.width() > LargestCoordinate)
+        throw ZelmError(
+            (TooLarge(size, "PNG") + QString::number(LargestCoordinate) + " breed").toStdString());
     const int width = std::max(1, size.width()), height = std::max(1, size.height());
     PngStream png(width, height, write);
     const int rows = int(std::clamp(PngBandBytes / (4LL * width), 1LL, (long long)height));
@@ -107,7 +148,7 @@ void WritePngInBands(const std::vector<ExportLine>& lines, QSize size, const Byt
             QPainter painter(&band);
             painter.translate(0, -top);
             QtCanvas canvas(painter, SurfaceFont(DefaultFace()), &sprites);
-            DrawAllLines(canvas, lines, top, top + rows);
+            DrawScaledLines(canvas, lines, scale, top, top + rows);
         }
         for (int y = 0; y < rows && top + y < height; ++y)
             png.Row(reinterpret_cast<const std::uint32_t*>(band.constScanLine(y)));
@@ -148,43 +189,47 @@ private:
     std::exception_ptr failure_;
 };
 
-void WritePdf(const std::vector<ExportLine>& lines, QSize size, const ByteSink& write) {
+// The resolution of a PDF drawn at `scale`: whole dots per inch, so the scale is rounded to it.
+int PdfDpi(double scale) {
+    return std::max(1, Scaled(ScreenDpi, scale));
+}
+
+void WritePdf(const std::vector<ExportLine>& lines, QSize size, const ByteSink& write,
+              double scale) {
     SinkDevice device(write);
     {
         QPdfWriter pdf(&device);
-        pdf.setResolution(PictureDpi);
+        const int dpi = PdfDpi(scale);
+        pdf.setResolution(dpi);
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        pdf.setPageSize(QPageSize(QSizeF(size.width() * PointsPerInch / double(PictureDpi),
-                                         size.height() * PointsPerInch / double(PictureDpi)),
+        pdf.setPageSize(QPageSize(QSizeF(size.width() * PointsPerInch / double(ScreenDpi),
+                                         size.height() * PointsPerInch / double(ScreenDpi)),
                                   QPageSize::Point));
-        DrawOnDevice(pdf, lines);
+        DrawOnDevice(pdf, lines, dpi / double(ScreenDpi));
     }
     device.RaiseFailure();
 }
 
-void WritePdfPagesTo(const std::vector<ExportLine>& lines, QPdfWriter& pdf) {
+// Each line is laid out again at the page's resolution, narrowed when wider than the page;
+// its height is that of the new layout.
+void WritePdfPagesTo(const std::vector<ExportLine>& lines, QPdfWriter& pdf, double scale) {
     QPainter painter(&pdf);
-    const int width = pdf.width() - 2 * PageMargin, bottom = pdf.height() - PageMargin;
-    int y = PageMargin;
+    QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
+    const FontDesc own = canvas.Font();
+    const int margin = Scaled(PageMargin, scale);
+    const int width = pdf.width() - 2 * margin, bottom = pdf.height() - margin;
+    int y = margin;
     for (const ExportLine& line : lines) {
-        if (!line.parts) continue;
-        const double scale = std::min(1.0, width / double(std::max(1, line.parts->Width())));
-        const int height = int(std::ceil(line.parts->Height() * scale));
-        if (y + height > bottom && y > PageMargin) {
+        if (!line.parts || !line.cursief) continue;
+        const double narrowed = std::min(1.0, width / (scale * std::max(1, line.parts->Width())));
+        Bytes cursief = *line.cursief;
+        const TTextdelen parts = LayOutScaled(canvas, line, scale * narrowed, cursief);
+        if (y + parts.Height() > bottom && y > margin) {
             pdf.newPage();
-            y = PageMargin;
+            y = margin;
         }
-        painter.save();
-        painter.translate(PageMargin, y);
-        painter.scale(scale, scale);
-        {
-            ExportLine placed = line;
-            placed.top = 0;
-            QtCanvas canvas(painter, SurfaceFont(DefaultFace()));
-            DrawAllLines(canvas, {placed});
-        }
-        painter.restore();
-        y += height;
+        DrawLaidOut(canvas, own, line, {margin, y}, parts, cursief);
+        y += parts.Height();
     }
 }
 
@@ -221,11 +266,33 @@ QString DefaultFace() {
     return QApplication::font().family();
 }
 
-QImage RenderPicture(const std::vector<ExportLine>& lines, QSize size) {
+QSize ScaledSize(QSize size, double scale) {
+    const auto side = [&](int length) { return int(std::ceil(length * scale)); };
+    return {side(size.width()), side(size.height())};
+}
+
+void DrawScaledLines(Canvas& canvas, const std::vector<ExportLine>& lines, double scale, int fromY,
+                     int toY) {
+    if (scale == 1) return DrawAllLines(canvas, lines, fromY, toY);
+    const FontDesc own = canvas.Font();
+    for (const ExportLine& line : lines) {
+        if (!line.parts || !line.cursief) continue;
+        // Laying out is the costly step: lines far from the rows are passed over first.
+        const double top = line.top * scale, height = line.parts->Height() * scale;
+        if (top - height >= toY || top + 2 * height < fromY) continue;
+        Bytes cursief = *line.cursief;
+        const TTextdelen parts = LayOutScaled(canvas, line, scale, cursief);
+        DrawLaidOut(canvas, own, line, {0, Scaled(line.top, scale)}, parts, cursief);
+    }
+    canvas.SelectFont(own);
+}
+
+QImage RenderPicture(const std::vector<ExportLine>& lines, QSize size, double scale) {
+    size = ScaledSize(size, scale);
     CheckWholePicture(size, "JPEG", LargestJpegSide);
     QImage picture(size.expandedTo({1, 1}), QImage::Format_RGB32);
     picture.fill(Qt::white);
-    DrawOnImage(picture, lines);
+    DrawOnImage(picture, lines, scale);
     return picture;
 }
 
@@ -257,13 +324,13 @@ QByteArray SvgBytes(const std::vector<ExportLine>& lines, QSize size) {
 }
 
 void WritePicture(PictureFormat format, const std::vector<ExportLine>& lines, QSize size,
-                  const ByteSink& write) {
+                  const ByteSink& write, double scale) {
     switch (format) {
     case PictureFormat::Png:
-        WritePngInBands(lines, size, write);
+        WritePngInBands(lines, size, write, scale);
         return;
     case PictureFormat::Jpeg: {
-        const QByteArray jpeg = JpegBytes(RenderPicture(lines, size));
+        const QByteArray jpeg = JpegBytes(RenderPicture(lines, size, scale));
         write(std::string_view(jpeg.constData(), std::size_t(jpeg.size())));
         return;
     }
@@ -271,7 +338,7 @@ void WritePicture(PictureFormat format, const std::vector<ExportLine>& lines, QS
         WriteSvg(lines, size, write);
         return;
     case PictureFormat::Pdf:
-        WritePdf(lines, size, write);
+        WritePdf(lines, size, write, scale);
         return;
     case PictureFormat::Emf: {
         EmfCanvas canvas(size.width(), size.height(), SurfaceFont(DefaultFace()));
@@ -282,14 +349,15 @@ void WritePicture(PictureFormat format, const std::vector<ExportLine>& lines, QS
     }
 }
 
-void WritePdfPages(const std::vector<ExportLine>& lines, const ByteSink& write) {
+void WritePdfPages(const std::vector<ExportLine>& lines, const ByteSink& write, double scale) {
     SinkDevice device(write);
     {
         QPdfWriter pdf(&device);
-        pdf.setResolution(PictureDpi);
+        const int dpi = PdfDpi(scale);
+        pdf.setResolution(dpi);
         pdf.setPageSize(QPageSize(QPageSize::A4));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        WritePdfPagesTo(lines, pdf);
+        WritePdfPagesTo(lines, pdf, dpi / double(ScreenDpi));
     }
     device.RaiseFailure();
 }

@@ -44,6 +44,22 @@ void DrawAllLines(Canvas& canvas, const std::vector<ExportLine>& lines,
                   int fromY = std::numeric_limits<int>::min(),
                   int toY = std::numeric_limits<int>::max());
 
+/// Screen pixels per inch: a picture at "--dpi 300" is drawn 300 / 96 times its screen size.
+constexpr int ScreenDpi = 96;
+/// The largest scale a picture is drawn at (1536 dpi): far beyond any printer.
+constexpr double LargestScale = 16;
+/// The scale PDF pages are laid out at: a printer's 300 dpi.
+constexpr double PageScale = 300.0 / ScreenDpi;
+
+/// `size` at `scale`, each side rounded up.
+QSize ScaledSize(QSize size, double scale);
+/// As DrawAllLines, `scale` times as large: each line laid out again on `canvas` at `scale`
+/// times its font size and drawn at `scale` times its top, rather than its screen layout
+/// enlarged. `fromY` and `toY` are rows of the scaled picture.
+void DrawScaledLines(Canvas& canvas, const std::vector<ExportLine>& lines, double scale,
+                     int fromY = std::numeric_limits<int>::min(),
+                     int toY = std::numeric_limits<int>::max());
+
 /// The face a surface starts with: the platform's default user-interface face.
 QString DefaultFace();
 
@@ -55,9 +71,10 @@ constexpr int LargestJpegSide = 65535;
 /// The most pixels a picture held whole in memory may have: 256 MB at 4 bytes a pixel.
 constexpr long long LargestWholePicture = 1LL << 26;
 
-/// The lines on a white picture of `size`, each in its own face. A size that JPEG cannot hold,
-/// or larger than LargestWholePicture, is refused with a message that names the limit.
-QImage RenderPicture(const std::vector<ExportLine>& lines, QSize size);
+/// The lines on a white picture of `size` (screen pixels) drawn at `scale`, each in its own
+/// face. A scaled size that JPEG cannot hold, or larger than LargestWholePicture, is refused
+/// with a message that names the limit.
+QImage RenderPicture(const std::vector<ExportLine>& lines, QSize size, double scale = 1);
 /// JPEG of quality 90, baseline, full colour.
 QByteArray JpegBytes(const QImage& picture);
 /// A Windows BMP file.
@@ -69,15 +86,19 @@ QByteArray MetafileBytes(const std::vector<ExportLine>& lines, QSize size);
 QByteArray SvgBytes(const std::vector<ExportLine>& lines, QSize size);
 /// Hands the picture of `size` in `format` to `write` piece by piece, never holding the whole
 /// of a large one: PNG is drawn in bands of rows, SVG and PDF are written as they are drawn.
+/// PNG and JPEG have `scale` times the pixels; a PDF keeps its size on paper and is laid out
+/// on a grid `scale` times finer; SVG and metafiles, drawings without pixels, ignore it.
 void WritePicture(PictureFormat format, const std::vector<ExportLine>& lines, QSize size,
-                  const ByteSink& write);
+                  const ByteSink& write, double scale = 1);
 
 /// Screen pixels between the lines and the edges of a PDF page.
 constexpr int PageMargin = 48;
-/// The lines one below the other on A4 pages of PDF at their screen size (a line wider than
-/// the page narrowed to fit), a line that does not fit in what is left of a page starting the
-/// next; handed to `write` as the pages are made.
-void WritePdfPages(const std::vector<ExportLine>& lines, const ByteSink& write);
+/// The lines one below the other on A4 pages of PDF at their size in points (12 pt text prints
+/// as 12 pt; a line wider than the page narrowed to fit), a line that does not fit in what is
+/// left of a page starting the next; each laid out again at `scale` times its screen size on
+/// a grid of `scale` * 96 dpi; handed to `write` as the pages are made.
+void WritePdfPages(const std::vector<ExportLine>& lines, const ByteSink& write,
+                   double scale = PageScale);
 
 /// Replaces the file at `path` atomically; a failure raises "Cannot create file "path". why".
 void WritePictureFile(const QString& path, const QByteArray& bytes);

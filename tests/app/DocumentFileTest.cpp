@@ -229,16 +229,16 @@ TEST_F(DocumentFileTest, WholeRecordsAreLoadedAndACutOffRestIsReported) {
     EXPECT_EQ(QFileInfo(Path("niets.mds")).size(), 0);
 }
 
-TEST_F(DocumentFileTest, SavingProposesTheCaptionInDocDirAndKeepsTheCaption) {
+TEST_F(DocumentFileTest, SavingProposesTheLastDocumentOrAnUntitledOneAndKeepsTheCaption) {
     QStringList proposed;
     QString answer;
     window_->Document().chooseSaveFile = [&](const QString& p) {
         proposed << p;
         return answer;
     };
+    window_->Document().documentsFolder = programDir_.path();
     window_->Document().MSaveClick(); // cancelled
-    EXPECT_EQ(proposed, QStringList{window_->HerstelDir + "ZelmEditor.mds"});
-    EXPECT_FALSE(QFileInfo::exists(window_->HerstelDir + "ZelmEditor.mds"));
+    EXPECT_EQ(proposed, QStringList{Path("Naamloos.mds")});
 
     // Saves killed halfway left their temporary files there; the save removes them, but not
     // one that a running save holds.
@@ -256,7 +256,7 @@ TEST_F(DocumentFileTest, SavingProposesTheCaptionInDocDirAndKeepsTheCaption) {
     EXPECT_EQ(window_->windowTitle(), "ZelmEditor");
     EXPECT_EQ(window_->DocDir, Path("docs") + "/");
     window_->Document().MSaveClick();
-    EXPECT_EQ(proposed.last(), Path("docs/ZelmEditor.mds"));
+    EXPECT_EQ(proposed.last(), Path("docs/nieuw.mds"));
 }
 
 TEST_F(DocumentFileTest, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
@@ -268,8 +268,9 @@ TEST_F(DocumentFileTest, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
         proposed << p;
         return answer;
     };
+    window_->Document().documentsFolder = programDir_.path();
     window_->Document().MLoadClick(); // cancelled: nothing changes
-    EXPECT_EQ(proposed, QStringList{window_->HerstelDir + "*.mds"});
+    EXPECT_EQ(proposed, QStringList{Path("*.mds")});
     EXPECT_EQ(window_->Lines().size(), 1u);
 
     answer = Path("docs/algebra.mds");
@@ -291,6 +292,35 @@ TEST_F(DocumentFileTest, OpeningTakesTheFoldersNameAndCaptionFromTheFile) {
     EXPECT_TRUE(DocumentFile::OpenDialogCanClose(Path("docs/algebra.mds")));
     EXPECT_FALSE(DocumentFile::OpenDialogCanClose(Path("docs/weg.mds")));
     EXPECT_FALSE(DocumentFile::OpenDialogCanClose(Path("docs")));
+}
+
+// The dialogs start in the folder of the document last opened or saved, else in the documents
+// folder (the home without one); they propose the document's name, else the caption unless it
+// is the program's own. Export proposes it with the type's suffix; a picture asks its scale.
+TEST_F(DocumentFileTest, TheDialogsStartWhereTheDocumentLives) {
+    DocumentFile& file = window_->Document();
+    QDir(programDir_.path()).mkpath("docs/oud");
+    const std::tuple<QString, QString, QString, QString, QString> rows[] = {
+        {{}, "docs", "ZelmEditor", Path("docs/"), "Naamloos"},
+        {{}, "geen", "meetkunde", QDir::homePath() + "/", "meetkunde"},
+        {Path("docs/oud/algebra.mds"), "docs", "x", Path("docs/oud/"), "algebra"},
+        {Path("weg/algebra.mds"), "docs", "x", Path("docs/"), "algebra"}};
+    for (const auto& [last, documents, caption, folder, name] : rows) {
+        file.LastDocument = last;
+        file.documentsFolder = Path(documents);
+        window_->SetCaption(caption);
+        EXPECT_EQ(file.DialogFolder() + file.ProposedName(), folder + name);
+    }
+    QStringList proposed;
+    FormulaExchange& exchange = window_->Formulas();
+    exchange.chooseExportFile = [&](const QString& p) {
+        proposed << p;
+        return Path("a.png");
+    };
+    exchange.chooseScale = [] { return 2.0; };
+    exchange.MExporterenClick();
+    EXPECT_EQ(proposed, QStringList{Path("docs/algebra.tex")});
+    EXPECT_EQ(QImage(Path("a.png")).size(), window_->Column().Extent() * 2);
 }
 
 TEST_F(DocumentFileTest, TheFirstArgumentIsADocumentOnlyWithTheExactExtension) {

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
@@ -58,6 +59,19 @@ ProcessResult Export(const QStringList& arguments, bool ceiling = false,
 }
 
 using test::Read;
+
+// The drawing of a PDF's page: its first compressed stream that sets a font.
+QString PageContent(const QByteArray& pdf) {
+    const QRegularExpression stream("stream\r?\n(.*?)endstream",
+                                    QRegularExpression::DotMatchesEverythingOption);
+    for (const auto& match : stream.globalMatch(QString::fromLatin1(pdf))) {
+        // qUncompress wants a size hint first: 1 MB.
+        const QByteArray packed = QByteArray("\0\x10\0\0", 4) + match.captured(1).toLatin1();
+        const QString content = QString::fromLatin1(qUncompress(packed));
+        if (content.contains(" Tf")) return content;
+    }
+    return {};
+}
 
 class ExportCommand : public ::testing::Test {
 protected:
@@ -162,7 +176,7 @@ TEST_F(ExportCommand, LeavesNothingBesideTheProgramOrInTheUsersFolders) {
     EXPECT_EQ(QDir(home.path()).entryList(everything), QStringList{});
 }
 
-// A long document on A4 pages: the lines at their screen height, a page break between lines;
+// A long document on A4 pages: the lines at their height in points, a page break between lines;
 // without "--pages" the PDF stays one page of the window's size.
 TEST(ExportPages, ALongDocumentFillsPagesLineByLine) {
     QTemporaryDir dir;
@@ -183,6 +197,14 @@ TEST(ExportPages, ALongDocumentFillsPagesLineByLine) {
         EXPECT_EQ(Export(QStringList{"--export", pdf} + options + QStringList{document}).status, 0);
         const QByteArray bytes = Read(pdf);
         EXPECT_EQ(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), pages);
+        if (options.isEmpty()) continue;
+        // 12 pt text prints at 12 pt: the page's points a dot (72 / 300) times the font's dots.
+        const QString page = PageContent(bytes);
+        const QRegularExpression cm("([0-9.]+) 0 0 -[0-9.]+ 0 842 cm"), tf("/F\\d+ (\\d+) Tf");
+        const double dot = cm.match(page).captured(1).toDouble();
+        const double font = tf.match(page).captured(1).toDouble();
+        EXPECT_DOUBLE_EQ(dot, 0.24);
+        EXPECT_NEAR(dot * font, 12, 0.15);
     }
 }
 
@@ -208,6 +230,36 @@ TEST_F(ExportCommand, FailuresGiveOneLineAndANonZeroStatus) {
     const ProcessResult help = Export({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("--export"));
+}
+
+// Options and their values stand anywhere around the two operands; --scale and --dpi (in 96ths)
+// size PNG and JPEG; a size that is no number above 0 and at most 16 gives status 2 and one line.
+TEST_F(ExportCommand, OptionsStandAnywhereAndSizesAreChecked) {
+    const QString png = dir.filePath("uit.png"), jpg = dir.filePath("uit.jpg"), doc = Document();
+    const auto refused = [](const char* option, const char* value) {
+        return QString("%1 vraagt een getal groter dan 0 en hoogstens 16, niet \"%2\"")
+            .arg(option, value);
+    };
+    const std::tuple<QStringList, double, QString> rows[] = {
+        {{"--scale", "3", "--export", png, doc}, 3, ""},
+        {{doc, "--export", png}, 1, ""},
+        {{"--export", jpg, doc, "--dpi=192"}, 2, ""},
+        {{"--export", "--scale=1.5", png, doc}, 1.5, ""},
+        {{"--export", png, "--scale", "0", doc}, 0, refused("--scale", "0")},
+        {{"--scale", "-1", "--export", png, doc}, 0, refused("--scale", "-1")},
+        {{"--export", png, doc, "--scale", "1e9"}, 0, refused("--scale", "1e9")},
+        {{"--export", png, doc, "--scale=abc"}, 0, refused("--scale", "abc")},
+        {{"--scale", "2", doc}, 0, "--pages, --scale en --dpi alleen met --export"}};
+    for (const auto& [arguments, scale, message] : rows) {
+        QFile::remove(png);
+        const ProcessResult run = Export(arguments);
+        EXPECT_EQ(run.status, scale > 0 ? 0 : 2) << arguments.join(' ').toStdString();
+        EXPECT_EQ(run.err, message.isEmpty() ? "" : "ZelmEditor: " + message.toUtf8() + "\n");
+        const QSize wanted = scale > 0 ? ScaledSize(size, scale) : QSize(0, 0); // 0: none
+        EXPECT_EQ(QImage(arguments.contains(jpg) ? jpg : png).size(), wanted);
+    }
+    const ProcessResult version = Export({"--version"});
+    EXPECT_TRUE(QString(version.out).contains(QRegularExpression("^ZelmEditor \\d+\\.\\d+\n$")));
 }
 
 // A damaged document (cut off in its last record, a middle record with a size no font has,

@@ -392,6 +392,32 @@ TEST(PrintLines, EachLineIsLaidOutAgainInItsPrinterSize) {
                            }));
 }
 
+// A picture drawn at a scale lays each line out again in the scaled font size on an unscaled
+// canvas, as the printer does, rather than enlarging the screen layout. " a" in Arial -16 at
+// top 8, c = 16: baseline 8 + 16/8 + 16 = 26. At 2: c = 32, 16 + 4 + 32 = 52. At 1.25: c = 20,
+// 10 + 20/8 + 20 = 32, where an enlarged copy would stand at 26 x 1.25 = 32.5. The fraction bar
+// of "#1#2#" keeps its pen of one pixel at every scale, where a copy would thicken it.
+TEST(ScaledPictures, EachLineIsLaidOutAgainAtTheScaledSize) {
+    const Bytes text = " a", fraction = test::T(" #1#2#"), codes = "\x0f\x10\x11";
+    test::FixedCanvas screen(FontDesc{"Arial", -16});
+    Bytes laidText = text, laidFraction = fraction, noCodes, laidCodes = codes;
+    const TTextdelen parts = LayoutFormula(laidText, noCodes, screen, {});
+    const TTextdelen barParts = LayoutFormula(laidFraction, laidCodes, screen, {});
+    const FontDesc arial{"Arial", -16};
+    const ExportLine line{&parts, parts.Count(), &text, "", arial, Rgb(0, 0, 255), 8, 590};
+    const ExportLine bar{&barParts, barParts.Count(), &fraction, codes, arial, 0, 100, 590};
+    for (const auto& [scale, text] :
+         {std::pair{1.0, R"(text 0,26 " a" Arial h-16 w400 i0 u0 x0 c0000ff bkffffff)"},
+          {2.0, R"(text 0,52 " a" Arial h-32 w400 i0 u0 x0 c0000ff bkffffff)"},
+          {1.25, R"(text 0,32 " a" Arial h-20 w400 i0 u0 x0 c0000ff bkffffff)"}}) {
+        test::FixedCanvas canvas;
+        DrawScaledLines(canvas, {line, bar}, scale);
+        ASSERT_GE(canvas.log.size(), 2u);
+        EXPECT_EQ(canvas.log.front(), text);
+        EXPECT_NE(canvas.log.back().find(" solid1 "), std::string::npos) << canvas.log.back();
+    }
+}
+
 // The real command prints to a PDF file in place of a printer; a cancelled dialog prints nothing.
 TEST_F(PictureExportTest, PrintingGoesThroughTheChosenPrinter) {
     const QString pdf = work.filePath("afdruk.pdf");
