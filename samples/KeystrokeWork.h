@@ -102,7 +102,7 @@ inline void RunSetter(MathLine& line, const Formula& f) {
 // text changed, so the background is cleared) into an offscreen image, with the sprites of the
 // paints before it, as a window's lines have them.
 inline void PaintInto(QImage& surface, const MathLine& line, SpriteCache& sprites) {
-    QtCanvas canvas(surface, line.BaseFont(), &sprites);
+    QtCanvas canvas(surface, line.LayoutFont(), &sprites);
     EditorState().eraseBackground = true;
     PaintLine(canvas, PaintInputOf(line, Rect{0, 0, surface.width(), surface.height()}));
 }

@@ -23,20 +23,26 @@ void TBasisMath::CreateMainMenu() {
         connect(item, &QAction::triggered, this,
                 [this, &part, handler] { RunReportingFailure([&] { (part.*handler)(); }); });
     };
+    // Pictures, prints and exports are drawn from the lines' layout at their actual size.
+    auto atActualSize = [this](QAction* item, auto& part, auto handler) {
+        connect(item, &QAction::triggered, this, [this, &part, handler] {
+            RunReportingFailure([&] { AtActualSize([&] { (part.*handler)(); }); });
+        });
+    };
 
     MSchrijven = bar->addMenu(QString::fromUtf8("&Kopiëren"));
     SetImageIndex(*MSchrijven->menuAction(), 0);
     Mjpg = MSchrijven->addAction("JPG");
     MSchrijven->setDefaultAction(Mjpg);
-    command(Mjpg, pictures_, &PictureExport::MjpgClick);
+    atActualSize(Mjpg, pictures_, &PictureExport::MjpgClick);
     MWMF = MSchrijven->addAction("Metafile");
-    command(MWMF, pictures_, &PictureExport::MWMFClick);
+    atActualSize(MWMF, pictures_, &PictureExport::MWMFClick);
     MLatex = MSchrijven->addAction("LaTeX");
     command(MLatex, formulas_, &FormulaExchange::MLatexClick);
     MMathML = MSchrijven->addAction("MathML");
     command(MMathML, formulas_, &FormulaExchange::MMathMLClick);
     MExporteren = MSchrijven->addAction(QString::fromUtf8("Exporteren…"));
-    command(MExporteren, formulas_, &FormulaExchange::MExporterenClick);
+    atActualSize(MExporteren, formulas_, &FormulaExchange::MExporterenClick);
     // Bar items without a submenu run their command directly.
     MSave = bar->addAction("Op&slaan");
     SetImageIndex(*MSave, 1);
@@ -46,7 +52,7 @@ void TBasisMath::CreateMainMenu() {
     command(MLoad, document_, &DocumentFile::MLoadClick);
     MPrint = bar->addAction("&Print");
     SetImageIndex(*MPrint, 4);
-    command(MPrint, pictures_, &PictureExport::MPrintClick);
+    atActualSize(MPrint, pictures_, &PictureExport::MPrintClick);
 
     MDocument = bar->addMenu("&Alles");
     SetImageIndex(*MDocument->menuAction(), 3);
@@ -71,7 +77,7 @@ void TBasisMath::CreateMainMenu() {
     command(mVorigeSessies, recovery_, &RecoveryStore::VorigeSessiesClick);
 
     MWattsApp = bar->addAction("&WhatsAppWeb");
-    command(MWattsApp, pictures_, &PictureExport::MWattsAppClick);
+    atActualSize(MWattsApp, pictures_, &PictureExport::MWattsAppClick);
     Instellingen1 = bar->addAction("&Instellingen");
     command(Instellingen1, *this, &TBasisMath::Instellingen1Click);
     Instellingen1->setEnabled(OptiesVenster != nullptr);
@@ -93,6 +99,7 @@ void TBasisMath::CreatePopupMenu2() {
     Nieuweregel1 = PopupMenu2->addAction("Nieuweregel");
     connect(Nieuweregel1, &QAction::triggered, this,
             [this] { RunReportingFailure([this] { Nieuweregel1Click(); }); });
+    CreateZoomItems();
 }
 
 // The bar and the line menu draw their owner-drawn items through the menu style; every menu

@@ -55,6 +55,7 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     column_.Scroll()->setAccessibleName("Regels");
     column_.Widget()->setAccessibleName("Kolom van regels");
     resize(480, 1041);
+    zoom_ = StoredZoom();
 
     CreatePopupMenu1();
     CreateMainMenu();
@@ -114,6 +115,7 @@ TMathEditor* TBasisMath::NewLine() {
     line->setFocusPolicy(Qt::ClickFocus); // Tabstop False
     line->popupmenu = PopupMenu1;
     line->installEventFilter(this); // the hints
+    line->SetZoom(zoom_);
     StartLine(*line, WindowFont, WindowFontColor);
     return line;
 }
@@ -255,6 +257,7 @@ int TBasisMath::MenuBarHeight(int width) const {
 }
 
 bool TBasisMath::eventFilter(QObject* watched, QEvent* e) {
+    if (ZoomWheel(e)) return true;
     if (watched == column_.Scroll() && e->type() == QEvent::Resize) {
         column_.ChooseScrollBars(); // the user sized the window
         column_.ShowLinesNearView();

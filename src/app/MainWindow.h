@@ -191,6 +191,21 @@ public:
     /// The window's own clipboard for line fragments, shared by all lines.
     Bytes CopiedText, CopiedCodes;
 
+    // The zoom: the size every line is drawn at, in percent; the document keeps its fonts.
+    static constexpr int SmallestZoom = 50, LargestZoom = 400, ZoomStep = 10, ActualSize = 100;
+    int Zoom() const { return zoom_; }
+    /// Draws every line at `percent` (kept within the range), fits the window to the lines and
+    /// remembers the zoom for the next run.
+    void SetZoom(int percent);
+    /// The zoom the last run left; the actual size when there is none.
+    static int StoredZoom();
+    /// Runs `command` with every line laid out at its actual size, as pictures, prints and
+    /// exports draw them; the zoom comes back afterwards.
+    void AtActualSize(const std::function<void()>& command);
+    QAction* Inzoomen = nullptr;
+    QAction* Uitzoomen = nullptr;
+    QAction* WareGrootte = nullptr;
+
     /// The extent of the lines: the widest line and the bottom of the lowest.
     QSize LinesExtent() const { return column_.Extent(); }
 
@@ -211,6 +226,13 @@ private:
     void CreatePopupMenu2();
     void StyleMenus();
     void DestroyLine(TMathEditor* line);
+    void CreateZoomItems();
+    void ApplyZoom(int percent);
+    void StoreZoom() const;
+    /// Ctrl with the mouse wheel: true when it took the event.
+    bool ZoomWheel(QEvent* e);
+    int zoom_ = ActualSize;
+    int wheelTurn_ = 0; ///< wheel rotation not yet a whole step
 
     QString programDir_;
     std::function<void(const QString&)> showMessage_;

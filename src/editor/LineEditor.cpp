@@ -178,7 +178,7 @@ void TMathEditor::timerEvent(QTimerEvent* e) {
 
 void TMathEditor::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    QtCanvas canvas(painter, line_->BaseFont(), sprites_);
+    QtCanvas canvas(painter, line_->LayoutFont(), sprites_);
 
     // Every paint starts from a clean background; the marker of this line is drawn last.
     EditorGlobals& g = EditorState();

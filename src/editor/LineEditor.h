@@ -61,6 +61,9 @@ public:
     void SetFont(const FontDesc& f, ColorRef colour);
     const FontDesc& Font() const { return line_->BaseFont(); }
     ColorRef FontColor() const { return line_->fontColor; }
+    /// The size the line is drawn at, in percent; the document keeps its fonts.
+    void SetZoom(int percent) { line_->SetZoom(percent); }
+    int Zoom() const { return line_->Zoom(); }
     /// The background colour (`color`).
     void SetColor(ColorRef c);
 

@@ -26,6 +26,19 @@ struct FontDesc {
     bool operator==(const FontDesc&) const = default;
 };
 
+/// A height or width at `percent` of its size, rounded half away from zero.
+inline int ZoomedHeight(int value, int percent) {
+    const int scaled = value * percent;
+    return (scaled + (scaled < 0 ? -50 : 50)) / 100;
+}
+
+/// `f` at `percent` of its size: the layout measures the zoomed line in its own pixels.
+inline FontDesc ZoomedFont(FontDesc f, int percent) {
+    f.height = ZoomedHeight(f.height, percent);
+    f.width = ZoomedHeight(f.width, percent);
+    return f;
+}
+
 /// A font id, valid for the life of the table (or canvas) that gave it.
 using FontId = int;
 

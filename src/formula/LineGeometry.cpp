@@ -52,7 +52,7 @@ int HitTest(MathLine& line, Point pt, bool nearest) {
     const Bytes& cursief = line.Cursieftext();
     Canvas& c = line.Measure();
 
-    FontDesc f = line.BaseFont();
+    FontDesc f = line.LayoutFont();
     f.height = part.FontHeight;
     f.italic = part.Italic;
     const int oldExtra = c.SetTextCharacterExtra(part.Italic);

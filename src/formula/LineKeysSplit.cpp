@@ -63,6 +63,7 @@ bool Split(MathLine& line) {
     StepsOf(line).SaveHerstel();
     MathLine& below = StepsOf(line).InsertLineBelow();
     below.fontColor = line.fontColor;
+    below.SetZoom(line.Zoom());
     below.SetFont(line.BaseFont(), true);
     below.SetPlainText(line.PlainText());
     line.Selstart = line.CaretPos;

@@ -305,9 +305,15 @@ void MathLine::SetPlainText(bool on) {
 }
 
 void MathLine::SetFont(const FontDesc& f, bool relayout) {
-    measure_.SelectFont(f);
     font_ = f;
+    measure_.SelectFont(LayoutFont());
     if (relayout) SetText(text_);
+}
+
+void MathLine::SetZoom(int percent) {
+    if (percent == zoom_) return;
+    zoom_ = percent;
+    SetFont(font_, true);
 }
 
 void MathLine::EnterFocus() {
@@ -375,7 +381,7 @@ CaretRect MathLine::CaretCell(int d) {
 /// part's own font.
 CaretRect MathLine::CellInPart(int i, int d, int heightFactor) {
     const TTextdeel& part = parts_[i];
-    FontDesc f = font_;
+    FontDesc f = LayoutFont();
     f.height = part.FontHeight;
     f.italic = part.Italic;
     if (part.Len == 0) f.width = 1;
@@ -447,7 +453,8 @@ CaretRect MathLine::CellAtEnd() const {
     if (partCount_ > 0 && last.Kind == PartKind::Separator && last.Partner >= 0 &&
         last.Partner <= partCount_)
         anchor = &parts_[last.Partner];
-    return {anchor->Right, anchor->Bottom, std::abs(font_.height) * 2 / 3, last.LineWidth};
+    return {anchor->Right, anchor->Bottom, std::abs(ZoomedHeight(font_.height, zoom_)) * 2 / 3,
+            last.LineWidth};
 }
 
 void MathLine::PlaceCaret() {

@@ -113,6 +113,12 @@ public:
     /// Selects `f` into the measuring context and takes it as the base font description
     /// (the font change handler); with `relayout` the line is laid out again.
     void SetFont(const FontDesc& f, bool relayout);
+    /// The size the line is laid out and drawn at, in percent of its font's; the document
+    /// keeps the base font whatever the zoom. A change lays the line out again.
+    void SetZoom(int percent);
+    int Zoom() const { return zoom_; }
+    /// The base font at the zoom: what the line measures, paints and places its caret with.
+    FontDesc LayoutFont() const { return ZoomedFont(font_, zoom_); }
     ColorRef fontColor = 0;
     ColorRef bkColor = Rgb(255, 255, 255);
     bool fontSmoothing = false;
@@ -194,6 +200,7 @@ private:
     TTextdelen parts_;
     int partCount_ = 0;
     FontDesc font_;
+    int zoom_ = 100;
     CaretRect caretCell_;
     int undoable_ = 0;            ///< states in the ring, from the current slot back, Undo may show
     std::vector<Bytes> redo_;     ///< the states Undo left, the newest last

@@ -12,7 +12,7 @@ LinePaintInput PaintInputOf(const MathLine& line, Rect client) {
     in.parts = &line.PartList();
     in.partCount = line.PartCount();
     in.cursief = &line.Cursieftext();
-    in.baseFont = line.BaseFont();
+    in.baseFont = line.LayoutFont();
     in.textColor = line.fontColor;
     in.bkColor = line.bkColor;
     in.dispSelStart = line.DispSelStart;
