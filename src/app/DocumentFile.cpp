@@ -147,8 +147,8 @@ std::string DocumentFile::Encoded(bool& cutLine) const {
             colorOf = line->FontColor();
             font = FontToRecord(*fontOf, colorOf);
         }
-        if (writer.Add(line->PlainText(), font, line->Text(), line->Line().Codes(), line->y(),
-                       line->width()))
+        const auto [top, width] = line->StoredPlace();
+        if (writer.Add(line->PlainText(), font, line->Text(), line->Line().Codes(), top, width))
             cutLine = true;
     }
     return writer.Take();

@@ -126,6 +126,7 @@ TMathEditor* TBasisMath::CurrentLine() const {
 }
 
 void TBasisMath::Autoresize(TMathEditor& editor, int newHeight) {
+    actualPlacesStale_ = true;
     if (!column_.MakeRoomFor(editor, newHeight)) return;
     // The line takes its new height right after this report; fit the window once it has, once
     // for all the reports that come in before then (a load reports every line).
@@ -209,6 +210,7 @@ bool TBasisMath::FormHelp() {
 // that the column scrolls, so that no line is out of reach, and the focused line is kept in
 // view.
 void TBasisMath::FitToLines() {
+    if (zoom_ != ActualSize) StackZoomedLines();
     const QSize extent = column_.Extent();
     column_.Widget()->resize(extent);
     const QRect work = screen() ? screen()->availableGeometry() : QRect(0, 0, 1 << 20, 1 << 20);

@@ -84,7 +84,12 @@ public:
     /// The focused line's caret is kept in view.
     void CaretMoved(TMathEditor& line) override;
     /// Every change of a line's text is work the crash state keeps.
-    void TextChanged(TMathEditor&) override { crash_.Changed(); }
+    void TextChanged(TMathEditor&) override {
+        actualPlacesStale_ = true;
+        crash_.Changed();
+    }
+    /// At a zoom, the place the line would have at the actual size.
+    std::pair<int, int> StoredPlace(const TMathEditor& line) override;
     // The column's steps of a line's split or join.
     TMathEditor* Neighbour(TMathEditor& line, int offset) override;
     void CheckRoomForNewLine() override { document_.CheckRoomForLine(); }
@@ -228,11 +233,17 @@ private:
     void DestroyLine(TMathEditor* line);
     void CreateZoomItems();
     void ApplyZoom(int percent);
+    void StackZoomedLines();
     void StoreZoom() const;
     /// Ctrl with the mouse wheel: true when it took the event.
     bool ZoomWheel(QEvent* e);
     int zoom_ = ActualSize;
     int wheelTurn_ = 0; ///< wheel rotation not yet a whole step
+    // The lines' tops and their width at the actual size, for the document, while zoomed.
+    std::vector<int> actualTops_;
+    int actualWidth_ = 0;
+    int columnWidthAtActualSize_ = 0;
+    bool actualPlacesStale_ = true;
 
     QString programDir_;
     std::function<void(const QString&)> showMessage_;

@@ -18,8 +18,7 @@ namespace {
 // Beside the recovery folder of an installed program, apart from "Instellingen.ops", whose
 // record has no room for it.
 QString ZoomStoreName() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
-           "/Weergave.ini";
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/Weergave.ini";
 }
 
 constexpr const char* ZoomKey = "zoom";
@@ -53,11 +52,52 @@ void TBasisMath::SetZoom(int percent) {
 // Every line laid out again at the new size; the window fits the lines as it does after an
 // edit, narrower too when the lines got narrower.
 void TBasisMath::ApplyZoom(int percent) {
+    if (zoom_ == ActualSize && !Lines().empty())
+        columnWidthAtActualSize_ = Lines().front()->width();
     zoom_ = percent;
+    actualPlacesStale_ = true;
     for (TMathEditor* line : Lines())
         line->SetZoom(percent);
     column_.Widen(minimumWidth());
     FitToLines();
+}
+
+// The lines stand one below the other, each as high as at the actual size; the column is as
+// wide as it was there, or as the widest line needs.
+std::pair<int, int> TBasisMath::StoredPlace(const TMathEditor& line) {
+    const std::vector<TMathEditor*>& lines = Lines();
+    if (actualPlacesStale_ || actualTops_.size() != lines.size()) {
+        actualTops_.assign(lines.size(), 0);
+        actualWidth_ = std::max(columnWidthAtActualSize_, minimumWidth());
+        int top = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const Size extent = lines[i]->Line().ActualExtent();
+            actualTops_[i] = top;
+            top += extent.cy;
+            actualWidth_ = std::max(actualWidth_, extent.cx);
+        }
+        actualPlacesStale_ = false;
+    }
+    const int i = column_.IndexOf(line);
+    return i < 0 ? std::pair{line.y(), line.width()}
+                 : std::pair{actualTops_[std::size_t(i)], actualWidth_};
+}
+
+// A loaded document places its lines at the tops and width it stored, those of the actual
+// size: zoomed, they stand one below the other again, as wide as they need.
+void TBasisMath::StackZoomedLines() {
+    int top = 0, widest = 0;
+    bool moved = false;
+    for (TMathEditor* line : Lines()) {
+        if (line->y() != top) {
+            line->move(line->x(), top);
+            moved = true;
+        }
+        top += line->height();
+        widest = std::max(widest, line->NeededWidth());
+    }
+    if (!Lines().empty() && Lines().front()->width() < widest) column_.Widen(widest);
+    if (moved) column_.ShowLinesNearView();
 }
 
 void TBasisMath::AtActualSize(const std::function<void()>& command) {

@@ -31,6 +31,14 @@ std::function<std::unique_ptr<Canvas>()> TMathEditor::measureFactory;
 std::function<bool()> TMathEditor::fontSmoothingSource;
 std::function<void()> TMathEditor::beep;
 
+std::pair<int, int> LineOwner::StoredPlace(const TMathEditor& line) {
+    return {line.y(), line.width()};
+}
+
+std::pair<int, int> TMathEditor::StoredPlace() const {
+    return owner_ && Zoom() != 100 ? owner_->StoredPlace(*this) : std::pair{y(), width()};
+}
+
 void TMathEditor::Beep() {
     if (beep)
         beep();

@@ -64,6 +64,8 @@ public:
     /// The size the line is drawn at, in percent; the document keeps its fonts.
     void SetZoom(int percent) { line_->SetZoom(percent); }
     int Zoom() const { return line_->Zoom(); }
+    /// The top and width the document stores: the line's own, or at the actual size.
+    std::pair<int, int> StoredPlace() const;
     /// The background colour (`color`).
     void SetColor(ColorRef c);
 

@@ -24,6 +24,8 @@ public:
     virtual void CaretMoved(TMathEditor& line) = 0;
     /// OnGewijzigd: the line's text went through its setter (typing, paste, a load).
     virtual void TextChanged(TMathEditor& line) = 0;
+    /// The top and width the document stores for `line`: those at the actual size.
+    virtual std::pair<int, int> StoredPlace(const TMathEditor& line);
     /// The key preview: sees each key down of the line, decoded, before the line does. Sets
     /// `key` to 0 when it consumed the key.
     virtual void FormKeyDown(TMathEditor& line, int& key, ShiftState shift) = 0;

@@ -141,6 +141,7 @@ void MathLine::RecognizeNames() {
 }
 
 void MathLine::LayOut() {
+    actualExtent_.reset();
     parts_ =
         LayoutFormula(cursief_, codes_, measure_, {.cell = false, .fontSmoothing = fontSmoothing});
     // A header that claims more parts than the list holds is not believed.
@@ -308,6 +309,19 @@ void MathLine::SetFont(const FontDesc& f, bool relayout) {
     font_ = f;
     measure_.SelectFont(LayoutFont());
     if (relayout) SetText(text_);
+}
+
+Size MathLine::ActualExtent() {
+    if (actualExtent_) return *actualExtent_;
+    const auto extentOf = [this](const TTextdelen& parts) {
+        return Size{parts.Width() + std::abs(font_.height) * 2 / 3, parts.Height()};
+    };
+    if (zoom_ == 100) return *(actualExtent_ = extentOf(parts_));
+    const FontDesc zoomed = measure_.SelectFont(font_);
+    actualExtent_ = extentOf(
+        LayoutFormula(cursief_, codes_, measure_, {.cell = false, .fontSmoothing = fontSmoothing}));
+    measure_.SelectFont(zoomed);
+    return *actualExtent_;
 }
 
 void MathLine::SetZoom(int percent) {

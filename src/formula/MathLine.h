@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -119,6 +120,9 @@ public:
     int Zoom() const { return zoom_; }
     /// The base font at the zoom: what the line measures, paints and places its caret with.
     FontDesc LayoutFont() const { return ZoomedFont(font_, zoom_); }
+    /// The line's width (its parts and the end caret) and height at its actual size, as the
+    /// document stores its place; a zoomed line is laid out again for it once per change.
+    Size ActualExtent();
     ColorRef fontColor = 0;
     ColorRef bkColor = Rgb(255, 255, 255);
     bool fontSmoothing = false;
@@ -201,6 +205,7 @@ private:
     int partCount_ = 0;
     FontDesc font_;
     int zoom_ = 100;
+    std::optional<Size> actualExtent_; ///< ActualExtent of the current layout, once asked
     CaretRect caretCell_;
     int undoable_ = 0;            ///< states in the ring, from the current slot back, Undo may show
     std::vector<Bytes> redo_;     ///< the states Undo left, the newest last

@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <memory>
 #include <random>
 
@@ -596,6 +597,41 @@ TEST_F(MainWindowTest, RandomEditsShowEveryLineInViewAndHideTheFarOnes) {
             }
         }
     }
+}
+
+// The zoom changes the screen only: the saved bytes stay, the window fits the larger lines,
+// Ctrl+wheel and the window menu's keys step it within 50-400 %, and the next run keeps it.
+TEST_F(MainWindowTest, TheZoomDrawsLargerWithoutChangingTheDocument) {
+    TBasisMath& w = Start();
+    Caret(*Line(0), 1);
+    Line(0)->SetText(" mmmmmmmmmmmm"); // plain text: 8 + 12 * 32 + 21 = 413 wide at 200 %
+    AddLine();
+    const auto saved = [&](const char* name) {
+        w.Document().Save(programDir.filePath(name));
+        QFile f(programDir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray actual = saved("100.mds");
+    const QSize extent = w.LinesExtent();
+    for (int i = 0; i < 10; ++i)
+        QTest::keyClick(Line(0), Qt::Key_Equal, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(w.Zoom(), 200);
+    Settle();
+    EXPECT_EQ(w.LinesExtent().height(), 2 * extent.height());
+    EXPECT_EQ(Scroll()->viewport()->width(), 413);
+    EXPECT_EQ(w.LinesExtent().width(), 413);
+    EXPECT_EQ(saved("200.mds"), actual);
+    QWheelEvent down(QPointF(5, 5), Line(0)->mapToGlobal(QPointF(5, 5)), {}, {0, -240},
+                     Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(Line(0), &down);
+    EXPECT_EQ(w.Zoom(), 180);
+    w.WareGrootte->trigger();
+    w.SetZoom(1000);
+    EXPECT_EQ(w.Zoom(), 400);
+    Start();
+    EXPECT_EQ(w.Zoom(), 400);
+    EXPECT_EQ(window->Zoom(), 400);
+    EXPECT_EQ(Line(0)->Line().Zoom(), 400);
 }
 
 } // namespace

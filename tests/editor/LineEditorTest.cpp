@@ -425,5 +425,32 @@ TEST_F(LineEditorTest, PlainTextDropsTheMarkersAndBringsThemBack) {
     EXPECT_EQ(e->Cursieftext(), " " + kOn + "ab" + kOff);
 }
 
+// At 200 % the line measures in "Tahoma" -32 (c = 32): top margin 4, tmHeight 40, height 48,
+// ' ' 8 and 'a' 16 wide; the italic 'a' hit-tests 17 wide (its extra pixel does not grow), so
+// " ab" holds ' ' 0..8, 'a' 8..25 and 'b' 25..42; the end caret is 32 * 2 / 3 = 21 wide.
+TEST_F(LineEditorTest, AZoomedLineIsLaidOutAndHitTestedAtItsSize) {
+    TMathEditor* e = EditorWith(" ab");
+    const int width100 = e->NeededWidth();
+    e->SetZoom(200);
+    EXPECT_EQ(e->height(), 48);
+    EXPECT_EQ(e->Font(), FontDesc{}); // the document's font stays
+    EXPECT_EQ(e->Line().PartList()[e->Line().PartCount()].Bottom, 44);
+    EXPECT_EQ(e->NeededWidth(), 8 + 36 + 21) << "at 100 %: " << width100;
+    struct Row {
+        int x, dispCaret;
+    } rows[] = {{2, 0}, {12, 2}, {24, 2}, {27, 3}, {41, 3}, {200, 5}};
+    for (const Row& r : rows) {
+        QTest::mouseClick(e, Qt::LeftButton, Qt::NoModifier, QPoint(r.x, 20));
+        EXPECT_EQ(e->Line().DispCaret, r.dispCaret) << r.x;
+    }
+    // The caret cell under 'b' follows: at its left edge, as wide as it measures.
+    QTest::mouseClick(e, Qt::LeftButton, Qt::NoModifier, QPoint(27, 20));
+    EXPECT_EQ(e->Line().CaretCellValue().x, 25);
+    EXPECT_EQ(e->Line().CaretCellValue().width, 17);
+    e->SetZoom(100);
+    EXPECT_EQ(e->height(), 24);
+    EXPECT_EQ(e->NeededWidth(), width100);
+}
+
 } // namespace
 } // namespace zelm
