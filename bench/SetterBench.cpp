@@ -25,11 +25,13 @@ void Setter(benchmark::State& state, const Formula& f) {
 }
 
 // Keystrokes on one line; with `then`, they alternate between `f` and `then`, as typing a
-// character and taking it back does, so that a run changes at every key.
+// character and taking it back does, so that a run changes at every key. `zoom` is the
+// window's zoom in percent: the line is laid out and painted that much larger.
 void Keystroke(benchmark::State& state, const Formula& f, int pixels = 16,
-               const Formula* then = nullptr) {
+               const Formula* then = nullptr, int zoom = 100) {
     QtCanvas measure(FontDesc{"Tahoma", -pixels});
     MathLine line(measure, 480, FontSmoothingOn());
+    line.SetZoom(zoom);
     if (then) RunSetter(line, *then); // the wider of the two sizes the surface
     const int width = line.NeededWidth;
     RunSetter(line, f);
@@ -71,6 +73,10 @@ BENCHMARK_CAPTURE(Keystroke, short_line, ShortLine())
     ->UseManualTime()
     ->Iterations(SampleCount);
 BENCHMARK_CAPTURE(Keystroke, nested_255, LongLine())
+    ->Unit(benchmark::kMicrosecond)
+    ->UseManualTime()
+    ->Iterations(SampleCount);
+BENCHMARK_CAPTURE(Keystroke, nested_255_zoom_400, LongLine(), 16, nullptr, 400)
     ->Unit(benchmark::kMicrosecond)
     ->UseManualTime()
     ->Iterations(SampleCount);

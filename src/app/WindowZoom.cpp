@@ -58,7 +58,7 @@ void TBasisMath::ApplyZoom(int percent) {
     actualPlacesStale_ = true;
     for (TMathEditor* line : Lines())
         line->SetZoom(percent);
-    column_.Widen(minimumWidth());
+    column_.Widen(std::max(minimumWidth(), columnWidthAtActualSize_));
     FitToLines();
 }
 
