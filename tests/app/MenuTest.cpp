@@ -125,6 +125,9 @@ TEST_F(MenuTest, ItemsAsDesigned) {
         {w.PopupMenu1->actions()[14], "Functie&Lijst", "Ctrl+L", -1, true, -1, true, true},
         {w.Alleswissen1, "Alles wissen", "", -1, false, -1, false, true},
         {w.Nieuweregel1, "Nieuweregel", "", -1, false, -1, false, true},
+        {w.Inzoomen, "Inzoomen", "Ctrl+Alt+=", -1, false, -1, false, true},
+        {w.Uitzoomen, "Uitzoomen", "Ctrl+Alt+-", -1, false, -1, false, true},
+        {w.WareGrootte, "Ware grootte", "Ctrl+Alt+0", -1, false, -1, false, true},
     };
     EXPECT_EQ(w.MSchrijven->actions(),
               (QList<QAction*>{w.Mjpg, w.MWMF, w.MLatex, w.MMathML, w.MExporteren}));
@@ -155,7 +158,7 @@ TEST_F(MenuTest, ItemsAsDesigned) {
     EXPECT_EQ(w.PopupMenu1->actions().mid(10, 2),
               (QList<QAction*>{w.KopieerFormule, w.PlakFormule}));
     EXPECT_EQ(qobject_cast<WrappingMenuBar*>(w.menuBar())->Items().size(), 8);
-    EXPECT_EQ(w.PopupMenu2->actions().size(), 2);
+    EXPECT_EQ(w.PopupMenu2->actions().size(), 6); // and a separator before the zoom
     EXPECT_TRUE(MenuPicture(2).isNull());
     // The pictures are drawn, not empty, and at any size.
     for (int i : {0, 1, 3, 4}) {
