@@ -604,7 +604,7 @@ TEST_F(MainWindowTest, RandomEditsShowEveryLineInViewAndHideTheFarOnes) {
 TEST_F(MainWindowTest, TheZoomDrawsLargerWithoutChangingTheDocument) {
     TBasisMath& w = Start();
     Caret(*Line(0), 1);
-    Line(0)->SetText(" mmmmmmmmmmmm"); // plain text: 8 + 12 * 32 + 21 = 413 wide at 200 %
+    Line(0)->SetText(" mmmmmmmmmmmmmmmmmmmm"); // plain: 8 + 20 * 32 + 21 = 669 at 200 %
     AddLine();
     const auto saved = [&](const char* name) {
         w.Document().Save(programDir.filePath(name));
@@ -618,8 +618,8 @@ TEST_F(MainWindowTest, TheZoomDrawsLargerWithoutChangingTheDocument) {
     EXPECT_EQ(w.Zoom(), 200);
     Settle();
     EXPECT_EQ(w.LinesExtent().height(), 2 * extent.height());
-    EXPECT_EQ(Scroll()->viewport()->width(), 413);
-    EXPECT_EQ(w.LinesExtent().width(), 413);
+    EXPECT_EQ(Scroll()->viewport()->width(), 669);
+    EXPECT_EQ(w.LinesExtent().width(), 669);
     EXPECT_EQ(saved("200.mds"), actual);
     QWheelEvent down(QPointF(5, 5), Line(0)->mapToGlobal(QPointF(5, 5)), {}, {0, -240},
                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
