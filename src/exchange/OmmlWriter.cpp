@@ -73,7 +73,7 @@ private:
         bool hasSub = false, hasSup = false;
         bool full = false;   ///< takes no scripts (an n-ary operator has its own limits)
         bool number = false; ///< a run of digits that further digits join
-        bool primes = false; ///< a run of primes that further primes join
+        bool primes = false; ///< a superscript of primes that further primes and a power join
     };
 
     /// Items `first` up to `last` of `row`. Brackets that do not grow are characters: a script
@@ -164,16 +164,26 @@ private:
     void Join(std::string_view utf8) { out_.insert(out_.size() - 12, utf8); } // "</m:t></m:r>"
 
     void Character(char32_t u, RunStyle style = RunStyle::Maths) {
+        if (u == '\'') return Prime();
         const bool digit = u >= '0' && u <= '9';
-        const bool prime = u == '\'';
         std::string text;
-        AppendUtf8(text, u == '-' ? U'\u2212' : prime ? U'\u2032' : u);
-        if ((digit && atom_.number) || (prime && atom_.primes)) {
-            if (!atom_.hasSub && !atom_.hasSup) return Join(text);
-        }
+        AppendUtf8(text, u == '-' ? U'\u2212' : u);
+        if (digit && atom_.number && !atom_.hasSub && !atom_.hasSup) return Join(text);
         Run(text, style);
         atom_.number = digit;
-        atom_.primes = prime;
+    }
+
+    /// A prime is a superscript \u2032 of the item before it; primes in a row make one run,
+    /// and a power right after them joins them, as in LaTeX.
+    void Prime() {
+        if (atom_.primes) {
+            atom_.sup.insert(atom_.sup.size() - 12, "\u2032");
+            return;
+        }
+        if (atom_.start == None || atom_.full || atom_.hasSup) Begin();
+        atom_.sup = "<m:r><m:t>\u2032</m:t></m:r>";
+        atom_.hasSup = atom_.primes = true;
+        atom_.number = false;
     }
 
     void Item(const MathNode& n) {
@@ -303,9 +313,14 @@ private:
     /// full one, as LaTeX's `{}` does.
     void Script(const MathNode& n) {
         const bool power = n.kind == NodeKind::Power;
-        if (atom_.start == None || atom_.full || (power ? atom_.hasSup : atom_.hasSub)) Begin();
+        const bool joined = power && atom_.primes;
+        if (atom_.start == None || atom_.full || (power ? atom_.hasSup && !joined : atom_.hasSub))
+            Begin();
         std::string content = Rendered(Child(n, 0));
-        (power ? atom_.sup : atom_.sub) = std::move(content);
+        if (joined)
+            atom_.sup += content;
+        else
+            (power ? atom_.sup : atom_.sub) = std::move(content);
         (power ? atom_.hasSup : atom_.hasSub) = true;
         atom_.number = atom_.primes = false;
     }
