@@ -76,8 +76,7 @@ private:
         bool primes = false; ///< a superscript of primes that further primes and a power join
     };
 
-    /// Items `first` up to `last` of `row`. Brackets that do not grow are characters: a script
-    /// after a pair goes on the closing one, as LaTeX sets it.
+    /// Items `first` up to `last` of `row`.
     void Row(const MathNode& row, std::size_t first, std::size_t last) {
         const std::vector<int> partners = writer::FencePartners(row);
         for (std::size_t i = first; i < last; ++i) {
@@ -88,6 +87,14 @@ private:
                 i = Function(row, i, last, partners) - 1;
             } else if (item.kind == NodeKind::Integral || item.kind == NodeKind::Sum) {
                 i = NAry(row, i, last, partners) - 1;
+            } else if (const std::size_t partner = PartnerWithin(partners, i, last)) {
+                // A bracket pair and what it holds is one delimiter, which scripts after it go
+                // on; the line's bar sign is one that may grow, typed brackets do not.
+                const MathNode& close = row.children[partner];
+                Delimited(writer::FenceOf(item), writer::FenceOf(close),
+                          item.kind == NodeKind::Sign || close.kind == NodeKind::Sign,
+                          Rendered(row, i + 1, partner));
+                i = partner;
             } else {
                 Item(item);
             }
@@ -231,11 +238,7 @@ private:
             out_ += "</m:rad>";
             return;
         case NodeKind::Bracket:
-            Begin();
-            out_ += "<m:d><m:dPr><m:begChr m:val=\"(\"/><m:endChr m:val=\")\"/>"
-                    "<m:grow m:val=\"1\"/></m:dPr>";
-            Element("e", Rendered(Child(n, 0)));
-            out_ += "</m:d>";
+            Delimited('(', ')', true, Rendered(Child(n, 0)));
             return;
         case NodeKind::Underline:
             Begin();
@@ -261,6 +264,25 @@ private:
             // Written with their operand by Row.
             return;
         }
+    }
+
+    /// The closing partner of an opening bracket at `i` that lies before `last`; 0 for none.
+    static std::size_t PartnerWithin(const std::vector<int>& partners, std::size_t i,
+                                     std::size_t last) {
+        if (partners.empty() || partners[i] <= int(i) || std::size_t(partners[i]) >= last) return 0;
+        return std::size_t(partners[i]);
+    }
+
+    /// Brackets `open` and `close` around `content`, as one item.
+    void Delimited(char open, char close, bool grow, const std::string& content) {
+        Begin();
+        out_ += "<m:d><m:dPr><m:begChr m:val=\"";
+        out_ += open;
+        out_ += "\"/><m:endChr m:val=\"";
+        out_ += close;
+        out_ += grow ? "\"/><m:grow m:val=\"1\"/></m:dPr>" : "\"/><m:grow m:val=\"0\"/></m:dPr>";
+        Element("e", content);
+        out_ += "</m:d>";
     }
 
     /// Windows-1252 bytes as UTF-8, control characters left out.
@@ -331,8 +353,7 @@ private:
                                           const std::vector<int>& partners) {
         if (i >= last) return last;
         std::size_t end = i + 1;
-        if (!partners.empty() && partners[i] > int(i) && std::size_t(partners[i]) < last)
-            end = std::size_t(partners[i]) + 1;
+        if (const std::size_t partner = PartnerWithin(partners, i, last)) end = partner + 1;
         while (end < last && IsScript(row.children[end]))
             ++end;
         return end;
@@ -380,8 +401,8 @@ private:
         const bool integral = row.children[i].kind == NodeKind::Integral;
         for (std::size_t k = i + 1; k < last; ++k) {
             const MathNode& item = row.children[k];
-            if (!partners.empty() && partners[k] > int(k) && std::size_t(partners[k]) < last) {
-                k = std::size_t(partners[k]);
+            if (const std::size_t partner = PartnerWithin(partners, k, last)) {
+                k = partner;
                 continue;
             }
             if (integral && item.kind == NodeKind::Sign &&
