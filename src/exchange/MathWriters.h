@@ -22,6 +22,10 @@ std::string ToMathMLBlock(const MathTree& tree);
 /// What ToMathML puts inside the `<math>` element (a table cell of several lines).
 std::string ToMathMLContent(const MathTree& tree);
 
+/// An Office Math `<m:oMath>` element (the equations of Word documents; the `m` prefix is the
+/// caller's to declare, and `w` for the colour of coloured runs).
+std::string ToOmml(const MathTree& tree);
+
 /// A UTF-8 text with its map back to the line: `caretAt[i]` is the caret position (Text
 /// characters in front of it) at code point offset i, for i = 0 ... number of code points.
 struct LinearText {
