@@ -90,8 +90,7 @@ def press(*keys):
     pump(0.2)
 
 
-def retype(text, keys):
-    """Empties the line (selected as a screen reader selects) and types `keys` into it."""
+def retype(text, keys):  # selected as a screen reader selects, then typed anew
     for _ in range(3):
         if text.characterCount > 0:
             text.addSelection(0, text.characterCount)
@@ -100,9 +99,8 @@ def retype(text, keys):
 
 
 def check_structures(line):
-    """Arrowing hears the first character of every region kind; a text line's fraction is read
-    and announced as one; √x+y and √(x+y), xⁿ+1 and xⁿ⁺¹, aₙ+1 and aₙ₊₁, ∛8=2 and ∛(8=2),
-    (eˣ)² and e^(x²) sound different."""
+    """Arrowing hears every region's first character; a text line's fraction is read and
+    announced as one; √x+y and √(x+y) and the like sound different."""
     text = line.queryText()
     retype(text, "x equal alt+Up minus b plus ctrl+Up b shift+Up 2 Right minus 4 a c Down 2 a End"
            " plus a shift+Down n Right plus ctrl+0 y End plus ctrl+Up Left 3 Right 8 End Home")

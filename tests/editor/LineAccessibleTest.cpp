@@ -98,8 +98,7 @@ TEST_F(LineAccessibleTest, CaretInAFractionMapsIntoItsNumeratorAndSaysWhereItIs)
     EXPECT_EQ(line.Line().CaretPos, int(line.Text().size()));
 }
 
-// Arrowing from the start to the end, each caret position reports the character it stands in
-// front of: the first of every region is heard too, and the d and e signs as letters.
+// Arrowing hears the first character of every region too, and the d and e signs as letters.
 TEST_F(LineAccessibleTest, ArrowingHearsEveryCharacterOfEveryRegion) {
     Keys(help::QuadraticFormula);
     Keys("{End}+a{S-Down}n{Right}+{C-0}y{End}+{C-Up}{Left}3{Right}8{End}+{C-E}{C-D}f{Home}");

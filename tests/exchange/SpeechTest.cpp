@@ -113,23 +113,19 @@ const Reading Distinct[] = {
     {{" e#x#2##", {7, 7, 8, 8}}, "e tot de macht x kwadraat, einde macht"},
     {{" x#2#", {7, 8}}, "x kwadraat"},
     {{" ##x#", {12, 25, 13}}, "wortel uit x"},
-    {{" |a-|b||+|c|", {}},
-     "absolute waarde van a min absolute waarde van b einde absolute waarde einde absolute "
-     "waarde plus absolute waarde van c einde absolute waarde"},
-    {{" #1#2#-#3#4#+#2#3#", {15, 16, 17, 26, 27, 28, 15, 16, 17}},
-     "een half min drie vierde plus twee derde"},
-    {{" #5#8#+#3#2#+#1#12#", {15, 16, 17, 15, 16, 17, 15, 16, 17}},
-     "vijf achtste plus drie halve plus breuk, 1, gedeeld door 12, einde breuk"},
-    {{" #a#b#+x#2#", {15, 16, 17, 7, 8}},
-     "breuk, a, gedeeld door b, einde breuk, +x kwadraat",
+    {{" |a-|b||", {}},
+     "absolute waarde van a min absolute waarde van b einde absolute waarde einde absolute waarde"},
+    {{" #1#2#-#3#4#+#5#8#", {15, 16, 17, 26, 27, 28, 15, 16, 17}},
+     "een half min drie vierde plus vijf achtste"},
+    {{" #a#b#+G#e#   1 Teken", {15, 16, 17, 7, 8}},
+     "breuk, a, gedeeld door b, einde breuk, +G tot de macht e, 1 Teken",
      true},
-    {{" G#e#   1 Teken", {7, 8}}, "G tot de macht e, 1 Teken", true},
 };
 
 TEST(Speech, FormulasThatDifferSoundDifferent) {
     for (const Reading& r : Distinct)
         EXPECT_EQ(SpeakLine(TreeOf(r.line, r.plain)), r.speech) << r.line.text;
-    EXPECT_EQ(SpeakCaretContext(TreeOf(Distinct[15].line, true), 2), "in de teller");
+    EXPECT_EQ(SpeakCaretContext(TreeOf(Distinct[14].line, true), 2), "in de teller");
 }
 
 struct Move {
