@@ -61,11 +61,12 @@ QString SpokenKeys(const Bytes& cell) {
     return words;
 }
 
-/// A name or a formula of the grid as the line would speak it once typed.
+/// A name or a formula of the grid as the line would speak it once typed; the words that
+/// the structures' cells hold ("Teken", "Exponent") are read as words, as in a text line.
 QString SpokenEntry(const Bytes& cell) {
     const std::size_t zero = cell.find('\0');
     if (zero != Bytes::npos) {
-        const MathTree tree = BuildTree(cell.substr(0, zero), cell.substr(zero + 1), false);
+        const MathTree tree = BuildTree(cell.substr(0, zero), cell.substr(zero + 1), true);
         return QString::fromStdString(SpeakLine(tree));
     }
     if (const auto i = cell.size() > 1 ? NameIndexOf(cell) : std::nullopt) {

@@ -3,7 +3,6 @@
 #include <QAccessible>
 #include <QPointer>
 #include <algorithm>
-#include <cstdlib>
 #include <utility>
 
 #include "editor/LineEditor.h"
@@ -80,15 +79,34 @@ QAccessibleInterface* LineAccessibleFor(QObject* object) {
     return nullptr;
 }
 
+namespace {
+
+/// What the written form adds around a region: the "(" of "^(", "/(" and "√(", the ")" that
+/// closes a region, a script's "^" and "_", the blank behind a script or a name, the glue of
+/// an operator to its operand. They share the caret of the character they stand beside.
+bool IsMark(QChar c) {
+    return c == u'(' || c == u')' || c == u'^' || c == u'_' || c == u'&' || c == u' ' ||
+           c == u'\u2592';
+}
+
+} // namespace
+
 int AccessibleText::OffsetOf(int caret) const {
-    int best = 0;
-    for (int i = 0; i < int(caretAt.size()); ++i) {
-        if (caretAt[std::size_t(i)] == caret) return i;
-        if (std::abs(caretAt[std::size_t(i)] - caret) <
-            std::abs(caretAt[std::size_t(best)] - caret))
-            best = i;
-    }
-    return best;
+    // Offsets run with the caret: the offsets of `caret` come together, in writing order.
+    const int n = int(caretAt.size());
+    if (n == 0) return 0;
+    int first = 0;
+    while (first < n && caretAt[std::size_t(first)] < caret)
+        ++first;
+    if (first == n) return n - 1;
+    int last = first;
+    while (last + 1 < n && caretAt[std::size_t(last + 1)] == caret)
+        ++last;
+    // In front of the character the caret stands before, not a mark its region adds; only
+    // marks: the last, nearest to the region's content.
+    for (int i = first; i <= last; ++i)
+        if (i >= int(text.size()) || !IsMark(text[i])) return i;
+    return last;
 }
 
 int AccessibleText::CaretOf(int offset) const {
@@ -99,8 +117,14 @@ int AccessibleText::CaretOf(int offset) const {
 AccessibleText AccessibleTextOf(const Bytes& text, const Bytes& codes, bool plainText) {
     AccessibleText r;
     r.tree = BuildTree(text, codes, plainText);
+    // A text-mode line shows its letters otherwise, not other structures: it is written as one.
+    r.tree.plainText = false;
     LinearText linear = ToUnicodeMath(r.tree);
+    r.tree.plainText = plainText;
     r.text = QString::fromUtf8(linear.utf8.data(), qsizetype(linear.utf8.size()));
+    // The differential d and the e of the exponential, for which a screen reader has no name,
+    // as the letters they are.
+    r.text.replace(QChar(0x2146), u'd').replace(QChar(0x2147), u'e');
     // The writer maps code points; a character beyond the BMP takes two UTF-16 offsets.
     const auto caretOfPoint = [&](std::size_t cp) {
         return linear.caretAt.empty() ? 0 : linear.caretAt[std::min(cp, linear.caretAt.size() - 1)];

@@ -34,7 +34,8 @@ struct AccessibleText {
     QString text;
     std::vector<int> caretAt;
 
-    /// The offset of caret position `caret`: the first that maps to it, else the nearest.
+    /// The offset of caret position `caret`: in front of the character it stands before, not
+    /// of a bracket or script mark the written form adds there; else of the next character.
     int OffsetOf(int caret) const;
     /// The caret position of `offset`, clamped to the text.
     int CaretOf(int offset) const;

@@ -204,13 +204,31 @@ struct RegionFacts {
           derivative(n.children.size() == 2 &&
                      StartsWithSign(n.children[0], StructKind::NumeratorD) &&
                      StartsWithSign(n.children[1], StructKind::DenominatorD)) {
-        for (std::size_t i = 3; i < Ordinals.size() && simple; ++i)
-            if (*simple == std::to_string(i)) ordinal = Ordinals[i];
+        const std::size_t first = SmallNumber(simple);
+        if (first >= 3) ordinal = Ordinals[first];
+        if (first >= 1 && n.children.size() == 2) SmallFraction(first, n.children[1]);
     }
     bool firstEmpty, secondEmpty;
     std::optional<std::string> simple;
     bool derivative;
     std::string_view ordinal;
+    std::string numberWords; ///< a fraction of small whole numbers: "drie vierde"
+
+    /// The whole number 1 to 10 that `words` are, else 0.
+    static std::size_t SmallNumber(const std::optional<std::string>& words) {
+        for (std::size_t i = 1; i < Cardinals.size() && words; ++i)
+            if (*words == std::to_string(i)) return i;
+        return 0;
+    }
+
+    void SmallFraction(std::size_t numerator, const MathNode& denominatorRow) {
+        const std::size_t denominator = SmallNumber(SimpleWords(denominatorRow));
+        if (denominator < 2) return;
+        const std::string_view ordinal = denominator > 2  ? Ordinals[denominator]
+                                         : numerator == 1 ? Half
+                                                          : Halves;
+        numberWords = std::string(Cardinals[numerator]) + " " + std::string(ordinal);
+    }
 
     bool Hold(When when) const {
         switch (when) {
@@ -230,6 +248,8 @@ struct RegionFacts {
             return simple.has_value();
         case When::Derivative:
             return derivative;
+        case When::SmallNumbers:
+            return !numberWords.empty();
         }
         return false;
     }
@@ -253,12 +273,74 @@ private:
     bool pause_ = false;
 };
 
+/// Whether a bar behind `n` closes: `n` ends an operand (a letter, a number, a closing
+/// bracket, a structure), where a bar behind an operator or a name opens.
+bool EndsOperand(const MathNode& n) {
+    switch (n.kind) {
+    case NodeKind::Char: {
+        const char32_t u = writer::TextChar(n.value);
+        return writer::IsLetter(u) || IsDigit(n.value) || u == ')' || u == ']' || u == '}' ||
+               u == '!' || u == '\'' || u == '%';
+    }
+    case NodeKind::Symbol:
+        return writer::IsLetter(writer::SymbolChar(n.value));
+    case NodeKind::Sign:
+        return writer::IsLetter(writer::SignChar(n.value));
+    case NodeKind::Name:
+    case NodeKind::Switch:
+    case NodeKind::Integral:
+    case NodeKind::Sum:
+    case NodeKind::Log:
+        return false;
+    case NodeKind::Row:
+    case NodeKind::Reference:
+    case NodeKind::Power:
+    case NodeKind::Index:
+    case NodeKind::Fraction:
+    case NodeKind::Slanted:
+    case NodeKind::Root:
+    case NodeKind::Bracket:
+    case NodeKind::Underline:
+    case NodeKind::Colour:
+        return true;
+    }
+    return false;
+}
+
+/// For each item of `row`, the bar it pairs with as absolute value bars (-1 for none): a bar
+/// at the start or behind an operator opens, any other closes the innermost open one, so that
+/// nested bars pair up. Empty when the row pairs no bars.
+std::vector<int> BarPartners(const MathNode& row) {
+    std::vector<int> partners, open;
+    bool operand = false; // what went before ends an operand
+    for (std::size_t i = 0; i < row.children.size(); ++i) {
+        const MathNode& n = row.children[i];
+        if (!Speaks(n)) continue;
+        if (writer::FenceOf(n) != '|') {
+            operand = EndsOperand(n);
+            continue;
+        }
+        if (partners.empty()) partners.assign(row.children.size(), -1);
+        if (operand && !open.empty()) {
+            partners[std::size_t(open.back())] = int(i);
+            partners[i] = open.back();
+            open.pop_back();
+        } else {
+            open.push_back(int(i));
+        }
+        operand = partners[i] >= 0;
+    }
+    return partners;
+}
+
 /// Reads a tree into words.
 class Speaker {
 public:
+    /// `text`: a text-mode line, whose runs of characters are read as the text they are.
+    explicit Speaker(bool text) : text_(text) {}
     std::string Take() { return words_.Take(); }
 
-    /// `atEnd`: nothing is said after this row, so its last structure needs no end word.
+    /// `atEnd`: nothing is said after this row, so a last region of one symbol needs no pause.
     void Row(const MathNode& row, bool atEnd, std::string_view equals) {
         const auto& items = row.children;
         std::size_t last = items.size();
@@ -267,18 +349,44 @@ public:
                 last = i;
                 break;
             }
+        const std::vector<int> bars = BarPartners(row);
+        const auto paired = [&](std::size_t i) { return !bars.empty() && bars[i] >= 0; };
         for (std::size_t i = 0; i < items.size(); ++i) {
             const MathNode& n = items[i];
             const bool followed = last != items.size() && i < last;
-            if (IsCharNode(n, IsDigit)) {
+            if (paired(i)) {
+                words_.Word(std::size_t(bars[i]) > i ? AbsoluteOpen : AbsoluteClose);
+            } else if (text_ && n.kind == NodeKind::Char) {
+                std::size_t end = i;
+                while (end < items.size() && items[end].kind == NodeKind::Char && !paired(end))
+                    ++end;
+                TextRun(items, i, end);
+                i = end - 1;
+            } else if (IsCharNode(n, IsDigit)) {
                 i = Number(items, i);
-                continue;
+            } else {
+                Item(n, atEnd && !followed, followed, equals);
             }
-            Item(n, atEnd && !followed, followed, equals);
         }
     }
 
 private:
+    /// Characters `first` to `end` of a text-mode row as they stand, every run of blanks one
+    /// space: the screen reader reads words as words.
+    void TextRun(const std::vector<MathNode>& items, std::size_t first, std::size_t end) {
+        std::string run;
+        for (std::size_t i = first; i < end; ++i) {
+            const char32_t u = writer::TextChar(items[i].value);
+            if (u > ' ' && u != 0xA0 && u != 0xAD)
+                AppendUtf8(run, u);
+            else if (!run.empty() && run.back() != ' ')
+                run += ' ';
+        }
+        while (!run.empty() && run.back() == ' ')
+            run.pop_back();
+        words_.Word(run);
+    }
+
     /// Reads the number that starts at `i`; returns the index of its last item.
     std::size_t Number(const std::vector<MathNode>& items, std::size_t i) {
         std::string digits;
@@ -384,6 +492,10 @@ private:
             if (place.followed) words_.Word("van");
             return;
         }
+        if (key == "number") {
+            words_.Word(facts.numberWords);
+            return;
+        }
         if (key == "o0" || !before.empty() || !after.empty()) {
             // Glued words: the forms that glue ask for a simple region 0.
             const std::string_view glued = key == "o0" ? facts.ordinal : *facts.simple;
@@ -393,32 +505,25 @@ private:
         const std::size_t region = key == "1" ? 1 : 0;
         if (region >= n.children.size()) return;
         const MathNode& row = n.children[region];
-        Row(row, lastToken && place.atEnd, place.equals);
-        if (lastToken && !place.atEnd && !rules.end.empty() && Speaks(row) &&
-            !(region == 0 ? facts.simple : SimpleWords(row))) {
+        // A last region ends in words: more than one symbol with its end word, also at the end
+        // of the line (else x^(n+1) and x^n+1 would sound alike there), one symbol with a pause
+        // where more follows.
+        const bool ends = lastToken && !rules.end.empty() && Speaks(row);
+        const bool endWord = ends && !(region == 0 ? facts.simple : SimpleWords(row));
+        Row(row, lastToken && place.atEnd && !endWord, place.equals);
+        if (endWord) {
             words_.Pause();
             words_.Word(rules.end);
             words_.Pause();
+        } else if (ends && !place.atEnd) {
+            words_.Pause();
         }
     }
+
+    const bool text_;
 
     Words words_;
 };
-
-/// A plain-text line: its characters, with every run of blanks one space.
-void PlainReading(const MathNode& n, std::string& out) {
-    for (const MathNode& c : n.children) {
-        if (c.kind == NodeKind::Char) {
-            const char32_t u = writer::TextChar(c.value);
-            if (u > ' ' && u != 0xA0 && u != 0xAD) {
-                AppendUtf8(out, u);
-            } else if (!out.empty() && out.back() != ' ') {
-                out += ' ';
-            }
-        }
-        PlainReading(c, out);
-    }
-}
 
 /// One step of the way from the line down to a caret: a structure and the region it is in.
 struct Step {
@@ -452,7 +557,7 @@ void FindPath(const MathNode& row, int caret, std::vector<Step>& path) {
 
 std::vector<Step> PathTo(const MathTree& tree, int caret) {
     std::vector<Step> path;
-    if (!tree.plainText) FindPath(tree.root, caret, path);
+    FindPath(tree.root, caret, path);
     return path;
 }
 
@@ -463,16 +568,9 @@ std::string_view Inside(const Step& s) {
 } // namespace
 
 std::string SpeakLine(const MathTree& tree) {
-    std::string out;
-    if (tree.plainText) {
-        PlainReading(tree.root, out);
-        while (!out.empty() && out.back() == ' ')
-            out.pop_back();
-    } else {
-        Speaker speaker;
-        speaker.Row(tree.root, true, {});
-        out = speaker.Take();
-    }
+    Speaker speaker(tree.plainText);
+    speaker.Row(tree.root, true, {});
+    std::string out = speaker.Take();
     return out.empty() ? std::string(EmptyLine) : out;
 }
 

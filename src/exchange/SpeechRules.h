@@ -260,6 +260,17 @@ constexpr std::array<std::string_view, 11> Ordinals = {
     "", "", "", "derde", "vierde", "vijfde", "zesde", "zevende", "achtste", "negende", "tiende",
 };
 
+/// Numbers as words, for the numerators of the fractions read as ordinals ("drie vierde").
+constexpr std::array<std::string_view, 11> Cardinals = {
+    "", "een", "twee", "drie", "vier", "vijf", "zes", "zeven", "acht", "negen", "tien",
+};
+/// The denominator 2 of a fraction read as a number: "een half", "drie halve".
+constexpr std::string_view Half = "half", Halves = "halve";
+
+/// A pair of bars around a stretch of a row.
+constexpr std::string_view AbsoluteOpen = "absolute waarde van",
+                           AbsoluteClose = "einde absolute waarde";
+
 /// When a structure's reading form applies; the first form of a kind that holds is taken.
 enum class When {
     Always,
@@ -270,13 +281,15 @@ enum class When {
     FirstOrdinal, ///< region 0 is a number with an ordinal (3 to 10)
     FirstSimple,  ///< region 0 is one letter, number, symbol or sign
     Derivative,   ///< region 0 starts with a numerator "d", region 1 with a denominator "d"
+    SmallNumbers, ///< region 0 a whole number 1 to 10, region 1 one 2 to 10: "{number}"
 };
 
 struct Form {
     When when;
     /// Words separated by spaces; "," is a pause; "{0}" and "{1}" read a region, glued to
     /// other letters ("{0}-logaritme") only in forms where that region is simple; "{o0}" is
-    /// the ordinal of region 0; "{van}" is "van" when an argument follows the structure.
+    /// the ordinal of region 0; "{van}" is "van" when an argument follows the structure;
+    /// "{number}" a fraction of small whole numbers in words.
     std::string_view words;
 };
 
@@ -285,7 +298,9 @@ struct Form {
 struct StructureRules {
     NodeKind kind;
     std::array<Form, 5> forms;
-    std::string_view end;                   ///< said behind a compound last region
+    /// Said behind a last region of more than one symbol; behind a region of one symbol a
+    /// pause does it when more follows, so that "wortel uit x, plus y" is not "√(x+y)".
+    std::string_view end;
     std::string_view equals;                ///< "=" inside its regions, when not the usual
     std::array<std::string_view, 2> inside; ///< the caret in region 0 or 1
     std::string_view leaveForward, leaveBackward;
@@ -310,6 +325,7 @@ constexpr StructureRules Structures[] = {
      "voor de index"},
     {NodeKind::Fraction,
      {{{When::Derivative, "{0} naar {1} ,"},
+       {When::SmallNumbers, "{number}"},
        {When::Always, "breuk , {0} , gedeeld door {1} , einde breuk ,"}}},
      {},
      {},
@@ -317,7 +333,8 @@ constexpr StructureRules Structures[] = {
      "na de breuk",
      "voor de breuk"},
     {NodeKind::Slanted,
-     {{{When::Always, "breuk , {0} , gedeeld door {1} , einde breuk ,"}}},
+     {{{When::SmallNumbers, "{number}"},
+       {When::Always, "breuk , {0} , gedeeld door {1} , einde breuk ,"}}},
      {},
      {},
      {"in de teller", "in de noemer"},

@@ -40,4 +40,4 @@ done
 
 export DISPLAY=":$display" HOME="$work/home" XDG_RUNTIME_DIR="$work/home/run"
 unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS AT_SPI_BUS_ADDRESS XDG_CONFIG_HOME XDG_DATA_HOME
-timeout -k 5 50 dbus-run-session -- "$python" "$here/AccessibilityBusCheck.py" "$work/bin/ZelmEditor"
+timeout -k 5 90 dbus-run-session -- "$python" "$here/AccessibilityBusCheck.py" "$work/bin/ZelmEditor"

@@ -7,6 +7,7 @@
 
 #include "editor/LineAccessible.h"
 #include "editor/LineEditor.h"
+#include "samples/HelpFormulas.h"
 #include "support/KeyScriptQt.h"
 
 namespace zelm {
@@ -91,10 +92,25 @@ TEST_F(LineAccessibleTest, CaretInAFractionMapsIntoItsNumeratorAndSaysWhereItIs)
     Keys("a");
     const Events events = Keys("{A-Up}x");
     EXPECT_EQ(std::count(events.begin(), events.end(), "say in de teller"), 1);
-    // The caret stands behind the typed x, inside the numerator's written form.
-    EXPECT_EQ(Text().mid(Caret() - 1, 1), "x") << Text().toStdString();
+    // The caret stands behind the typed x at the numerator's end, in front of the bar.
+    EXPECT_EQ(Text().mid(Caret() - 2, 3), "x)/") << Text().toStdString();
     iface->textInterface()->setCursorPosition(int(Text().size()));
     EXPECT_EQ(line.Line().CaretPos, int(line.Text().size()));
+}
+
+// Arrowing hears the first character of every region too, and the d and e signs as letters.
+TEST_F(LineAccessibleTest, ArrowingHearsEveryCharacterOfEveryRegion) {
+    Keys(help::QuadraticFormula);
+    Keys("{End}+a{S-Down}n{Right}+{C-0}y{End}+{C-Up}{Left}3{Right}8{End}+{C-E}{C-D}f{Home}");
+    QString heard;
+    for (int caret = -1, offset = -1; caret != line.Line().CaretPos; Keys("{Right}")) {
+        caret = line.Line().CaretPos;
+        EXPECT_GE(Caret(), offset) << "offset going back at caret " << caret;
+        heard += Caret() != offset ? Text().mid(Caret(), 1) : QString();
+        offset = Caret();
+    }
+    EXPECT_EQ(heard.toStdString(), "x=(-b+√(b^2-4ac)/2a)+a_n+(y)+∛(8)+e(df/dx)")
+        << Text().toStdString();
 }
 
 // Each character's box stands where it is drawn: left to right along a line without structures,

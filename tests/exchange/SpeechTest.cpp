@@ -43,10 +43,9 @@ const Reading Readings[] = {
      "einde wortel, gedeeld door 2, einde breuk, plus som van k is 1 tot n van haakje openen "
      "breuk, x, gedeeld door k, einde breuk, haakje sluiten"},
     {{" x#2#+y#n#", {7, 8, 7, 8}}, "x kwadraat plus y tot de macht n"},
-    {{" a#n#+a#n+1#", {30, 31, 30, 31}}, "a index n plus a index n plus 1"},
+    {{" a#n#+a#n+1#", {30, 31, 30, 31}}, "a index n, plus a index n plus 1, einde index"},
     {{" #a+b#c#", {15, 16, 17}}, "breuk, a plus b, gedeeld door c, einde breuk"},
-    {{" #1#2#+#3#4#", {26, 27, 28, 26, 27, 28}},
-     "breuk, 1, gedeeld door 2, einde breuk, plus breuk, 3, gedeeld door 4, einde breuk"},
+    {{" #1#2#+#3#4#", {26, 27, 28, 26, 27, 28}}, "een half plus drie vierde"},
     {{" r=##x+1#+#3#8#", {12, 25, 13, 12, 25, 13}},
      "r is gelijk aan wortel uit x plus 1, einde wortel, plus derdemachtswortel uit 8"},
     {{" 2##a#b##", {23, 15, 16, 17, 24}},
@@ -55,8 +54,8 @@ const Reading Readings[] = {
     {{" 2#r+##x#", {32, 33, 7, 8}}, "2 pi r plus e tot de macht x"},
     {{" #0#x#t#2##x", {20, 25, 25, 7, 8, 21}}, "integraal van 0 tot x van t kwadraat d x"},
     {{" #k=0#n#k#2#", {22, 25, 25, 7, 8}}, "som van k is 0 tot n van k kwadraat"},
-    {{" e#x#+x#2#", {7, 8, 7, 8}}, "e tot de macht x plus x kwadraat"},
-    {{" x#n#+y#0#", {30, 31, 30, 31}}, "x index n plus y index 0"},
+    {{" e#x#+x#2#", {7, 8, 7, 8}}, "e tot de macht x, plus x kwadraat"},
+    {{" x#n#+y#0#", {30, 31, 30, 31}}, "x index n, plus y index 0"},
     {{" a#2#+b#2#=c#2#, c=5", {7, 8, 7, 8, 7, 8}},
      "a kwadraat plus b kwadraat is gelijk aan c kwadraat, c is gelijk aan 5"},
     {{" y=sin(x)+a.b", {}}, "y=sin(x)+a.b", true},
@@ -67,11 +66,10 @@ const Reading Readings[] = {
      "x is gelijk aan breuk, min b plus wortel uit b kwadraat min 4 a c, einde wortel, gedeeld "
      "door 2 a, einde breuk"},
     {{" y=@(x)+#1#2#", {19, 26, 27, 28}},
-     "y is gelijk aan sinus haakje openen x haakje sluiten plus breuk, 1, gedeeld door 2, einde "
-     "breuk"},
+     "y is gelijk aan sinus haakje openen x haakje sluiten plus een half"},
     {{" ##x#i##2#+@ a##3#y+1###+#k=1#n#k ",
       {23, 15, 30, 31, 7, 8, 16, 16, 12, 25, 13, 17, 24, 22, 25, 25}},
-     "haakje openen breuk, x index i kwadraat plus cosinus a, gedeeld door derdemachtswortel uit "
+     "haakje openen breuk, x index i, kwadraat plus cosinus a, gedeeld door derdemachtswortel uit "
      "y plus 1, einde wortel, einde breuk, haakje sluiten plus som van k is 1 tot n van k"},
     {{" #a+b#", {23, 24}}, "haakje openen a plus b haakje sluiten"},
     {{" @ x+@ y", {19, 16}}, "sinus x plus cosinus y"},
@@ -87,7 +85,7 @@ const Reading Readings[] = {
     {{" $$$2$ @($)$#", {68, 112, 163, 112, 20, 97, 187, 32}},
      "grote delta pi is kleiner dan of gelijk aan 2 pi tangens haakje openen alfa haakje sluiten "
      "is ongeveer gelijk aan pi"},
-    {{" ##x+1#", {12, 25, 13}}, "wortel uit x plus 1"},
+    {{" ##x+1#", {12, 25, 13}}, "wortel uit x plus 1, einde wortel"},
     {{" \x02=#2#r#2##", {1, 38, 32, 7, 8, 38}}, "Opp is gelijk aan 2 pi r kwadraat"},
     {{" ", {}}, "lege regel"},
 };
@@ -98,6 +96,34 @@ TEST(Speech, ReadingsOfTheHelpPagesAndBenchmarksFormulas) {
     Globals().references.push_back(&area);
     for (const Reading& r : Readings)
         EXPECT_EQ(SpeakLine(TreeOf(r.line, r.plain)), r.speech) << r.line.text;
+}
+
+// Formulas that differ sound different, by a pause or an end word; bars pair up; small
+// fractions as ordinals; a text-mode line follows its structures and reads its words as words.
+const Reading Distinct[] = {
+    {{" ##x#+y", {12, 25, 13}}, "wortel uit x, plus y"},
+    {{" ##x+y#", {12, 25, 13}}, "wortel uit x plus y, einde wortel"},
+    {{" x#n#+1", {7, 8}}, "x tot de macht n, plus 1"},
+    {{" x#n+1#", {7, 8}}, "x tot de macht n plus 1, einde macht"},
+    {{" a#n#+1", {30, 31}}, "a index n, plus 1"},
+    {{" a#n+1#", {30, 31}}, "a index n plus 1, einde index"},
+    {{" #3#8#=2", {12, 25, 13}}, "derdemachtswortel uit 8, is gelijk aan 2"},
+    {{" #3#8=2#", {12, 25, 13}}, "derdemachtswortel uit 8 is gelijk aan 2, einde wortel"},
+    {{" e#x##2#", {7, 8, 7, 8}}, "e tot de macht x, kwadraat"},
+    {{" e#x#2##", {7, 7, 8, 8}}, "e tot de macht x kwadraat, einde macht"},
+    {{" |a-|b||", {}},
+     "absolute waarde van a min absolute waarde van b einde absolute waarde einde absolute waarde"},
+    {{" #1#2#-#3#4#+#5#8#", {15, 16, 17, 26, 27, 28, 15, 16, 17}},
+     "een half min drie vierde plus vijf achtste"},
+    {{" #a#b#+G#e#   1 Teken", {15, 16, 17, 7, 8}},
+     "breuk, a, gedeeld door b, einde breuk, +G tot de macht e, 1 Teken",
+     true},
+};
+
+TEST(Speech, FormulasThatDifferSoundDifferent) {
+    for (const Reading& r : Distinct)
+        EXPECT_EQ(SpeakLine(TreeOf(r.line, r.plain)), r.speech) << r.line.text;
+    EXPECT_EQ(SpeakCaretContext(TreeOf(Distinct[12].line, true), 2), "in de teller");
 }
 
 struct Move {
