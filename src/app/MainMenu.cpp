@@ -5,7 +5,9 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 
+#include <algorithm>
 #include <exception>
 
 #include "app/MainWindow.h"
@@ -124,7 +126,12 @@ void TBasisMath::StyleMenus() {
         for (QWidget* further : bar->FurtherRows())
             further->setAccessibleName("Hoofdmenu, rij " + QString::number(++row));
     }
+    StandOnFirstItem(*PopupMenu1);
+    StandOnFirstItem(*PopupMenu2);
     for (QWidget* menu : menus) {
+        // A menu says its own name; a screen reader finds it by that.
+        if (auto* popup = qobject_cast<QMenu*>(menu); popup && popup->accessibleName().isEmpty())
+            popup->setAccessibleName(QString(popup->title()).remove('&'));
         menu->setStyle(menuStyle);
         KeepCaptions(*menu);
         // Every item shows its shortcut, also where the desktop keeps them out of menus that
@@ -132,6 +139,21 @@ void TBasisMath::StyleMenus() {
         for (QAction* item : menu->actions())
             item->setShortcutVisibleInContextMenu(true);
     }
+}
+
+// A menu the window opens itself stands on its first command once it shows, as the menus of the
+// bar do, so that a screen reader speaks as it opens, and the arrow keys start from there.
+void TBasisMath::StandOnFirstItem(QMenu& menu) {
+    connect(&menu, &QMenu::aboutToShow, this, [&menu] {
+        QTimer::singleShot(0, &menu, [&menu] {
+            const QList<QAction*> items = menu.actions();
+            const auto first = std::find_if(items.begin(), items.end(), [](QAction* item) {
+                return item->isEnabled() && !item->isSeparator();
+            });
+            if (menu.isVisible() && !menu.activeAction() && first != items.end())
+                menu.setActiveAction(*first);
+        });
+    });
 }
 
 void TBasisMath::contextMenuEvent(QContextMenuEvent* e) {

@@ -14,7 +14,9 @@
 #include <QToolTip>
 #include <QWindow>
 
+#include "app/MenuStyle.h"
 #include "dialogs/FunctieFormMath.h"
+#include "editor/LineAccessible.h"
 #include "files/DocumentCodec.h"
 #include "formula/FormulaText.h"
 #include "formula/LineKeys.h"
@@ -182,8 +184,10 @@ void TBasisMath::OpNeer(TMathEditor& editor, unsigned short direction) {
     if (target) FocusLine(*target);
 }
 
+// The check mark of "Plain&Text" is the mode of the line that has the focus, not the default
+// that new lines take, so that it says what Ctrl+T will switch from.
 void TBasisMath::EditorEnter(TMathEditor& sender) {
-    if (popPlainText) popPlainText->setChecked(EditorState().plainTextDefault);
+    if (popPlainText) popPlainText->setChecked(sender.PlainText());
     column_.KeepInView(sender);
 }
 
@@ -345,7 +349,7 @@ void TBasisMath::CreatePopupMenu1() {
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    PopupMenu1->addAction("-----Regel----");
+    SetHeading(*PopupMenu1->addAction("-----Regel----"));
     popPlainText = add("Plain&Text", QKeySequence("Ctrl+T"), &TBasisMath::PopPlTextClick);
     popPlainText->setCheckable(true);
     popPlainText->setChecked(true);
@@ -353,7 +357,7 @@ void TBasisMath::CreatePopupMenu1() {
     add("&Alles kiezen", QKeySequence("Ctrl+A"), &TBasisMath::PopAllClick);
     add("&Herstellen", QKeySequence("Ctrl+Z"), &TBasisMath::PopRedoClick);
     add("Opnieuw", QKeySequence("Ctrl+Y"), &TBasisMath::PopOpnieuwClick);
-    PopupMenu1->addAction("-----Selectie-----");
+    SetHeading(*PopupMenu1->addAction("-----Selectie-----"));
     add("&Knippen", QKeySequence("Ctrl+X"), &TBasisMath::PopKnippenClick);
     add(QString::fromUtf8("&Kopiëren"), QKeySequence("Ctrl+C"), &TBasisMath::PopcopyClick);
     add("&Plakken", QKeySequence("Ctrl+V"), &TBasisMath::PopPlakkenClick);
@@ -375,8 +379,14 @@ void TBasisMath::PopPlTextClick() {
     if (!line) return;
     // Names recognised in formula mode may make the line longer than its record: then the
     // mode stays as it was, and so does the check mark.
-    line->Line().EditWithinRecord([&] { line->SetPlainText(popPlainText->isChecked()); });
+    const bool plain = !line->PlainText();
+    line->Line().EditWithinRecord([&] { line->SetPlainText(plain); });
     popPlainText->setChecked(line->PlainText());
+    if (line->PlainText() == plain) AnnounceMode(*line);
+}
+
+void TBasisMath::AnnounceMode(TMathEditor& line) {
+    Announce(line, line.PlainText() ? "tekstmodus" : "formulemodus");
 }
 
 void TBasisMath::PopAllClick() {

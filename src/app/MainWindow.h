@@ -108,7 +108,7 @@ public:
     ColorRef WindowFontColor = 0;
     /// Shows the help window; set by start-up once the help window exists.
     std::function<void()> showHelp;
-    /// The line menu's "Plain&Text" item, whose check mark follows PlainTextDefault.
+    /// The line menu's "Plain&Text" item, whose check mark is the focused line's mode.
     QAction* popPlainText = nullptr;
 
     /// Creates a line directly below `current`; the lines further down move down.
@@ -178,12 +178,15 @@ public:
 
 private:
     void CreateMainMenu();
+    void StandOnFirstItem(QMenu& menu);
     void RunReportingFailure(const std::function<void()>& command);
 
 public:
     // The line menu and its commands, on the line that has the focus.
     QMenu* PopupMenu1 = nullptr;
     void PopPlTextClick();
+    /// The screen reader says the mode `line` is in now.
+    void AnnounceMode(TMathEditor& line);
     void PopAllClick();
     void PopRedoClick();
     void PopOpnieuwClick();

@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
 #include <map>
@@ -50,7 +51,10 @@ public:
         const QRect r = row->actionGeometry(item_);
         return QRect(row->mapToGlobal(r.topLeft()), r.size());
     }
-    QAccessible::Role role() const override { return QAccessible::MenuItem; }
+    QAccessible::Role role() const override {
+        // An item that runs its command at once is a button; one that opens a menu, its item.
+        return Menu() ? QAccessible::MenuItem : QAccessible::PushButton;
+    }
     QAccessible::State state() const override {
         QAccessible::State s;
         if (!isValid()) return s;
@@ -109,8 +113,13 @@ public:
                 new BarItemAccessible(Bar(), items[index]));
         return QAccessible::accessibleInterface(id);
     }
+    // A menu that opens from the bar stands at its item's place: a screen reader takes a menu
+    // it cannot find in its parent for one that has gone, and says nothing of it.
     int indexOfChild(const QAccessibleInterface* c) const override {
-        return c ? int(Items().indexOf(qobject_cast<QAction*>(c->object()))) : -1;
+        if (!c) return -1;
+        const auto* menu = qobject_cast<QMenu*>(c->object());
+        QAction* item = menu ? menu->menuAction() : qobject_cast<QAction*>(c->object());
+        return int(Items().indexOf(item));
     }
     QAccessibleInterface* childAt(int x, int y) const override {
         for (int i = 0; i < childCount(); ++i)
@@ -122,10 +131,38 @@ private:
     mutable std::map<QAction*, QAccessible::Id> ids_;
 };
 
+/// The main window with the menus it opens itself (the line menu, the window menu) among its
+/// children: a screen reader names only a menu it finds in its parent.
+class MainWindowAccessible : public QAccessibleWidget {
+public:
+    explicit MainWindowAccessible(QMainWindow* window)
+        : QAccessibleWidget(window, QAccessible::Window) {}
+
+    QList<QMenu*> Menus() const {
+        return widget()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly);
+    }
+    int childCount() const override {
+        return QAccessibleWidget::childCount() + int(Menus().size());
+    }
+    QAccessibleInterface* child(int index) const override {
+        const int own = QAccessibleWidget::childCount();
+        if (index < own) return QAccessibleWidget::child(index);
+        const QList<QMenu*> open = Menus();
+        return index - own < open.size() ? QAccessible::queryAccessibleInterface(open[index - own])
+                                         : nullptr;
+    }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        const auto* menu = c ? qobject_cast<QMenu*>(c->object()) : nullptr;
+        const int at = menu ? int(Menus().indexOf(menu)) : -1;
+        return at >= 0 ? QAccessibleWidget::childCount() + at : QAccessibleWidget::indexOfChild(c);
+    }
+};
+
 } // namespace
 
 QAccessibleInterface* MenuAccessibleFor(QObject* object) {
     if (auto* bar = qobject_cast<WrappingMenuBar*>(object)) return new WrappingBarAccessible(bar);
+    if (auto* window = qobject_cast<QMainWindow*>(object)) return new MainWindowAccessible(window);
     return nullptr;
 }
 

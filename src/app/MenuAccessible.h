@@ -1,5 +1,6 @@
 // The main menu on the accessibility bus: the wrapping bar shows its items in several rows, and a
-// screen reader finds them all, in order, as the items of one menu bar.
+// screen reader finds them all, in order, as the items of one menu bar; and the menus the main
+// window opens itself, found in the window while they show.
 #pragma once
 
 class QAccessibleInterface;
@@ -7,7 +8,8 @@ class QObject;
 
 namespace zelm {
 
-/// The accessible interface of `object` when it is the wrapping menu bar, else nullptr.
+/// The accessible interface of `object` when it is the wrapping menu bar or the main window,
+/// else nullptr.
 QAccessibleInterface* MenuAccessibleFor(QObject* object);
 
 } // namespace zelm

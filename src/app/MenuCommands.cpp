@@ -40,8 +40,13 @@ void TBasisMath::plTextClick() {
     }
     EditorState().plainTextDefault = plText->isChecked();
     // A line whose names would make it longer than its record keeps its mode.
+    TMathEditor* current = CurrentLine();
+    const bool wasPlain = current && current->PlainText();
     for (TMathEditor* line : Lines())
         line->Line().EditWithinRecord([&] { line->SetPlainText(EditorState().plainTextDefault); });
+    if (!current) return;
+    popPlainText->setChecked(current->PlainText());
+    if (current->PlainText() != wasPlain) AnnounceMode(*current);
 }
 
 void TBasisMath::Alleswissen1Click() {

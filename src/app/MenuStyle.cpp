@@ -24,6 +24,7 @@ namespace {
 const char* const ImageIndexProperty = "ImageIndex";
 const char* const OwnerDrawnProperty = "OwnerDrawn";
 const char* const CaptionProperty = "DesignedCaption";
+const char* const HeadingProperty = "Heading";
 
 // Room between a menu bar item's picture and its caption.
 constexpr int PictureSpacing = 4;
@@ -111,6 +112,17 @@ bool IsOwnerDrawn(const QAction& item) {
     return item.property(OwnerDrawnProperty).toBool();
 }
 
+// A disabled item is passed over by the arrow keys and the screen reader; the style draws a
+// heading as the enabled item it looks like.
+void SetHeading(QAction& item) {
+    item.setProperty(HeadingProperty, true);
+    item.setEnabled(false);
+}
+
+bool IsHeading(const QAction& item) {
+    return item.property(HeadingProperty).toBool();
+}
+
 void KeepCaptions(QWidget& menu) {
     for (QAction* item : menu.actions())
         item->setProperty(CaptionProperty, item->text());
@@ -142,6 +154,15 @@ int MenuStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidg
 void MenuStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                             const QWidget* widget) const {
     const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (element == CE_MenuItem && item) {
+        const QAction* action = ItemOf(option, widget);
+        if (!action || !IsHeading(*action))
+            return QProxyStyle::drawControl(element, option, painter, widget);
+        QStyleOptionMenuItem heading = *item;
+        heading.state |= State_Enabled;
+        heading.palette.setCurrentColorGroup(QPalette::Active);
+        return QProxyStyle::drawControl(element, &heading, painter, widget);
+    }
     if (element != CE_MenuBarItem || !item || item->icon.isNull())
         return QProxyStyle::drawControl(element, option, painter, widget);
     QStyleOptionMenuItem background = *item;

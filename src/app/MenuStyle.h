@@ -25,6 +25,12 @@ void SetOwnerDrawn(QAction& item);
 /// Whether an item is drawn by the program.
 bool IsOwnerDrawn(const QAction& item);
 
+/// Marks an item as a heading of the items below it: drawn as written, but no stop for the
+/// keyboard or a screen reader.
+void SetHeading(QAction& item);
+/// Whether an item is a heading.
+bool IsHeading(const QAction& item);
+
 /// Keeps the captions of a menu's items as written: a desktop that adds accelerator letters of
 /// its own to every menu has them taken out again at once.
 void KeepCaptions(QWidget& menu);

@@ -43,33 +43,45 @@ int TextOf(const Bytes& cursief, int d) {
                              [](char c) { return !IsItalicMarker(c); }));
 }
 
-/// The line's one child: what it last said of itself ("in de teller", the whole line). It
-/// shows anew for every announcement, and a screen reader speaks a notification that shows.
-class LineNotification : public QAccessibleInterface {
+/// What only the screen reader sees of a line: the status bar that holds what the line last
+/// said of itself ("in de teller", the whole line), and those words as a notification in it.
+/// The notification shows anew for every announcement; a screen reader speaks a notification
+/// that shows, and one inside a status bar without the role word.
+class LinePart : public QAccessibleInterface {
 public:
-    explicit LineNotification(TMathEditor* line) : line_(line) {}
+    LinePart(TMathEditor* line, QAccessible::Role role, QAccessible::Id parent)
+        : line_(line), role_(role), parent_(parent) {}
     QString words;
+    QAccessible::Id childId = 0;
 
     bool isValid() const override { return !line_.isNull(); }
     QObject* object() const override { return nullptr; }
     QWindow* window() const override { return line_ ? line_->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override {
-        return line_ ? QAccessible::queryAccessibleInterface(line_.data()) : nullptr;
+        if (!line_) return nullptr;
+        return parent_ ? QAccessible::accessibleInterface(parent_)
+                       : QAccessible::queryAccessibleInterface(line_.data());
     }
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 && childId ? QAccessible::accessibleInterface(childId) : nullptr;
+    }
+    int childCount() const override { return childId ? 1 : 0; }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        return childId && c == QAccessible::accessibleInterface(childId) ? 0 : -1;
+    }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name ? words : QString();
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override { return {}; }
-    QAccessible::Role role() const override { return QAccessible::Notification; }
+    QAccessible::Role role() const override { return role_; }
     QAccessible::State state() const override { return {}; }
 
 private:
     QPointer<TMathEditor> line_;
+    QAccessible::Role role_;
+    QAccessible::Id parent_;
 };
 
 } // namespace
@@ -157,6 +169,7 @@ LineAccessible::LineAccessible(TMathEditor* line)
 
 LineAccessible::~LineAccessible() {
     if (notification_) QAccessible::deleteAccessibleInterface(notification_);
+    if (status_) QAccessible::deleteAccessibleInterface(status_);
 }
 
 int LineAccessible::childCount() const {
@@ -165,16 +178,19 @@ int LineAccessible::childCount() const {
 
 QAccessibleInterface* LineAccessible::child(int index) const {
     if (index != 0) return nullptr;
-    if (!notification_) {
+    if (!status_) {
         auto* self = const_cast<LineAccessible*>(this);
-        self->notification_ =
-            QAccessible::registerAccessibleInterface(new LineNotification(&Editor()));
+        auto* status = new LinePart(&Editor(), QAccessible::StatusBar, 0);
+        self->status_ = QAccessible::registerAccessibleInterface(status);
+        self->notification_ = QAccessible::registerAccessibleInterface(
+            new LinePart(&Editor(), QAccessible::Notification, status_));
+        status->childId = notification_;
     }
-    return QAccessible::accessibleInterface(notification_);
+    return QAccessible::accessibleInterface(status_);
 }
 
 int LineAccessible::indexOfChild(const QAccessibleInterface* c) const {
-    return notification_ && c == QAccessible::accessibleInterface(notification_) ? 0 : -1;
+    return status_ && c == QAccessible::accessibleInterface(status_) ? 0 : -1;
 }
 
 TMathEditor& LineAccessible::Editor() const {
@@ -305,6 +321,19 @@ QString LineAccessible::attributes(int offset, int* startOffset, int* endOffset)
     return {};
 }
 
+// A screen reader that comes to a line reads its name, its line of text and its description.
+// The description is the line read in Dutch; the UnicodeMath is there to be read character by
+// character and word by word, never whole, which a Dutch voice spells sign by sign.
+QString LineAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundary,
+                                     int* startOffset, int* endOffset) const {
+    if (boundary == QAccessible::LineBoundary || boundary == QAccessible::SentenceBoundary ||
+        boundary == QAccessible::ParagraphBoundary) {
+        *startOffset = *endOffset = 0;
+        return {};
+    }
+    return QAccessibleTextInterface::textAtOffset(offset, boundary, startOffset, endOffset);
+}
+
 void LineAccessible::ReportChanges() {
     if (!Listening()) return;
     QObject* line = &Editor();
@@ -376,8 +405,8 @@ void LineAccessible::SpeakWholeLine() {
 }
 
 void LineAccessible::Announce(const QString& words) {
-    QAccessibleInterface* notification = child(0);
-    static_cast<LineNotification*>(notification)->words = words;
+    QAccessibleInterface* notification = child(0)->child(0);
+    static_cast<LinePart*>(notification)->words = words;
     QAccessibleEvent e(notification, QAccessible::ObjectShow);
     Send(e);
 }
@@ -398,6 +427,11 @@ void ReportLineChanges(TMathEditor& line) {
 void SpeakWholeLine(TMathEditor& line) {
     if (!Listening()) return;
     if (LineAccessible* a = InterfaceOf(line)) a->SpeakWholeLine();
+}
+
+void Announce(TMathEditor& line, const QString& words) {
+    if (!Listening()) return;
+    if (LineAccessible* a = InterfaceOf(line)) a->Announce(words);
 }
 
 } // namespace zelm

@@ -69,19 +69,21 @@ public:
     int offsetAtPoint(const QPoint& point) const override;
     void scrollToSubstring(int startIndex, int endIndex) override;
     QString attributes(int offset, int* startOffset, int* endOffset) const override;
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                         int* endOffset) const override;
 
     /// Sends what changed since the last report: the text inserted, removed or replaced, the
     /// caret, the selection, and the caret's context when that changed.
     void ReportChanges();
     /// Has the screen reader speak the whole line.
     void SpeakWholeLine();
+    /// Qt 6.4 has no announcement, and its description and name changes reach the bus
+    /// without their text: the words go to the line's notification, which then shows.
+    void Announce(const QString& words);
 
 private:
     TMathEditor& Editor() const;
     const AccessibleText& Current() const;
-    /// Qt 6.4 has no announcement, and its description and name changes reach the bus
-    /// without their text: the words go to the line's notification, which then shows.
-    void Announce(const QString& words);
 
     mutable AccessibleText cache_;
     mutable Bytes cacheText_, cacheCodes_;
@@ -91,12 +93,14 @@ private:
     int reportedCaret_ = 0, reportedSelStart_ = 0, reportedSelEnd_ = 0;
     std::string reportedContext_;
     Bytes reportedCodes_;
-    QAccessible::Id notification_ = 0;
+    QAccessible::Id status_ = 0, notification_ = 0;
 };
 
 /// After a change of `line`: its accessible interface reports the change.
 void ReportLineChanges(TMathEditor& line);
 /// Ctrl+Alt+S: the screen reader speaks the whole line.
 void SpeakWholeLine(TMathEditor& line);
+/// The screen reader says `words` as the line's own news ("formulemodus").
+void Announce(TMathEditor& line, const QString& words);
 
 } // namespace zelm

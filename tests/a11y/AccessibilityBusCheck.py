@@ -151,6 +151,25 @@ def check_help_window(app):
     return picture
 
 
+def check_menus(app, bar, focused_line):
+    """Every menu says its own name, a command in the bar is a button, a heading is no stop."""
+    seen = {(i.name, i.getRole(), i.childCount and i.getChildAtIndex(0).name)
+            for i in (bar.getChildAtIndex(n) for n in range(bar.childCount))}
+    if not {("Opslaan", pyatspi.ROLE_PUSH_BUTTON, 0), ("Kopiëren", pyatspi.ROLE_MENU_ITEM,
+            "Kopiëren"), ("Herstel", pyatspi.ROLE_MENU_ITEM, "Herstel")} <= seen:
+        fail("the bar holds %s" % seen)
+    for key, name, first in (("alt+k", "Kopiëren", "JPG"), ("Menu", "Regelmenu", "PlainText")):
+        xdotool("key", key)
+        menu = wait_for(name, lambda: find(app, has_role(pyatspi.ROLE_POPUP_MENU, name)))
+        stop = wait_for(name + "'s first stop", lambda: find(
+            menu, lambda a: a.getState().contains(pyatspi.STATE_FOCUSED)))
+        if stop.name != first:
+            fail("the menu %s stands on %r" % (name, stop.name))
+        xdotool("key", "Escape")
+        xdotool("key", "Escape")
+        wait_for("the line's focus back", focused_line)
+
+
 def run():
     def application():
         desktop = pyatspi.Registry.getDesktop(0)
@@ -191,6 +210,7 @@ def run():
     bar = find(app, has_role(pyatspi.ROLE_MENU_BAR, "Hoofdmenu"))  # every row of it
     if bar is None or not {"Kopiëren", "Herstel", "Instellingen"} <= names_in(bar):
         fail("the main menu holds %s" % (bar and names_in(bar)))
+    check_menus(app, bar, focused_line)
     xdotool("key", "alt+i")  # the settings dialog, on its page "Kleur"
     dialog = wait_for("the settings dialog", lambda: find(app, has_role(pyatspi.ROLE_DIALOG)))
     tree = wait_for("the settings tree", lambda: find(dialog, lambda a: a.name == "Onderwerpen"))

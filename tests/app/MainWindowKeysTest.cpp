@@ -17,6 +17,7 @@
 
 #include "app/MainWindow.h"
 #include "dialogs/FunctieFormMath.h"
+#include "editor/LineAccessible.h"
 #include "files/DocumentCodec.h"
 #include "files/FileIO.h"
 #include "formula/Errors.h"
@@ -130,6 +131,30 @@ TEST_F(MainWindowKeysTest, CtrlTSwitchesTheLineToFormulaModeAndAFormulaIsTyped) 
             {"(x)+1", {{" y=@(x)+1", {19}, 9, 9, 9}}, 0},
             {"/", {{" y=@(x)+#1##", {19, 26, 27, 28}, 11, 11, 11}}, 0},
             {"2", {{" y=@(x)+#1#2#", {19, 26, 27, 28}, 13, 13, 13}}, 0}});
+}
+
+// The check mark is the focused line's mode, so Ctrl+T always switches; it says the new mode.
+TEST_F(MainWindowKeysTest, CtrlTAlwaysSwitchesTheFocusedLineAndSaysItsMode) {
+    static QStringList said;
+    eventSink = [](QAccessibleEvent* e) {
+        if (e->type() == QAccessible::ObjectShow) said << e->accessibleInterface()->text({});
+    };
+    listeningOverride = true;
+    Type("{Enter}");
+    for (const auto& [keys, line, plain, words] :
+         std::vector<std::tuple<const char*, int, bool, QStringList>>{
+             {"{C-T}", 1, false, {"formulemodus"}},
+             {"{Up}{Down}", 1, false, {}},
+             {"{C-T}", 1, true, {"tekstmodus"}}}) {
+        said.clear();
+        Type(keys);
+        EXPECT_EQ(window->CurrentLine(), Line(line)) << keys;
+        EXPECT_EQ(Line(line)->PlainText(), plain) << keys;
+        EXPECT_EQ(window->popPlainText->isChecked(), plain) << keys;
+        EXPECT_EQ(said, words) << keys;
+    }
+    listeningOverride.reset();
+    eventSink = nullptr;
 }
 
 TEST_F(MainWindowKeysTest, ModifiedKeysReachTheLineAsTheirKeyCodes) {

@@ -402,18 +402,18 @@ TEST_F(MainWindowTest, NavigationKeysLeavingALineMoveTheFocus) {
     EXPECT_EQ(Line(2)->Line().CaretPos, 2);
 }
 
-TEST_F(MainWindowTest, EnteringALineShowsTheDefaultModeInTheMenu) {
+TEST_F(MainWindowTest, EnteringALineShowsItsOwnModeInTheMenu) {
     TBasisMath& w = Start();
     AddLine();
     ASSERT_TRUE(w.popPlainText);
     Line(1)->SetPlainText(false);
-    // The check mark follows the program default, not the mode of the line entered.
+    // The check mark follows the mode of the line entered, not the program default.
     EditorState().plainTextDefault = true;
     Line(1)->setFocus();
-    EXPECT_TRUE(w.popPlainText->isChecked());
+    EXPECT_FALSE(w.popPlainText->isChecked());
     EditorState().plainTextDefault = false;
     Line(0)->setFocus();
-    EXPECT_FALSE(w.popPlainText->isChecked());
+    EXPECT_TRUE(w.popPlainText->isChecked());
 }
 
 TEST_F(MainWindowTest, TheHintNamesTheLineAndItsMode) {

@@ -111,13 +111,13 @@ TEST_F(MenuTest, ItemsAsDesigned) {
         {w.mterug, "&Terug", "Ctrl+Shift+T", -1, false, -1, false, true},
         {w.MWattsApp, "&WhatsAppWeb", "", -1, false, -1, true, true},
         {w.Instellingen1, "&Instellingen", "", -1, false, -1, false, true},
-        {w.PopupMenu1->actions()[0], "-----Regel----", "", -1, false, -1, false, true},
+        {w.PopupMenu1->actions()[0], "-----Regel----", "", -1, false, -1, false, false},
         {w.popPlainText, "Plain&Text", "Ctrl+T", 1, false, -1, true, true},
         {w.PopFont, "&Font", "Ctrl+F", -1, false, -1, true, true},
         {w.PopupMenu1->actions()[3], "&Alles kiezen", "Ctrl+A", -1, false, -1, true, true},
         {w.PopupMenu1->actions()[4], "&Herstellen", "Ctrl+Z", -1, false, -1, true, true},
         {w.PopupMenu1->actions()[5], "Opnieuw", "Ctrl+Y", -1, false, -1, false, true},
-        {w.PopupMenu1->actions()[6], "-----Selectie-----", "", -1, false, -1, false, true},
+        {w.PopupMenu1->actions()[6], "-----Selectie-----", "", -1, false, -1, false, false},
         {w.PopupMenu1->actions()[7], "&Knippen", "Ctrl+X", -1, false, -1, true, true},
         {w.PopupMenu1->actions()[8], "&Kopiëren", "Ctrl+C", -1, false, -1, true, true},
         {w.PopupMenu1->actions()[9], "&Plakken", "Ctrl+V", -1, false, -1, true, true},
@@ -233,7 +233,7 @@ TEST_F(MenuTest, OwnerDrawnItemsAlwaysUnderline) {
     ASSERT_EQ(hidden.size(), shown.size());
     for (QAction* item : menu->actions()) {
         SCOPED_TRACE(item->text().toStdString());
-        if (item->isSeparator()) continue;
+        if (item->isSeparator() || IsHeading(*item)) continue; // a heading looks enabled
         QStyleOptionMenuItem option;
         option.rect = menu->actionGeometry(item);
         const bool underlined = underlining.styleHint(QStyle::SH_UnderlineShortcut, &option, menu);

@@ -113,6 +113,18 @@ TEST_F(LineAccessibleTest, ArrowingHearsEveryCharacterOfEveryRegion) {
         << Text().toStdString();
 }
 
+// The line speaks through a notification in a status bar, which a screen reader says without a
+// role word; the line is read once, from its Dutch description: its text has no line to read.
+TEST_F(LineAccessibleTest, SpeaksWithoutARoleWordAndIsReadOnceInDutch) {
+    Keys("a{A-Up}x");
+    ASSERT_EQ(iface->child(0)->role(), QAccessible::StatusBar);
+    EXPECT_EQ(iface->child(0)->child(0)->parent()->role(), QAccessible::StatusBar);
+    int start = -1, end = -1;
+    for (auto whole : {QAccessible::LineBoundary, QAccessible::SentenceBoundary})
+        EXPECT_EQ(iface->textInterface()->textAtOffset(1, whole, &start, &end), "");
+    EXPECT_NE(iface->text(QAccessible::Description), "");
+}
+
 // Each character's box stands where it is drawn: left to right along a line without structures,
 // the first letter of an italic run too (its marker stands in front of it in the display text).
 TEST_F(LineAccessibleTest, CharacterBoxesRunLeftToRight) {
