@@ -113,8 +113,8 @@ const std::array<HelpPage, 11> HelpPages = {{
     {"SchermlezerP", "Schermlezer", 2, ":/help/Schermlezer.svg", true,
      "Met een schermlezer. ZelmEditor werkt met de schermlezer Orca. Elke regel heet Regel 1, "
      "Regel 2, enzovoort, en Orca leest de formule in het Nederlands voor. Voorbeeld: x "
-     "kwadraat plus 1 gedeeld door 2; Orca zegt: x kwadraat plus breuk, 1, gedeeld door 2, einde "
-     "breuk. Ctrl+Alt+S leest de hele regel voor. "
+     "kwadraat plus 1 gedeeld door 2; Orca zegt: x kwadraat plus een half. Ctrl+Alt+S leest de "
+     "hele regel voor. "
      "Onderweg hoort u waar de cursor komt, bijvoorbeeld in de teller. Ctrl+T wisselt tussen "
      "formulemodus en tekstmodus en zegt welke. In de functielijst (Ctrl+L) leest Orca elke "
      "cel in woorden. In dit helpvenster brengt Tab u van de onderwerpen naar de pagina; Orca "
