@@ -15,6 +15,7 @@
 #include "app/PictureExport.h"
 #include "editor/LineEditor.h"
 #include "exchange/MathWriters.h"
+#include "exchange/OdfFormula.h"
 #include "exchange/PasteFormula.h"
 #include "exchange/ReaderNodes.h"
 #include "formula/Errors.h"
@@ -28,6 +29,11 @@ namespace {
 const char* const MathMLType = "application/mathml+xml";
 const char* const PresentationType = "application/mathml-presentation+xml";
 const char* const UnicodeMathType = "text/x-unicodemath";
+// The office suite pastes an editable formula from these two, and only with their format names.
+const char* const EmbedSourceType =
+    "application/x-openoffice-embed-source-xml;windows_formatname=\"Star Embed Source (XML)\"";
+const char* const ObjectDescriptorType = "application/x-openoffice-objectdescriptor-xml;"
+                                         "windows_formatname=\"Star Object Descriptor (XML)\"";
 // What "Plakken als formule" tells the user.
 const char* const ClipboardSilent =
     "Het klembord antwoordt niet: het programma dat het vasthoudt reageert niet. "
@@ -142,6 +148,15 @@ QString ChangesMessage(const ReadResult& read) {
     return message + ".";
 }
 
+// The picture of one line on its own, as big as its layout.
+OdfPicture LinePicture(const ExportLine& line) {
+    if (!line.parts) return {};
+    ExportLine placed = line;
+    placed.top = 0;
+    const QSize size(std::max(1, line.parts->Width()), std::max(1, line.parts->Height()));
+    return {PngBytes(RenderPicture({placed}, size)).toStdString(), size.width(), size.height()};
+}
+
 } // namespace
 
 std::vector<NoteLine> NoteLinesOf(const std::vector<TMathEditor*>& lines) {
@@ -152,7 +167,7 @@ std::vector<NoteLine> NoteLinesOf(const std::vector<TMathEditor*>& lines) {
     return out;
 }
 
-QMimeData* FormulaMimeData(const MathTree& tree) {
+QMimeData* FormulaMimeData(const MathTree& tree, QSize size) {
     const std::string math = ToMathML(tree);
     const QByteArray document = Utf8(MathMLDocument(math));
     auto* data = new QMimeData;
@@ -161,6 +176,10 @@ QMimeData* FormulaMimeData(const MathTree& tree) {
     data->setData(MathMLType, document);
     data->setData(PresentationType, document);
     data->setData(UnicodeMathType, Utf8(ToUnicodeMath(tree).utf8));
+    data->setData(EmbedSourceType, Utf8(FormulaPackage(tree)));
+    data->setData(
+        ObjectDescriptorType,
+        Utf8(FormulaObjectDescriptor(HundredthsOfMm(size.width()), HundredthsOfMm(size.height()))));
     return data;
 }
 
@@ -176,6 +195,11 @@ std::optional<ReadResult> ReadFormula(const QMimeData& data) {
 void WriteNotes(std::optional<NotesFormat> format, const std::vector<TMathEditor*>& lines,
                 const QString& title, const ByteSink& write) {
     if (!format) return WritePdfPages(ExportLinesOf(lines), write);
+    if (*format == NotesFormat::Odt) {
+        const std::vector<ExportLine> pictures = ExportLinesOf(lines);
+        return WriteOdt(
+            NoteLinesOf(lines), [&](std::size_t i) { return LinePicture(pictures[i]); }, write);
+    }
     write(zelm::WriteNotes(*format, NoteLinesOf(lines), title.toStdString()));
 }
 
@@ -184,9 +208,11 @@ void FormulaExchange::KopieerFormuleClick() {
     if (!line) return;
     const MathLine& m = line->Line();
     const MathTree tree = BuildTree(m.Text(), m.Codes(), m.PlainText());
+    const QSize size(m.PartList().Width(), m.PartList().Height());
     SystemClipboard().setMimeData(FormulaMimeData(m.Selstart != m.Seleinde
                                                       ? SelectedTree(tree, m.Selstart, m.Seleinde)
-                                                      : LineContent(tree, int(m.Text().size()))));
+                                                      : LineContent(tree, int(m.Text().size())),
+                                                  size));
 }
 
 void FormulaExchange::PlakFormuleClick() {
@@ -271,8 +297,9 @@ void FormulaExchange::MExporterenClick() {
     const std::optional<NotesFormat> format = NotesFormatOf(suffix.toStdString());
     const std::optional<PictureFormat> picture = PictureFormatOf(suffix);
     if (!format && !picture && suffix != "pdf")
-        throw ZelmError(("Onbekend type \"" + suffix + "\" (tex, html, md, mml, pdf, png of jpg)")
-                            .toStdString());
+        throw ZelmError(
+            ("Onbekend type \"" + suffix + "\" (tex, html, md, mml, odt, pdf, png of jpg)")
+                .toStdString());
     // A picture is drawn at the size the user chooses next.
     const std::optional<double> scale = !picture      ? 1.0
                                         : chooseScale ? chooseScale()

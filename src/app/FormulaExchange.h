@@ -1,9 +1,10 @@
 // Formulas as editable maths on the system clipboard and in files: copying a line or its
 // selection as LaTeX, MathML and UnicodeMath, pasting LaTeX or MathML into a line, the whole
-// document as LaTeX or MathML, and the export of the notes as .tex, .html, .md, .mml or PDF
-// pages.
+// document as LaTeX or MathML, and the export of the notes as .tex, .html, .md, .mml, .odt or
+// PDF pages.
 #pragma once
 
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -23,10 +24,11 @@ class TMathEditor;
 /// The lines of a window in column order.
 std::vector<NoteLine> NoteLinesOf(const std::vector<TMathEditor*>& lines);
 
-/// The five clipboard flavours of `tree`: text/plain (LaTeX), text/html (a `<math>` element),
-/// application/mathml+xml and application/mathml-presentation+xml (XML documents) and
-/// text/x-unicodemath.
-QMimeData* FormulaMimeData(const MathTree& tree);
+/// The clipboard flavours of `tree`: text/plain (LaTeX), text/html (a `<math>` element),
+/// application/mathml+xml and application/mathml-presentation+xml (XML documents),
+/// text/x-unicodemath, and the office suite's embedded formula with its object descriptor;
+/// `size` is the formula's in pixels.
+QMimeData* FormulaMimeData(const MathTree& tree, QSize size = {});
 
 /// What the clipboard holds as a formula: its MathML flavour, else its text as MathML when it
 /// is a `<math>` element, else its text as LaTeX. Nothing when it holds none or is refused.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "exchange/MathWriters.h"
+#include "exchange/OdfFormula.h"
 #include "exchange/WriterText.h"
 
 namespace zelm {
@@ -13,15 +14,6 @@ namespace {
 
 const char* const MathNamespace = "http://www.w3.org/1998/Math/MathML";
 const char* const XmlDeclaration = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-
-bool HoldsNothing(const NoteLine& line) {
-    return line.codes.empty() &&
-           std::all_of(line.text.begin(), line.text.end(), [](char c) { return c == ' '; });
-}
-
-MathTree TreeOf(const NoteLine& line) {
-    return LineContent(BuildTree(line.text, line.codes, line.plainText), int(line.text.size()));
-}
 
 /// A piece of a plain-text line: its characters as text, or one structure as a formula.
 struct Piece {
@@ -157,7 +149,7 @@ std::string Tex(const std::vector<NoteLine>& lines) {
     bool coloured = false;
     for (const NoteLine& line : lines) {
         if (HoldsNothing(line)) continue;
-        const MathTree tree = TreeOf(line);
+        const MathTree tree = ContentTree(line);
         std::string latex;
         if (line.plainText) {
             latex = TextLine(tree, LatexText,
@@ -194,7 +186,7 @@ std::string Html(const std::vector<NoteLine>& lines, std::string_view title) {
                       "</style>\n</head>\n<body>\n";
     for (const NoteLine& line : lines) {
         if (HoldsNothing(line)) continue;
-        const MathTree tree = TreeOf(line);
+        const MathTree tree = ContentTree(line);
         if (line.plainText)
             out +=
                 "<p>" +
@@ -210,7 +202,7 @@ std::string Markdown(const std::vector<NoteLine>& lines) {
     std::string out;
     for (const NoteLine& line : lines) {
         if (HoldsNothing(line)) continue;
-        const MathTree tree = TreeOf(line);
+        const MathTree tree = ContentTree(line);
         if (line.plainText)
             out += TextLine(tree, MarkdownText,
                             [](const MathTree& t) { return "$" + MarkdownMath(ToLatex(t)) + "$"; });
@@ -227,7 +219,7 @@ std::string MathMLRows(const std::vector<NoteLine>& lines) {
     std::string rows = "<mtable columnalign=\"left\">\n";
     for (const NoteLine& line : lines) {
         if (HoldsNothing(line)) continue;
-        rows += "<mtr><mtd>" + ToMathMLContent(TreeOf(line)) + "</mtd></mtr>\n";
+        rows += "<mtr><mtd>" + ToMathMLContent(ContentTree(line)) + "</mtd></mtr>\n";
     }
     rows += "</mtable>";
     return "<math xmlns=\"" + std::string(MathNamespace) + "\" display=\"block\">\n" + rows +
@@ -236,11 +228,21 @@ std::string MathMLRows(const std::vector<NoteLine>& lines) {
 
 } // namespace
 
+bool HoldsNothing(const NoteLine& line) {
+    return line.codes.empty() &&
+           std::all_of(line.text.begin(), line.text.end(), [](char c) { return c == ' '; });
+}
+
+MathTree ContentTree(const NoteLine& line) {
+    return LineContent(BuildTree(line.text, line.codes, line.plainText), int(line.text.size()));
+}
+
 std::optional<NotesFormat> NotesFormatOf(std::string_view suffix) {
     if (suffix == "tex") return NotesFormat::Tex;
     if (suffix == "html" || suffix == "htm") return NotesFormat::Html;
     if (suffix == "md") return NotesFormat::Markdown;
     if (suffix == "mml") return NotesFormat::MathML;
+    if (suffix == "odt") return NotesFormat::Odt;
     return std::nullopt;
 }
 
@@ -284,7 +286,7 @@ std::string MathMLDocument(const std::string& math) {
 std::string LatexLines(const std::vector<NoteLine>& lines) {
     std::string out;
     for (const NoteLine& line : lines)
-        if (!HoldsNothing(line)) out += ToLatex(TreeOf(line)) + "\n";
+        if (!HoldsNothing(line)) out += ToLatex(ContentTree(line)) + "\n";
     return out;
 }
 
@@ -299,6 +301,11 @@ std::string WriteNotes(NotesFormat format, const std::vector<NoteLine>& lines,
         return Markdown(lines);
     case NotesFormat::MathML:
         return XmlDeclaration + MathMLRows(lines);
+    case NotesFormat::Odt: {
+        std::string odt;
+        WriteOdt(lines, {}, [&](std::string_view piece) { odt += piece; });
+        return odt;
+    }
     }
     return {};
 }

@@ -1,6 +1,6 @@
 // What leaves the program as editable maths: the part of a line a selection covers, and whole
-// documents of notes as a LaTeX article, an HTML page with MathML, Markdown and one MathML
-// document. All output is UTF-8.
+// documents of notes as a LaTeX article, an HTML page with MathML, Markdown, one MathML
+// document and an OpenDocument text. All output is UTF-8.
 #pragma once
 
 #include <optional>
@@ -20,10 +20,16 @@ struct NoteLine {
 };
 
 /// The document formats of the notes export.
-enum class NotesFormat { Tex, Html, Markdown, MathML };
+enum class NotesFormat { Tex, Html, Markdown, MathML, Odt };
 
 /// The format a file name suffix (lower case, without the dot) asks for; none for another.
 std::optional<NotesFormat> NotesFormatOf(std::string_view suffix);
+
+/// Whether a line holds nothing but blanks: the exports leave it out.
+bool HoldsNothing(const NoteLine& line);
+
+/// The structure of what a line holds (LineContent of its tree).
+MathTree ContentTree(const NoteLine& line);
 
 /// The part of `tree` that the caret positions `from` to `to` select, structures kept whole:
 /// the innermost row holding the whole selection gives the items it touches.
