@@ -130,6 +130,32 @@ const char* const ContentStart =
     "</style:style>\n"
     "</office:automatic-styles>\n"
     "<office:body>\n<office:text>\n";
+// Without styles the office suite lays the text out on a page of no size in a 2 pt font: an A4
+// page and the usual 12 pt text.
+const char* const Styles =
+    "<office:document-styles"
+    " xmlns:office=\"urn:oasis:names:tc:opendocument:xmlns:office:1.0\""
+    " xmlns:style=\"urn:oasis:names:tc:opendocument:xmlns:style:1.0\""
+    " xmlns:fo=\"urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0\""
+    " office:version=\"1.3\">\n"
+    "<office:styles>\n"
+    "<style:default-style style:family=\"paragraph\">"
+    "<style:paragraph-properties fo:margin-top=\"0cm\" fo:margin-bottom=\"0.2cm\"/>"
+    "<style:text-properties fo:font-size=\"12pt\" fo:language=\"nl\" fo:country=\"NL\"/>"
+    "</style:default-style>\n"
+    "<style:style style:name=\"Standard\" style:family=\"paragraph\" style:class=\"text\"/>\n"
+    "</office:styles>\n"
+    "<office:automatic-styles>\n"
+    "<style:page-layout style:name=\"A4\"><style:page-layout-properties fo:page-width=\"21cm\""
+    " fo:page-height=\"29.7cm\" style:print-orientation=\"portrait\" fo:margin-top=\"2cm\""
+    " fo:margin-bottom=\"2cm\" fo:margin-left=\"2cm\" fo:margin-right=\"2cm\"/>"
+    "</style:page-layout>\n"
+    "</office:automatic-styles>\n"
+    "<office:master-styles>\n"
+    "<style:master-page style:name=\"Standard\" style:page-layout-name=\"A4\"/>\n"
+    "</office:master-styles>\n"
+    "</office:document-styles>\n";
+
 const char* const ContentEnd = "</office:text>\n</office:body>\n</office:document-content>\n";
 
 // The paragraph of formula object `name`, with its picture where there is one.
@@ -191,7 +217,10 @@ void WriteOdt(const std::vector<NoteLine>& lines, const OdfPictureOf& pictureOf,
               const ByteSink& write) {
     ZipPackage zip;
     zip.AddStored("mimetype", TextType);
-    std::vector<ManifestEntry> manifest{{"/", TextType, true}, {"content.xml", "text/xml", false}};
+    zip.Add("styles.xml", XmlPrologue + std::string(Styles));
+    std::vector<ManifestEntry> manifest{{"/", TextType, true},
+                                        {"content.xml", "text/xml", false},
+                                        {"styles.xml", "text/xml", false}};
     std::string content = XmlPrologue + std::string(ContentStart);
     int objects = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
