@@ -204,15 +204,19 @@ void WriteNotes(std::optional<NotesFormat> format, const std::vector<TMathEditor
 }
 
 void FormulaExchange::KopieerFormuleClick() {
-    const TMathEditor* line = host_.CurrentLine();
+    TMathEditor* line = host_.CurrentLine();
     if (!line) return;
     const MathLine& m = line->Line();
     const MathTree tree = BuildTree(m.Text(), m.Codes(), m.PlainText());
     const QSize size(m.PartList().Width(), m.PartList().Height());
-    SystemClipboard().setMimeData(FormulaMimeData(m.Selstart != m.Seleinde
-                                                      ? SelectedTree(tree, m.Selstart, m.Seleinde)
-                                                      : LineContent(tree, int(m.Text().size())),
-                                                  size));
+    if (m.Selstart != m.Seleinde)
+        return SystemClipboard().setMimeData(
+            FormulaMimeData(SelectedTree(tree, m.Selstart, m.Seleinde), size));
+    QMimeData* data = FormulaMimeData(LineContent(tree, int(m.Text().size())), size);
+    // The picture of the whole line only: a selection's would show what was not copied. The
+    // office suite still pastes the embedded formula rather than the picture.
+    data->setData("image/png", Utf8(LinePicture(ExportLinesOf({line})[0]).png));
+    SystemClipboard().setMimeData(data);
 }
 
 void FormulaExchange::PlakFormuleClick() {

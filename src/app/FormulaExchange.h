@@ -45,7 +45,8 @@ public:
     explicit FormulaExchange(DocumentHost& host) : host_(host) {}
 
     /// "Kopiëren als formule" (Ctrl+Alt+C): the focused line's selection, or the whole line
-    /// when nothing is selected, on the clipboard in the five flavours.
+    /// when nothing is selected, on the clipboard in the formula flavours; the whole line also
+    /// as a PNG picture.
     void KopieerFormuleClick();
     /// "Plakken als formule" (Ctrl+Alt+V): the clipboard's formula in place of the focused
     /// line's selection; in a text line, text without LaTeX in it as it stands. A beep and a

@@ -76,6 +76,9 @@ TEST_F(FormulaClipboard, CtrlAltCPutsTheLineOrItsSelectionInFiveFlavours) {
             EXPECT_TRUE(Flavour(type).contains(row.mathml)) << Flavour(type).toStdString();
         }
         EXPECT_EQ(Flavour("text/x-unicodemath").remove('(').remove(')'), row.unicodeMath);
+        // A picture only of the whole line: a selection's would show more than was copied.
+        EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->hasFormat("image/png"),
+                  row.from == row.to);
         EXPECT_EQ(m.Text(), text) << "the line is left as it was";
     }
     QGuiApplication::clipboard()->setText("elders");

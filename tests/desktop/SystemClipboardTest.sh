@@ -30,6 +30,7 @@ targets=$(clip TARGETS)
 for type in text/plain text/html application/mathml{,-presentation}+xml text/x-unicodemath; do
     grep -qx "$type" <<<"$targets" || fail "$type not offered: $(echo $targets)"
 done
+grep -qxF 'application/x-openoffice-embed-source-xml;windows_formatname="Star Embed Source (XML)"' <<<"$targets" || fail "no embedded formula: $(echo $targets)"
 latex=$(clip text/plain)
 [ "${latex// /}" = '\frac{a+b}{c}' ] || fail "text/plain is '$latex'"
 html=$(clip text/html)
