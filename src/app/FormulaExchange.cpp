@@ -148,13 +148,18 @@ QString ChangesMessage(const ReadResult& read) {
     return message + ".";
 }
 
-// The picture of one line on its own, as big as its layout.
-OdfPicture LinePicture(const ExportLine& line) {
+// The replacement pictures of a document's formulas are drawn at twice the screen's
+// resolution, so that they print sharp; their size on the page stays the screen's.
+constexpr double ReplacementScale = 2;
+
+// The picture of one line on its own, as big as its layout (in screen pixels) at `scale`.
+OdfPicture LinePicture(const ExportLine& line, double scale = 1) {
     if (!line.parts) return {};
     ExportLine placed = line;
     placed.top = 0;
     const QSize size(std::max(1, line.parts->Width()), std::max(1, line.parts->Height()));
-    return {PngBytes(RenderPicture({placed}, size)).toStdString(), size.width(), size.height()};
+    return {PngBytes(RenderPicture({placed}, size, scale)).toStdString(), size.width(),
+            size.height()};
 }
 
 } // namespace
@@ -198,7 +203,8 @@ void WriteNotes(std::optional<NotesFormat> format, const std::vector<TMathEditor
     if (*format == NotesFormat::Odt) {
         const std::vector<ExportLine> pictures = ExportLinesOf(lines);
         return WriteOdt(
-            NoteLinesOf(lines), [&](std::size_t i) { return LinePicture(pictures[i]); }, write);
+            NoteLinesOf(lines),
+            [&](std::size_t i) { return LinePicture(pictures[i], ReplacementScale); }, write);
     }
     write(zelm::WriteNotes(*format, NoteLinesOf(lines), title.toStdString()));
 }

@@ -17,7 +17,8 @@ namespace zelm {
 /// The media type of a formula sub-document.
 inline constexpr const char* OdfFormulaType = "application/vnd.oasis.opendocument.formula";
 
-/// A formula's replacement picture: PNG bytes and its size in pixels of 1/96 inch.
+/// A formula's replacement picture: PNG bytes (of any resolution) and its size on the page in
+/// pixels of 1/96 inch.
 struct OdfPicture {
     std::string png;
     int width = 0, height = 0;
