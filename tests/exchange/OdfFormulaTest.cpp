@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // The command's exit status, and its output after `out`.
-int Shell(const std::string& command, std::string* out = nullptr) {
+int ShellStatus(const std::string& command, std::string* out = nullptr) {
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     char buffer[4096];
     for (std::size_t n; pipe && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
@@ -46,7 +46,7 @@ protected:
         WriteOdt(lines, Picture, [&](std::string_view piece) { file << piece; });
         file.close();
         std::string out, names, lint;
-        ASSERT_EQ(Shell("unzip -t " + odt, &out), 0) << out;
+        ASSERT_EQ(ShellStatus("unzip -t " + odt, &out), 0) << out;
         // Readers find the type in the first local header: the name, no compression, the data.
         std::ifstream written(dir / "notes.odt", std::ios::binary);
         std::string head(200, '\0');
@@ -55,8 +55,8 @@ protected:
         EXPECT_EQ(u16(8), 0) << "compressed";
         EXPECT_EQ(head.substr(30, u16(26)), "mimetype");
         EXPECT_EQ(head.substr(38 + u16(28), 39), "application/vnd.oasis.opendocument.text");
-        ASSERT_EQ(Shell("unzip -q " + odt + " -d '" + (dir / "parts").string() + "'"), 0);
-        Shell("unzip -Z1 " + odt, &names);
+        ASSERT_EQ(ShellStatus("unzip -q " + odt + " -d '" + (dir / "parts").string() + "'"), 0);
+        ShellStatus("unzip -Z1 " + odt, &names);
         const std::string manifest = Part("META-INF/manifest.xml");
         std::istringstream listed(names);
         std::string xmlParts;
@@ -66,7 +66,7 @@ protected:
             EXPECT_TRUE(self || manifest.find("full-path=\"" + name + "\"") != std::string::npos)
                 << name << " missing from the manifest";
         }
-        EXPECT_EQ(Shell("xmllint --noout --nonet" + xmlParts, &lint), 0) << lint;
+        EXPECT_EQ(ShellStatus("xmllint --noout --nonet" + xmlParts, &lint), 0) << lint;
         int object = 0;
         for (std::size_t i = 0; i < lines.size(); ++i) {
             if (lines[i].plainText || HoldsNothing(lines[i])) continue;
