@@ -26,7 +26,7 @@ constexpr int Misused = 2;
 const char* const Usage =
     "Gebruik: ZelmEditor [DOCUMENT.mds]\n"
     "         ZelmEditor --export UIT.{png,jpg,pdf} [--scale N | --dpi N] DOCUMENT.mds\n"
-    "         ZelmEditor --export UIT.{svg,emf,tex,html,md,mml} DOCUMENT.mds\n"
+    "         ZelmEditor --export UIT.{svg,emf,tex,html,md,mml,odt,docx} DOCUMENT.mds\n"
     "         ZelmEditor --export UIT.pdf --pages [--scale N | --dpi N] DOCUMENT.mds\n"
     "         ZelmEditor --version | --help\n"
     "\n"
@@ -34,7 +34,8 @@ const char* const Usage =
     "  --export UIT DOC tekent het document zonder venster in een plaatje (png, jpg, svg,\n"
     "                   pdf) of een enhanced metafile (emf), zo groot als het venster;\n"
     "                   of schrijft het als LaTeX (tex), HTML met MathML (html), Markdown\n"
-    "                   (md) of MathML (mml): een formule per formuleregel\n"
+    "                   (md), MathML (mml), OpenDocument-tekst (odt) of Word-document\n"
+    "                   (docx): een formule per formuleregel, in odt en docx bewerkbaar\n"
     "  --scale N        png en jpg N keer zo groot als op het scherm, elke regel op die\n"
     "                   grootte opnieuw gezet (niet vergroot); pdf even groot, N keer zo\n"
     "                   fijn gezet; svg en emf zijn tekeningen en blijven gelijk\n"
@@ -160,7 +161,8 @@ int Export(int argc, char** argv, const QString& target, const QString& document
         }
         type.picture.reset();
     } else if (!type.picture && !type.notes) {
-        Fail("onbekend formaat \"" + suffix + "\" (png, jpg, svg, pdf, emf, tex, html, md of mml)");
+        Fail("onbekend formaat \"" + suffix +
+             "\" (png, jpg, svg, pdf, emf, tex, html, md, mml, odt of docx)");
         return Misused;
     }
     HeadlessHost host;

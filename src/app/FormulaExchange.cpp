@@ -308,7 +308,7 @@ void FormulaExchange::MExporterenClick() {
     const std::optional<PictureFormat> picture = PictureFormatOf(suffix);
     if (!format && !picture && suffix != "pdf")
         throw ZelmError(
-            ("Onbekend type \"" + suffix + "\" (tex, html, md, mml, odt, pdf, png of jpg)")
+            ("Onbekend type \"" + suffix + "\" (tex, html, md, mml, odt, docx, pdf, png of jpg)")
                 .toStdString());
     // A picture is drawn at the size the user chooses next.
     const std::optional<double> scale = !picture      ? 1.0

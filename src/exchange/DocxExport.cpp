@@ -44,10 +44,6 @@ std::string Styles() {
            "<w:name w:val=\"Normal\"/></w:style></w:styles>";
 }
 
-bool IsEmptyLine(const NoteLine& line) {
-    return line.codes.empty() && line.text.find_first_not_of(' ') == Bytes::npos;
-}
-
 /// A text run; every space kept.
 void AppendTextRun(std::string& out, const std::string& utf8) {
     if (utf8.empty()) return;
@@ -80,8 +76,7 @@ std::string TextParagraph(const MathTree& tree) {
 }
 
 std::string Paragraph(const NoteLine& line) {
-    const MathTree tree =
-        LineContent(BuildTree(line.text, line.codes, line.plainText), int(line.text.size()));
+    const MathTree tree = ContentTree(line);
     if (line.plainText) return TextParagraph(tree);
     return "<w:p><m:oMathPara>" + ToOmml(tree) + "</m:oMathPara></w:p>";
 }
@@ -93,7 +88,7 @@ std::string DocxDocumentXml(const std::vector<NoteLine>& lines) {
     std::string out = std::string(docx::Declaration) + "<w:document xmlns:w=\"" +
                       docx::WordNamespace + "\" xmlns:m=\"" + docx::MathNamespace + "\"><w:body>";
     for (const NoteLine& line : lines)
-        if (!docx::IsEmptyLine(line)) out += docx::Paragraph(line);
+        if (!HoldsNothing(line)) out += docx::Paragraph(line);
     // A4 with margins of 2 cm.
     out += "<w:sectPr><w:pgSz w:w=\"11906\" w:h=\"16838\"/><w:pgMar w:top=\"1134\" "
            "w:right=\"1134\" w:bottom=\"1134\" w:left=\"1134\" w:header=\"709\" w:footer=\"709\" "

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/DocxExport.h"
 #include "exchange/MathWriters.h"
 #include "exchange/OdfFormula.h"
 #include "exchange/WriterText.h"
@@ -243,6 +244,7 @@ std::optional<NotesFormat> NotesFormatOf(std::string_view suffix) {
     if (suffix == "md") return NotesFormat::Markdown;
     if (suffix == "mml") return NotesFormat::MathML;
     if (suffix == "odt") return NotesFormat::Odt;
+    if (suffix == "docx") return NotesFormat::Docx;
     return std::nullopt;
 }
 
@@ -305,6 +307,11 @@ std::string WriteNotes(NotesFormat format, const std::vector<NoteLine>& lines,
         std::string odt;
         WriteOdt(lines, {}, [&](std::string_view piece) { odt += piece; });
         return odt;
+    }
+    case NotesFormat::Docx: {
+        std::string docx;
+        WriteDocx(lines, [&](std::string_view piece) { docx += piece; });
+        return docx;
     }
     }
     return {};

@@ -20,7 +20,7 @@ struct NoteLine {
 };
 
 /// The document formats of the notes export.
-enum class NotesFormat { Tex, Html, Markdown, MathML, Odt };
+enum class NotesFormat { Tex, Html, Markdown, MathML, Odt, Docx };
 
 /// The format a file name suffix (lower case, without the dot) asks for; none for another.
 std::optional<NotesFormat> NotesFormatOf(std::string_view suffix);

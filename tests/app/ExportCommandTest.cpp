@@ -136,7 +136,7 @@ TEST_F(ExportCommand, EveryFormatIsWrittenWithoutADisplay) {
 }
 
 // The notes as documents: one display formula per formula line, in a page each reader takes.
-TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownAndMathML) {
+TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownMathMLOdtAndDocx) {
     const struct {
         const char* name;
         std::vector<std::pair<const char*, int>> counts; // a piece and how often it occurs
@@ -145,6 +145,9 @@ TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownAndMathML) {
         {"drie.html", {{"charset=\"utf-8\"", 1}, {"display=\"block\"", 3}, {"<mroot>", 1}}},
         {"drie.md", {{"$$", 6}, {"\\frac{a+b}{c}", 1}, {"\\sqrt[3]{x+1}", 1}}},
         {"drie.mml", {{"<?xml", 1}, {"<math", 1}, {"<mtr>", 3}, {"<mfrac>", 1}}},
+        // Zip packages: the stored mimetype first, a part's name in its header and the directory.
+        {"drie.odt", {{"mimetypeapplication/vnd.oasis.opendocument.text", 1}, {"Object 3/content.xml", 2}}},
+        {"drie.docx", {{"[Content_Types].xml", 2}, {"word/document.xml", 2}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
