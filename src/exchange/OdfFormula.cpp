@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "exchange/MathWriters.h"
+#include "exchange/WriterText.h"
 #include "exchange/ZipPackage.h"
 
 namespace zelm {
@@ -28,27 +29,11 @@ constexpr int UnknownWidth = 96, UnknownHeight = 24;
 // Text for XML content and attribute values: markup escaped, so "]]>" cannot end anything,
 // and control characters, which XML cannot hold, left out.
 std::string XmlText(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    for (const char c : utf8) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') out += c;
-        }
-    }
-    return out;
+    std::string kept;
+    kept.reserve(utf8.size());
+    for (const char c : utf8)
+        if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') kept += c;
+    return writer::XmlEscaped(kept);
 }
 
 // A paragraph's text: a paragraph collapses runs of blanks, so each blank after the first of a

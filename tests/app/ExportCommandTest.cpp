@@ -146,7 +146,8 @@ TEST_F(ExportCommand, NotesAreWrittenAsTexHtmlMarkdownMathMLOdtAndDocx) {
         {"drie.md", {{"$$", 6}, {"\\frac{a+b}{c}", 1}, {"\\sqrt[3]{x+1}", 1}}},
         {"drie.mml", {{"<?xml", 1}, {"<math", 1}, {"<mtr>", 3}, {"<mfrac>", 1}}},
         // Zip packages: the stored mimetype first, a part's name in its header and the directory.
-        {"drie.odt", {{"mimetypeapplication/vnd.oasis.opendocument.text", 1}, {"Object 3/content.xml", 2}}},
+        {"drie.odt",
+         {{"mimetypeapplication/vnd.oasis.opendocument.text", 1}, {"Object 3/content.xml", 2}}},
         {"drie.docx", {{"[Content_Types].xml", 2}, {"word/document.xml", 2}}},
     };
     for (const auto& row : rows) {
