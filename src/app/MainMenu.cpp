@@ -1,5 +1,6 @@
 // The main menu in the menu bar, the window menu, and the menu style that both menus of the
 // lines and the bar share.
+#include <QAccessible>
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QKeySequence>
@@ -126,12 +127,13 @@ void TBasisMath::StyleMenus() {
         for (QWidget* further : bar->FurtherRows())
             further->setAccessibleName("Hoofdmenu, rij " + QString::number(++row));
     }
-    StandOnFirstItem(*PopupMenu1);
-    StandOnFirstItem(*PopupMenu2);
     for (QWidget* menu : menus) {
         // A menu says its own name; a screen reader finds it by that.
-        if (auto* popup = qobject_cast<QMenu*>(menu); popup && popup->accessibleName().isEmpty())
-            popup->setAccessibleName(QString(popup->title()).remove('&'));
+        if (auto* popup = qobject_cast<QMenu*>(menu)) {
+            if (popup->accessibleName().isEmpty())
+                popup->setAccessibleName(QString(popup->title()).remove('&'));
+            FocusOnOpen(*popup);
+        }
         menu->setStyle(menuStyle);
         KeepCaptions(*menu);
         // Every item shows its shortcut, also where the desktop keeps them out of menus that
@@ -141,17 +143,16 @@ void TBasisMath::StyleMenus() {
     }
 }
 
-// A menu the window opens itself stands on its first command once it shows, as the menus of the
-// bar do, so that a screen reader speaks as it opens, and the arrow keys start from there.
-void TBasisMath::StandOnFirstItem(QMenu& menu) {
+// A menu that opens takes the focus itself, with no item chosen yet, so that a screen reader
+// says its name and role; the first arrow key stands on its first command. (Were an item focused
+// at once, the screen reader would pass over the menu and say only the item.)
+void TBasisMath::FocusOnOpen(QMenu& menu) {
     connect(&menu, &QMenu::aboutToShow, this, [&menu] {
         QTimer::singleShot(0, &menu, [&menu] {
-            const QList<QAction*> items = menu.actions();
-            const auto first = std::find_if(items.begin(), items.end(), [](QAction* item) {
-                return item->isEnabled() && !item->isSeparator();
-            });
-            if (menu.isVisible() && !menu.activeAction() && first != items.end())
-                menu.setActiveAction(*first);
+            if (!menu.isVisible()) return;
+            menu.setActiveAction(nullptr);
+            QAccessibleEvent focus(&menu, QAccessible::Focus);
+            QAccessible::updateAccessibility(&focus);
         });
     });
 }

@@ -178,7 +178,7 @@ public:
 
 private:
     void CreateMainMenu();
-    void StandOnFirstItem(QMenu& menu);
+    void FocusOnOpen(QMenu& menu);
     void RunReportingFailure(const std::function<void()>& command);
 
 public:

@@ -3,6 +3,8 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QAction>
+#include <QApplication>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
@@ -20,6 +22,11 @@ QMenuBar* RowOf(WrappingMenuBar& bar, QAction* item) {
     for (QMenuBar* row : bar.FurtherRows())
         if (row->actions().contains(item)) return row;
     return &bar;
+}
+
+/// The items of the main menu, in order, over all its rows.
+QList<QAction*> BarItems(WrappingMenuBar& bar) {
+    return bar.Items().isEmpty() ? bar.actions() : bar.Items();
 }
 
 /// One item of the main menu, in whichever row it stands.
@@ -89,6 +96,135 @@ private:
     QPointer<QAction> item_;
 };
 
+/// One item of a pop-up menu: a command, a check item, a heading (disabled, so no stop) or the
+/// item that opens a further menu.
+class PopupItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    PopupItemAccessible(QMenu* menu, QAction* item) : menu_(menu), item_(item) {}
+
+    bool isValid() const override { return menu_ && item_; }
+    QObject* object() const override { return item_; }
+    QWindow* window() const override { return menu_ ? menu_->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return menu_ ? QAccessible::queryAccessibleInterface(menu_.data()) : nullptr;
+    }
+    QAccessibleInterface* child(int index) const override {
+        return index == 0 && Further() ? QAccessible::queryAccessibleInterface(Further()) : nullptr;
+    }
+    int childCount() const override { return Further() ? 1 : 0; }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        return c && Further() && c->object() == Further() ? 0 : -1;
+    }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        if (!item_) return {};
+        if (t == QAccessible::Name) return QString(item_->text()).remove('&');
+        if (t == QAccessible::Accelerator)
+            return item_->shortcut().toString(QKeySequence::NativeText);
+        return {};
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!isValid()) return {};
+        const QRect r = menu_->actionGeometry(item_);
+        return QRect(menu_->mapToGlobal(r.topLeft()), r.size());
+    }
+    QAccessible::Role role() const override {
+        return item_ && item_->isSeparator() ? QAccessible::Separator : QAccessible::MenuItem;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State s;
+        if (!isValid()) return s;
+        s.disabled = !item_->isEnabled();
+        s.invisible = !item_->isVisible() || !menu_->isVisible();
+        s.focusable = !item_->isSeparator() && item_->isEnabled();
+        s.focused = menu_->activeAction() == item_;
+        s.checkable = item_->isCheckable();
+        s.checked = item_->isChecked();
+        s.hasPopup = Further() != nullptr;
+        return s;
+    }
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                 : nullptr;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& name) override {
+        if (name != pressAction() || !isValid() || !item_->isEnabled()) return;
+        menu_->setActiveAction(item_);
+        if (!Further()) {
+            menu_->close();
+            item_->trigger();
+        }
+    }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+private:
+    QMenu* Further() const { return item_ ? item_->menu() : nullptr; }
+
+    QPointer<QMenu> menu_;
+    QPointer<QAction> item_;
+};
+
+/// A pop-up menu, found in the place it opens from: a menu of the bar under its item, a menu
+/// the window opens among the window's children. Qt would give it the application as parent,
+/// which does not list it, and a screen reader passes over a menu it cannot find there.
+class PopupMenuAccessible : public QAccessibleWidget {
+public:
+    explicit PopupMenuAccessible(QMenu* menu) : QAccessibleWidget(menu, QAccessible::PopupMenu) {}
+    ~PopupMenuAccessible() override {
+        for (const auto& [item, id] : ids_)
+            QAccessible::deleteAccessibleInterface(id);
+    }
+
+    QMenu* Menu() const { return static_cast<QMenu*>(widget()); }
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name) return QAccessibleWidget::text(t);
+        const QString own = Menu()->accessibleName();
+        return own.isEmpty() ? QString(Menu()->title()).remove('&') : own;
+    }
+    // Open with no item chosen yet, the menu itself has the focus.
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.focusable = true;
+        s.focused = Menu()->isVisible() && !Menu()->activeAction();
+        return s;
+    }
+    QAccessibleInterface* parent() const override {
+        QWidget* owner = Menu()->parentWidget();
+        QAccessibleInterface* place =
+            QAccessible::queryAccessibleInterface(owner ? static_cast<QObject*>(owner) : qApp);
+        // A menu that opens from an item, in the bar or in a further menu, hangs under it.
+        QList<QAction*> items;
+        if (auto* bar = qobject_cast<WrappingMenuBar*>(owner)) items = BarItems(*bar);
+        if (auto* menu = qobject_cast<QMenu*>(owner)) items = menu->actions();
+        const int at = int(items.indexOf(Menu()->menuAction()));
+        QAccessibleInterface* item = at >= 0 ? place->child(at) : nullptr;
+        return item ? item : place;
+    }
+    int childCount() const override { return int(Menu()->actions().size()); }
+    QAccessibleInterface* child(int index) const override {
+        const QList<QAction*> items = Menu()->actions();
+        if (index < 0 || index >= items.size()) return nullptr;
+        QAccessible::Id& id = ids_[items[index]];
+        if (!id)
+            id = QAccessible::registerAccessibleInterface(
+                new PopupItemAccessible(Menu(), items[index]));
+        return QAccessible::accessibleInterface(id);
+    }
+    int indexOfChild(const QAccessibleInterface* c) const override {
+        return c ? int(Menu()->actions().indexOf(qobject_cast<QAction*>(c->object()))) : -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override {
+        QAction* item = Menu()->actionAt(Menu()->mapFromGlobal(QPoint(x, y)));
+        return item ? child(int(Menu()->actions().indexOf(item))) : nullptr;
+    }
+
+private:
+    mutable std::map<QAction*, QAccessible::Id> ids_;
+};
+
 /// The main menu: every item of every row, in order, as one bar.
 class WrappingBarAccessible : public QAccessibleWidget {
 public:
@@ -100,9 +236,7 @@ public:
     }
 
     WrappingMenuBar* Bar() const { return static_cast<WrappingMenuBar*>(widget()); }
-    QList<QAction*> Items() const {
-        return Bar()->Items().isEmpty() ? Bar()->actions() : Bar()->Items();
-    }
+    QList<QAction*> Items() const { return BarItems(*Bar()); }
     int childCount() const override { return int(Items().size()); }
     QAccessibleInterface* child(int index) const override {
         const QList<QAction*> items = Items();
@@ -163,6 +297,7 @@ public:
 QAccessibleInterface* MenuAccessibleFor(QObject* object) {
     if (auto* bar = qobject_cast<WrappingMenuBar*>(object)) return new WrappingBarAccessible(bar);
     if (auto* window = qobject_cast<QMainWindow*>(object)) return new MainWindowAccessible(window);
+    if (auto* menu = qobject_cast<QMenu*>(object)) return new PopupMenuAccessible(menu);
     return nullptr;
 }
 

@@ -8,8 +8,8 @@ class QObject;
 
 namespace zelm {
 
-/// The accessible interface of `object` when it is the wrapping menu bar or the main window,
-/// else nullptr.
+/// The accessible interface of `object` when it is the wrapping menu bar, the main window or a
+/// pop-up menu, else nullptr.
 QAccessibleInterface* MenuAccessibleFor(QObject* object);
 
 } // namespace zelm

@@ -158,13 +158,21 @@ def check_menus(app, bar, focused_line):
     if not {("Opslaan", pyatspi.ROLE_PUSH_BUTTON, 0), ("Kopiëren", pyatspi.ROLE_MENU_ITEM,
             "Kopiëren"), ("Herstel", pyatspi.ROLE_MENU_ITEM, "Herstel")} <= seen:
         fail("the bar holds %s" % seen)
+    focused = lambda root: find(root, lambda a: a.getState().contains(pyatspi.STATE_FOCUSED))
     for key, name, first in (("alt+k", "Kopiëren", "JPG"), ("Menu", "Regelmenu", "PlainText")):
         xdotool("key", key)
+        # The menu itself has the focus as it opens, so that it is heard by its name, and it
+        # stands in its parent (a menu its parent does not list is taken for one that has gone).
         menu = wait_for(name, lambda: find(app, has_role(pyatspi.ROLE_POPUP_MENU, name)))
-        stop = wait_for(name + "'s first stop", lambda: find(
-            menu, lambda a: a.getState().contains(pyatspi.STATE_FOCUSED)))
-        if stop.name != first:
-            fail("the menu %s stands on %r" % (name, stop.name))
+        place = menu.parent
+        if not menu.getState().contains(pyatspi.STATE_FOCUSED) or place is None \
+                or place.getRole() == pyatspi.ROLE_APPLICATION \
+                or place.getChildAtIndex(menu.getIndexInParent()) != menu:
+            fail("the menu %s opens with focus %s in %s" % (name, focused(app), place))
+        xdotool("key", "Down")
+        stop = wait_for(name + "'s first stop", lambda: focused(menu))
+        if stop.name != first or stop.parent != menu:
+            fail("the menu %s stands on %r in %r" % (name, stop.name, stop.parent.name))
         xdotool("key", "Escape")
         xdotool("key", "Escape")
         wait_for("the line's focus back", focused_line)
