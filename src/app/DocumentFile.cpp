@@ -194,6 +194,12 @@ bool DocumentFile::Load(const QString& fileName) {
     return true;
 }
 
+// Lines of another caption (an earlier session, another instance's closing state, a document
+// loaded damaged) are not the last document: saving them must not propose its name.
+void DocumentFile::ForgetLastDocumentUnless(const QString& caption, const QString& oldCaption) {
+    if (caption != oldCaption) LastDocument.clear();
+}
+
 bool DocumentFile::LoadNamed(const QString& fileName, const QString& caption, const QString& folder,
                              bool storeStateFirst) {
     QString& docDir = host_.DocDir;
@@ -211,8 +217,12 @@ bool DocumentFile::LoadNamed(const QString& fileName, const QString& caption, co
             host_.Recovery().SaveHerstel();
             stored = true;
         }
-        if (Load(fileName)) return true;
+        if (Load(fileName)) {
+            ForgetLastDocumentUnless(caption, oldCaption);
+            return true;
+        }
     } catch (const LineLoadError&) {
+        ForgetLastDocumentUnless(caption, oldCaption);
         throw; // the document is in place, under its name
     } catch (...) {
         restore();

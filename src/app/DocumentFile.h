@@ -82,6 +82,7 @@ public:
     std::function<QString(const QString&proposed)> chooseSaveFile, chooseOpenFile;
 
 private:
+    void ForgetLastDocumentUnless(const QString& caption, const QString& oldCaption);
     bool BuildLines(const std::vector<TLineRecord>& records,
                     std::optional<std::string>& lineFailure);
     std::unique_ptr<QProgressDialog> MakeProgressDialog(int lines);

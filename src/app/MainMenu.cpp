@@ -26,7 +26,8 @@ void TBasisMath::CreateMainMenu() {
         connect(item, &QAction::triggered, this,
                 [this, &part, handler] { RunReportingFailure([&] { (part.*handler)(); }); });
     };
-    // Pictures, prints and exports are drawn from the lines' layout at their actual size.
+    // Pictures, prints and exports are drawn from the lines' layout at their actual size; a
+    // document is loaded at it, so that the window takes the width the document stored.
     auto atActualSize = [this](QAction* item, auto& part, auto handler) {
         connect(item, &QAction::triggered, this, [this, &part, handler] {
             RunReportingFailure([&] { AtActualSize([&] { (part.*handler)(); }); });
@@ -52,7 +53,7 @@ void TBasisMath::CreateMainMenu() {
     command(MSave, document_, &DocumentFile::MSaveClick);
     MLoad = bar->addAction("&Openen");
     SetImageIndex(*MLoad, 1);
-    command(MLoad, document_, &DocumentFile::MLoadClick);
+    atActualSize(MLoad, document_, &DocumentFile::MLoadClick);
     MPrint = bar->addAction("&Print");
     SetImageIndex(*MPrint, 4);
     atActualSize(MPrint, pictures_, &PictureExport::MPrintClick);
@@ -71,13 +72,13 @@ void TBasisMath::CreateMainMenu() {
     Herstel1 = bar->addMenu("&Herstel");
     mVorige = Herstel1->addAction("&Vorige");
     mVorige->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
-    command(mVorige, recovery_, &RecoveryStore::Herstel1Click);
+    atActualSize(mVorige, recovery_, &RecoveryStore::Herstel1Click);
     Herstel1->setDefaultAction(mVorige);
     mterug = Herstel1->addAction("&Terug");
     mterug->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T));
-    command(mterug, recovery_, &RecoveryStore::mterugClick);
+    atActualSize(mterug, recovery_, &RecoveryStore::mterugClick);
     mVorigeSessies = Herstel1->addAction(QString::fromUtf8("Vorige sessies…"));
-    command(mVorigeSessies, recovery_, &RecoveryStore::VorigeSessiesClick);
+    atActualSize(mVorigeSessies, recovery_, &RecoveryStore::VorigeSessiesClick);
 
     MWattsApp = bar->addAction("&WhatsAppWeb");
     atActualSize(MWattsApp, pictures_, &PictureExport::MWattsAppClick);

@@ -57,7 +57,6 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     column_.Scroll()->setAccessibleName("Regels");
     column_.Widget()->setAccessibleName("Kolom van regels");
     resize(480, 1041);
-    zoom_ = StoredZoom();
 
     CreatePopupMenu1();
     CreateMainMenu();
@@ -66,6 +65,9 @@ TBasisMath::TBasisMath(QString programDir, std::function<void(const QString&)> s
     // Only now: a box of the start-up (an unsaved session, a damaged document) runs the event
     // loop, and an offer taken there would be replaced by the command line's document.
     crash_.StartAtLaunch();
+    // The remembered zoom last: the lines were made and loaded at their actual size, which
+    // the document keeps whatever the zoom.
+    if (const int stored = StoredZoom(); stored != ActualSize) ApplyZoom(stored);
 }
 
 // The lines go only once the window's own part is gone; the line with the focus then reports

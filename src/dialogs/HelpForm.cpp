@@ -261,8 +261,8 @@ int TZelmEditHelp::AbsoluteIndex(const QTreeWidgetItem* node) const {
     return -1;
 }
 
-// The window fits the tree and the page shown, within the work area; a page larger than the
-// room left scrolls. The user may resize it afterwards.
+// The window fits the tree and the page shown, within the work area, until the user resizes
+// it; a page larger than the room left scrolls.
 void TZelmEditHelp::FitToContent() {
     const QSize page = current_ >= 0 ? Pages[std::size_t(current_)]->size() : QSize(0, 0);
     content_->resize(page);
@@ -278,7 +278,10 @@ void TZelmEditHelp::FitToContent() {
     sideways = sideways || (upDown && extent.width() + bars.width() > room.width());
     const QSize client(extent.width() + (upDown ? bars.width() : 0),
                        extent.height() + (sideways ? bars.height() : 0));
-    resize(client.boundedTo(room).expandedTo(minimumSize()));
+    if (!userSized_) {
+        fittedSize_ = client.boundedTo(room).expandedTo(minimumSize());
+        resize(fittedSize_);
+    }
     PlaceChildren();
 }
 
@@ -293,6 +296,8 @@ void TZelmEditHelp::PlaceChildren() {
 
 void TZelmEditHelp::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
+    // A size the window did not choose itself is the user's, and the next page keeps it.
+    if (isVisible() && e->size() != fittedSize_) userSized_ = true;
     PlaceChildren();
 }
 

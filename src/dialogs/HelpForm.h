@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QSize>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -97,6 +98,8 @@ private:
     QScrollArea* scroll_ = nullptr;
     QWidget* content_ = nullptr; ///< the pages, scrolled by scroll_
     int treeWidth_ = 0;
+    QSize fittedSize_;       ///< the size FitToContent gave the window last
+    bool userSized_ = false; ///< the user resized the window: it keeps that size
     int current_ = -1;
     bool placed_ = false;
     QTreeWidgetItem* selected_ = nullptr;

@@ -321,6 +321,10 @@ TEST_F(DocumentFileTest, TheDialogsStartWhereTheDocumentLives) {
     exchange.MExporterenClick();
     EXPECT_EQ(proposed, QStringList{Path("docs/algebra.tex")});
     EXPECT_EQ(QImage(Path("a.png")).size(), window_->Column().Extent() * 2);
+    // Lines of another caption loaded since, as an earlier session's, are not that document.
+    Plant("toets0.wes", Record(" y"));
+    file.LoadNamed(Path("toets0.wes"), "toets", window_->DocDir, false);
+    EXPECT_EQ(file.ProposedName(), "toets");
 }
 
 TEST_F(DocumentFileTest, TheFirstArgumentIsADocumentOnlyWithTheExactExtension) {

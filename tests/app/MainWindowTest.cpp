@@ -628,8 +628,16 @@ TEST_F(MainWindowTest, TheZoomDrawsLargerWithoutChangingTheDocument) {
     w.WareGrootte->trigger();
     w.SetZoom(1000);
     EXPECT_EQ(w.Zoom(), 400);
-    EXPECT_EQ(Start().Zoom(), 400); // the next run's window; `w` is gone with it
+    TBasisMath& next = Start(); // the next run's window; `w` is gone with it
+    EXPECT_EQ(next.Zoom(), 400);
     EXPECT_EQ(Line(0)->Line().Zoom(), 400);
+    // Started zoomed, the same lines save the same bytes.
+    Caret(*Line(0), 1);
+    Line(0)->SetText(" mmmmmmmmmmmmmmmmmmmm");
+    AddLine();
+    next.Document().Save(programDir.filePath("400.mds"));
+    QFile f(programDir.filePath("400.mds"));
+    EXPECT_EQ(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(), actual);
 }
 
 } // namespace

@@ -99,7 +99,7 @@ TEST_F(HelpFormTest, TheTreeNamesEachPageAtItsOwnIndex) {
 // Each row is one step; after it, the page shown. The window fits it, right beside the tree
 // at the top, wherever the work area (800 wide) holds it.
 TEST_F(HelpFormTest, PagesReplaceEachOtherAtTheTopAndTheWindowFitsThem) {
-    enum class Step { Request, Choose, Hide, SwitchAway, SwitchBack };
+    enum class Step { Request, Choose, Hide, SwitchAway, SwitchBack, UserResize };
     struct Row {
         Step step;
         int node;
@@ -109,8 +109,10 @@ TEST_F(HelpFormTest, PagesReplaceEachOtherAtTheTopAndTheWindowFitsThem) {
         {Step::Request, 0, 0},    {Step::Choose, 1, 1},     {Step::Choose, 0, 0},
         {Step::SwitchAway, 0, 0}, {Step::SwitchBack, 0, 0}, {Step::Choose, 4, 4},
         {Step::Hide, 0, 4},       {Step::Request, 0, 4},    {Step::Choose, 9, 9},
-        {Step::Choose, 1, 1},
+        {Step::Choose, 1, 1},     {Step::UserResize, 0, 1}, {Step::Choose, 4, 4},
     };
+    const QSize usersSize(700, 500);
+    bool userSized = false;
     int i = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(i++);
@@ -131,10 +133,14 @@ TEST_F(HelpFormTest, PagesReplaceEachOtherAtTheTopAndTheWindowFitsThem) {
         case Step::SwitchBack:
             QApplication::setActiveWindow(help.get());
             break;
+        case Step::UserResize: // from here on the window keeps the user's size
+            help->resize(usersSize);
+            userSized = true;
+            break;
         }
         QApplication::processEvents();
         EXPECT_EQ(VisiblePages(), std::vector<int>{row.shown});
-        EXPECT_EQ(Client(), Fitting(row.shown));
+        EXPECT_EQ(Client(), userSized ? usersSize : Fitting(row.shown));
         EXPECT_EQ(help->TreeView1->pos(), QPoint(3, 0));
         EXPECT_EQ(PlaceOf(row.shown), QPoint(PageX(), 0));
         EXPECT_EQ(help->CurrentPage(), row.shown);
