@@ -327,7 +327,14 @@ Size MathLine::ActualExtent() {
 void MathLine::SetZoom(int percent) {
     if (percent == zoom_) return;
     zoom_ = percent;
-    SetFont(font_, true);
+    // Only the drawing changes: the line is laid out again at its new size without the text
+    // setter, so it is not marked changed and its text, names and undo ring stay as they are.
+    measure_.SelectFont(LayoutFont());
+    LayOut();
+    TextToDisplay();
+    CaretCell(int(cursief_.size()));
+    ReportSize();
+    Repaint();
 }
 
 void MathLine::EnterFocus() {

@@ -450,6 +450,10 @@ TEST_F(LineEditorTest, AZoomedLineIsLaidOutAndHitTestedAtItsSize) {
     e->SetZoom(100);
     EXPECT_EQ(e->height(), 24);
     EXPECT_EQ(e->NeededWidth(), width100);
+    // Zooming is no edit: the owner hears of no changed text (that would store a crash copy).
+    e->SetOwner(&owner);
+    e->SetZoom(150);
+    EXPECT_EQ(owner.Count("text"), 0);
 }
 
 } // namespace
