@@ -29,17 +29,11 @@ QList<QAction*> BarItems(WrappingMenuBar& bar) {
     return bar.Items().isEmpty() ? bar.actions() : bar.Items();
 }
 
-/// One item of the main menu, in whichever row it stands.
-class BarItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+/// What an item of the bar and an item of a pop-up menu share: its action, the menu it opens
+/// as its one child, the press action, and the state its action gives it.
+class ActionItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
-    BarItemAccessible(WrappingMenuBar* bar, QAction* item) : bar_(bar), item_(item) {}
-
-    bool isValid() const override { return bar_ && item_; }
     QObject* object() const override { return item_; }
-    QWindow* window() const override { return bar_ ? bar_->window()->windowHandle() : nullptr; }
-    QAccessibleInterface* parent() const override {
-        return bar_ ? QAccessible::queryAccessibleInterface(bar_.data()) : nullptr;
-    }
     QAccessibleInterface* child(int index) const override {
         return index == 0 && Menu() ? QAccessible::queryAccessibleInterface(Menu()) : nullptr;
     }
@@ -48,10 +42,45 @@ public:
         return c && Menu() && c->object() == Menu() ? 0 : -1;
     }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    void setText(QAccessible::Text, const QString&) override {}
+    void* interface_cast(QAccessible::InterfaceType t) override {
+        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                 : nullptr;
+    }
+    QStringList actionNames() const override { return {pressAction()}; }
+    QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+protected:
+    explicit ActionItemAccessible(QAction* item) : item_(item) {}
+    /// The menu the item opens, if any.
+    QMenu* Menu() const { return item_ ? item_->menu() : nullptr; }
+    /// The state the action gives: enabled, checkable and checked, opening a menu.
+    QAccessible::State ActionState() const {
+        QAccessible::State s;
+        s.disabled = !item_->isEnabled();
+        s.checkable = item_->isCheckable();
+        s.checked = item_->isChecked();
+        s.hasPopup = Menu() != nullptr;
+        return s;
+    }
+
+    QPointer<QAction> item_;
+};
+
+/// One item of the main menu, in whichever row it stands.
+class BarItemAccessible : public ActionItemAccessible {
+public:
+    BarItemAccessible(WrappingMenuBar* bar, QAction* item)
+        : ActionItemAccessible(item), bar_(bar) {}
+
+    bool isValid() const override { return bar_ && item_; }
+    QWindow* window() const override { return bar_ ? bar_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override {
+        return bar_ ? QAccessible::queryAccessibleInterface(bar_.data()) : nullptr;
+    }
     QString text(QAccessible::Text t) const override {
         return t == QAccessible::Name && item_ ? QString(item_->text()).remove('&') : QString();
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!isValid()) return {};
         QMenuBar* row = RowOf(*bar_, item_);
@@ -63,23 +92,13 @@ public:
         return Menu() ? QAccessible::MenuItem : QAccessible::PushButton;
     }
     QAccessible::State state() const override {
-        QAccessible::State s;
-        if (!isValid()) return s;
-        s.disabled = !item_->isEnabled();
+        if (!isValid()) return {};
+        QAccessible::State s = ActionState();
         s.invisible = !item_->isVisible() || !RowOf(*bar_, item_)->isVisible();
         s.focusable = true;
         s.focused = RowOf(*bar_, item_)->activeAction() == item_;
-        s.checkable = item_->isCheckable();
-        s.checked = item_->isChecked();
-        s.hasPopup = Menu() != nullptr;
         return s;
     }
-    void* interface_cast(QAccessible::InterfaceType t) override {
-        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                 : nullptr;
-    }
-
-    QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
         if (name != pressAction() || !isValid() || !item_->isEnabled()) return;
         if (Menu())
@@ -87,35 +106,22 @@ public:
         else
             item_->trigger();
     }
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    QMenu* Menu() const { return item_ ? item_->menu() : nullptr; }
-
     QPointer<WrappingMenuBar> bar_;
-    QPointer<QAction> item_;
 };
 
 /// One item of a pop-up menu: a command, a check item, a heading (disabled, so no stop) or the
 /// item that opens a further menu.
-class PopupItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class PopupItemAccessible : public ActionItemAccessible {
 public:
-    PopupItemAccessible(QMenu* menu, QAction* item) : menu_(menu), item_(item) {}
+    PopupItemAccessible(QMenu* menu, QAction* item) : ActionItemAccessible(item), menu_(menu) {}
 
     bool isValid() const override { return menu_ && item_; }
-    QObject* object() const override { return item_; }
     QWindow* window() const override { return menu_ ? menu_->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override {
         return menu_ ? QAccessible::queryAccessibleInterface(menu_.data()) : nullptr;
     }
-    QAccessibleInterface* child(int index) const override {
-        return index == 0 && Further() ? QAccessible::queryAccessibleInterface(Further()) : nullptr;
-    }
-    int childCount() const override { return Further() ? 1 : 0; }
-    int indexOfChild(const QAccessibleInterface* c) const override {
-        return c && Further() && c->object() == Further() ? 0 : -1;
-    }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override {
         if (!item_) return {};
         if (t == QAccessible::Name) return QString(item_->text()).remove('&');
@@ -123,7 +129,6 @@ public:
             return item_->shortcut().toString(QKeySequence::NativeText);
         return {};
     }
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override {
         if (!isValid()) return {};
         const QRect r = menu_->actionGeometry(item_);
@@ -133,38 +138,24 @@ public:
         return item_ && item_->isSeparator() ? QAccessible::Separator : QAccessible::MenuItem;
     }
     QAccessible::State state() const override {
-        QAccessible::State s;
-        if (!isValid()) return s;
-        s.disabled = !item_->isEnabled();
+        if (!isValid()) return {};
+        QAccessible::State s = ActionState();
         s.invisible = !item_->isVisible() || !menu_->isVisible();
         s.focusable = !item_->isSeparator() && item_->isEnabled();
         s.focused = menu_->activeAction() == item_;
-        s.checkable = item_->isCheckable();
-        s.checked = item_->isChecked();
-        s.hasPopup = Further() != nullptr;
         return s;
     }
-    void* interface_cast(QAccessible::InterfaceType t) override {
-        return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
-                                                 : nullptr;
-    }
-
-    QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& name) override {
         if (name != pressAction() || !isValid() || !item_->isEnabled()) return;
         menu_->setActiveAction(item_);
-        if (!Further()) {
+        if (!Menu()) {
             menu_->close();
             item_->trigger();
         }
     }
-    QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
 private:
-    QMenu* Further() const { return item_ ? item_->menu() : nullptr; }
-
     QPointer<QMenu> menu_;
-    QPointer<QAction> item_;
 };
 
 /// A pop-up menu, found in the place it opens from: a menu of the bar under its item, a menu

@@ -278,11 +278,7 @@ private:
     }
 
     /// Windows-1252 bytes of a name, escaped.
-    void Escaped(std::string_view bytes) {
-        for (const char c : bytes)
-            if (const char32_t u = writer::TextChar(static_cast<unsigned char>(c)))
-                writer::AppendXmlEscaped(out_, u);
-    }
+    void Escaped(std::string_view bytes) { out_ += writer::XmlEscaped(writer::TextUtf8(bytes)); }
 
     void Name(const MathNode& n) {
         const std::string_view name = NameOfNode(n);

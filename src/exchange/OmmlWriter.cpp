@@ -204,7 +204,7 @@ private:
         case NodeKind::Reference:
             // Bold is how the line shows a reference, not what it means.
             if (const std::string name = writer::NodeName(n); !name.empty())
-                Run(Utf8Of(name), RunStyle::Upright);
+                Run(writer::TextUtf8(name), RunStyle::Upright);
             return;
         case NodeKind::Symbol:
             if (const char32_t u = writer::SymbolChar(n.value)) Character(u);
@@ -285,50 +285,14 @@ private:
         out_ += "</m:d>";
     }
 
-    /// Windows-1252 bytes as UTF-8, control characters left out.
-    static std::string Utf8Of(std::string_view bytes) {
-        std::string out;
-        for (const char c : bytes)
-            if (const char32_t u = writer::TextChar(static_cast<unsigned char>(c)))
-                AppendUtf8(out, u);
-        return out;
-    }
-
+    /// A sign as the character it stands for: the differential d and the exponential e
+    /// upright, the others as maths characters; the structure codes draw nothing.
     void Sign(unsigned char kind) {
-        switch (StructKind(kind)) {
-        case StructKind::NumeratorD:
-        case StructKind::DenominatorD:
-        case StructKind::IntegralD:
-        case StructKind::BoldE:
-            Run(StructKind(kind) == StructKind::BoldE ? "e" : "d", RunStyle::Upright);
-            return;
-        case StructKind::Pi:
-        case StructKind::BoldX:
-        case StructKind::Dot:
-        case StructKind::Bar:
-            Character(writer::SignChar(kind));
-            return;
-        case StructKind::Power:
-        case StructKind::PowerEnd:
-        case StructKind::Root:
-        case StructKind::RootEnd:
-        case StructKind::Fraction:
-        case StructKind::FractionBar:
-        case StructKind::FractionEnd:
-        case StructKind::Integral:
-        case StructKind::Sum:
-        case StructKind::Bracket:
-        case StructKind::BracketEnd:
-        case StructKind::Separator:
-        case StructKind::Slanted:
-        case StructKind::Slash:
-        case StructKind::SlantedEnd:
-        case StructKind::Index:
-        case StructKind::IndexEnd:
-        case StructKind::Underline:
-        case StructKind::Colour:
-            return;
-        }
+        const char32_t c = writer::SignChar(kind);
+        if (c == U'd' || c == U'e')
+            Run(c == U'e' ? "e" : "d", RunStyle::Upright);
+        else if (c)
+            Character(c);
     }
 
     /// A power or an index on the item before it; an empty base stands in for a missing or
@@ -375,7 +339,7 @@ private:
         }
         Flush();
         const std::size_t start = out_.size();
-        Run(Utf8Of(name), RunStyle::Upright);
+        Run(writer::TextUtf8(name), RunStyle::Upright);
         if (log && !Child(n, 0).children.empty()) {
             atom_.sub = Rendered(Child(n, 0));
             atom_.hasSub = true;

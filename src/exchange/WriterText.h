@@ -25,6 +25,14 @@ inline char32_t TextChar(unsigned char b) {
     return IsControl(u) ? 0 : u;
 }
 
+/// Windows-1252 bytes (a name, a run of text) as UTF-8, control characters left out.
+inline std::string TextUtf8(std::string_view bytes) {
+    std::string out;
+    for (const char c : bytes)
+        if (const char32_t u = TextChar(static_cast<unsigned char>(c))) AppendUtf8(out, u);
+    return out;
+}
+
 /// The character a "Symbol" character shows, or 0 for a control character.
 inline char32_t SymbolChar(unsigned char b) {
     const char32_t u = SymbolToUnicode(b);

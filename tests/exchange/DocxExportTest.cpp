@@ -15,22 +15,15 @@
 #include "support/FixedCanvas.h"
 #include "support/KeyScript.h"
 #include "support/TestBytes.h"
+#include "support/ZipCheck.h"
 
 namespace zelm {
 namespace {
 
 namespace fs = std::filesystem;
 using test::Codes;
+using test::Shell;
 using test::T;
-
-/// The exit status and the output of a shell command.
-std::pair<int, std::string> Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    for (int c; (c = fgetc(pipe)) != EOF;)
-        output += char(c);
-    return {pclose(pipe), output};
-}
 
 /// The help pages' formulas as typed, lines for the structures they lack, and the real-world
 /// formulas that a paste takes in exactly.
@@ -169,14 +162,7 @@ TEST(DocxExport, ContainerAndEveryPartAreWellFormed) {
     for (const auto& [name, lines] : {std::pair{"-zelm-corpus.docx", CorpusDocument()},
                                       std::pair{"-zelm-hostile.docx", hostileDocument}}) {
         const fs::path file = Written(lines, name);
-        const std::string quoted = "'" + file.string() + "'";
-        const auto [status, output] = Shell("unzip -t " + quoted);
-        EXPECT_EQ(status, 0) << name << output;
-        for (const char* part : {"\\[Content_Types\\].xml", "_rels/.rels", "word/document.xml",
-                                 "word/_rels/document.xml.rels", "word/styles.xml"}) {
-            const auto lint = Shell("unzip -p " + quoted + " '" + part + "' | xmllint --noout -");
-            EXPECT_EQ(lint.first, 0) << name << " " << part << lint.second;
-        }
+        EXPECT_EQ(test::ZipComplaints(file.string()), "") << name;
         fs::remove(file);
     }
 }
